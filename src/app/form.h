@@ -1,0 +1,53 @@
+#pragma once
+// Base of every window but the main one: a top-level window that is built
+// once, hidden when closed, and runs FormShow each time it becomes visible.
+
+#include <QColor>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QCheckBox;
+class QGroupBox;
+
+class Form : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form(const QString& caption, QWidget* parent = nullptr);
+    // Centre on the desktop the first time the window is shown.
+    void setCentred(bool centred) { m_centre = centred; }
+    void setBackground(const QColor& colour);
+    // The window's on-create step, run once by start-up right after building it.
+    virtual void FormCreate() {}
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    virtual void FormShow() {}
+    virtual void FormClose() {}
+    virtual void FormHide() {}
+
+private:
+    bool m_centre = true;
+    bool m_placed = false;
+};
+
+// Small builders shared by the windows.
+namespace Ui {
+QLabel* label(const QString& text, QWidget* parent, const QString& name = QString());
+QLineEdit* edit(const QString& text, QWidget* parent, const QString& name);
+QPushButton* button(const QString& text, QWidget* parent, const QString& name);
+QCheckBox* check(const QString& text, bool checked, QWidget* parent, const QString& name);
+void setColour(QWidget* w, const QColor& colour);
+// Integer typed into a field; a clear message names the field when it is not one.
+qint64 intOf(const QLineEdit* field, const QString& fieldName);
+// The standard colours the windows use.
+inline const QColor kSkyBlue{166, 202, 240};
+inline const QColor kMoneyGreen{192, 220, 192};
+inline const QColor kCream{255, 251, 240};
+inline const QColor kSilver{192, 192, 192};
+inline const QColor kNavy{0, 0, 128};
+inline const QColor kTeal{0, 128, 128};
+} // namespace Ui

@@ -1,0 +1,115 @@
+#include "app/forms.h"
+
+#include "app/messages.h"
+#include "app/tform6.h"
+#include "app/tformxxx.h"
+#include "app/tmen1.h"
+#include "db/database.h"
+
+#include <functional>
+
+TForm6* Form6 = nullptr;
+TFormxxx* Formxxx = nullptr;
+TForm2* Form2 = nullptr;
+TForm1* Form1 = nullptr;
+TForm8* Form8 = nullptr;
+Tformin* formin = nullptr;
+Tgai* gai = nullptr;
+Tluru* luru = nullptr;
+Tkaoshimc* kaoshimc = nullptr;
+Tpf1* pf1 = nullptr;
+Tzuge* zuge = nullptr;
+Tmen1* men1 = nullptr;
+Tluruxianshi* luruxianshi = nullptr;
+Tc1p* c1p = nullptr;
+
+QWidget* Formfx = nullptr;
+QWidget* Form5 = nullptr;
+QWidget* chaxun = nullptr;
+QWidget* sinngles = nullptr;
+QWidget* search = nullptr;
+QWidget* stjf = nullptr;
+QWidget* sppict1 = nullptr;
+QWidget* jiaoshigz = nullptr;
+QWidget* bk = nullptr;
+QWidget* Formnnn = nullptr;
+
+namespace {
+
+// Every built window in creation order, so that they can be destroyed again.
+QList<QWidget*>& built()
+{
+    static QList<QWidget*> list;
+    return list;
+}
+
+template <class T>
+void build(T*& slot)
+{
+    slot = new T();
+    built().append(slot);
+    // An error in a window's on-create step is shown, and start-up goes on.
+    Msg::guard([&] { slot->FormCreate(); });
+}
+
+} // namespace
+
+namespace Forms {
+
+QWidget* window(const char* className)
+{
+    for (QWidget* w : built())
+        if (qstrcmp(w->metaObject()->className(), className) == 0)
+            return w;
+    return nullptr;
+}
+
+bool show(const char* className)
+{
+    QWidget* w = window(className);
+    if (!w)
+        return false;
+    w->show();
+    w->raise();
+    w->activateWindow();
+    return true;
+}
+
+bool createAll()
+{
+    build(Form6);
+    build(Formxxx);
+    if (!Formxxx || !Formxxx->connected()) {
+        destroyAll();
+        return false;
+    }
+    build(men1);
+    if (Form6)
+        Form6->windowsBuilt();
+    return true;
+}
+
+void destroyAll()
+{
+    auto& list = built();
+    for (auto it = list.rbegin(); it != list.rend(); ++it)
+        delete *it;
+    list.clear();
+    Form6 = nullptr;
+    Formxxx = nullptr;
+    Form2 = nullptr;
+    Form1 = nullptr;
+    Form8 = nullptr;
+    formin = nullptr;
+    gai = nullptr;
+    luru = nullptr;
+    kaoshimc = nullptr;
+    pf1 = nullptr;
+    zuge = nullptr;
+    men1 = nullptr;
+    luruxianshi = nullptr;
+    c1p = nullptr;
+    Db::close();
+}
+
+} // namespace Forms

@@ -1,0 +1,61 @@
+#pragma once
+// The single instances of the program's windows, built once at start-up in a
+// fixed order: the main window first (it declares the data source), then the
+// shared data holder (it opens the connection), then every other window.
+// Windows reach each other only through these pointers; a window that this
+// build does not have yet stays null.
+
+class TForm6;
+class TFormxxx;
+class TForm2;
+class TForm1;
+class TForm8;
+class Tformin;
+class Tgai;
+class Tluru;
+class Tkaoshimc;
+class Tpf1;
+class Tzuge;
+class Tmen1;
+class Tluruxianshi;
+class Tc1p;
+class QWidget;
+
+extern TForm6* Form6;
+extern TFormxxx* Formxxx;
+extern TForm2* Form2;
+extern TForm1* Form1;
+extern TForm8* Form8;
+extern Tformin* formin;
+extern Tgai* gai;
+extern Tluru* luru;
+extern Tkaoshimc* kaoshimc;
+extern Tpf1* pf1;
+extern Tzuge* zuge;
+extern Tmen1* men1;
+extern Tluruxianshi* luruxianshi;
+extern Tc1p* c1p;
+
+// Windows of later parts of the program, not built yet.
+extern QWidget* Formfx;    // temporary analysis table
+extern QWidget* Form5;     // temporary total-score statistics
+extern QWidget* chaxun;    // subject and class query
+extern QWidget* sinngles;  // single-student record
+extern QWidget* search;    // saved analysis tables
+extern QWidget* stjf;      // saved total-score statistics
+extern QWidget* sppict1;   // class comparison chart
+extern QWidget* jiaoshigz; // class ranking by rate
+extern QWidget* bk;        // backup and restore
+extern QWidget* Formnnn;   // about
+
+namespace Forms {
+// Builds every window. Returns false when the database could not be opened:
+// the error has been shown and the program must end.
+bool createAll();
+// A built window by its class name ("Tluru"), or null while this build has none.
+QWidget* window(const char* className);
+// Shows a built window and brings it forward; false when there is none.
+bool show(const char* className);
+// Destroys every window and closes the connection (tests build them again).
+void destroyAll();
+} // namespace Forms

@@ -1,0 +1,63 @@
+#pragma once
+// Every message box of the program goes through here. Tests install a
+// Recorder that keeps the texts and answers the questions, so no test ever
+// waits on a modal box.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <exception>
+
+class QWidget;
+
+namespace Msg {
+
+enum class Kind { Info, Warning, Error, Question };
+
+struct Record {
+    Kind kind;
+    QString caption;
+    QString text;
+};
+
+class Recorder {
+public:
+    QList<Record> records;
+    // Answers for the next questions, first one first; true is OK / Yes.
+    // When the list runs out every question is answered true.
+    QList<bool> answers;
+
+    QStringList texts() const;
+    QString last() const { return records.isEmpty() ? QString() : records.last().text; }
+    bool contains(const QString& text) const { return texts().contains(text); }
+    void clear() { records.clear(); }
+};
+
+// nullptr restores the real message boxes.
+void install(Recorder* recorder);
+Recorder* recorder();
+
+void info(const QString& text, const QString& caption = QString());
+void warning(const QString& text, const QString& caption = QString());
+void error(const QString& text, const QString& caption = QString());
+// An OK / Cancel question; true when the user chose OK.
+bool okCancel(const QString& text, const QString& caption = QString());
+// A Yes / No question; true for Yes.
+bool yesNo(const QString& text, const QString& caption = QString());
+
+// The error boundary of one handler: a data-layer error or bad input ends the
+// action and is shown with its text; the program goes on.
+void showException(std::exception_ptr e);
+template <class F>
+bool guard(F&& action)
+{
+    try {
+        action();
+        return true;
+    } catch (...) {
+        showException(std::current_exception());
+        return false;
+    }
+}
+
+} // namespace Msg

@@ -1,0 +1,28 @@
+#include "app/tformxxx.h"
+
+#include "app/messages.h"
+#include "app/paths.h"
+#include "db/database.h"
+
+#include <QLineEdit>
+
+TFormxxx::TFormxxx() : Form(QStringLiteral("墨竹成绩册-欢迎！！！"))
+{
+    maincjsave = Ui::edit("cjsave", this, "maincjsave");
+    stj = Ui::edit("tjsave1", this, "stj");
+    maincjsave->hide();
+    stj->hide();
+    maincjsave->setReadOnly(true);
+    stj->setReadOnly(true);
+}
+
+void TFormxxx::FormCreate()
+{
+    try {
+        Db::open(Paths::databaseFile());
+        m_connected = true;
+    } catch (const Db::Error& e) {
+        Msg::error(e.text());
+        m_connected = false;
+    }
+}

@@ -1,0 +1,81 @@
+#pragma once
+// The one database connection of the program and the checked ways into it.
+// Table and column names given at run time are looked up in the file's own
+// catalogue before they reach SQL; values always travel as bound parameters.
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <exception>
+#include <functional>
+
+namespace Db {
+
+// Every failure of the data layer: the text is what the user is shown.
+class Error : public std::exception {
+public:
+    explicit Error(QString text) : m_text(std::move(text)), m_utf8(m_text.toUtf8()) {}
+    const QString& text() const { return m_text; }
+    const char* what() const noexcept override { return m_utf8.constData(); }
+private:
+    QString m_text;
+    QByteArray m_utf8;
+};
+
+// Bad input typed by the user (a class number that is not a number, ...):
+// shown as a warning, and the action stops before anything is written.
+class InputError : public Error {
+public:
+    using Error::Error;
+};
+
+inline constexpr const char* kConnectionName = "xkc";
+
+// Opens the shared connection to an existing grade database. A missing file is
+// an error: the driver would otherwise create an empty database in its place.
+void open(const QString& file);
+void close();
+bool isOpen();
+QString fileName();
+QSqlDatabase connection();
+
+// The file's own tables and their columns in stored order.
+bool hasTable(const QString& table);
+QStringList columns(const QString& table);
+bool hasColumn(const QString& table, const QString& column);
+bool isNumericColumn(const QString& table, const QString& column);
+// Throw a clear Error when the name is unknown; return the name quoted for SQL.
+QString table(const QString& name);
+QString column(const QString& table, const QString& name);
+QString quote(const QString& identifier);
+
+// Prepared statements that throw Error with the driver's text on failure.
+QSqlQuery prepare(const QString& sql);
+void exec(QSqlQuery& query, const QVariantList& binds = {});
+void exec(const QString& sql, const QVariantList& binds = {});
+QList<QVariantList> selectRows(const QString& sql, const QVariantList& binds = {});
+QVariant selectValue(const QString& sql, const QVariantList& binds = {});
+qint64 rowCount(const QString& table);
+
+// One unit of work: everything it wrote is rolled back unless commit() is reached.
+class Transaction {
+public:
+    Transaction();
+    ~Transaction();
+    void commit();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+private:
+    bool m_done = false;
+    int m_level = 0;
+};
+
+// Runs work inside one transaction: all of it lands, or none of it.
+void inTransaction(const std::function<void()>& work);
+
+// The local date and time as it is stamped on saved rows.
+QString now();
+
+} // namespace Db

@@ -1,0 +1,56 @@
+#pragma once
+// Rosters and marks written into a working grade table in bulk: the bulk input
+// window and the batch tool's import. Everything is checked before anything is
+// deleted, and the writing is one transaction.
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+namespace Roster {
+
+// The mark columns a roster may carry, by subject, in their fixed order.
+const QStringList& markSubjects(); // 语文 数学 英语 政治 物理 化学 综合
+// Every named mark, total and rank column of a grade table (27 columns).
+const QStringList& namedColumns();
+
+struct Student {
+    QString number;             // 学号
+    qint64 cls = 0;             // 班号
+    QString name;               // 姓名
+    QMap<QString, double> marks; // by subject ("语文"), written to subject + "1"
+};
+
+// Replaces every row of the table by the students, numbered from 0 in order;
+// every named column the student gives no mark for holds 0.
+void replace(const QString& table, const QList<Student>& students);
+
+// Marks by position: row j of the table (stored order) gets marks[subject][j]
+// for every subject given. Refused when a list is longer than the table.
+void writeMarks(const QString& table, const QMap<QString, QList<double>>& marks);
+
+// What the bulk input window's boxes hold.
+struct BulkInput {
+    bool roster = true;          // write the roster (学号, 班号, 姓名 boxes)
+    QString numbers, classes, names;
+    bool marks = false;          // write marks
+    QMap<QString, QString> markBoxes; // every subject's box, ticked or not
+    QStringList ticked;          // the subjects whose marks are written
+};
+
+struct BulkResult {
+    int students = 0;   // rows in the table afterwards
+    int markRows = 0;   // rows that received marks
+    qint64 firstClass = 0, lastClass = 0; // 班号 of the first and last row (0 when empty)
+};
+
+// Lines of a pasted box: tabs, blanks and carriage returns trimmed; trailing
+// empty lines dropped.
+QStringList lines(const QString& box);
+
+// Checks every line first (a message naming the box and line number when one
+// is wrong) and then writes roster and marks in one transaction.
+BulkResult bulkInput(const QString& table, const BulkInput& input);
+
+} // namespace Roster

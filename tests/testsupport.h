@@ -1,0 +1,57 @@
+#pragma once
+// A fresh program folder for every test: a database made from the template,
+// HOME, XDG_* and ODBCINI pointing into a temporary folder, and a message
+// recorder instead of real message boxes.
+
+#include "app/messages.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVariantMap>
+
+class TestEnv {
+public:
+    TestEnv();
+    ~TestEnv();
+    QString root() const { return m_dir.path(); }
+    QString programDir() const;
+    QString databaseFile() const;
+    QString odbcIni() const;
+    // Opens the shared connection on the fresh database.
+    void openDb();
+    // Builds every window as start-up does; true when the connection opened.
+    bool startForms();
+
+    Msg::Recorder messages;
+
+private:
+    QTemporaryDir m_dir;
+    bool m_forms = false;
+};
+
+namespace Fixture {
+// Appends a student to a grade table; marks by column name ("语文1" -> 90).
+// Every named mark, total and rank column not given gets 0, as a roster row does.
+void student(const QString& table, const QString& number, int cls, const QString& name,
+             const QVariantMap& marks = {});
+// One column of every row of a table in stored order.
+QVariantList column(const QString& table, const QString& column);
+QVariant value(const QString& table, const QString& column, int row = 0);
+// Every row of a table as text, for comparing a table before and after.
+QString dump(const QString& table);
+void setCheck(const QVariantMap& values);
+} // namespace Fixture
+
+// Tests run offscreen even when started by hand.
+#define GRADEBOOK_TEST_MAIN(TestClass)                                  \
+    int main(int argc, char** argv)                                     \
+    {                                                                   \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))             \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                    \
+        QApplication app(argc, argv);                                   \
+        QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC"))); \
+        TestClass tc;                                                   \
+        QTEST_SET_MAIN_SOURCE_PATH                                      \
+        return QTest::qExec(&tc, argc, argv);                           \
+    }
