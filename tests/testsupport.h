@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 #include <QVariantMap>
 

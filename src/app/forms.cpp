@@ -4,7 +4,12 @@
 #include "app/tform6.h"
 #include "app/tformxxx.h"
 #include "app/tmen1.h"
+#include "app/tform2.h"
 #include "db/database.h"
+#include "processing/tc1p.h"
+#include "processing/tform1.h"
+#include "processing/tform8.h"
+#include "entry/tpf1.h"
 
 #include <functional>
 
@@ -83,7 +88,11 @@ bool createAll()
         destroyAll();
         return false;
     }
+    build(Form2);
+    build(Form1);
+    build(Form8);
     build(men1);
+    build(c1p);
     if (Form6)
         Form6->windowsBuilt();
     return true;

@@ -113,7 +113,7 @@ QString GridModel::write(int row, int column, const QString& text)
             if (!n)
                 return QStringLiteral("“%1”一栏只能填数字，“%2”不是数字").arg(name, text);
             stored = *n;
-            if (name == QLatin1String("班号")) {
+            if (name == QStringLiteral("班号")) {
                 if (*n != double(qint64(*n)))
                     return QStringLiteral("班号必须是整数，“%1”不是整数").arg(text);
                 stored = qint64(*n);

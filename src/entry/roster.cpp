@@ -106,7 +106,7 @@ BulkResult bulkInput(const QString& table, const BulkInput& input)
         const QStringList classes = lines(input.classes);
         for (int k = 0; k < names.size(); ++k) {
             // A line "姓名" (a pasted header) ends the roster.
-            if (names.at(k) == QLatin1String("姓名"))
+            if (names.at(k) == QStringLiteral("姓名"))
                 break;
             if (k >= classes.size())
                 throw Db::InputError(QStringLiteral("“班号”栏只有%1行，少于“姓名”栏的学生人数").arg(classes.size()));

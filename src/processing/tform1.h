@@ -78,6 +78,9 @@ public:
     Db::Table fx{"fx"};
     Db::Table t2{"tj"};
 
+    // The ranking run's result line, as it was shown.
+    QString lastReport;
+
 public slots:
     void Button2Click(); // show the parameter panel
     void Button3Click(); // close, back to grade entry
