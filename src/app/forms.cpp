@@ -9,7 +9,13 @@
 #include "processing/tc1p.h"
 #include "processing/tform1.h"
 #include "processing/tform8.h"
+#include "entry/tformin.h"
+#include "entry/tgai.h"
+#include "entry/tkaoshimc.h"
+#include "entry/tluru.h"
+#include "entry/tluruxianshi.h"
 #include "entry/tpf1.h"
+#include "entry/tzuge.h"
 
 #include <functional>
 
@@ -91,7 +97,14 @@ bool createAll()
     build(Form2);
     build(Form1);
     build(Form8);
+    build(formin);
+    build(gai);
+    build(luru);
+    build(kaoshimc);
+    build(pf1);
+    build(zuge);
     build(men1);
+    build(luruxianshi);
     build(c1p);
     if (Form6)
         Form6->windowsBuilt();

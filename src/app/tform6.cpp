@@ -239,6 +239,19 @@ void TForm6::closeEvent(QCloseEvent* e)
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }
 
+void TForm6::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    if (!m_centred) {
+        m_centred = true;
+        if (QScreen* s = screen()) {
+            QRect r = frameGeometry();
+            r.moveCenter(s->availableGeometry().center());
+            move(r.topLeft());
+        }
+    }
+}
+
 void TForm6::changeEvent(QEvent* e)
 {
     QMainWindow::changeEvent(e);
@@ -248,6 +261,7 @@ void TForm6::changeEvent(QEvent* e)
     // size at a fixed place.
     if (windowState() & Qt::WindowMaximized) {
         m_placing = true;
+        m_centred = true;
         setWindowState(windowState() & ~Qt::WindowMaximized);
         // 757 x 322 is the outer size, borders and title included.
         const QSize frame = frameGeometry().size() - geometry().size();

@@ -66,9 +66,11 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
     void buildMenu();
     QList<QAction*> m_items;
     bool m_placing = false;
+    bool m_centred = false;
 };

@@ -108,12 +108,14 @@ BulkResult bulkInput(const QString& table, const BulkInput& input)
             // A line "姓名" (a pasted header) ends the roster.
             if (names.at(k) == QStringLiteral("姓名"))
                 break;
+            if (k >= numbers.size())
+                throw Db::InputError(QStringLiteral("“学号”栏只有%1行，少于“姓名”栏的学生人数").arg(numbers.size()));
             if (k >= classes.size())
                 throw Db::InputError(QStringLiteral("“班号”栏只有%1行，少于“姓名”栏的学生人数").arg(classes.size()));
             const auto cls = Num::parseInteger(classes.at(k));
             if (!cls)
                 throw Db::InputError(lineError("班号", k, classes.at(k), "不是整数"));
-            students.append({numbers.value(k), *cls, names.at(k), {}});
+            students.append({numbers.at(k), *cls, names.at(k), {}});
         }
     }
 

@@ -180,6 +180,9 @@ TForm1::TForm1() : Form(QStringLiteral("成绩处理面板"))
     g3->addWidget(Button7, 2, 1);
     g3->addWidget(Label25, 3, 0);
     g3->addWidget(Gauge5, 3, 1);
+    sx->setFixedWidth(80);
+    shumus->setFixedWidth(80);
+    g3->setColumnStretch(2, 1);
     g3->setRowStretch(4, 1);
     outer->addWidget(GroupBox3);
 
@@ -187,6 +190,7 @@ TForm1::TForm1() : Form(QStringLiteral("成绩处理面板"))
     banshu2 = Ui::edit("18", this, "banshu2");
     banshu2->setReadOnly(true);
     banshu2->setFixedWidth(40);
+    banshu2->setToolTip("处理到的最后一个班");
     Button2 = Ui::button("关闭窗口", this, "Button2");
     Button3 = Ui::button("关闭窗口", this, "Button3");
     bottom->addWidget(banshu2);
