@@ -81,13 +81,15 @@ void open(const QString& file)
     const QFileInfo fi(file);
     if (!fi.exists() || !fi.isFile())
         throw Error(QStringLiteral("找不到数据库文件：%1").arg(QDir::toNativeSeparators(file)));
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", kConnectionName);
-    db.setDatabaseName(fi.absoluteFilePath());
-    if (!db.open()) {
-        const QString text = driverText(db.lastError());
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(kConnectionName);
-        throw Error(QStringLiteral("无法打开数据库 %1：%2").arg(file, text));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", kConnectionName);
+        db.setDatabaseName(fi.absoluteFilePath());
+        if (!db.open()) {
+            const QString text = driverText(db.lastError());
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(kConnectionName);
+            throw Error(QStringLiteral("无法打开数据库 %1：%2").arg(file, text));
+        }
     }
     // A file that is not a grade database (or not a database at all) is
     // refused here rather than on the first table a window opens.
@@ -96,7 +98,9 @@ void open(const QString& file)
         loadCatalogue();
         if (!catalogue().tables.contains("check") || !catalogue().tables.contains("cj"))
             throw Error(QStringLiteral("%1 不是成绩数据库").arg(file));
-        exec("PRAGMA foreign_keys = OFF");
+        // A whole grade's tables fit in the page cache, so the runs' writes do
+        // not spill to disk before their commit.
+        exec("PRAGMA cache_size = -65536");
     } catch (...) {
         close();
         throw;

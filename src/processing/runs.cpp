@@ -47,16 +47,21 @@ void report(const ProgressFn& progress, int stage, qint64 done, qint64 total)
 // Competition ranks of the rows `idx` by score, best first: equal integer
 // roundings of neighbouring scores share a rank, and the next rank skips.
 // Rows with equal scores keep their stored order.
-void rankRows(std::vector<int>& idx, const std::vector<Fixed>& score, std::vector<qint64>& out)
+void rankRows(const std::vector<int>& idx, const std::vector<Fixed>& score, std::vector<qint64>& out)
 {
-    std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) { return score[a] > score[b]; });
+    // Sorting (score, position) pairs directly keeps the sort in cache; the
+    // position as second key keeps equal scores in stored order.
+    std::vector<std::pair<Fixed, int>> keyed(idx.size());
+    for (size_t i = 0; i < idx.size(); ++i)
+        keyed[i] = {-score[size_t(idx[i])], idx[i]};
+    std::sort(keyed.begin(), keyed.end());
     qint64 rank = 0;
     qint64 prevRounded = 0;
-    for (size_t pos = 0; pos < idx.size(); ++pos) {
-        const qint64 rounded = Num::roundHalfEven(score[idx[pos]]);
+    for (size_t pos = 0; pos < keyed.size(); ++pos) {
+        const qint64 rounded = Num::roundHalfEven(-keyed[pos].first);
         if (pos == 0 || rounded != prevRounded)
             rank = qint64(pos) + 1;
-        out[idx[pos]] = rank;
+        out[size_t(keyed[pos].second)] = rank;
         prevRounded = rounded;
     }
 }
@@ -89,18 +94,23 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
     QStringList readCols{"rowid", Db::column(st.table, "班号")};
     for (const Item& it : items)
         readCols << Db::quote(it.score);
-    const auto rows = Db::selectRows(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(readCols.join(','), t));
-    const int n = int(rows.size());
     const int nItems = int(items.size());
-
-    std::vector<qint64> rowid(n), cls(n);
-    std::vector<std::vector<Fixed>> score(nItems, std::vector<Fixed>(n));
-    for (int r = 0; r < n; ++r) {
-        rowid[r] = rows[r][0].toLongLong();
-        cls[r] = rows[r][1].toLongLong();
-        for (int i = 0; i < nItems; ++i)
-            score[i][r] = Num::markOf(rows[r][2 + i]);
+    std::vector<qint64> rowid, cls;
+    std::vector<std::vector<Fixed>> score(nItems);
+    {
+        const auto rows = Db::selectRows(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(readCols.join(','), t));
+        rowid.resize(size_t(rows.size()));
+        cls.resize(size_t(rows.size()));
+        for (auto& v : score)
+            v.resize(size_t(rows.size()));
+        for (size_t r = 0; r < size_t(rows.size()); ++r) {
+            rowid[r] = rows[qsizetype(r)][0].toLongLong();
+            cls[r] = rows[qsizetype(r)][1].toLongLong();
+            for (int i = 0; i < nItems; ++i)
+                score[size_t(i)][r] = Num::markOf(rows[qsizetype(r)][2 + i]);
+        }
     }
+    const int n = int(rowid.size());
 
     // Totals: the selected subjects in their order; 三总 is 语文 + 数学 + 英语.
     if (totals) {
@@ -160,6 +170,7 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
         for (int r = 0; r < n; ++r) {
             const bool in = cls[r] >= st.firstClass && cls[r] <= st.lastClass;
             QVariantList v;
+            v.reserve(3 + 2 * nItems);
             if (totals)
                 v << Num::fromFixed(score[0][r]) << Num::fromFixed(score[1][r]);
             for (int i = 0; i < nItems; ++i) {
@@ -239,23 +250,23 @@ struct Stats {
     qint64 total = 0; // whole marks, rounded after each addition
     qint64 pass = 0, high = 0, low = 0;
     Fixed best = 0, worst = 0;
-    QString bestName, worstName;
+    int bestRow = -1, worstRow = -1; // the students named for them
     std::array<qint64, 14> bands{};
     std::array<qint64, 4> top{};
 
-    void add(Fixed mark, const QString& name, Fixed gradeRank, qint64 full, const std::array<qint64, 4>& limits)
+    void add(Fixed mark, int row, Fixed gradeRank, qint64 full, const std::array<qint64, 4>& limits)
     {
         if (count == 0) {
             best = worst = mark;
-            bestName = worstName = name;
+            bestRow = worstRow = row;
         } else {
             if (mark > best) {
                 best = mark;
-                bestName = name;
+                bestRow = row;
             }
             if (mark < worst) {
                 worst = mark;
-                worstName = name;
+                worstRow = row;
             }
         }
         ++count;
@@ -322,15 +333,35 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
     QStringList readCols{Db::quote("班号"), Db::quote("姓名")};
     for (const QString& subj : subjects)
         readCols << Db::quote(subj + st.suffix) << Db::quote(subj + "级排1");
-    const auto rows = Db::selectRows(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(readCols.join(','), t));
-    const int n = int(rows.size());
+    // Read once into plain arrays: one pass per subject then stays in cache.
+    std::vector<qint64> cls;
+    QStringList names;
+    std::vector<std::vector<Fixed>> mark(size_t(subjects.size())), gradeRank(size_t(subjects.size()));
+    {
+        const auto rows = Db::selectRows(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(readCols.join(','), t));
+        cls.reserve(size_t(rows.size()));
+        names.reserve(rows.size());
+        for (auto& m : mark)
+            m.reserve(size_t(rows.size()));
+        for (auto& g : gradeRank)
+            g.reserve(size_t(rows.size()));
+        for (const QVariantList& r : rows) {
+            cls.push_back(r[0].toLongLong());
+            names << r[1].toString();
+            for (size_t b = 0; b < size_t(subjects.size()); ++b) {
+                mark[b].push_back(Num::markOf(r[int(2 + 2 * b)]));
+                gradeRank[b].push_back(Num::markOf(r[int(3 + 2 * b)]));
+            }
+        }
+    }
+    const int n = int(cls.size());
 
     // Students of each class of the range in stored order, and the whole
     // grade: every student whose class is at least the first class.
     QHash<qint64, std::vector<int>> byClass;
     std::vector<int> grade;
     for (int r = 0; r < n; ++r) {
-        const qint64 c = rows[r][0].toLongLong();
+        const qint64 c = cls[size_t(r)];
         if (c >= st.firstClass) {
             grade.push_back(r);
             if (c <= st.lastClass)
@@ -353,12 +384,12 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
     for (int b = 0; b < subjects.size(); ++b) {
         const QString& subj = subjects.at(b);
         const qint64 full = st.fullMarks.value(subj, 100);
-        const int markCol = 2 + 2 * b;
+        const std::vector<Fixed>& marks = mark[size_t(b)];
+        const std::vector<Fixed>& ranks = gradeRank[size_t(b)];
         auto statsOf = [&](const std::vector<int>& students) {
             Stats s;
             for (int r : students)
-                s.add(Num::markOf(rows[r][markCol]), rows[r][1].toString(), Num::markOf(rows[r][markCol + 1]),
-                      full, st.top);
+                s.add(marks[size_t(r)], r, ranks[size_t(r)], full, st.top);
             return s;
         };
         for (qint64 c = st.firstClass; c <= st.lastClass; ++c) {
@@ -392,6 +423,8 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
         report(progress, 2, b + 1, subjects.size());
     }
 
+    // Names only on class rows; the whole grade has no one student to name.
+    auto nameOf = [&](int row) { return row >= 0 ? names.at(row) : QStringLiteral(""); };
     AnalysisResult res;
     Db::inTransaction([&] {
         if (analysisTableInUse(st.fxTable)) {
@@ -417,7 +450,7 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
             QVariantList v{r.subject, r.cls, r.full, s.count, s.total, Num::fromFixed(s.average()), s.pass,
                            Num::fromFixed(s.rate(s.pass)), s.high, Num::fromFixed(s.rate(s.high)), s.low,
                            Num::fromFixed(s.rate(s.low)), Num::fromFixed(s.best), Num::fromFixed(s.worst),
-                           r.gradeRow ? QString() : s.bestName, r.gradeRow ? QString() : s.worstName};
+                           nameOf(r.gradeRow ? -1 : s.bestRow), nameOf(r.gradeRow ? -1 : s.worstRow)};
             for (size_t k = 0; k < 4; ++k)
                 v << (r.gradeRow ? 0 : s.top[k]);
             for (size_t k = 0; k < 4; ++k)

@@ -1,0 +1,66 @@
+// gradebook-batch: one examination's processing from a script, without windows.
+#include "cli/batchcommands.h"
+
+#include "db/database.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+
+namespace {
+
+enum Exit { Ok = 0, Failed = 1, Usage = 2 };
+
+void print(FILE* to, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
+    std::fflush(to);
+}
+
+QString duration(qint64 ms)
+{
+    if (ms < 10000)
+        return QStringLiteral("%1毫秒").arg(ms);
+    return QStringLiteral("%1秒").arg(double(ms) / 1000.0, 0, 'f', 1);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("gradebook-batch"));
+
+    Batch::Invocation inv;
+    try {
+        inv = Batch::parseArguments(QCoreApplication::arguments().mid(1));
+    } catch (const Batch::UsageError& e) {
+        print(stderr, QStringLiteral("命令行错误：%1\n用 gradebook-batch --help 查看用法。\n").arg(e.text()));
+        return Usage;
+    }
+    if (inv.help) {
+        print(stdout, Batch::helpText());
+        return Ok;
+    }
+
+    QElapsedTimer timer;
+    timer.start();
+    int code = Ok;
+    try {
+        const Batch::Outcome o = Batch::run(inv);
+        print(o.summaryToStderr ? stderr : stdout,
+              QStringLiteral("%1，用时%2。\n").arg(o.summary, duration(timer.elapsed())));
+    } catch (const Batch::UsageError& e) {
+        print(stderr, QStringLiteral("命令行错误：%1\n用 gradebook-batch --help 查看用法。\n").arg(e.text()));
+        code = Usage;
+    } catch (const Db::Error& e) {
+        print(stderr, QStringLiteral("错误：%1\n数据库没有改动。\n").arg(e.text()));
+        code = Failed;
+    } catch (const std::exception& e) {
+        print(stderr, QStringLiteral("错误：%1\n数据库没有改动。\n").arg(QString::fromLocal8Bit(e.what())));
+        code = Failed;
+    }
+    Db::close();
+    return code;
+}

@@ -1,0 +1,328 @@
+#include "cli/batchcsv.h"
+
+#include "db/database.h"
+#include "processing/numbers.h"
+
+#include <QLocale>
+#include <QSet>
+#include <QStringDecoder>
+
+namespace Batch {
+
+namespace {
+
+// More complaints than this would scroll the first ones off the screen.
+constexpr int kMaxReported = 20;
+
+struct Record {
+    int line = 0;            // physical line where the record starts (header = 1)
+    QStringList fields;
+    bool lineBreak = false;  // a quoted field runs over more than one line
+    QString error;           // broken quoting on this line
+};
+
+bool isBlank(QChar c)
+{
+    return c == ' ' || c == '\t' || c == QChar(0x3000);
+}
+
+// Reads text record by record. Quoted fields may hold commas, doubled quotes
+// and line breaks; an unquoted field ends at a comma or line end and loses
+// the blanks around it.
+class RecordReader {
+public:
+    explicit RecordReader(const QString& text) : text(text), n(text.size()) {}
+    bool next(Record& rec);
+
+private:
+    const QString& text;
+    const qsizetype n;
+    qsizetype i = 0;
+    int line = 1;
+    bool stopped = false;
+};
+
+bool RecordReader::next(Record& rec)
+{
+    if (stopped || i >= n)
+        return false;
+    rec = Record();
+    rec.line = line;
+    bool endOfRecord = false;
+    while (!endOfRecord) {
+        while (i < n && isBlank(text[i]))
+            ++i;
+        QString field;
+        if (i < n && text[i] == '"') {
+            const int startLine = line;
+            ++i;
+            bool closed = false;
+            while (i < n) {
+                const QChar c = text[i];
+                if (c == '"') {
+                    if (i + 1 < n && text[i + 1] == '"') {
+                        field += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    closed = true;
+                    break;
+                }
+                if (c == '\n' || c == '\r') {
+                    rec.lineBreak = true;
+                    if (c == '\r' && i + 1 < n && text[i + 1] == '\n')
+                        ++i;
+                    ++line;
+                    field += '\n';
+                    ++i;
+                    continue;
+                }
+                field += c;
+                ++i;
+            }
+            if (!closed) {
+                // Nothing after an unpaired quote can be told apart; the
+                // lines before it are still checked and reported.
+                rec.error = QStringLiteral("第%1行：引号没有配对，从这里起到文件末尾都没有结束的引号").arg(startLine);
+                rec.fields << field;
+                stopped = true;
+                return true;
+            }
+            while (i < n && isBlank(text[i]))
+                ++i;
+            if (i < n && text[i] != ',' && text[i] != '\n' && text[i] != '\r') {
+                if (rec.error.isEmpty())
+                    rec.error = QStringLiteral("第%1行：引号后面还有“%2”，引号里的内容之外不能再有文字")
+                                    .arg(line)
+                                    .arg(text[i]);
+                // Keep the rest of the field so that the line's fields still line up.
+                while (i < n && text[i] != ',' && text[i] != '\n' && text[i] != '\r')
+                    field += text[i++];
+            }
+        } else {
+            const qsizetype start = i;
+            while (i < n && text[i] != ',' && text[i] != '\n' && text[i] != '\r')
+                ++i;
+            field = text.mid(start, i - start);
+            while (!field.isEmpty() && isBlank(field.back()))
+                field.chop(1);
+        }
+        rec.fields << field;
+        if (i >= n) {
+            endOfRecord = true;
+        } else if (text[i] == ',') {
+            ++i;
+        } else {
+            if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n')
+                ++i;
+            ++i;
+            ++line;
+            endOfRecord = true;
+        }
+    }
+    return true;
+}
+
+bool isEmptyRecord(const Record& r)
+{
+    for (const QString& f : r.fields)
+        if (!f.isEmpty())
+            return false;
+    return true;
+}
+
+// The line of the first byte sequence that is not UTF-8: such files are
+// usually spreadsheets saved in the Chinese ANSI code page.
+int firstNonUtf8Line(const QByteArray& bytes)
+{
+    const QList<QByteArray> lines = bytes.split('\n');
+    for (int k = 0; k < lines.size(); ++k) {
+        QStringDecoder dec(QStringDecoder::Utf8);
+        const QString s = dec.decode(lines.at(k));
+        Q_UNUSED(s);
+        if (dec.hasError())
+            return k + 1;
+    }
+    return 1;
+}
+
+class Complaints {
+public:
+    void add(const QString& text)
+    {
+        if (m_list.size() < kMaxReported)
+            m_list << text;
+        ++m_count;
+    }
+    bool any() const { return m_count > 0; }
+    [[noreturn]] void raise() const
+    {
+        QStringList text = m_list;
+        if (m_count > m_list.size())
+            text << QStringLiteral("……另有%1处错误没有列出").arg(m_count - m_list.size());
+        throw Db::InputError(text.join('\n'));
+    }
+
+private:
+    QStringList m_list;
+    int m_count = 0;
+};
+
+} // namespace
+
+const QStringList& rosterMarkColumns()
+{
+    return Roster::markSubjects();
+}
+
+RosterCsv parseRoster(const QByteArray& raw)
+{
+    QByteArray bytes = raw;
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        throw Db::InputError(QStringLiteral("第%1行不是 UTF-8 编码的文字。请把文件另存为 UTF-8 编码的 CSV"
+                                            "（在表格软件中选“CSV UTF-8（逗号分隔）”）后再导入")
+                                 .arg(firstNonUtf8Line(bytes)));
+
+    RecordReader reader(text);
+    Record head;
+    bool found = false;
+    while (!found && reader.next(head))
+        found = !isEmptyRecord(head);
+    if (!found)
+        throw Db::InputError(QStringLiteral("文件是空的，没有标题行和学生"));
+
+    // Header: 学号,班号,姓名 and then mark columns, each at most once.
+    const QString headLine = QStringLiteral("第%1行（标题行）：").arg(head.line);
+    if (!head.error.isEmpty())
+        throw Db::InputError(head.error);
+    QStringList names;
+    for (const QString& f : head.fields)
+        names << f.trimmed();
+    const QStringList fixed{QStringLiteral("学号"), QStringLiteral("班号"), QStringLiteral("姓名")};
+    if (names.mid(0, 3) != fixed)
+        throw Db::InputError(headLine + QStringLiteral("前三列必须是“学号,班号,姓名”，现在是“%1”")
+                                            .arg(names.mid(0, 3).join(',')));
+    RosterCsv result;
+    QList<int> markIndex; // index into Roster::markSubjects() per column after 姓名
+    for (qsizetype k = 3; k < names.size(); ++k) {
+        const QString& s = names.at(k);
+        if (!rosterMarkColumns().contains(s))
+            throw Db::InputError(headLine + QStringLiteral("第%1列“%2”不是可导入的科目（可用：%3）")
+                                                .arg(k + 1)
+                                                .arg(s, rosterMarkColumns().join(QStringLiteral("、"))));
+        if (result.subjects.contains(s))
+            throw Db::InputError(headLine + QStringLiteral("科目“%1”出现了两次").arg(s));
+        result.subjects << s;
+    }
+    const qsizetype width = names.size();
+
+    Complaints complaints;
+    Record rec;
+    while (reader.next(rec)) {
+        if (!rec.error.isEmpty()) {
+            complaints.add(rec.error);
+            continue;
+        }
+        if (isEmptyRecord(rec))
+            continue;
+        const QString at = QStringLiteral("第%1行：").arg(rec.line);
+        if (rec.fields.size() != width) {
+            complaints.add(at + QStringLiteral("有%1个字段，应与标题行一样是%2个").arg(rec.fields.size()).arg(width));
+            continue;
+        }
+        if (rec.lineBreak) {
+            complaints.add(at + QStringLiteral("引号里的内容跨了行，学号、姓名和成绩中不能有换行"));
+            continue;
+        }
+        Roster::Student s;
+        bool ok = true;
+        s.number = rec.fields.at(0);
+        const QString& cls = rec.fields.at(1);
+        const auto c = Num::parseInteger(cls);
+        if (!c) {
+            complaints.add(at + QStringLiteral("班号“%1”不是整数").arg(cls));
+            ok = false;
+        } else if (*c < 1) {
+            complaints.add(at + QStringLiteral("班号“%1”不是正整数（班号从1开始）").arg(cls));
+            ok = false;
+        } else {
+            s.cls = *c;
+        }
+        s.name = rec.fields.at(2);
+        if (s.name.trimmed().isEmpty()) {
+            complaints.add(at + QStringLiteral("姓名是空的"));
+            ok = false;
+        }
+        for (qsizetype k = 3; k < width; ++k) {
+            const QString& subject = result.subjects.at(k - 3);
+            const QString& field = rec.fields.at(k);
+            if (field.trimmed().isEmpty()) {
+                complaints.add(at + QStringLiteral("%1成绩是空的（每个成绩都要填写，缺考填0）").arg(subject));
+                ok = false;
+                continue;
+            }
+            const auto v = Num::parseNumber(field);
+            if (!v) {
+                complaints.add(at + QStringLiteral("%1成绩“%2”不是数字").arg(subject, field));
+                ok = false;
+                continue;
+            }
+            s.marks.insert(subject, *v);
+        }
+        if (ok)
+            result.students << s;
+    }
+    if (complaints.any())
+        complaints.raise();
+    if (result.students.isEmpty())
+        throw Db::InputError(QStringLiteral("文件中只有标题行，没有学生"));
+    return result;
+}
+
+QString csvField(const QString& text)
+{
+    bool quote = false;
+    for (QChar c : text)
+        if (c == ',' || c == '"' || c == '\n' || c == '\r') {
+            quote = true;
+            break;
+        }
+    if (!text.isEmpty() && (isBlank(text.front()) || isBlank(text.back())))
+        quote = true;
+    if (!quote)
+        return text;
+    QString t = text;
+    t.replace('"', QStringLiteral("\"\""));
+    return '"' + t + '"';
+}
+
+QString csvLine(const QStringList& fields)
+{
+    QStringList out;
+    out.reserve(fields.size());
+    for (const QString& f : fields)
+        out << csvField(f);
+    return out.join(',') + '\n';
+}
+
+QString exportText(const QVariant& value)
+{
+    if (value.isNull() || !value.isValid())
+        return QString();
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    case QMetaType::QByteArray:
+        return QString::fromUtf8(value.toByteArray());
+    default:
+        return value.toString();
+    }
+}
+
+} // namespace Batch
