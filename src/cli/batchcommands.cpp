@@ -538,22 +538,22 @@ Invocation parseArguments(const QStringList& args)
         return inv;
     if (inv.command.isEmpty())
         throw UsageError(QStringLiteral("没有给出要做的事（init、import、rank、analyze、bands、save 或 export）"));
-    const CommandSpec* spec = findCommand(inv.command);
-    if (!spec)
+    const CommandSpec* cmd = findCommand(inv.command);
+    if (!cmd)
         throw UsageError(QStringLiteral("没有“%1”这个命令（可用：init、import、rank、analyze、bands、save、export）")
                              .arg(inv.command));
     for (auto it = inv.options.cbegin(); it != inv.options.cend(); ++it) {
         if (it.key() == QLatin1String("db"))
             continue;
-        if (!spec->options.contains(it.key()))
+        if (!cmd->options.contains(it.key()))
             throw UsageError(QStringLiteral("%1 命令没有 --%2 选项").arg(inv.command, it.key()));
     }
     if (inv.options.contains("db") && inv.options.value("db").isEmpty())
         throw UsageError(QStringLiteral("--db 的文件名是空的"));
-    if (inv.positional.size() < spec->positional)
-        throw UsageError(QStringLiteral("%1 命令缺少%2").arg(inv.command, spec->positionalName));
-    if (inv.positional.size() > spec->positional)
-        throw UsageError(QStringLiteral("多余的参数“%1”").arg(inv.positional.at(spec->positional)));
+    if (inv.positional.size() < cmd->positional)
+        throw UsageError(QStringLiteral("%1 命令缺少%2").arg(inv.command, cmd->positionalName));
+    if (inv.positional.size() > cmd->positional)
+        throw UsageError(QStringLiteral("多余的参数“%1”").arg(inv.positional.at(cmd->positional)));
     return inv;
 }
 

@@ -7,10 +7,10 @@ namespace Db {
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void GridModel::setQuery(const SelectSpec& spec)
+void GridModel::setQuery(const SelectSpec& query)
 {
     close();
-    m_spec = spec;
+    m_spec = query;
 }
 
 void GridModel::open()

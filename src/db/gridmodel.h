@@ -15,7 +15,7 @@ class GridModel : public QAbstractTableModel {
 public:
     explicit GridModel(QObject* parent = nullptr);
 
-    void setQuery(const SelectSpec& spec);
+    void setQuery(const SelectSpec& query);
     const SelectSpec& query() const { return m_spec; }
     QString queryText() const { return m_spec.text(); }
     void open();  // runs the query; throws Error

@@ -97,9 +97,9 @@ QString SelectSpec::text() const
     return s;
 }
 
-QList<QVariantList> select(const SelectSpec& spec, bool withRowid)
+QList<QVariantList> select(const SelectSpec& query, bool withRowid)
 {
-    return selectRows(spec.sql(withRowid), spec.binds());
+    return selectRows(query.sql(withRowid), query.binds());
 }
 
 } // namespace Db

@@ -38,6 +38,6 @@ struct SelectSpec {
 
 // Every row of the statement, in its order; each row holds the columns of
 // resolvedColumns(), preceded by the rowid when asked for.
-QList<QVariantList> select(const SelectSpec& spec, bool withRowid = false);
+QList<QVariantList> select(const SelectSpec& query, bool withRowid = false);
 
 } // namespace Db
