@@ -4,6 +4,7 @@
 #include "processing/numbers.h"
 
 #include <QElapsedTimer>
+#include <functional>
 
 namespace Save {
 
@@ -36,13 +37,49 @@ qint64 counter(const QString& column)
     return n;
 }
 
-void finish(const QString& counterColumn, qint64 next, const QString& nameTable, const QString& name,
-            const QString& flag)
+// One permanent copy: the source rows in stored order become rows of the
+// target, numbered from the counter; then the counter moves on, the name is
+// recorded and the examination's flag is set, all in one transaction.
+// `row` builds a target row from a source row and its running number, or
+// returns an empty list to end the copy.
+struct Copy {
+    QString source;
+    QStringList read; // quoted source columns
+    QString target;
+    int values;
+    QString counter, nameTable, flag;
+};
+
+Result copyRows(const Copy& c, const Exam& exam,
+                const std::function<QVariantList(const QVariantList&, qint64, const QString&)>& row)
 {
-    Db::exec(QStringLiteral("UPDATE \"count\" SET %1 = ?").arg(Db::column("count", counterColumn)), {next});
-    Db::exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(Db::table(nameTable), Db::column(nameTable, "name")),
-             {name});
-    Db::exec(QStringLiteral("UPDATE \"check\" SET %1 = 1").arg(Db::column("check", flag)));
+    QElapsedTimer timer;
+    timer.start();
+    Result res;
+    Db::inTransaction([&] {
+        const auto rows = Db::selectRows(
+            QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(c.read.join(','), Db::table(c.source)));
+        QSqlQuery ins = Db::prepare(insertInto(c.target, c.values));
+        const qint64 first = counter(c.counter);
+        qint64 id = first;
+        const QString at = Db::now();
+        for (const QVariantList& r : rows) {
+            const QVariantList v = row(r, id, at);
+            if (v.isEmpty())
+                break;
+            Db::exec(ins, v);
+            ++id;
+            ++res.rows;
+        }
+        Db::exec(QStringLiteral("UPDATE \"count\" SET %1 = ?").arg(Db::column("count", c.counter)), {id});
+        Db::exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(Db::table(c.nameTable), Db::column(c.nameTable, "name")),
+                 {exam.name});
+        Db::exec(QStringLiteral("UPDATE \"check\" SET %1 = 1").arg(Db::column("check", c.flag)));
+        res.firstId = first;
+        res.nextId = id;
+    });
+    res.elapsedMs = timer.elapsed();
+    return res;
 }
 
 } // namespace
@@ -57,38 +94,18 @@ qint64 examNumber(const QString& text)
 
 Result grades(const QString& workTable, const Exam& exam)
 {
-    QElapsedTimer timer;
-    timer.start();
     QStringList read{Db::column(workTable, "学号"), Db::column(workTable, "班号"), Db::column(workTable, "姓名")};
     for (const QString& item : kGradeItems)
         for (const QString& kind : {QString(), QStringLiteral("班排"), QStringLiteral("级排")})
             read << Db::column(workTable, item + kind + "1");
-    Result res;
-    Db::inTransaction([&] {
-        const auto rows = Db::selectRows(
-            QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(read.join(','), Db::table(workTable)));
-        QSqlQuery ins = Db::prepare(insertInto("cjsave", 34));
-        const qint64 first = counter("count");
-        qint64 id = first;
-        const QString at = Db::now();
-        for (const QVariantList& r : rows) {
-            QVariantList v{id++, at, exam.number, exam.name};
-            v << r;
-            Db::exec(ins, v);
-        }
-        finish("count", id, "ksmc", exam.name, "c1");
-        res.rows = int(rows.size());
-        res.firstId = first;
-        res.nextId = id;
-    });
-    res.elapsedMs = timer.elapsed();
-    return res;
+    return copyRows({workTable, read, "cjsave", 34, "count", "ksmc", "c1"}, exam,
+                    [&](const QVariantList& r, qint64 id, const QString& at) {
+                        return QVariantList{id, at, exam.number, exam.name} + r;
+                    });
 }
 
 Result analysis(const QString& fxTable, const Exam& exam)
 {
-    QElapsedTimer timer;
-    timer.start();
     QStringList read;
     for (const char* c : {"科目", "班号", "科任教师", "人数", "满分值", "总分", "平均分", "平均分排名", "合格人数",
                           "合格率", "及格率排名", "高分人数", "高分率", "高分率排名", "低分人数", "低分率",
@@ -96,59 +113,25 @@ Result analysis(const QString& fxTable, const Exam& exam)
                           "F60", "F50", "F40", "F30", "F20", "F10", "F0", "级前100名人数", "级前200名人数",
                           "级前300名人数", "级前400名人数"})
         read << Db::column(fxTable, QString::fromUtf8(c));
-    Result res;
-    Db::inTransaction([&] {
-        const auto rows = Db::selectRows(
-            QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(read.join(','), Db::table(fxTable)));
-        QSqlQuery ins = Db::prepare(insertInto("fxsave", 41));
-        const qint64 first = counter("count");
-        qint64 id = first;
-        const QString at = Db::now();
-        for (const QVariantList& r : rows) {
-            // Rows in use come first; the first free row ends the result.
-            if (r.first().toString() == QLatin1String("0"))
-                break;
-            QVariantList v = r;
-            v << exam.name << exam.number << at << id++;
-            Db::exec(ins, v);
-            ++res.rows;
-        }
-        finish("count", id, "ksmcfx", exam.name, "c2");
-        res.firstId = first;
-        res.nextId = id;
-    });
-    res.elapsedMs = timer.elapsed();
-    return res;
+    return copyRows({fxTable, read, "fxsave", 41, "count", "ksmcfx", "c2"}, exam,
+                    [&](const QVariantList& r, qint64 id, const QString& at) {
+                        // Rows in use come first; the first free row ends the result.
+                        if (r.first().toString() == QLatin1String("0"))
+                            return QVariantList();
+                        return r + QVariantList{exam.name, exam.number, at, id};
+                    });
 }
 
 Result bands(const QString& tjTable, const Exam& exam)
 {
-    QElapsedTimer timer;
-    timer.start();
     QStringList read{Db::column(tjTable, "上限"), Db::column(tjTable, "下限")};
     for (int c = 1; c <= 18; ++c)
         read << Db::column(tjTable, QStringLiteral("%1班").arg(c)) << Db::column(tjTable, QStringLiteral("%1累").arg(c));
     read << Db::column(tjTable, "全级") << Db::column(tjTable, "级累");
-    Result res;
-    Db::inTransaction([&] {
-        const auto rows = Db::selectRows(
-            QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(read.join(','), Db::table(tjTable)));
-        QSqlQuery ins = Db::prepare(insertInto("tjsave1", 44));
-        const qint64 first = counter("counttj");
-        qint64 id = first;
-        const QString at = Db::now();
-        for (const QVariantList& r : rows) {
-            QVariantList v = r;
-            v << exam.number << exam.name << at << id++;
-            Db::exec(ins, v);
-        }
-        finish("counttj", id, "ksmcfd", exam.name, "c3");
-        res.rows = int(rows.size());
-        res.firstId = first;
-        res.nextId = id;
-    });
-    res.elapsedMs = timer.elapsed();
-    return res;
+    return copyRows({tjTable, read, "tjsave1", 44, "counttj", "ksmcfd", "c3"}, exam,
+                    [&](const QVariantList& r, qint64 id, const QString& at) {
+                        return r + QVariantList{exam.number, exam.name, at, id};
+                    });
 }
 
 int discardSavedGrades(const QString& examName)
