@@ -97,6 +97,17 @@ private slots:
         QCOMPARE(tj(16, "全级").toDouble(), 75.0);
     }
 
+    void averagesAreTheNearestNumberToTheTrueQuotient()
+    {
+        TestEnv env;
+        env.openDb();
+        for (double t : {241.2, 241.2, 241.2, 241.2, 241.2, 241.2, 241.2})
+            total(1, t);
+        Proc::bands(settings(1));
+        QCOMPARE(tj(30, "1班").toString(), QString("241.2"));
+        QCOMPARE(tj(30, "全级").toString(), QString("241.2"));
+    }
+
     void refusesCountsThatDoNotFit_data()
     {
         QTest::addColumn<qint64>("count");

@@ -162,6 +162,8 @@ private slots:
         QTest::newRow("class with a decimal") << three << "1\n1.5\n1" << "" << QStringList{"班号", "第2行"};
         QTest::newRow("too few classes") << three << "1\n1" << "" << QStringList{"班号"};
         QTest::newRow("too few student numbers") << "0101\n0102" << "1\n1\n1" << "" << QStringList{"学号"};
+        QTest::newRow("numbers pasted with their header") << "学号\n0101\n0102\n0103" << "1\n1\n1" << ""
+                                                          << QStringList{"学号", "错行"};
         QTest::newRow("mark not a number") << three << "1\n1\n1" << "90\n缺考\n80" << QStringList{"数学", "第2行"};
         QTest::newRow("mark box too short") << three << "1\n1\n1" << "90\n80" << QStringList{"数学"};
         QTest::newRow("blank mark line") << three << "1\n1\n1" << "90\n\n80" << QStringList{"数学", "第2行"};

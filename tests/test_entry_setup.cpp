@@ -12,11 +12,13 @@
 #include "entry/tluru.h"
 #include "entry/tpf1.h"
 #include "entry/tzuge.h"
+#include "app/tform2.h"
 #include "app/tform6.h"
 #include "testsupport.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 
 namespace {
@@ -332,6 +334,51 @@ private slots:
         QVERIFY(Form6->Query1->write(gridRow, Form6->Query1->columnIndex("语文1"), "99").isEmpty());
         QCOMPARE(Fixture::value("cjn", "语文1", row).toDouble(), 99.0);
         QCOMPARE(Fixture::value("cjn", "语文1", row - 1).toDouble(), 71.0);
+    }
+
+    void theOneByOneGridFollowsRowsInsertedElsewhere()
+    {
+        TestEnv env;
+        QVERIFY(env.startForms());
+        roster("cjn", 2, 1);
+        formin->Table1.setTableName("cjn"); // as roster preparation leaves it
+        zuge->show();
+        gai->show();
+        gai->DBGrid1->setCurrentIndex(gai->cjn()->index(0, 0));
+        gai->Edit2->setText("新生");
+        gai->Edit3->setText("0100");
+        gai->Button1Click();
+        // "删除一个" on the first line of the one-by-one grid removes the student shown there.
+        zuge->db1->setCurrentIndex(zuge->db1->model()->index(0, 0));
+        QCOMPARE(zuge->db1->model()->index(0, 0).data().toString(), QString("新生"));
+        const QString second = zuge->db1->model()->index(1, 0).data().toString();
+        zuge->db1->setCurrentIndex(zuge->db1->model()->index(1, 0));
+        zuge->Button3Click();
+        QVERIFY(!Fixture::column("cjn", "姓名").contains(second));
+        QVERIFY(Fixture::column("cjn", "姓名").contains("新生"));
+    }
+
+    void anEntryWindowLeftOpenTakesUpTheNewExamination()
+    {
+        TestEnv env;
+        QVERIFY(env.startForms());
+        Fixture::setCheck({{"mc", "期中"}, {"bh", "1"}});
+        Db::exec("UPDATE linshi SET shibie = 1");
+        roster("cj", 2, 1);
+        luru->show();
+        QCOMPARE(luru->mingc->text(), QString("期中"));
+        kaoshimc->show();
+        kaoshimc->ksmc->setText("期末");
+        kaoshimc->Edit2->setText("2");
+        kaoshimc->SpeedButton1->click();
+        QCOMPARE(luru->mingc->text(), QString("期末"));
+        // One by one: the roster goes into cjn and the entry window follows it.
+        pf1->Button4->click();
+        zuge->Button2Click();
+        QVERIFY(luru->isVisible());
+        QCOMPARE(luru->bianh->text(), QString("2"));
+        QCOMPARE(Form2->dbs->text(), QString("cjn"));
+        QCOMPARE(Form6->Table1.tableName(), QString("cjn"));
     }
 };
 

@@ -69,6 +69,9 @@ private slots:
         QTest::newRow("inf") << "inf" << false << 0.0;
         QTest::newRow("nan") << "nan" << false << 0.0;
         QTest::newRow("two numbers") << "85 90" << false << 0.0;
+        QTest::newRow("exponent") << "1e3" << false << 0.0;
+        QTest::newRow("a million") << "1000000" << false << 0.0;
+        QTest::newRow("negative") << "-1" << true << -1.0;
     }
     void parsesWhatTeachersType()
     {

@@ -132,6 +132,21 @@ private slots:
         QCOMPARE(bookkeeping(), before);
     }
 
+    void aSaveForAnotherExaminationLeavesTheFlagsAlone()
+    {
+        TestEnv env;
+        env.openDb();
+        roster("cjn", 2);
+        Fixture::setCheck({{"mc", "本次"}});
+        Save::Exam other{"上次", 1};
+        other.current = false;
+        Save::grades("cjn", other);
+        Save::bands("tj", other);
+        QCOMPARE(Fixture::value("check", "c1").toInt(), 0);
+        QCOMPARE(Fixture::value("check", "c3").toInt(), 0);
+        QCOMPARE(Db::rowCount("cjsave"), 2);
+    }
+
     void examNumbersMustBeIntegers()
     {
         QCOMPARE(Save::examNumber("12"), qint64(12));

@@ -352,7 +352,14 @@ Outcome runBands(const Invocation& inv)
     openDatabase(inv);
     st.table = workingTable(inv);
     // Classes 1 to the last row's class have columns of their own; there are 18.
-    st.lastClass = lastClass ? *lastClass : qMin<qint64>(tableClasses(st.table).last, 18);
+    if (lastClass) {
+        st.lastClass = *lastClass;
+    } else {
+        const auto range = Entry::classRange(st.table);
+        if (!range)
+            throw Db::Error(QStringLiteral("表“%1”中没有学生，请先导入花名册").arg(st.table));
+        st.lastClass = qMin<qint64>(range->last, 18);
+    }
     const Proc::BandResult r = Proc::bands(st);
     Outcome o;
     o.summary = QStringLiteral("已从表 %1 生成总分分段表 %2：%3段（%4分到%5分）和平均分行，%6名学生，分班统计1-%7班")
@@ -413,6 +420,9 @@ Outcome runSave(const Invocation& inv)
             throw Db::Error(QStringLiteral("考试“%1”不是数据库中的当前考试，请用 --number 给出它的编号").arg(exam.name));
         exam.number = Save::examNumber(currentNumber);
     }
+    // The save flags in check belong to the current examination: a save for
+    // another one leaves them alone (a blank database has none to protect).
+    exam.current = exam.name == currentName || currentName == kNoExam;
 
     Save::Result r;
     QString what, into, names;

@@ -104,9 +104,18 @@ BulkResult bulkInput(const QString& table, const BulkInput& input)
         const QStringList names = lines(input.names);
         const QStringList numbers = lines(input.numbers);
         const QStringList classes = lines(input.classes);
+        const qsizetype stop = names.indexOf(QStringLiteral("姓名"));
+        // Without a stop line the three columns must line up: a column longer
+        // than the names (a header pasted with it, say) would shift every student.
+        if (stop < 0) {
+            for (const auto& [box, list] : {std::pair{QStringLiteral("学号"), numbers}, std::pair{QStringLiteral("班号"), classes}})
+                if (list.size() > names.size())
+                    throw Db::InputError(QStringLiteral("“%1”栏有%2行，多于“姓名”栏的%3行，请检查是否错行")
+                                             .arg(box).arg(list.size()).arg(names.size()));
+        }
         for (int k = 0; k < names.size(); ++k) {
             // A line "姓名" (a pasted header) ends the roster.
-            if (names.at(k) == QStringLiteral("姓名"))
+            if (k == stop)
                 break;
             if (k >= numbers.size())
                 throw Db::InputError(QStringLiteral("“学号”栏只有%1行，少于“姓名”栏的学生人数").arg(numbers.size()));

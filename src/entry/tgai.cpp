@@ -97,6 +97,11 @@ void Tgai::reload(qint64 currentRowid, int fallbackRow)
     DBGrid1->scrollTo(DBGrid1->currentIndex());
 }
 
+void Tgai::refresh()
+{
+    reload(-1, DBGrid1->currentIndex().isValid() ? DBGrid1->currentIndex().row() : 0);
+}
+
 void Tgai::FormShow()
 {
     reload(-1, 0);

@@ -37,6 +37,9 @@ public slots:
     void Button2Click();
     void Button3Click();
 
+    // Reads the table again, keeping the current line.
+    void refresh();
+
 protected:
     void FormShow() override;
     void FormClose() override;

@@ -1,4 +1,5 @@
 #include "entry/tkaoshimc.h"
+#include "entry/tluru.h"
 
 #include "app/forms.h"
 #include "app/messages.h"
@@ -78,6 +79,9 @@ void Tkaoshimc::SpeedButton1Click()
             return;
         }
         Entry::startExam(name, number);
+        // An entry window left open must not go on showing the last examination.
+        if (luru && luru->isVisible())
+            luru->reopen();
         handOn("TFormfx", "Edit4", name);
         handOn("TFormfx", "Edit1", number);
         handOn("TForm5", "Edit2", name);

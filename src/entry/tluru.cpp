@@ -1,4 +1,6 @@
 #include "entry/tluru.h"
+#include "entry/tgai.h"
+#include "entry/tzuge.h"
 
 #include "app/forms.h"
 #include "app/messages.h"
@@ -284,6 +286,15 @@ void Tluru::FormShow()
     reopen();
 }
 
+void Tluru::showFresh()
+{
+    if (!luru)
+        return;
+    if (luru->isVisible())
+        luru->reopen(); // showing a visible window runs no FormShow
+    Forms::show("Tluru");
+}
+
 void Tluru::reopen()
 {
     const Entry::ExamState exam = Entry::examState();
@@ -358,8 +369,14 @@ void Tluru::reloadGrid()
 
 void Tluru::tableChanged()
 {
+    // An insertion moves the rowids of the rows after it: every open grid
+    // over the roster reads it again, so that no edit lands on another student.
     if (luru && luru->isVisible())
         Msg::guard([] { luru->reloadGrid(); });
+    if (zuge && zuge->isVisible())
+        Msg::guard([] { zuge->refresh(); });
+    if (gai && gai->isVisible())
+        Msg::guard([] { gai->refresh(); });
 }
 
 void Tluru::SpeedButton1Click()

@@ -67,6 +67,9 @@ public:
     // Reads the current examination and the working table again and rebuilds
     // the grid: what showing the window does.
     void reopen();
+    // Shows the window with the current examination and working table, also
+    // when it was already open on an earlier one.
+    static void showFresh();
     // Builds the grid query from the filter, opens it and lays the grid out.
     void openGrid();
     // Reads the grid's rows again after another window changed the table,

@@ -96,6 +96,6 @@ void Tpf1::Button2Click()
             Entry::zeroMarks(table);
             Tluru::tableChanged();
         }
-        Forms::show("Tluru");
+        Tluru::showFresh();
     });
 }

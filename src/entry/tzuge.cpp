@@ -84,6 +84,11 @@ void Tzuge::reload(int currentRow)
     }
 }
 
+void Tzuge::refresh()
+{
+    reload(db1->currentIndex().isValid() ? db1->currentIndex().row() : 0);
+}
+
 void Tzuge::FormShow()
 {
     reload(0);
@@ -130,5 +135,5 @@ void Tzuge::Button5Click()
 void Tzuge::Button2Click()
 {
     close();
-    Forms::show("Tluru");
+    Msg::guard([] { Tluru::showFresh(); });
 }

@@ -34,6 +34,9 @@ public slots:
     void Button5Click();
     void Button2Click();
 
+    // Reads the table again, keeping the current line.
+    void refresh();
+
 protected:
     void FormShow() override;
 

@@ -1,11 +1,16 @@
 #include "processing/numbers.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Num {
 
 Fixed toFixed(double value)
 {
+    // Far beyond any mark or total; keeps the conversion defined for any
+    // value a hand-edited file may hold.
+    constexpr double kLimit = 1e12;
+    value = std::clamp(value, -kLimit, kLimit);
     return static_cast<Fixed>(std::llround(value * static_cast<double>(kScale)));
 }
 
@@ -97,11 +102,12 @@ std::optional<double> parseNumber(const QString& text)
     if (t.isEmpty())
         return std::nullopt;
     for (QChar c : t)
-        if (!(c.isDigit() || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E'))
+        if (!(c.isDigit() || c == '.' || c == '-' || c == '+'))
             return std::nullopt;
     bool ok = false;
     const double d = t.toDouble(&ok);
-    if (!ok || !std::isfinite(d))
+    // No mark, total or limit comes near a million; a larger number is a typing slip.
+    if (!ok || !std::isfinite(d) || std::fabs(d) >= 1e6)
         return std::nullopt;
     return d;
 }

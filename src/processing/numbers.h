@@ -35,7 +35,8 @@ double quotient4d(qint64 num, qint64 den);
 qint64 percent(qint64 num, qint64 den);
 
 // Text typed or pasted by a teacher: blanks trimmed, full-width digits,
-// signs and points accepted. Empty text, words, inf and nan are refused.
+// signs and points accepted. Empty text, words, exponents, inf, nan and
+// numbers of a million or more are refused.
 std::optional<double> parseNumber(const QString& text);
 std::optional<qint64> parseInteger(const QString& text);
 

@@ -523,6 +523,11 @@ BandResult bands(const BandSettings& st, const ProgressFn& progress)
         ++heads[kGrade];
     }
     report(progress, 1, 1, 2);
+    // Sum and head count are exact integers, so one division gives the
+    // double nearest to the true average (1688.4 / 7 -> 241.2).
+    auto average = [&](int c) {
+        return heads[size_t(c)] ? double(sum[size_t(c)]) / double(kScale * heads[size_t(c)]) : 0.0;
+    };
 
     Db::inTransaction([&] {
         QStringList clear{Db::quote("上限") + "=0", Db::quote("下限") + "=0", Db::quote("全级") + "=0",
@@ -550,10 +555,10 @@ BandResult bands(const BandSettings& st, const ProgressFn& progress)
         // too), and the whole table; a class without students shows 0.
         QStringList avgSets{Db::quote("上限") + "=?", Db::quote("下限") + "=?", Db::quote("全级") + "=?"};
         QVariantList v{QStringLiteral("总分的"), QStringLiteral("平均分"),
-                       heads[kGrade] ? Num::fromFixed(sum[kGrade]) / double(heads[kGrade]) : 0.0};
+                       average(kGrade)};
         for (int c = 1; c <= 18; ++c) {
             avgSets << Db::quote(QStringLiteral("%1班").arg(c)) + "=?";
-            v << (heads[size_t(c)] ? Num::fromFixed(sum[size_t(c)]) / double(heads[size_t(c)]) : 0.0);
+            v << average(c);
         }
         v << tjRows[size_t(B)];
         Db::exec(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(tjT, avgSets.join(',')), v);

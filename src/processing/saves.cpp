@@ -74,7 +74,8 @@ Result copyRows(const Copy& c, const Exam& exam,
         Db::exec(QStringLiteral("UPDATE \"count\" SET %1 = ?").arg(Db::column("count", c.counter)), {id});
         Db::exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(Db::table(c.nameTable), Db::column(c.nameTable, "name")),
                  {exam.name});
-        Db::exec(QStringLiteral("UPDATE \"check\" SET %1 = 1").arg(Db::column("check", c.flag)));
+        if (exam.current)
+            Db::exec(QStringLiteral("UPDATE \"check\" SET %1 = 1").arg(Db::column("check", c.flag)));
         res.firstId = first;
         res.nextId = id;
     });

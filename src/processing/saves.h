@@ -10,6 +10,9 @@ namespace Save {
 struct Exam {
     QString name;
     qint64 number = 0;
+    // The examination check holds: its save flag is set. A save made for
+    // another examination (from the batch tool) leaves check alone.
+    bool current = true;
 };
 
 // The examination number as typed; a clear message when it is not an integer.
