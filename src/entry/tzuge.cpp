@@ -42,6 +42,7 @@ Tzuge::Tzuge() : Form(QStringLiteral("逐个增加学生基本资料"))
     left->addLayout(moves);
     left->addStretch(1);
     Button2 = Ui::button("完成输入，进入临时成绩库输入成绩", this, "Button2");
+    Button2->setMinimumWidth(Button2->fontMetrics().horizontalAdvance(Button2->text()) + 24);
     left->addWidget(Button2);
     lay->addLayout(left);
 
@@ -51,7 +52,7 @@ Tzuge::Tzuge() : Form(QStringLiteral("逐个增加学生基本资料"))
     db1->setSelectionMode(QAbstractItemView::SingleSelection);
     db1->setMinimumWidth(330);
     lay->addWidget(db1, 1);
-    resize(620, 420);
+    resize(700, 420);
 
     // A refused cell (a word as 班号) is told, and the cell keeps its value.
     connect(m_rows, &Db::GridModel::editRejected, this, [](const QString& m) { Msg::warning(m); });
