@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTime>
 
 Form::Form(const QString& caption, QWidget* parent) : QWidget(parent, Qt::Window)
 {
@@ -90,6 +91,11 @@ void setColour(QWidget* w, const QColor& colour)
     p.setColor(QPalette::Window, colour);
     w->setPalette(p);
     w->setAutoFillBackground(true);
+}
+
+QString clockText(qint64 ms)
+{
+    return QTime(0, 0).addMSecs(int(ms)).toString("H:mm:ss");
 }
 
 qint64 intOf(const QLineEdit* field, const QString& fieldName)

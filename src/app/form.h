@@ -41,6 +41,8 @@ QLineEdit* edit(const QString& text, QWidget* parent, const QString& name);
 QPushButton* button(const QString& text, QWidget* parent, const QString& name);
 QCheckBox* check(const QString& text, bool checked, QWidget* parent, const QString& name);
 void setColour(QWidget* w, const QColor& colour);
+// Elapsed time the way a clock shows a time of day: 0:00:03.
+QString clockText(qint64 ms);
 // Integer typed into a field; a clear message names the field when it is not one.
 qint64 intOf(const QLineEdit* field, const QString& fieldName);
 // The standard colours the windows use.

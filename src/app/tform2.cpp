@@ -2,7 +2,7 @@
 
 #include "app/forms.h"
 #include "app/messages.h"
-#include "db/table.h"
+#include "entry/setup.h"
 #include "processing/tform1.h"
 
 #include <QCheckBox>
@@ -118,13 +118,8 @@ void TForm2::FormCreate()
 {
     // The class range starts at the last class of the roster. An empty roster
     // (the blank database) simply keeps the defaults.
-    Db::Table cj("cj");
-    cj.open();
-    if (!cj.isEmpty()) {
-        cj.last();
-        banshu2->setText(QString::number(cj.integer("班号")));
-    }
-    cj.close();
+    if (const auto range = Entry::classRange("cj"))
+        banshu2->setText(QString::number(range->last));
 }
 
 void TForm2::Button1Click()

@@ -1,6 +1,7 @@
 #include "entry/roster.h"
 
 #include "db/database.h"
+#include "entry/setup.h"
 #include "processing/numbers.h"
 
 namespace Roster {
@@ -168,12 +169,11 @@ BulkResult bulkInput(const QString& table, const BulkInput& input)
     if (input.marks)
         for (const auto& m : marks)
             result.markRows = qMax(result.markRows, int(m.size()));
-    const auto ends = Db::selectRows(QStringLiteral(
-        "SELECT (SELECT \"班号\" FROM %1 ORDER BY rowid LIMIT 1), (SELECT \"班号\" FROM %1 ORDER BY rowid DESC LIMIT 1), count(*) FROM %1")
-                                         .arg(Db::table(table)));
-    result.firstClass = ends.first().at(0).toLongLong();
-    result.lastClass = ends.first().at(1).toLongLong();
-    result.students = ends.first().at(2).toInt();
+    if (const auto range = Entry::classRange(table)) {
+        result.firstClass = range->first;
+        result.lastClass = range->last;
+    }
+    result.students = int(Db::rowCount(table));
     return result;
 }
 

@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTime>
 #include <QVBoxLayout>
 
 namespace {
@@ -158,21 +157,10 @@ void Tformin::Button1Click()
             Form2->banshu2->setText(QString::number(result.lastClass));
             Form2->banshu1->setText(QString::number(result.firstClass));
         }
-        const QString took = QTime(0, 0).addMSecs(int(clock.elapsed())).toString("H:mm:ss");
+        const QString took = Ui::clockText(clock.elapsed());
         Msg::info("我们用了" + took + "的时间," + "输入成功！");
 
-        if (Form2) {
-            Form2->dbs->setText(table);
-            Form2->tjs->setText("tj");
-        }
-        if (Form1) {
-            Form1->dbs->setText(table);
-            Form1->tjs->setText("tj");
-        }
-        if (Form6) {
-            Form6->Table1.close();
-            Form6->Table1.setTableName(table);
-        }
+        Tluru::useWorkingTable(table);
         // An entry window already on screen shows the new table at once.
         if (luru && luru->isVisible())
             luru->reopen();

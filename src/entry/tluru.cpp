@@ -295,6 +295,22 @@ void Tluru::showFresh()
     Forms::show("Tluru");
 }
 
+void Tluru::useWorkingTable(const QString& table)
+{
+    if (Form2) {
+        Form2->dbs->setText(table);
+        Form2->tjs->setText("tj");
+    }
+    if (Form1) {
+        Form1->dbs->setText(table);
+        Form1->tjs->setText("tj");
+    }
+    if (Form6) {
+        Form6->Table1.close();
+        Form6->Table1.setTableName(table);
+    }
+}
+
 void Tluru::reopen()
 {
     const Entry::ExamState exam = Entry::examState();
@@ -305,18 +321,7 @@ void Tluru::reopen()
     bianh->setText(exam.number);
 
     m_table = Entry::workingTable();
-    if (Form2) {
-        Form2->dbs->setText(m_table);
-        Form2->tjs->setText("tj");
-    }
-    if (Form1) {
-        Form1->dbs->setText(m_table);
-        Form1->tjs->setText("tj");
-    }
-    if (Form6) {
-        Form6->Table1.close();
-        Form6->Table1.setTableName(m_table);
-    }
+    useWorkingTable(m_table);
     openGrid();
 }
 

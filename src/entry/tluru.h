@@ -70,6 +70,9 @@ public:
     // Shows the window with the current examination and working table, also
     // when it was already open on an earlier one.
     static void showFresh();
+    // Names the working grade table in the parameter and processing panels
+    // and the main window's table object.
+    static void useWorkingTable(const QString& table);
     // Builds the grid query from the filter, opens it and lays the grid out.
     void openGrid();
     // Reads the grid's rows again after another window changed the table,

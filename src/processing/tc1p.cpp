@@ -2,7 +2,7 @@
 
 #include "app/forms.h"
 #include "app/messages.h"
-#include "db/table.h"
+#include "entry/setup.h"
 #include "processing/saves.h"
 #include "processing/tform1.h"
 
@@ -38,12 +38,8 @@ void Tc1p::Button1Click()
     if (QWidget* entry = Forms::window("Tluru"))
         if (auto* mingc = entry->findChild<QLineEdit*>("mingc"))
             name = mingc->text();
-    if (name.isNull()) {
-        Db::Table check("check");
-        check.open();
-        name = check.text("mc");
-        check.close();
-    }
+    if (name.isNull())
+        name = Entry::examState().name;
     Save::discardSavedGrades(name);
     close();
     if (Form1)

@@ -19,7 +19,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
-#include <QTime>
 #include <QVBoxLayout>
 
 namespace {
@@ -42,12 +41,6 @@ void setGauge(QProgressBar* g, qint64 done, qint64 total)
     g->setValue(total > 0 ? int(std::clamp<qint64>(done * 100 / total, 0, 100)) : 0);
     // Keep the window painted without taking the user's clicks mid-run.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-// Elapsed time the way a clock shows a time of day: 0:00:03.
-QString clock(qint64 ms)
-{
-    return QTime(0, 0).addMSecs(int(ms)).toString("H:mm:ss");
 }
 
 } // namespace
@@ -322,7 +315,7 @@ void TForm1::Button1Click()
     cj.setTableName(st.table);
     Label23->setAutoFillBackground(true);
     Label23->setStyleSheet("background: white; color: red;");
-    lastReport = QStringLiteral("在%1的时间里，我们已经处理了%2个数据").arg(clock(res.elapsedMs)).arg(res.processed);
+    lastReport = QStringLiteral("在%1的时间里，我们已经处理了%2个数据").arg(Ui::clockText(res.elapsedMs)).arg(res.processed);
     Label23->setText(lastReport);
     Msg::info(kDone, kHello);
     hide();
