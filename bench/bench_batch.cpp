@@ -8,10 +8,10 @@
 
 #include "cli/batchcommands.h"
 #include "cli/batchcsv.h"
-#include "db/database.h"
-#include "db/schema.h"
-#include "processing/runs.h"
-#include "processing/saves.h"
+#include "engine/db/database.h"
+#include "engine/db/schema.h"
+#include "engine/processing/runs.h"
+#include "engine/processing/saves.h"
 
 #include <benchmark/benchmark.h>
 

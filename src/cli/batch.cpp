@@ -1,7 +1,7 @@
 // gradebook-batch: one examination's processing from a script, without windows.
 #include "cli/batchcommands.h"
 
-#include "db/database.h"
+#include "engine/db/database.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

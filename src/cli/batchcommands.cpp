@@ -1,13 +1,13 @@
 #include "cli/batchcommands.h"
 
-#include "app/paths.h"
-#include "db/database.h"
-#include "db/schema.h"
-#include "entry/roster.h"
-#include "entry/setup.h"
-#include "processing/numbers.h"
-#include "processing/runs.h"
-#include "processing/saves.h"
+#include "engine/app/paths.h"
+#include "engine/db/database.h"
+#include "engine/db/schema.h"
+#include "engine/entry/roster.h"
+#include "engine/entry/setup.h"
+#include "engine/rules/numbers.h"
+#include "engine/processing/runs.h"
+#include "engine/processing/saves.h"
 
 #include <QCoreApplication>
 #include <QDir>

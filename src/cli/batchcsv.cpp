@@ -1,7 +1,7 @@
 #include "cli/batchcsv.h"
 
-#include "db/database.h"
-#include "processing/numbers.h"
+#include "engine/db/database.h"
+#include "engine/rules/numbers.h"
 
 #include <QLocale>
 #include <QSet>

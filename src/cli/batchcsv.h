@@ -4,7 +4,7 @@
 // anything reaches the database, and every complaint names the line (the
 // header is line 1) so that the staff can find it in their spreadsheet.
 
-#include "entry/roster.h"
+#include "engine/entry/roster.h"
 
 #include <QByteArray>
 #include <QList>

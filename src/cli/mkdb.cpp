@@ -1,6 +1,6 @@
 // Build step: makes the blank template database from the schema script.
-#include "db/database.h"
-#include "db/schema.h"
+#include "engine/db/database.h"
+#include "engine/db/schema.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -1,0 +1,54 @@
+#pragma once
+// The editable query behind every grid that edits data: it holds the rows of a
+// SelectSpec together with their rowids, and writes an edited cell straight
+// back to its row. Numeric columns take only numbers (or a blank).
+
+#include "engine/db/query.h"
+
+#include <QAbstractTableModel>
+#include <QVector>
+
+namespace Db {
+
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit GridModel(QObject* parent = nullptr);
+
+    void setQuery(const SelectSpec& query);
+    const SelectSpec& query() const { return m_spec; }
+    QString queryText() const { return m_spec.text(); }
+    void open();  // runs the query; throws Error
+    void close(); // forgets the rows
+    bool isActive() const { return m_active; }
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+
+    qint64 rowid(int row) const;
+    QVariant value(int row, const QString& column) const;
+    int columnIndex(const QString& column) const { return int(m_columns.indexOf(column)); }
+    const QStringList& columnNames() const { return m_columns; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation o, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    // Writes one cell; returns the message for the user when the text is refused.
+    QString write(int row, int column, const QString& text);
+
+signals:
+    void editRejected(const QString& message);
+
+private:
+    SelectSpec m_spec;
+    QStringList m_columns;
+    QVector<bool> m_numeric;
+    QVector<qint64> m_rowids;
+    QVector<QVariantList> m_rows;
+    bool m_active = false;
+    bool m_readOnly = false;
+};
+
+} // namespace Db

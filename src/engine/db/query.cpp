@@ -1,0 +1,105 @@
+#include "engine/db/query.h"
+
+#include "engine/db/database.h"
+#include "engine/rules/numbers.h"
+
+namespace Db {
+
+QStringList SelectSpec::resolvedColumns() const
+{
+    return columns.isEmpty() ? Db::columns(table) : columns;
+}
+
+static QString sqlOp(const QString& op)
+{
+    static const QStringList allowed{"=", ">=", "<=", "<", ">", "<>", "like"};
+    if (!allowed.contains(op))
+        throw Error(QStringLiteral("不支持的比较：%1").arg(op));
+    return op;
+}
+
+QString SelectSpec::sql(bool withRowid) const
+{
+    const QString t = Db::table(table);
+    QStringList cols;
+    if (withRowid)
+        cols << "rowid";
+    for (const QString& c : resolvedColumns())
+        cols << Db::column(table, c);
+    QString s = QStringLiteral("SELECT %1 FROM %2").arg(cols.join(','), t);
+    QStringList conds;
+    for (const Condition& c : where) {
+        if (c.op == "like")
+            conds << Db::column(table, c.column) + " LIKE ? ESCAPE '\\'";
+        else
+            conds << Db::column(table, c.column) + ' ' + sqlOp(c.op) + " ?";
+    }
+    if (!conds.isEmpty())
+        s += " WHERE " + conds.join(" AND ");
+    QStringList order;
+    for (const OrderBy& o : orderBy)
+        order << Db::column(table, o.column) + (o.descending ? " DESC" : "");
+    if (withRowid)
+        order << "rowid";
+    if (!order.isEmpty())
+        s += " ORDER BY " + order.join(',');
+    return s;
+}
+
+QVariantList SelectSpec::binds() const
+{
+    QVariantList out;
+    for (const Condition& c : where) {
+        if (c.op == "like") {
+            QString v = c.value.toString();
+            v.replace('\\', "\\\\").replace('%', "\\%").replace('_', "\\_");
+            out << QVariant(v + '%');
+        } else {
+            out << c.value;
+        }
+    }
+    return out;
+}
+
+static QString literal(const QVariant& v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return QString::number(v.toLongLong());
+    case QMetaType::Double:
+        return Num::format(v.toDouble());
+    default:
+        return '\'' + v.toString() + '\'';
+    }
+}
+
+QString SelectSpec::text() const
+{
+    QString s = "select " + (columns.isEmpty() ? QStringLiteral("*") : columns.join(',')) + " from"
+        + fromGap + table;
+    QStringList conds;
+    for (const Condition& c : where) {
+        if (c.op == "like")
+            conds << c.column + " like '" + c.value.toString() + "%'";
+        else
+            conds << c.column + c.op + literal(c.value);
+    }
+    if (!conds.isEmpty())
+        s += " where " + conds.join(" and ");
+    QStringList order;
+    for (const OrderBy& o : orderBy)
+        order << o.column + (o.descending ? " desc" : "");
+    if (!order.isEmpty())
+        s += " order by " + order.join(',');
+    return s;
+}
+
+QList<QVariantList> select(const SelectSpec& query, bool withRowid)
+{
+    return selectRows(query.sql(withRowid), query.binds());
+}
+
+} // namespace Db

@@ -1,0 +1,212 @@
+#include "engine/entry/setup.h"
+
+#include "engine/db/database.h"
+#include "engine/db/table.h"
+#include "engine/entry/roster.h"
+
+namespace Entry {
+
+namespace {
+
+// Edits the single row of a bookkeeping table; a table without its row is an
+// error rather than a silent no-op.
+void editOnlyRow(const QString& name, const QVariantMap& values)
+{
+    Db::Table t(name);
+    t.open();
+    if (t.isEmpty())
+        throw Db::Error(QStringLiteral("表“%1”中没有记录").arg(name));
+    t.edit();
+    for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+        t.setValue(it.key(), it.value());
+    t.post();
+    t.close();
+}
+
+QVariantMap zeroNamedColumns()
+{
+    QVariantMap v;
+    for (const QString& c : Roster::namedColumns())
+        v.insert(c, 0);
+    return v;
+}
+
+} // namespace
+
+ExamState examState()
+{
+    Db::Table check("check");
+    check.open();
+    ExamState s;
+    if (!check.isEmpty()) {
+        s.name = check.text("mc");
+        s.number = check.text("bh");
+        s.marksSaved = check.value("c1").toLongLong() == 1;
+        s.analysisSaved = check.value("c2").toLongLong() == 1;
+        s.bandsSaved = check.value("c3").toLongLong() == 1;
+    }
+    check.close();
+    return s;
+}
+
+std::optional<qint64> lastExamId()
+{
+    Db::Table ksmc("ksmc");
+    ksmc.open();
+    if (ksmc.isEmpty())
+        return std::nullopt;
+    ksmc.last();
+    const qint64 id = ksmc.integer("id");
+    ksmc.close();
+    return id;
+}
+
+void startExam(const QString& name, const QString& number)
+{
+    Db::inTransaction([&] {
+        editOnlyRow("linshi", {{"name", name}});
+        editOnlyRow("check", {{"mc", name}, {"bh", number}, {"c1", 0}, {"c2", 0}, {"c3", 0}});
+    });
+}
+
+qint64 rosterMode()
+{
+    Db::Table linshi("linshi");
+    linshi.open();
+    if (linshi.isEmpty())
+        throw Db::Error(QStringLiteral("表“linshi”中没有记录"));
+    const QVariant v = linshi.value("shibie");
+    linshi.close();
+    return v.isNull() ? 0 : v.toLongLong();
+}
+
+void setRosterMode(qint64 mode)
+{
+    editOnlyRow("linshi", {{"shibie", mode}});
+}
+
+QString workingTableFor(qint64 rosterMode)
+{
+    return rosterMode == 0 ? QStringLiteral("cjn") : QStringLiteral("cj");
+}
+
+QString workingTable()
+{
+    return workingTableFor(rosterMode());
+}
+
+std::optional<ClassRange> classRange(const QString& table)
+{
+    Db::Table t(table);
+    t.open();
+    if (t.isEmpty())
+        return std::nullopt;
+    ClassRange r;
+    t.last();
+    r.last = t.integer("班号");
+    t.first();
+    r.first = t.integer("班号");
+    t.close();
+    return r;
+}
+
+void startOneByOne(const QString& table)
+{
+    const QString t = Db::table(table);
+    Db::inTransaction([&] {
+        setRosterMode(0);
+        Db::exec(QStringLiteral("DELETE FROM %1").arg(t));
+    });
+}
+
+int zeroMarks(const QString& table)
+{
+    const QString t = Db::table(table);
+    QStringList sets;
+    for (const char* s : {"语文", "数学", "英语", "政治", "物理", "化学"})
+        sets << Db::column(table, QString::fromUtf8(s) + "1") + " = 0";
+    int rows = 0;
+    Db::inTransaction([&] {
+        rows = int(Db::rowCount(table));
+        // An empty table stays empty: nothing is posted where there is no row.
+        if (rows > 0)
+            Db::exec(QStringLiteral("UPDATE %1 SET %2").arg(t, sets.join(", ")));
+    });
+    return rows;
+}
+
+qint64 addStudent(const QString& table, const QString& number, qint64 cls, const QString& name)
+{
+    Db::table(table);
+    const QStringList cols = Db::columns(table);
+    if (cols.size() < 4)
+        throw Db::Error(QStringLiteral("表“%1”不是成绩表").arg(table));
+    qint64 n = 0;
+    Db::inTransaction([&] {
+        Db::Table count("count");
+        count.open();
+        if (count.isEmpty())
+            throw Db::Error(QStringLiteral("表“count”中没有记录"));
+        n = count.value("zuge").toLongLong();
+        QVariantMap row = zeroNamedColumns();
+        row.insert(cols.at(0), n);
+        row.insert("学号", number);
+        row.insert("班号", cls);
+        row.insert("姓名", name);
+        Db::Table grades(table);
+        grades.open();
+        grades.append(row);
+        grades.close();
+        count.edit();
+        count.setValue("zuge", n + 1);
+        count.post();
+        count.close();
+    });
+    return n;
+}
+
+qint64 insertStudent(const QString& table, qint64 beforeRowid, const QString& number, qint64 cls,
+                     const QString& name)
+{
+    QVariantMap row = zeroNamedColumns();
+    row.insert("学号", number);
+    row.insert("班号", cls);
+    row.insert("姓名", name);
+    Db::Table t(table);
+    t.open();
+    for (t.first(); !t.eof() && t.rowid() != beforeRowid; t.next()) {
+    }
+    if (t.eof()) {
+        t.append(row);
+    } else {
+        t.insertBefore(row);
+    }
+    const qint64 id = t.rowid();
+    t.close();
+    return id;
+}
+
+void deleteRow(const QString& table, qint64 rowid)
+{
+    Db::exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(Db::table(table)), {rowid});
+}
+
+Db::SelectSpec entryQuery(const QString& table, const QStringList& subjects, bool oneClass,
+                          qint64 firstClass, qint64 lastClass)
+{
+    Db::SelectSpec q;
+    q.table = table;
+    q.columns << "学号" << "姓名";
+    for (const QString& s : subjects)
+        q.columns << s + "1";
+    q.columns << "班号";
+    if (oneClass) {
+        q.where << Db::Condition{"班号", "=", firstClass};
+    } else {
+        q.where << Db::Condition{"班号", ">=", firstClass} << Db::Condition{"班号", "<=", lastClass};
+    }
+    q.orderBy << Db::OrderBy{"学号"} << Db::OrderBy{"班号"};
+    return q;
+}
+
+} // namespace Entry

@@ -1,0 +1,71 @@
+#pragma once
+// What the exam-setup and entry windows do to the tables: the current
+// examination, the choice of working table, students added, inserted or
+// removed one at a time, and the entry grid's query. Each change that touches
+// more than one row or table is one transaction.
+
+#include "engine/db/query.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace Entry {
+
+// The examination being worked on, as the one-row table check holds it.
+struct ExamState {
+    QString name;   // mc
+    QString number; // bh, as typed
+    bool marksSaved = false;    // c1
+    bool analysisSaved = false; // c2
+    bool bandsSaved = false;    // c3
+};
+ExamState examState();
+
+// The id of the last exam name; the number proposed for the next examination.
+std::optional<qint64> lastExamId();
+
+// Makes the examination current: linshi.name, check.mc/bh, and the three
+// saved-flags cleared. The number is kept as typed.
+void startExam(const QString& name, const QString& number);
+
+// linshi.shibie: 0 when the roster was re-entered into cjn, else cj is used.
+qint64 rosterMode();
+void setRosterMode(qint64 mode);
+QString workingTableFor(qint64 rosterMode);
+QString workingTable();
+
+// The first and last class of a grade table in stored order; none when empty.
+struct ClassRange {
+    qint64 first = 0;
+    qint64 last = 0;
+};
+std::optional<ClassRange> classRange(const QString& table);
+
+// One-by-one entry starts from an empty table: roster mode 0 and every row of
+// the table deleted, together.
+void startOneByOne(const QString& table);
+
+// The six typed marks 语文1 … 化学1 of every row set to 0; 综合1, the totals
+// and the ranks stay. Returns the number of rows.
+int zeroMarks(const QString& table);
+
+// Appends one student numbered from count.zuge and advances the counter, in
+// one transaction. Every named mark, total and rank column holds 0.
+// Returns the running number the student got.
+qint64 addStudent(const QString& table, const QString& number, qint64 cls, const QString& name);
+
+// Puts a student before the row with the given rowid (at the end when there is
+// no such row); the running-number column stays empty. Returns the new rowid.
+// Rows after it move one rowid on, so grids over the table must reload.
+qint64 insertStudent(const QString& table, qint64 beforeRowid, const QString& number, qint64 cls,
+                     const QString& name);
+
+void deleteRow(const QString& table, qint64 rowid);
+
+// The entry grid: 学号, 姓名, the mark column of each chosen subject, 班号,
+// for one class or a range, ordered by 学号 then 班号.
+Db::SelectSpec entryQuery(const QString& table, const QStringList& subjects, bool oneClass,
+                          qint64 firstClass, qint64 lastClass);
+
+} // namespace Entry

@@ -1,0 +1,575 @@
+#include "engine/processing/runs.h"
+
+#include "engine/db/database.h"
+#include "engine/rules/numbers.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <algorithm>
+#include <numeric>
+
+namespace Proc {
+
+using Num::Fixed;
+using Num::kScale;
+
+const QStringList& allSubjects()
+{
+    static const QStringList s{"语文", "数学", "英语", "政治", "物理", "化学", "生物", "地理", "历史", "综合"};
+    return s;
+}
+
+namespace {
+
+void checkSubjects(const QStringList& subjects)
+{
+    for (const QString& s : subjects)
+        if (!allSubjects().contains(s))
+            throw Db::InputError(QStringLiteral("没有“%1”这个科目").arg(s));
+}
+
+// Selected subjects in the fixed order, each once.
+QStringList ordered(const QStringList& subjects)
+{
+    QStringList out;
+    for (const QString& s : allSubjects())
+        if (subjects.contains(s))
+            out << s;
+    return out;
+}
+
+void report(const ProgressFn& progress, int stage, qint64 done, qint64 total)
+{
+    if (progress)
+        progress(stage, done, total);
+}
+
+// Competition ranks of the rows `idx` by score, best first: equal integer
+// roundings of neighbouring scores share a rank, and the next rank skips.
+// Rows with equal scores keep their stored order.
+void rankRows(const std::vector<int>& idx, const std::vector<Fixed>& score, std::vector<qint64>& out)
+{
+    // Sorting (score, position) pairs directly keeps the sort in cache; the
+    // position as second key keeps equal scores in stored order.
+    std::vector<std::pair<Fixed, int>> keyed(idx.size());
+    for (size_t i = 0; i < idx.size(); ++i)
+        keyed[i] = {-score[size_t(idx[i])], idx[i]};
+    std::sort(keyed.begin(), keyed.end());
+    qint64 rank = 0;
+    qint64 prevRounded = 0;
+    for (size_t pos = 0; pos < keyed.size(); ++pos) {
+        const qint64 rounded = Num::roundHalfEven(-keyed[pos].first);
+        if (pos == 0 || rounded != prevRounded)
+            rank = qint64(pos) + 1;
+        out[size_t(keyed[pos].second)] = rank;
+        prevRounded = rounded;
+    }
+}
+
+} // namespace
+
+RankResult rank(const RankSettings& st, const ProgressFn& progress)
+{
+    QElapsedTimer timer;
+    timer.start();
+    checkSubjects(st.subjects);
+    const QStringList subjects = ordered(st.subjects);
+    const QString t = Db::table(st.table);
+    const QString s = st.suffix;
+
+    struct Item {
+        QString score, classRank, gradeRank;
+    };
+    QList<Item> items{{"总分" + s, "总分班排" + s, "总分级排" + s}, {"三总" + s, "三总班排" + s, "三总级排" + s}};
+    for (const QString& subj : subjects)
+        items.append({subj + s, subj + "班排" + s, subj + "级排" + s});
+    // Every column is checked before anything is read or written.
+    for (const Item& it : items) {
+        Db::column(st.table, it.score);
+        Db::column(st.table, it.classRank);
+        Db::column(st.table, it.gradeRank);
+    }
+    const bool totals = subjects.contains("语文") && subjects.contains("数学") && subjects.contains("英语");
+
+    QStringList readCols{"rowid", Db::column(st.table, "班号")};
+    for (const Item& it : items)
+        readCols << Db::quote(it.score);
+    const int nItems = int(items.size());
+    std::vector<qint64> rowid, cls;
+    std::vector<std::vector<Fixed>> score(nItems);
+    {
+        const auto rows = Db::selectRows(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(readCols.join(','), t));
+        rowid.resize(size_t(rows.size()));
+        cls.resize(size_t(rows.size()));
+        for (auto& v : score)
+            v.resize(size_t(rows.size()));
+        for (size_t r = 0; r < size_t(rows.size()); ++r) {
+            rowid[r] = rows[qsizetype(r)][0].toLongLong();
+            cls[r] = rows[qsizetype(r)][1].toLongLong();
+            for (int i = 0; i < nItems; ++i)
+                score[size_t(i)][r] = Num::markOf(rows[qsizetype(r)][2 + i]);
+        }
+    }
+    const int n = int(rowid.size());
+
+    // Totals: the selected subjects in their order; 三总 is 语文 + 数学 + 英语.
+    if (totals) {
+        const int yw = 2 + int(subjects.indexOf("语文"));
+        const int sx = 2 + int(subjects.indexOf("数学"));
+        const int yy = 2 + int(subjects.indexOf("英语"));
+        for (int r = 0; r < n; ++r) {
+            Fixed sum = 0;
+            for (int i = 2; i < nItems; ++i)
+                sum += score[i][r];
+            score[0][r] = sum;
+            score[1][r] = score[yw][r] + score[sx][r] + score[yy][r];
+            if ((r & 1023) == 0)
+                report(progress, 1, r, n);
+        }
+    }
+    report(progress, 1, n, n);
+
+    // Class ranks for the classes of the range; other classes keep theirs.
+    QHash<qint64, std::vector<int>> byClass;
+    for (int r = 0; r < n; ++r)
+        if (cls[r] >= st.firstClass && cls[r] <= st.lastClass)
+            byClass[cls[r]].push_back(r);
+    std::vector<std::vector<qint64>> classRank(nItems, std::vector<qint64>(n, 0));
+    std::vector<std::vector<qint64>> gradeRank(nItems, std::vector<qint64>(n, 0));
+    qint64 done = 0;
+    const qint64 classWork = qint64(nItems) * std::accumulate(byClass.cbegin(), byClass.cend(), qint64(0),
+                                                              [](qint64 a, const std::vector<int>& v) { return a + qint64(v.size()); });
+    for (int i = 0; i < nItems; ++i) {
+        for (auto it = byClass.cbegin(); it != byClass.cend(); ++it) {
+            std::vector<int> idx = it.value();
+            rankRows(idx, score[i], classRank[i]);
+            done += qint64(idx.size());
+            report(progress, 2, done, classWork);
+        }
+    }
+    // Grade ranks over every row, whatever its class.
+    for (int i = 0; i < nItems; ++i) {
+        std::vector<int> idx(n);
+        std::iota(idx.begin(), idx.end(), 0);
+        rankRows(idx, score[i], gradeRank[i]);
+        report(progress, 3, i + 1, nItems);
+    }
+
+    Db::inTransaction([&] {
+        QStringList inRange, outRange;
+        if (totals) {
+            inRange << Db::quote(items[0].score) + "=?" << Db::quote(items[1].score) + "=?";
+            outRange = inRange;
+        }
+        for (const Item& it : items) {
+            inRange << Db::quote(it.classRank) + "=?" << Db::quote(it.gradeRank) + "=?";
+            outRange << Db::quote(it.gradeRank) + "=?";
+        }
+        QSqlQuery upIn = Db::prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(t, inRange.join(',')));
+        QSqlQuery upOut = Db::prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(t, outRange.join(',')));
+        for (int r = 0; r < n; ++r) {
+            const bool in = cls[r] >= st.firstClass && cls[r] <= st.lastClass;
+            QVariantList v;
+            v.reserve(3 + 2 * nItems);
+            if (totals)
+                v << Num::fromFixed(score[0][r]) << Num::fromFixed(score[1][r]);
+            for (int i = 0; i < nItems; ++i) {
+                if (in)
+                    v << classRank[i][r];
+                v << gradeRank[i][r];
+            }
+            v << rowid[r];
+            Db::exec(in ? upIn : upOut, v);
+        }
+        // Blank ranks left by other paths read as 0, so that every rank
+        // column holds an integer after a run.
+        for (const QString& subj : Proc::allSubjects() + QStringList{"三总", "总分"}) {
+            for (const QString& kind : {QStringLiteral("班排"), QStringLiteral("级排")}) {
+                const QString c = subj + kind + s;
+                if (Db::hasColumn(st.table, c))
+                    Db::exec(QStringLiteral("UPDATE %1 SET %2 = 0 WHERE %2 IS NULL").arg(t, Db::quote(c)));
+            }
+        }
+    });
+
+    RankResult res;
+    res.students = n;
+    res.processed = qint64(n) * 2 * (qint64(subjects.size()) + 4);
+    res.totals = totals;
+    res.elapsedMs = timer.elapsed();
+    return res;
+}
+
+Db::SelectSpec rankDisplayQuery(const QString& table, const QStringList& subjects, const QString& suffix,
+                                qint64 b1, qint64 b2)
+{
+    const QStringList subj = ordered(subjects);
+    QStringList l;
+    for (const QString& s : subj)
+        l << s + suffix << s + "班排" + suffix << s + "级排" + suffix;
+    Db::SelectSpec q;
+    q.table = table;
+    if (subj.size() <= 2) {
+        q.columns << "学号" << "姓名" << l << "班号";
+    } else {
+        q.columns << "学号" << "班号" << "姓名" << l;
+        for (const QString& item : {QStringLiteral("总分"), QStringLiteral("三总")})
+            q.columns << item + suffix << item + "班排" + suffix << item + "级排" + suffix;
+    }
+    q.where = {{"班号", ">=", b1}, {"班号", "<=", b2}};
+    q.orderBy = {{"班号"}};
+    return q;
+}
+
+// ---------------------------------------------------------------------------
+// Subject analysis
+
+namespace {
+
+const QStringList kFxCleared{"班号", "人数", "总分", "平均分", "高分人数", "低分人数", "合格人数", "高分率",
+                             "低分率", "合格率", "平均分排名", "高分率排名", "低分率排名", "及格率排名",
+                             "最高分", "最低分", "F120", "F110", "F100", "F90", "F80", "F70", "F60", "F50",
+                             "F40", "F30", "F20", "F10", "F0", "级前100名人数", "级前200名人数",
+                             "级前300名人数", "级前400名人数"};
+
+// Band column of a rounded mark: 0 -> F0, 1..9 -> F10, 10..19 -> F20, ...,
+// 110..119 -> F120, 120 -> F130; -1 for marks outside 0..120.
+int bandOf(qint64 rounded)
+{
+    if (rounded < 0 || rounded > 120)
+        return -1;
+    if (rounded == 0)
+        return 0;
+    if (rounded == 120)
+        return 13;
+    return int(rounded / 10) + 1;
+}
+
+struct Stats {
+    qint64 count = 0;
+    qint64 total = 0; // whole marks, rounded after each addition
+    qint64 pass = 0, high = 0, low = 0;
+    Fixed best = 0, worst = 0;
+    int bestRow = -1, worstRow = -1; // the students named for them
+    std::array<qint64, 14> bands{};
+    std::array<qint64, 4> top{};
+
+    void add(Fixed mark, int row, Fixed gradeRank, qint64 full, const std::array<qint64, 4>& limits)
+    {
+        if (count == 0) {
+            best = worst = mark;
+            bestRow = worstRow = row;
+        } else {
+            if (mark > best) {
+                best = mark;
+                bestRow = row;
+            }
+            if (mark < worst) {
+                worst = mark;
+                worstRow = row;
+            }
+        }
+        ++count;
+        total = Num::roundHalfEven(total * kScale + mark);
+        // mark >= 0.6 x full, 0.8 x full, < 0.4 x full, exactly.
+        const qint64 tenfold = mark * 10;
+        if (tenfold >= full * 6 * kScale)
+            ++pass;
+        if (tenfold >= full * 8 * kScale)
+            ++high;
+        if (tenfold < full * 4 * kScale)
+            ++low;
+        const int b = bandOf(Num::roundHalfEven(mark));
+        if (b >= 0)
+            ++bands[size_t(b)];
+        for (size_t k = 0; k < 4; ++k)
+            if (gradeRank <= limits[k] * kScale)
+                ++top[k];
+    }
+    Fixed average() const { return count ? Num::quotient4(total, count) : 0; }
+    Fixed rate(qint64 c) const { return count ? Num::quotient4(c, count) : 0; }
+};
+
+} // namespace
+
+bool analysisTableInUse(const QString& fxTable)
+{
+    const QVariant first = Db::selectValue(
+        QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid LIMIT 1").arg(Db::column(fxTable, "科目"), Db::table(fxTable)));
+    return first.isValid() && first.toString() != QLatin1String("0");
+}
+
+AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
+{
+    QElapsedTimer timer;
+    timer.start();
+    checkSubjects(st.subjects);
+    const QStringList subjects = ordered(st.subjects);
+    const QString t = Db::table(st.table);
+    const QString fxT = Db::table(st.fxTable);
+    if (st.lastClass < st.firstClass)
+        throw Db::InputError(QStringLiteral("起始班号（%1）大于最后一个班号（%2）").arg(st.firstClass).arg(st.lastClass));
+    for (const QString& subj : subjects) {
+        Db::column(st.table, subj + st.suffix);
+        Db::column(st.table, subj + "级排1");
+        if (st.fullMarks.value(subj, 100) <= 0)
+            throw Db::InputError(QStringLiteral("%1的满分值必须大于0").arg(subj));
+    }
+    Db::column(st.table, "班号");
+    Db::column(st.table, "姓名");
+    for (const QString& c : kFxCleared)
+        Db::column(st.fxTable, c);
+
+    const qint64 classes = st.lastClass - st.firstClass + 1;
+    const qint64 needed = qint64(subjects.size()) * (classes + 1);
+    std::vector<qint64> fxRows;
+    for (const auto& r : Db::selectRows(QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(fxT)))
+        fxRows.push_back(r.first().toLongLong());
+    // The save stops at the first free row, so one must stay after the result.
+    if (needed + 1 > qint64(fxRows.size()))
+        throw Db::InputError(QStringLiteral("分析表只有%1行，这次分析需要%2行（%3个科目，%4个班，另加全级行和一个空行），请减少科目或班数")
+                                 .arg(fxRows.size()).arg(needed + 1).arg(subjects.size()).arg(classes));
+
+    QStringList readCols{Db::quote("班号"), Db::quote("姓名")};
+    for (const QString& subj : subjects)
+        readCols << Db::quote(subj + st.suffix) << Db::quote(subj + "级排1");
+    // Read once into plain arrays: one pass per subject then stays in cache.
+    std::vector<qint64> cls;
+    QStringList names;
+    std::vector<std::vector<Fixed>> mark(size_t(subjects.size())), gradeRank(size_t(subjects.size()));
+    {
+        const auto rows = Db::selectRows(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(readCols.join(','), t));
+        cls.reserve(size_t(rows.size()));
+        names.reserve(rows.size());
+        for (auto& m : mark)
+            m.reserve(size_t(rows.size()));
+        for (auto& g : gradeRank)
+            g.reserve(size_t(rows.size()));
+        for (const QVariantList& r : rows) {
+            cls.push_back(r[0].toLongLong());
+            names << r[1].toString();
+            for (size_t b = 0; b < size_t(subjects.size()); ++b) {
+                mark[b].push_back(Num::markOf(r[int(2 + 2 * b)]));
+                gradeRank[b].push_back(Num::markOf(r[int(3 + 2 * b)]));
+            }
+        }
+    }
+    const int n = int(cls.size());
+
+    // Students of each class of the range in stored order, and the whole
+    // grade: every student whose class is at least the first class.
+    QHash<qint64, std::vector<int>> byClass;
+    std::vector<int> grade;
+    for (int r = 0; r < n; ++r) {
+        const qint64 c = cls[size_t(r)];
+        if (c >= st.firstClass) {
+            grade.push_back(r);
+            if (c <= st.lastClass)
+                byClass[c].push_back(r);
+        }
+    }
+
+    struct Row {
+        QString subject;
+        qint64 cls;
+        qint64 full;
+        Stats stats;
+        bool gradeRow;
+        std::array<qint64, 4> ranks{};
+    };
+    std::vector<Row> out;
+    out.reserve(size_t(needed));
+    const qint64 progressTotal = qint64(subjects.size()) * classes;
+    qint64 step = 0;
+    for (int b = 0; b < subjects.size(); ++b) {
+        const QString& subj = subjects.at(b);
+        const qint64 full = st.fullMarks.value(subj, 100);
+        const std::vector<Fixed>& marks = mark[size_t(b)];
+        const std::vector<Fixed>& ranks = gradeRank[size_t(b)];
+        auto statsOf = [&](const std::vector<int>& students) {
+            Stats s;
+            for (int r : students)
+                s.add(marks[size_t(r)], r, ranks[size_t(r)], full, st.top);
+            return s;
+        };
+        for (qint64 c = st.firstClass; c <= st.lastClass; ++c) {
+            out.push_back({subj + st.suffix, c, full, statsOf(byClass.value(c)), false, {}});
+            report(progress, 1, ++step, progressTotal);
+        }
+        out.push_back({subj + st.suffix, 100, full, statsOf(grade), true, {}});
+    }
+
+    // Class ranks within each subject: more is better for average, pass and
+    // high rate, less is better for the low rate. A class without students
+    // has nothing to compare and takes no place.
+    for (int b = 0; b < subjects.size(); ++b) {
+        const size_t base = size_t(b) * size_t(classes + 1);
+        for (qint64 i = 0; i < classes; ++i) {
+            Row& me = out[base + size_t(i)];
+            if (me.stats.count == 0)
+                continue;
+            std::array<qint64, 4> rank{1, 1, 1, 1};
+            for (qint64 j = 0; j < classes; ++j) {
+                const Stats& o = out[base + size_t(j)].stats;
+                if (j == i || o.count == 0)
+                    continue;
+                rank[0] += o.average() > me.stats.average();
+                rank[1] += o.rate(o.pass) > me.stats.rate(me.stats.pass);
+                rank[2] += o.rate(o.high) > me.stats.rate(me.stats.high);
+                rank[3] += o.rate(o.low) < me.stats.rate(me.stats.low);
+            }
+            me.ranks = rank;
+        }
+        report(progress, 2, b + 1, subjects.size());
+    }
+
+    // Names only on class rows; the whole grade has no one student to name.
+    auto nameOf = [&](int row) { return row >= 0 ? names.at(row) : QStringLiteral(""); };
+    AnalysisResult res;
+    Db::inTransaction([&] {
+        if (analysisTableInUse(st.fxTable)) {
+            QStringList sets{Db::quote("科目") + "='0'"};
+            for (const QString& c : kFxCleared)
+                sets << Db::quote(c) + "=0";
+            Db::exec(QStringLiteral("UPDATE %1 SET %2").arg(fxT, sets.join(',')));
+            res.cleared = true;
+        }
+        QStringList cols{"科目", "班号", "满分值", "人数", "总分", "平均分", "合格人数", "合格率", "高分人数",
+                         "高分率", "低分人数", "低分率", "最高分", "最低分", "最高分名字", "最低分名字",
+                         "级前100名人数", "级前200名人数", "级前300名人数", "级前400名人数", "平均分排名",
+                         "及格率排名", "高分率排名", "低分率排名"};
+        for (int k = 0; k < 14; ++k)
+            cols << QStringLiteral("F%1").arg(10 * k);
+        QStringList sets;
+        for (const QString& c : cols)
+            sets << Db::column(st.fxTable, c) + "=?";
+        QSqlQuery up = Db::prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(fxT, sets.join(',')));
+        for (size_t i = 0; i < out.size(); ++i) {
+            const Row& r = out[i];
+            const Stats& s = r.stats;
+            QVariantList v{r.subject, r.cls, r.full, s.count, s.total, Num::fromFixed(s.average()), s.pass,
+                           Num::fromFixed(s.rate(s.pass)), s.high, Num::fromFixed(s.rate(s.high)), s.low,
+                           Num::fromFixed(s.rate(s.low)), Num::fromFixed(s.best), Num::fromFixed(s.worst),
+                           nameOf(r.gradeRow ? -1 : s.bestRow), nameOf(r.gradeRow ? -1 : s.worstRow)};
+            for (size_t k = 0; k < 4; ++k)
+                v << (r.gradeRow ? 0 : s.top[k]);
+            for (size_t k = 0; k < 4; ++k)
+                v << r.ranks[k];
+            for (size_t k = 0; k < 14; ++k)
+                v << s.bands[k];
+            v << fxRows[i];
+            Db::exec(up, v);
+        }
+    });
+    res.rows = int(out.size());
+    res.elapsedMs = timer.elapsed();
+    return res;
+}
+
+// ---------------------------------------------------------------------------
+// Score bands
+
+BandResult bands(const BandSettings& st, const ProgressFn& progress)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const QString t = Db::table(st.table);
+    const QString tjT = Db::table(st.tjTable);
+    const QString totalCol = Db::column(st.table, "总分" + st.totalSuffix);
+    Db::column(st.table, "班号");
+    const qint64 B = st.count;
+    if (B < 1 || B > 100)
+        throw Db::InputError(QStringLiteral("分段数必须在1到100之间，现在是%1").arg(B));
+    std::vector<qint64> tjRows;
+    for (const auto& r : Db::selectRows(QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(tjT)))
+        tjRows.push_back(r.first().toLongLong());
+    if (B + 1 > qint64(tjRows.size()))
+        throw Db::InputError(QStringLiteral("分段表只有%1行，放不下%2个分段和平均分行").arg(tjRows.size()).arg(B));
+    const qint64 K = std::clamp<qint64>(st.lastClass, 0, 18);
+    const qint64 U = st.upper;
+
+    const auto rows = Db::selectRows(QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY rowid").arg(Db::quote("班号"), totalCol, t));
+    // counts[c][i]: class c (1..18, 0 unused) or the grade (19) in band i;
+    // cumul: total at least the band's lower limit. Totals are compared as
+    // they are, so 389.5 lies between the bands 380-389 and 390-399.
+    constexpr int kGrade = 19;
+    std::vector<std::vector<qint64>> counts(20, std::vector<qint64>(size_t(B), 0));
+    std::vector<std::vector<qint64>> cumul(20, std::vector<qint64>(size_t(B), 0));
+    std::array<Fixed, 20> sum{};
+    std::array<qint64, 20> heads{};
+    for (const auto& r : rows) {
+        const qint64 c = r[0].toLongLong();
+        const Fixed total = Num::markOf(r[1]);
+        const bool ownColumns = c >= 1 && c <= K;
+        for (qint64 i = 0; i < B; ++i) {
+            const Fixed lower = (U - 9 - 10 * i) * kScale;
+            const Fixed upper = (U - 10 * i) * kScale;
+            if (total >= lower) {
+                ++cumul[kGrade][size_t(i)];
+                if (ownColumns)
+                    ++cumul[size_t(c)][size_t(i)];
+                if (total <= upper) {
+                    ++counts[kGrade][size_t(i)];
+                    if (ownColumns)
+                        ++counts[size_t(c)][size_t(i)];
+                }
+            }
+        }
+        if (c >= 1 && c <= 18) {
+            sum[size_t(c)] += total;
+            ++heads[size_t(c)];
+        }
+        sum[kGrade] += total;
+        ++heads[kGrade];
+    }
+    report(progress, 1, 1, 2);
+    // Sum and head count are exact integers, so one division gives the
+    // double nearest to the true average (1688.4 / 7 -> 241.2).
+    auto average = [&](int c) {
+        return heads[size_t(c)] ? double(sum[size_t(c)]) / double(kScale * heads[size_t(c)]) : 0.0;
+    };
+
+    Db::inTransaction([&] {
+        QStringList clear{Db::quote("上限") + "=0", Db::quote("下限") + "=0", Db::quote("全级") + "=0",
+                          Db::quote("级累") + "=0"};
+        for (int c = 1; c <= 18; ++c) {
+            clear << Db::column(st.tjTable, QStringLiteral("%1班").arg(c)) + "=0";
+            clear << Db::column(st.tjTable, QStringLiteral("%1累").arg(c)) + "=0";
+        }
+        Db::exec(QStringLiteral("UPDATE %1 SET %2").arg(tjT, clear.join(',')));
+
+        QStringList bandSets{Db::quote("上限") + "=?", Db::quote("下限") + "=?", Db::quote("全级") + "=?",
+                             Db::quote("级累") + "=?"};
+        for (qint64 c = 1; c <= K; ++c)
+            bandSets << Db::quote(QStringLiteral("%1班").arg(c)) + "=?" << Db::quote(QStringLiteral("%1累").arg(c)) + "=?";
+        QSqlQuery up = Db::prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(tjT, bandSets.join(',')));
+        for (qint64 i = 0; i < B; ++i) {
+            QVariantList v{QString::number(U - 10 * i), QString::number(U - 9 - 10 * i), counts[kGrade][size_t(i)],
+                           cumul[kGrade][size_t(i)]};
+            for (qint64 c = 1; c <= K; ++c)
+                v << counts[size_t(c)][size_t(i)] << cumul[size_t(c)][size_t(i)];
+            v << tjRows[size_t(i)];
+            Db::exec(up, v);
+        }
+        // The average row: every class with students (beyond the last class
+        // too), and the whole table; a class without students shows 0.
+        QStringList avgSets{Db::quote("上限") + "=?", Db::quote("下限") + "=?", Db::quote("全级") + "=?"};
+        QVariantList v{QStringLiteral("总分的"), QStringLiteral("平均分"),
+                       average(kGrade)};
+        for (int c = 1; c <= 18; ++c) {
+            avgSets << Db::quote(QStringLiteral("%1班").arg(c)) + "=?";
+            v << average(c);
+        }
+        v << tjRows[size_t(B)];
+        Db::exec(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(tjT, avgSets.join(',')), v);
+    });
+    report(progress, 1, 2, 2);
+
+    BandResult res;
+    res.bands = int(B);
+    res.students = int(rows.size());
+    res.elapsedMs = timer.elapsed();
+    return res;
+}
+
+} // namespace Proc

@@ -1,0 +1,83 @@
+#pragma once
+// The three processing runs of one examination: totals and ranks, the subject
+// analysis table and the total-score band table. Each takes plain settings,
+// reads the grade table once, computes in memory and writes its results in one
+// transaction: all of them, or (on any error) none.
+
+#include "engine/db/query.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+
+namespace Proc {
+
+// The ten subjects in their fixed order. The grade tables carry columns for
+// 语文 数学 英语 政治 物理 化学 and 综合 only.
+const QStringList& allSubjects();
+
+// Progress of a run: stage (from 1), work done and work of the stage.
+using ProgressFn = std::function<void(int stage, qint64 done, qint64 total)>;
+
+struct RankSettings {
+    QString table = QStringLiteral("cj");
+    QString suffix = QStringLiteral("1");
+    QStringList subjects; // the selected ones, in the fixed order
+    qint64 firstClass = 1;
+    qint64 lastClass = 5;
+};
+
+struct RankResult {
+    int students = 0;
+    qint64 processed = 0; // students x 2 x (subjects + 4), the figure the panel reports
+    qint64 elapsedMs = 0;
+    bool totals = false; // 总分 and 三总 were computed (语文, 数学 and 英语 all selected)
+};
+
+RankResult rank(const RankSettings& settings, const ProgressFn& progress = {});
+
+// The grid query that shows a ranking's results for classes b1 to b2.
+Db::SelectSpec rankDisplayQuery(const QString& table, const QStringList& subjects,
+                                const QString& suffix, qint64 b1, qint64 b2);
+
+struct AnalysisSettings {
+    QString table = QStringLiteral("cj");
+    QString fxTable = QStringLiteral("fx");
+    QString suffix = QStringLiteral("1");
+    QStringList subjects;
+    qint64 firstClass = 1;
+    qint64 lastClass = 5;
+    QMap<QString, qint64> fullMarks; // by subject; 100 when not given
+    std::array<qint64, 4> top{100, 200, 300, 400};
+};
+
+struct AnalysisResult {
+    int rows = 0;        // analysis rows written
+    bool cleared = false; // the table still held the last result and was cleared first
+    qint64 elapsedMs = 0;
+};
+
+// True when the analysis table's first row still holds a result.
+bool analysisTableInUse(const QString& fxTable);
+AnalysisResult analyze(const AnalysisSettings& settings, const ProgressFn& progress = {});
+
+struct BandSettings {
+    QString table = QStringLiteral("cj");
+    QString tjTable = QStringLiteral("tj");
+    QString totalSuffix = QStringLiteral("1");
+    qint64 upper = 399;
+    qint64 count = 30;
+    qint64 lastClass = 18;
+};
+
+struct BandResult {
+    int bands = 0;
+    int students = 0;
+    qint64 elapsedMs = 0;
+};
+
+BandResult bands(const BandSettings& settings, const ProgressFn& progress = {});
+
+} // namespace Proc

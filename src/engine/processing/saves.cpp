@@ -1,0 +1,160 @@
+#include "engine/processing/saves.h"
+
+#include "engine/db/database.h"
+#include "engine/rules/numbers.h"
+
+#include <QElapsedTimer>
+#include <functional>
+
+namespace Save {
+
+namespace {
+
+const QStringList kGradeItems{"语文", "数学", "英语", "政治", "物理", "化学", "综合", "三总", "总分"};
+
+QString insertInto(const QString& table, int values)
+{
+    const QStringList cols = Db::columns(table);
+    if (cols.size() < values)
+        throw Db::Error(QStringLiteral("表“%1”的列数不对").arg(table));
+    QStringList names, marks;
+    for (int i = 0; i < values; ++i) {
+        names << Db::quote(cols.at(i));
+        marks << "?";
+    }
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(Db::table(table), names.join(','), marks.join(','));
+}
+
+qint64 counter(const QString& column)
+{
+    const QVariant v = Db::selectValue(QStringLiteral("SELECT %1 FROM \"count\" LIMIT 1").arg(Db::column("count", column)));
+    if (!v.isValid())
+        throw Db::Error(QStringLiteral("表“count”中没有记录"));
+    bool ok = false;
+    const qint64 n = v.toLongLong(&ok);
+    if (!ok)
+        throw Db::Error(QStringLiteral("表“count”的“%1”不是整数").arg(column));
+    return n;
+}
+
+// One permanent copy: the source rows in stored order become rows of the
+// target, numbered from the counter; then the counter moves on, the name is
+// recorded and the examination's flag is set, all in one transaction.
+// `row` builds a target row from a source row and its running number, or
+// returns an empty list to end the copy.
+struct Copy {
+    QString source;
+    QStringList read; // quoted source columns
+    QString target;
+    int values;
+    QString counter, nameTable, flag;
+};
+
+Result copyRows(const Copy& c, const Exam& exam,
+                const std::function<QVariantList(const QVariantList&, qint64, const QString&)>& row)
+{
+    QElapsedTimer timer;
+    timer.start();
+    Result res;
+    Db::inTransaction([&] {
+        const auto rows = Db::selectRows(
+            QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(c.read.join(','), Db::table(c.source)));
+        QSqlQuery ins = Db::prepare(insertInto(c.target, c.values));
+        const qint64 first = counter(c.counter);
+        qint64 id = first;
+        const QString at = Db::now();
+        for (const QVariantList& r : rows) {
+            const QVariantList v = row(r, id, at);
+            if (v.isEmpty())
+                break;
+            Db::exec(ins, v);
+            ++id;
+            ++res.rows;
+        }
+        Db::exec(QStringLiteral("UPDATE \"count\" SET %1 = ?").arg(Db::column("count", c.counter)), {id});
+        Db::exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(Db::table(c.nameTable), Db::column(c.nameTable, "name")),
+                 {exam.name});
+        if (exam.current)
+            Db::exec(QStringLiteral("UPDATE \"check\" SET %1 = 1").arg(Db::column("check", c.flag)));
+        res.firstId = first;
+        res.nextId = id;
+    });
+    res.elapsedMs = timer.elapsed();
+    return res;
+}
+
+} // namespace
+
+qint64 examNumber(const QString& text)
+{
+    const auto n = Num::parseInteger(text);
+    if (!n)
+        throw Db::InputError(QStringLiteral("考试编号必须是整数，现在是“%1”").arg(text));
+    return *n;
+}
+
+Result grades(const QString& workTable, const Exam& exam)
+{
+    QStringList read{Db::column(workTable, "学号"), Db::column(workTable, "班号"), Db::column(workTable, "姓名")};
+    for (const QString& item : kGradeItems)
+        for (const QString& kind : {QString(), QStringLiteral("班排"), QStringLiteral("级排")})
+            read << Db::column(workTable, item + kind + "1");
+    return copyRows({workTable, read, "cjsave", 34, "count", "ksmc", "c1"}, exam,
+                    [&](const QVariantList& r, qint64 id, const QString& at) {
+                        return QVariantList{id, at, exam.number, exam.name} + r;
+                    });
+}
+
+Result analysis(const QString& fxTable, const Exam& exam)
+{
+    QStringList read;
+    for (const char* c : {"科目", "班号", "科任教师", "人数", "满分值", "总分", "平均分", "平均分排名", "合格人数",
+                          "合格率", "及格率排名", "高分人数", "高分率", "高分率排名", "低分人数", "低分率",
+                          "低分率排名", "最高分", "最低分", "F130", "F120", "F110", "F100", "F90", "F80", "F70",
+                          "F60", "F50", "F40", "F30", "F20", "F10", "F0", "级前100名人数", "级前200名人数",
+                          "级前300名人数", "级前400名人数"})
+        read << Db::column(fxTable, QString::fromUtf8(c));
+    return copyRows({fxTable, read, "fxsave", 41, "count", "ksmcfx", "c2"}, exam,
+                    [&](const QVariantList& r, qint64 id, const QString& at) {
+                        // Rows in use come first; the first free row ends the result.
+                        if (r.first().toString() == QLatin1String("0"))
+                            return QVariantList();
+                        return r + QVariantList{exam.name, exam.number, at, id};
+                    });
+}
+
+Result bands(const QString& tjTable, const Exam& exam)
+{
+    QStringList read{Db::column(tjTable, "上限"), Db::column(tjTable, "下限")};
+    for (int c = 1; c <= 18; ++c)
+        read << Db::column(tjTable, QStringLiteral("%1班").arg(c)) << Db::column(tjTable, QStringLiteral("%1累").arg(c));
+    read << Db::column(tjTable, "全级") << Db::column(tjTable, "级累");
+    return copyRows({tjTable, read, "tjsave1", 44, "counttj", "ksmcfd", "c3"}, exam,
+                    [&](const QVariantList& r, qint64 id, const QString& at) {
+                        return r + QVariantList{exam.number, exam.name, at, id};
+                    });
+}
+
+int discardSavedGrades(const QString& examName)
+{
+    if (Db::selectValue("SELECT \"c1\" FROM \"check\" LIMIT 1").toLongLong() != 1)
+        return 0;
+    int removed = 0;
+    Db::inTransaction([&] {
+        // The name recorded by this examination's save is the last one under
+        // that name; a single remaining name always stays.
+        if (Db::rowCount("ksmc") != 1) {
+            const QVariant last = Db::selectValue(
+                "SELECT rowid FROM \"ksmc\" WHERE \"name\" = ? ORDER BY rowid DESC LIMIT 1", {examName});
+            if (last.isValid())
+                Db::exec("DELETE FROM \"ksmc\" WHERE rowid = ?", {last});
+        }
+        QSqlQuery del = Db::prepare("DELETE FROM \"cjsave\" WHERE \"考试名称\" = ?");
+        Db::exec(del, {examName});
+        removed = del.numRowsAffected();
+        Db::exec("UPDATE \"check\" SET \"c1\" = 0");
+    });
+    return removed;
+}
+
+} // namespace Save

@@ -1,0 +1,137 @@
+#include "windows/app/forms.h"
+
+#include "windows/app/messages.h"
+#include "windows/app/tform6.h"
+#include "windows/app/tformxxx.h"
+#include "windows/app/tmen1.h"
+#include "windows/app/tform2.h"
+#include "engine/db/database.h"
+#include "windows/processing/tc1p.h"
+#include "windows/processing/tform1.h"
+#include "windows/processing/tform8.h"
+#include "windows/entry/tformin.h"
+#include "windows/entry/tgai.h"
+#include "windows/entry/tkaoshimc.h"
+#include "windows/entry/tluru.h"
+#include "windows/entry/tluruxianshi.h"
+#include "windows/entry/tpf1.h"
+#include "windows/entry/tzuge.h"
+
+#include <functional>
+
+TForm6* Form6 = nullptr;
+TFormxxx* Formxxx = nullptr;
+TForm2* Form2 = nullptr;
+TForm1* Form1 = nullptr;
+TForm8* Form8 = nullptr;
+Tformin* formin = nullptr;
+Tgai* gai = nullptr;
+Tluru* luru = nullptr;
+Tkaoshimc* kaoshimc = nullptr;
+Tpf1* pf1 = nullptr;
+Tzuge* zuge = nullptr;
+Tmen1* men1 = nullptr;
+Tluruxianshi* luruxianshi = nullptr;
+Tc1p* c1p = nullptr;
+
+QWidget* Formfx = nullptr;
+QWidget* Form5 = nullptr;
+QWidget* chaxun = nullptr;
+QWidget* sinngles = nullptr;
+QWidget* search = nullptr;
+QWidget* stjf = nullptr;
+QWidget* sppict1 = nullptr;
+QWidget* jiaoshigz = nullptr;
+QWidget* bk = nullptr;
+QWidget* Formnnn = nullptr;
+
+namespace {
+
+// Every built window in creation order, so that they can be destroyed again.
+QList<QWidget*>& built()
+{
+    static QList<QWidget*> list;
+    return list;
+}
+
+template <class T>
+void build(T*& slot)
+{
+    slot = new T();
+    built().append(slot);
+    // An error in a window's on-create step is shown, and start-up goes on.
+    Msg::guard([&] { slot->FormCreate(); });
+}
+
+} // namespace
+
+namespace Forms {
+
+QWidget* window(const char* className)
+{
+    for (QWidget* w : built())
+        if (qstrcmp(w->metaObject()->className(), className) == 0)
+            return w;
+    return nullptr;
+}
+
+bool show(const char* className)
+{
+    QWidget* w = window(className);
+    if (!w)
+        return false;
+    w->show();
+    w->raise();
+    w->activateWindow();
+    return true;
+}
+
+bool createAll()
+{
+    build(Form6);
+    build(Formxxx);
+    if (!Formxxx || !Formxxx->connected()) {
+        destroyAll();
+        return false;
+    }
+    build(Form2);
+    build(Form1);
+    build(Form8);
+    build(formin);
+    build(gai);
+    build(luru);
+    build(kaoshimc);
+    build(pf1);
+    build(zuge);
+    build(men1);
+    build(luruxianshi);
+    build(c1p);
+    if (Form6)
+        Form6->windowsBuilt();
+    return true;
+}
+
+void destroyAll()
+{
+    auto& list = built();
+    for (auto it = list.rbegin(); it != list.rend(); ++it)
+        delete *it;
+    list.clear();
+    Form6 = nullptr;
+    Formxxx = nullptr;
+    Form2 = nullptr;
+    Form1 = nullptr;
+    Form8 = nullptr;
+    formin = nullptr;
+    gai = nullptr;
+    luru = nullptr;
+    kaoshimc = nullptr;
+    pf1 = nullptr;
+    zuge = nullptr;
+    men1 = nullptr;
+    luruxianshi = nullptr;
+    c1p = nullptr;
+    Db::close();
+}
+
+} // namespace Forms

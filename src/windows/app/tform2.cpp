@@ -1,0 +1,158 @@
+#include "windows/app/tform2.h"
+
+#include "windows/app/forms.h"
+#include "windows/app/messages.h"
+#include "engine/entry/setup.h"
+#include "windows/processing/tform1.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TForm2::TForm2() : Form(QStringLiteral("velmorane"))
+{
+    // No title bar or frame: the panel is left only by its button.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setBackground(Ui::kNavy);
+    setFixedSize(424, 386);
+
+    dbs = Ui::edit("cj", this, "dbs");
+    fxs = Ui::edit("fx", this, "fxs");
+    tjs = Ui::edit("tj", this, "tjs");
+    cishuk = Ui::edit("1", this, "cishuk");
+    for (QLineEdit* e : {dbs, fxs, tjs, cishuk}) {
+        e->setReadOnly(true);
+        e->hide();
+    }
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(14, 14, 14, 14);
+    auto* group = new QGroupBox(this);
+    group->setObjectName("GroupBox1");
+    Ui::setColour(group, Ui::kSkyBlue);
+    outer->addWidget(group);
+    auto* lay = new QVBoxLayout(group);
+
+    QLabel* title = Ui::label("在这里修改成绩处理参数", group, "Label1");
+    QFont tf = title->font();
+    tf.setBold(true);
+    tf.setPointSize(tf.pointSize() + 4);
+    title->setFont(tf);
+    title->setStyleSheet("color: rgb(0,128,128);");
+    title->setAlignment(Qt::AlignCenter);
+    lay->addWidget(title);
+    lay->addWidget(Ui::label("处理参数设置如下", group, "Label2"));
+
+    auto* range = new QHBoxLayout;
+    banshu1 = Ui::edit("1", group, "banshu1");
+    banshu2 = Ui::edit("5", group, "banshu2");
+    banshu1->setFixedWidth(50);
+    banshu2->setFixedWidth(50);
+    range->addWidget(Ui::label("班数", group));
+    range->addWidget(Ui::label("从", group));
+    range->addWidget(banshu1);
+    range->addWidget(Ui::label("到", group));
+    range->addWidget(banshu2);
+    range->addStretch();
+    lay->addLayout(range);
+
+    lay->addWidget(Ui::label("科目选择", group, "Label5"));
+    CheckBox1 = Ui::check("语文", true, group, "CheckBox1");
+    CheckBox2 = Ui::check("数学", false, group, "CheckBox2");
+    CheckBox3 = Ui::check("英语", false, group, "CheckBox3");
+    CheckBox4 = Ui::check("政治", false, group, "CheckBox4");
+    CheckBox5 = Ui::check("物理", false, group, "CheckBox5");
+    CheckBox6 = Ui::check("化学", false, group, "CheckBox6");
+    CheckBox7 = Ui::check("生物", false, group, "CheckBox7");
+    CheckBox8 = Ui::check("地理", false, group, "CheckBox8");
+    CheckBox9 = Ui::check("历史", false, group, "CheckBox9");
+    CheckBox10 = Ui::check("综合", false, group, "CheckBox10");
+    QFont bold = CheckBox10->font();
+    bold.setBold(true);
+    CheckBox10->setFont(bold);
+    // The grade tables have no columns for these three.
+    for (QCheckBox* c : {CheckBox7, CheckBox8, CheckBox9})
+        c->hide();
+    auto* row1 = new QHBoxLayout;
+    for (QCheckBox* c : {CheckBox1, CheckBox2, CheckBox3})
+        row1->addWidget(c);
+    row1->addStretch();
+    auto* row2 = new QHBoxLayout;
+    for (QCheckBox* c : {CheckBox6, CheckBox5, CheckBox4, CheckBox10})
+        row2->addWidget(c);
+    row2->addStretch();
+    lay->addLayout(row1);
+    lay->addLayout(row2);
+    lay->addStretch();
+
+    Button1 = Ui::button("修改完毕，回到处理面板", group, "Button1");
+    lay->addWidget(Button1);
+    connect(Button1, &QPushButton::clicked, this, [this] { Msg::guard([this] { Button1Click(); }); });
+}
+
+QCheckBox* TForm2::subjectBox(const QString& subject) const
+{
+    const QList<QCheckBox*> boxes{CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5,
+                                  CheckBox6, CheckBox7, CheckBox8, CheckBox9, CheckBox10};
+    for (QCheckBox* c : boxes)
+        if (c->text() == subject)
+            return c;
+    return nullptr;
+}
+
+QStringList TForm2::selectedSubjects() const
+{
+    QStringList out;
+    for (const char* s : {"语文", "数学", "英语", "政治", "物理", "化学", "生物", "地理", "历史", "综合"})
+        if (QCheckBox* c = subjectBox(QString::fromUtf8(s)); c && c->isChecked())
+            out << QString::fromUtf8(s);
+    return out;
+}
+
+void TForm2::FormCreate()
+{
+    // The class range starts at the last class of the roster. An empty roster
+    // (the blank database) simply keeps the defaults.
+    if (const auto range = Entry::classRange("cj"))
+        banshu2->setText(QString::number(range->last));
+}
+
+void TForm2::Button1Click()
+{
+    if (Form1) {
+        Form1->show();
+        Form1->banshu0->setText(banshu1->text());
+    }
+    close();
+}
+
+void TForm2::FormClose()
+{
+    if (!Form1)
+        return;
+    Form1->banshu2->setText(banshu2->text());
+    Form1->cishuk->setText(cishuk->text());
+    Form1->banshu1->setText(banshu1->text());
+    Form1->Edit1->setText(banshu2->text());
+    // Every run then starts from the first class shown here.
+    Form1->banshu0->setText(banshu1->text());
+    for (QLabel* l : {Form1->aa, Form1->bb, Form1->cc, Form1->dd, Form1->Label37, Form1->Label38})
+        l->clear();
+    if (CheckBox1->isChecked())
+        Form1->aa->setText("语文");
+    if (CheckBox6->isChecked())
+        Form1->Label38->setText("化学");
+    if (CheckBox5->isChecked())
+        Form1->Label37->setText("物理");
+    if (CheckBox3->isChecked())
+        Form1->cc->setText("英语");
+    if (CheckBox4->isChecked())
+        Form1->dd->setText("政治");
+    if (CheckBox2->isChecked())
+        Form1->bb->setText("数学");
+}

@@ -1,0 +1,282 @@
+#include "windows/app/tform6.h"
+
+#include "engine/app/datasource.h"
+#include "windows/app/forms.h"
+#include "windows/app/messages.h"
+#include "engine/app/paths.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLinearGradient>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+const QString kNoExam = QStringLiteral("没有任何考试");
+const QString kNotYet = QStringLiteral("请先进入临时成绩库，或者先增加考试！！");
+
+} // namespace
+
+MenuPicture::MenuPicture(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("picture");
+    setMouseTracking(true);
+    setFixedSize(TForm6::kClientWidth, TForm6::kClientHeight);
+}
+
+void MenuPicture::setAreas(QList<Area> areas)
+{
+    m_areas = std::move(areas);
+    m_picture = draw(m_areas);
+    update();
+}
+
+int MenuPicture::areaAt(const QPoint& p) const
+{
+    for (int i = 0; i < m_areas.size(); ++i)
+        if (m_areas.at(i).rect.contains(p))
+            return i;
+    return -1;
+}
+
+QPixmap MenuPicture::draw(const QList<Area>& areas)
+{
+    QPixmap pix(750, 283);
+    pix.fill(Qt::white);
+    QPainter p(&pix);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+
+    // The blue oval with the emblem, between the two columns of buttons.
+    const QRectF oval(300, 30, 152, 118);
+    QRadialGradient glow(oval.center(), oval.width() / 1.6);
+    glow.setColorAt(0, QColor(90, 150, 235));
+    glow.setColorAt(1, QColor(20, 60, 170));
+    p.setPen(QPen(QColor(10, 40, 120), 2));
+    p.setBrush(glow);
+    p.drawEllipse(oval);
+    QFont emblem = QApplication::font();
+    emblem.setPixelSize(50);
+    emblem.setBold(true);
+    emblem.setItalic(true);
+    p.setFont(emblem);
+    p.setPen(Qt::white);
+    p.drawText(oval, Qt::AlignCenter, "2.1");
+
+    QFont font = QApplication::font();
+    font.setPixelSize(17);
+    font.setBold(true);
+    p.setFont(font);
+    for (const auto& a : areas) {
+        // The drawn button keeps to the visible part of its area.
+        QRectF r = QRectF(a.rect).adjusted(2, 2, -2, -2);
+        if (r.bottom() > 275)
+            r.setBottom(275);
+        const bool ready = !a.target || Forms::window(a.target);
+        QLinearGradient g(r.topLeft(), r.bottomLeft());
+        g.setColorAt(0, ready ? QColor(235, 244, 255) : QColor(240, 240, 240));
+        g.setColorAt(1, ready ? QColor(150, 190, 240) : QColor(205, 205, 205));
+        p.setBrush(g);
+        p.setPen(QPen(ready ? QColor(40, 80, 160) : QColor(160, 160, 160), 1.5));
+        p.drawRoundedRect(r, 12, 12);
+        p.setPen(ready ? QColor(10, 30, 100) : QColor(150, 150, 150));
+        p.drawText(r, Qt::AlignCenter, a.label);
+    }
+    return pix;
+}
+
+void MenuPicture::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.drawPixmap(0, 0, m_picture);
+}
+
+void MenuPicture::mousePressEvent(QMouseEvent* e)
+{
+    const int i = areaAt(e->position().toPoint());
+    if (i >= 0 && e->button() == Qt::LeftButton && m_areas.at(i).action)
+        Msg::guard(m_areas.at(i).action);
+}
+
+void MenuPicture::mouseMoveEvent(QMouseEvent* e)
+{
+    setCursor(areaAt(e->position().toPoint()) >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+TForm6::TForm6()
+{
+    setWindowTitle(QStringLiteral("墨竹成绩册v2.1"));
+    Query1 = new Db::GridModel(this);
+    Query1->setObjectName("Query1");
+    Db::SelectSpec start;
+    start.table = "cj";
+    Query1->setQuery(start);
+
+    picture = new MenuPicture(this);
+    setCentralWidget(picture);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+
+    auto open = [](const char* cls) { return [cls] { Forms::show(cls); }; };
+    picture->setAreas({
+        {"学生成绩追踪图表", {72, 48, 217, 49}, "Tsinggles", open("Tsinggles")},
+        {"教师成绩追踪图表", {72, 112, 217, 33}, "Tmen1", open("Tmen1")},
+        {"各科分析图表", {136, 160, 201, 41}, "Tsearch", open("Tsearch")},
+        {"增加新的考试", {184, 216, 185, 49}, "Tkaoshimc", open("Tkaoshimc")},
+        {"总分图表", {464, 48, 209, 41}, "Tstjf", open("Tstjf")},
+        {"班成绩分布曲线对比", {464, 104, 209, 41}, "Tsppict1", open("Tsppict1")},
+        {"班成绩查询", {440, 160, 209, 41}, "Tchaxun", open("Tchaxun")},
+        {"进入成绩处理库", {392, 216, 177, 113}, "Tluru", [this] { enterGradeEntry(); }},
+    });
+    buildMenu();
+    // A single fixed border: the client area keeps its size.
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+}
+
+void TForm6::FormCreate()
+{
+    // The data source is declared at every start, before the connection opens.
+    switch (DataSource::declare(Paths::databaseFile())) {
+    case DataSource::Step::Done:
+        break;
+    case DataSource::Step::SourceList:
+    case DataSource::Step::Source:
+        Msg::error("增加ODBC数据源失败");
+        break;
+    case DataSource::Step::Engine:
+        Msg::error("增加ODBC数据源失败，可能是数据库位置错误，请放到D盘根目录下");
+        break;
+    }
+}
+
+void TForm6::buildMenu()
+{
+    QMenuBar* bar = menuBar();
+    auto add = [this](QMenu* menu, const QString& caption, const char* target,
+                      std::function<void()> action) {
+        QAction* a = menu->addAction(caption);
+        a->setProperty("target", target ? QString::fromLatin1(target) : QString());
+        if (action)
+            connect(a, &QAction::triggered, this, [action] { Msg::guard(action); });
+        m_items << a;
+        return a;
+    };
+    auto open = [](const char* cls) { return [cls] { Forms::show(cls); }; };
+
+    QMenu* file = bar->addMenu("文件");
+    add(file, "程序启动参数设置", nullptr, {})->setEnabled(false);
+    add(file, "退出", nullptr, [this] { close(); });
+
+    QMenu* proc = bar->addMenu("成绩处理");
+    auto notYet = [] { Msg::info(kNotYet); };
+    add(proc, "进行总分三总以班排名及级的排名（处理临时成绩库）", nullptr, notYet);
+    add(proc, "进行成绩分析（处理临时成绩库）", nullptr, notYet);
+    add(proc, "总分分段", nullptr, notYet);
+
+    QMenu* charts = bar->addMenu("图表查询");
+    add(charts, "学生成绩追踪图表", "Tstjf", open("Tstjf"));
+    add(charts, "分科分析图表", "Tsearch", open("Tsearch"));
+    add(charts, "总分图表", "Tstjf", open("Tstjf"));
+    add(charts, "各班对比曲线", "Tformin", open("Tformin"));
+    add(charts, "查询各班分数及排名", "Tchaxun", open("Tchaxun"));
+
+    QMenu* out = bar->addMenu("输出");
+    add(out, "输出为Excel格式", nullptr, [] {});
+    add(out, "输出为dbf格式", nullptr, [] {});
+
+    QMenu* dbm = bar->addMenu("数据库系统操作");
+    add(dbm, "还原数据库", "Tbk", [this] { showBackup(1); });
+    add(dbm, "备份数据库", "Tbk", [this] { showBackup(0); });
+    add(dbm, "恢复为空白数据库", "Tbk", [this] { showBackup(2); });
+
+    QMenu* print = bar->addMenu("打印");
+    print->setEnabled(false);
+    print->menuAction()->setEnabled(false);
+
+    QMenu* help = bar->addMenu("使用必读");
+    add(help, "墨竹成绩册使用必读(help)", "Thelp", {});
+    add(help, "关于本软件(about)", "TFormnnn", open("TFormnnn"));
+}
+
+void TForm6::windowsBuilt()
+{
+    for (QAction* a : m_items) {
+        const QString target = a->property("target").toString();
+        if (!target.isEmpty())
+            a->setEnabled(Forms::window(target.toLatin1().constData()) != nullptr);
+    }
+    picture->setAreas(picture->areas());
+}
+
+QAction* TForm6::item(const QString& caption) const
+{
+    for (QAction* a : m_items)
+        if (a->text() == caption)
+            return a;
+    return nullptr;
+}
+
+void TForm6::enterGradeEntry()
+{
+    check.open();
+    const QString mc = check.text("mc");
+    check.close();
+    if (mc != kNoExam) {
+        Msg::info("如果你不是熟练用户，请通过增加新的考试来进入成绩处理库，否则可能会造成统计混乱");
+        Forms::show("Tluru");
+    } else {
+        Msg::info("该库中没有任何考试，请先增加考试");
+    }
+}
+
+void TForm6::showBackup(int)
+{
+    Forms::show("Tbk");
+}
+
+void TForm6::closeEvent(QCloseEvent* e)
+{
+    QMainWindow::closeEvent(e);
+    // Closing the main window ends the program, whatever else is open.
+    if (e->isAccepted())
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+void TForm6::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    if (!m_centred) {
+        m_centred = true;
+        if (QScreen* s = screen()) {
+            QRect r = frameGeometry();
+            r.moveCenter(s->availableGeometry().center());
+            move(r.topLeft());
+        }
+    }
+}
+
+void TForm6::changeEvent(QEvent* e)
+{
+    QMainWindow::changeEvent(e);
+    if (e->type() != QEvent::WindowStateChange || m_placing)
+        return;
+    // Maximising does not fill the screen: the window takes its one larger
+    // size at a fixed place.
+    if (windowState() & Qt::WindowMaximized) {
+        m_placing = true;
+        m_centred = true;
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+        // 757 x 322 is the outer size, borders and title included.
+        const QSize frame = frameGeometry().size() - geometry().size();
+        setFixedSize(kMaximisedGeometry.size() - frame);
+        move(kMaximisedGeometry.topLeft());
+        m_placing = false;
+    }
+}

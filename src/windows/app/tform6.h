@@ -1,0 +1,76 @@
+#pragma once
+// The main window: a picture menu with eight click areas and the menu bar.
+// It owns the shared query that the entry grid and the runs re-point, the
+// object of the working grade table and the object of the check table.
+
+#include "engine/db/gridmodel.h"
+#include "engine/db/table.h"
+
+#include <QMainWindow>
+#include <QRect>
+#include <functional>
+
+class QAction;
+
+// The drawn picture; a click inside one of the areas runs its action.
+class MenuPicture : public QWidget {
+    Q_OBJECT
+public:
+    struct Area {
+        QString label;
+        QRect rect;
+        const char* target; // window class the area opens, for greying
+        std::function<void()> action;
+    };
+    explicit MenuPicture(QWidget* parent);
+    void setAreas(QList<Area> areas);
+    const QList<Area>& areas() const { return m_areas; }
+    // The area under a point of the window's client area, or -1.
+    int areaAt(const QPoint& p) const;
+    static QPixmap draw(const QList<Area>& areas);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+
+private:
+    QList<Area> m_areas;
+    QPixmap m_picture;
+};
+
+class TForm6 : public QMainWindow {
+    Q_OBJECT
+public:
+    TForm6();
+    void FormCreate();
+    // Called when every window is built: areas and items of missing windows grey out.
+    void windowsBuilt();
+
+    MenuPicture* picture;
+    Db::GridModel* Query1;        // the shared query, "select * from cj  " at start
+    Db::Table Table1{"cj"};       // the working grade table
+    Db::Table check{"check"};
+
+    // Menu items by caption, for the windows that switch them.
+    QAction* item(const QString& caption) const;
+
+    static constexpr int kClientWidth = 749;
+    static constexpr int kClientHeight = 280;
+    static inline const QRect kMaximisedGeometry{30, 80, 757, 322};
+
+public slots:
+    void enterGradeEntry();
+    void showBackup(int mode);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void buildMenu();
+    QList<QAction*> m_items;
+    bool m_placing = false;
+    bool m_centred = false;
+};

@@ -1,0 +1,48 @@
+#pragma once
+// Bulk input: the roster (学号, 班号, 姓名) and the marks of the subjects,
+// one student per line, typed or pasted into boxes.
+
+#include "windows/app/form.h"
+#include "engine/db/table.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+class Tformin : public Form {
+    Q_OBJECT
+public:
+    Tformin();
+    void FormCreate() override;
+
+    // The temporary grade table the input fills; roster preparation points it.
+    Db::Table Table1{"cj"};
+
+    QGroupBox* GroupBox1;
+    QPlainTextEdit* Memo4; // 学号
+    QPlainTextEdit* Memo2; // 班号
+    QPlainTextEdit* Memo1; // 姓名
+    QCheckBox* CheckBox2;  // 跳过初始输入
+    QGroupBox* GroupBox2;
+    QCheckBox* CheckBox1;  // 批量录入成绩
+    QCheckBox *CheckBox3, *CheckBox4, *CheckBox5, *CheckBox6, *CheckBox7, *CheckBox8, *CheckBox9;
+    QPlainTextEdit *Memo3, *Memo6, *Memo7, *Memo8, *Memo9, *Memo10, *Memo11;
+    QLabel* Label5;
+    QLineEdit* Edit3; // suffix of the mark columns
+    QPushButton* Button1;
+    QPushButton* Button3;
+    QPushButton* Button2;
+
+    // The subject boxes in their fixed order, with the check box above each.
+    QList<std::pair<QCheckBox*, QPlainTextEdit*>> subjectBoxes() const;
+
+    static inline const QString kConfirm = QStringLiteral("你准备进行初始输入，这会删除以前所有数据！你ok吗？");
+
+public slots:
+    void Button1Click();
+    void Button3Click();
+    void Button2Click();
+};

@@ -1,0 +1,92 @@
+#include "windows/entry/tkaoshimc.h"
+#include "windows/entry/tluru.h"
+
+#include "windows/app/forms.h"
+#include "windows/app/messages.h"
+#include "engine/entry/setup.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Hands the examination on to a statistics window that saves under it later.
+void handOn(const char* window, const char* field, const QString& text)
+{
+    if (QWidget* w = Forms::window(window))
+        if (auto* e = w->findChild<QLineEdit*>(field))
+            e->setText(text);
+}
+
+} // namespace
+
+Tkaoshimc::Tkaoshimc() : Form(QStringLiteral("kaoshimc"))
+{
+    QFont f = font();
+    f.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"),
+                   QStringLiteral("Noto Sans CJK SC")});
+    f.setPixelSize(19);
+    setFont(f);
+
+    auto* lay = new QVBoxLayout(this);
+    lay->setContentsMargins(24, 20, 24, 20);
+    lay->setSpacing(12);
+    auto* which = new QHBoxLayout;
+    Label2 = Ui::label("你要增加的将是第", this, "Label2");
+    Edit2 = Ui::edit(QString(), this, "Edit2");
+    Edit2->setFixedWidth(70);
+    Edit2->setAlignment(Qt::AlignCenter);
+    Label3 = Ui::label("次考试", this, "Label3");
+    which->addWidget(Label2);
+    which->addWidget(Edit2);
+    which->addWidget(Label3);
+    which->addStretch(1);
+    lay->addLayout(which);
+    Label1 = Ui::label("在这里输入你要增加的考试名称", this, "Label1");
+    lay->addWidget(Label1);
+    ksmc = Ui::edit(kPlaceholder, this, "ksmc");
+    ksmc->setMinimumWidth(340);
+    lay->addWidget(ksmc);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    SpeedButton1 = Ui::button("继续", this, "SpeedButton1");
+    SpeedButton1->setMinimumWidth(100);
+    buttons->addWidget(SpeedButton1);
+    lay->addLayout(buttons);
+    setFixedSize(sizeHint());
+
+    connect(SpeedButton1, &QPushButton::clicked, this, &Tkaoshimc::SpeedButton1Click);
+    connect(ksmc, &QLineEdit::returnPressed, this, &Tkaoshimc::SpeedButton1Click);
+}
+
+void Tkaoshimc::FormShow()
+{
+    // The number proposed is the id of the most recent saved examination.
+    if (const auto id = Entry::lastExamId())
+        Edit2->setText(QString::number(*id));
+}
+
+void Tkaoshimc::SpeedButton1Click()
+{
+    Msg::guard([this] {
+        const QString name = ksmc->text();
+        const QString number = Edit2->text();
+        if (name == kPlaceholder) {
+            Msg::warning("你还没填入考试名称！！");
+            return;
+        }
+        Entry::startExam(name, number);
+        // An entry window left open must not go on showing the last examination.
+        if (luru && luru->isVisible())
+            luru->reopen();
+        handOn("TFormfx", "Edit4", name);
+        handOn("TFormfx", "Edit1", number);
+        handOn("TForm5", "Edit2", name);
+        handOn("TForm5", "Edit3", number);
+        close();
+        Forms::show("Tpf1");
+    });
+}

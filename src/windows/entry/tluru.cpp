@@ -1,0 +1,456 @@
+#include "windows/entry/tluru.h"
+#include "windows/entry/tgai.h"
+#include "windows/entry/tzuge.h"
+
+#include "windows/app/forms.h"
+#include "windows/app/messages.h"
+#include "windows/app/tform2.h"
+#include "windows/app/tform6.h"
+#include "engine/db/gridmodel.h"
+#include "windows/entry/picturebutton.h"
+#include "engine/entry/setup.h"
+#include "engine/processing/saves.h"
+#include "windows/processing/tform1.h"
+#include "windows/processing/tform8.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kSaved = QStringLiteral("该处理过程已完成，结果已永久保存");
+const QColor kBlue(0, 0, 160);
+
+QLabel* statusPanel(QWidget* parent, const QString& name)
+{
+    auto* p = new QLabel(kSaved, parent);
+    p->setObjectName(name);
+    p->setWordWrap(true);
+    p->setAlignment(Qt::AlignCenter);
+    p->setFrameShape(QFrame::Panel);
+    p->setFrameShadow(QFrame::Raised);
+    QPalette pal = p->palette();
+    pal.setColor(QPalette::Window, kBlue);
+    pal.setColor(QPalette::WindowText, Qt::white);
+    p->setPalette(pal);
+    p->setAutoFillBackground(true);
+    p->setFixedSize(96, 66);
+    p->hide();
+    return p;
+}
+
+// The grid's design font: 宋体 of 19 pixels, the serif CJK face where 宋体 is missing.
+QFont gridFont(const QFont& base)
+{
+    QFont f = base;
+    f.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"),
+                   QStringLiteral("Noto Sans CJK SC")});
+    f.setPixelSize(19);
+    return f;
+}
+
+} // namespace
+
+EntryGrid::EntryGrid(QWidget* parent) : QTableView(parent)
+{
+    setFont(gridFont(font()));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                    | QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    // Row numbers keep the ordinary font whatever size the marks are shown in.
+    verticalHeader()->setFont(QApplication::font());
+    verticalHeader()->setMinimumWidth(28);
+    // Columns take the widths they are given, however narrow.
+    horizontalHeader()->setMinimumSectionSize(0);
+}
+
+void EntryGrid::cancelEdit()
+{
+    const QModelIndex i = currentIndex();
+    if (state() != QAbstractItemView::EditingState || !i.isValid())
+        return;
+    if (QWidget* editor = indexWidget(i))
+        closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+}
+
+void EntryGrid::goToRow(int row)
+{
+    if (!model() || model()->rowCount() == 0)
+        return;
+    row = qBound(0, row, model()->rowCount() - 1);
+    const int col = currentIndex().isValid() ? currentIndex().column() : 0;
+    setCurrentIndex(model()->index(row, col));
+    scrollTo(currentIndex());
+}
+
+void EntryGrid::changeEvent(QEvent* e)
+{
+    QTableView::changeEvent(e);
+    if (e->type() == QEvent::FontChange)
+        verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+}
+
+Tluru::Tluru() : Form(QStringLiteral("临时成绩处理库"))
+{
+    setFixedSize(800, 599);
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 8);
+    root->setSpacing(6);
+
+    Image7 = new QLabel(this);
+    Image7->setObjectName("Image7");
+    Image7->setFixedHeight(28);
+    Ui::setColour(Image7, QColor(30, 70, 170));
+    root->addWidget(Image7);
+
+    auto* exam = new QHBoxLayout;
+    exam->setContentsMargins(12, 0, 12, 0);
+    Label2 = Ui::label("考试名称为", this, "Label2");
+    mingc = Ui::edit("在这里输入考试名称（非常必要）", this, "mingc");
+    Label1 = Ui::label("编号为", this, "Label1");
+    bianh = Ui::edit("考试编号", this, "bianh");
+    bianh->setFixedWidth(90);
+    exam->addWidget(Label2);
+    exam->addWidget(mingc, 1);
+    exam->addSpacing(12);
+    exam->addWidget(Label1);
+    exam->addWidget(bianh);
+    root->addLayout(exam);
+
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(12, 0, 12, 0);
+    body->setSpacing(10);
+    root->addLayout(body, 1);
+
+    // The steps at the left, each with its status panel beside it.
+    auto* steps = new QGridLayout;
+    steps->setVerticalSpacing(14);
+    steps->setHorizontalSpacing(6);
+    Image5 = new PictureButton("计算排名以及三总总分", QColor(90, 140, 220), this, "Image5");
+    Image2 = new PictureButton("计算综合成绩分析表", QColor(90, 170, 120), this, "Image2");
+    Image6 = new PictureButton("计算总分分段及平均分", QColor(220, 160, 70), this, "Image6");
+    Image1 = new PictureButton("返回主界面", QColor(150, 150, 170), this, "Image1");
+    Panel3 = statusPanel(this, "Panel3");
+    Panel4 = statusPanel(this, "Panel4");
+    Panel5 = statusPanel(this, "Panel5");
+    const QList<std::pair<PictureButton*, QLabel*>> rows{{Image5, Panel3}, {Image2, Panel4}, {Image6, Panel5}};
+    int r = 0;
+    for (const auto& [picture, panel] : rows) {
+        picture->setFixedSize(120, 74);
+        steps->addWidget(picture, r, 0);
+        steps->addWidget(panel, r, 1);
+        ++r;
+    }
+    Image1->setFixedSize(120, 74);
+    steps->addWidget(Image1, r, 0);
+    steps->setRowStretch(r + 1, 1);
+    steps->setColumnMinimumWidth(1, 96);
+    body->addLayout(steps);
+    body->addStretch(1);
+
+    auto* right = new QVBoxLayout;
+    right->setSpacing(6);
+    body->addLayout(right);
+
+    GroupBox1 = new QGroupBox("筛选录入项目", this);
+    GroupBox1->setObjectName("GroupBox1");
+    auto* filter = new QVBoxLayout(GroupBox1);
+    filter->setSpacing(4);
+    cx = Ui::check("我想只录入一个班(以黄色框为准)", false, GroupBox1, "cx");
+    auto* classes = new QHBoxLayout;
+    Edit2 = Ui::edit("1", GroupBox1, "Edit2");
+    QPalette yellow = Edit2->palette();
+    yellow.setColor(QPalette::Base, QColor(255, 255, 0));
+    Edit2->setPalette(yellow);
+    Label4 = Ui::label("班到", GroupBox1, "Label4");
+    Edit3 = Ui::edit("2", GroupBox1, "Edit3");
+    Label11 = Ui::label("班", GroupBox1, "Label11");
+    Edit2->setFixedWidth(44);
+    Edit3->setFixedWidth(44);
+    classes->addWidget(Edit2);
+    classes->addWidget(Label4);
+    classes->addWidget(Edit3);
+    classes->addWidget(Label11);
+    classes->addSpacing(16);
+    classes->addWidget(cx);
+    classes->addStretch(1);
+    filter->addLayout(classes);
+    auto* subjects = new QHBoxLayout;
+    ca = Ui::check("语文", true, GroupBox1, "ca");
+    cb = Ui::check("数学", true, GroupBox1, "cb");
+    cc = Ui::check("英语", true, GroupBox1, "cc");
+    cd = Ui::check("政治", true, GroupBox1, "cd");
+    ce = Ui::check("物理", true, GroupBox1, "ce");
+    cf = Ui::check("化学", true, GroupBox1, "cf");
+    cg = Ui::check("综合", false, GroupBox1, "cg");
+    for (QCheckBox* c : {ca, cb, cc, cd, ce, cf, cg})
+        subjects->addWidget(c);
+    subjects->addStretch(1);
+    SpeedButton1 = Ui::button("确定", GroupBox1, "SpeedButton1");
+    subjects->addWidget(SpeedButton1);
+    filter->addLayout(subjects);
+    GroupBox1->setFixedWidth(kGridWidth);
+    right->addWidget(GroupBox1);
+
+    luru_dg = new EntryGrid(this);
+    luru_dg->setObjectName("luru_dg");
+    luru_dg->setFixedWidth(kGridWidth);
+    right->addWidget(luru_dg, 1);
+
+    auto* below = new QHBoxLayout;
+    DBNavigator1 = new QWidget(this);
+    DBNavigator1->setObjectName("DBNavigator1");
+    auto* nav = new QHBoxLayout(DBNavigator1);
+    nav->setContentsMargins(0, 0, 0, 0);
+    nav->setSpacing(1);
+    auto navButton = [this, nav](const QString& glyph, const QString& tip, const QString& name) {
+        auto* b = new QToolButton(DBNavigator1);
+        b->setObjectName(name);
+        b->setText(glyph);
+        b->setToolTip(tip);
+        b->setFixedSize(30, 26);
+        nav->addWidget(b);
+        return b;
+    };
+    navFirst = navButton("|◀", "首记录", "navFirst");
+    navPrior = navButton("◀", "上一条记录", "navPrior");
+    navNext = navButton("▶", "下一条记录", "navNext");
+    navLast = navButton("▶|", "尾记录", "navLast");
+    navCancel = navButton("✕", "取消正在输入的内容", "navCancel");
+    below->addWidget(DBNavigator1);
+    below->addStretch(1);
+    SpeedButton3 = Ui::button("显示设置", this, "SpeedButton3");
+    SpeedButton2 = Ui::button("插入或删除记录", this, "SpeedButton2");
+    below->addWidget(SpeedButton3);
+    below->addWidget(SpeedButton2);
+    right->addLayout(below);
+
+    Button1 = Ui::button("排名及总分计算完毕，核准后按这里永久保存", this, "Button1");
+    QPalette save = Button1->palette();
+    save.setColor(QPalette::ButtonText, QColor(170, 0, 0));
+    Button1->setPalette(save);
+    Button1->hide();
+    right->addWidget(Button1);
+
+    connect(SpeedButton1, &QPushButton::clicked, this, &Tluru::SpeedButton1Click);
+    connect(Button1, &QPushButton::clicked, this, &Tluru::Button2Click);
+    connect(Image5, &QAbstractButton::clicked, this, &Tluru::Image5Click);
+    connect(Image2, &QAbstractButton::clicked, this, &Tluru::Image2Click);
+    connect(Image6, &QAbstractButton::clicked, this, &Tluru::Image6Click);
+    connect(Image1, &QAbstractButton::clicked, this, &Tluru::Image1Click);
+    connect(SpeedButton2, &QPushButton::clicked, this, &Tluru::SpeedButton2Click);
+    connect(SpeedButton3, &QPushButton::clicked, this, &Tluru::SpeedButton3Click);
+    connect(navFirst, &QToolButton::clicked, this, [this] { luru_dg->goToRow(0); });
+    connect(navPrior, &QToolButton::clicked, this, [this] { luru_dg->goToRow(luru_dg->currentIndex().row() - 1); });
+    connect(navNext, &QToolButton::clicked, this, [this] { luru_dg->goToRow(luru_dg->currentIndex().row() + 1); });
+    connect(navLast, &QToolButton::clicked, this, [this] { luru_dg->goToRow(INT_MAX); });
+    connect(navCancel, &QToolButton::clicked, luru_dg, &EntryGrid::cancelEdit);
+}
+
+void Tluru::FormCreate()
+{
+    // A refused cell (a word in a mark column) is told once, however the
+    // grid is reached.
+    if (Form6)
+        connect(Form6->Query1, &Db::GridModel::editRejected, this, [](const QString& m) { Msg::warning(m); });
+}
+
+QStringList Tluru::chosenSubjects() const
+{
+    QStringList out;
+    for (QCheckBox* c : {ca, cb, cc, cd, ce, cf, cg})
+        if (c->isChecked())
+            out << c->text();
+    return out;
+}
+
+QString Tluru::workTable() const
+{
+    return Form2 ? Form2->dbs->text() : m_table;
+}
+
+void Tluru::FormShow()
+{
+    reopen();
+}
+
+void Tluru::showFresh()
+{
+    if (!luru)
+        return;
+    if (luru->isVisible())
+        luru->reopen(); // showing a visible window runs no FormShow
+    Forms::show("Tluru");
+}
+
+void Tluru::useWorkingTable(const QString& table)
+{
+    if (Form2) {
+        Form2->dbs->setText(table);
+        Form2->tjs->setText("tj");
+    }
+    if (Form1) {
+        Form1->dbs->setText(table);
+        Form1->tjs->setText("tj");
+    }
+    if (Form6) {
+        Form6->Table1.close();
+        Form6->Table1.setTableName(table);
+    }
+}
+
+void Tluru::reopen()
+{
+    const Entry::ExamState exam = Entry::examState();
+    Panel3->setVisible(exam.marksSaved);
+    Panel4->setVisible(exam.analysisSaved);
+    Panel5->setVisible(exam.bandsSaved);
+    mingc->setText(exam.name);
+    bianh->setText(exam.number);
+
+    m_table = Entry::workingTable();
+    useWorkingTable(m_table);
+    openGrid();
+}
+
+void Tluru::FormClose()
+{
+    if (Form6)
+        Form6->show();
+}
+
+void Tluru::openGrid()
+{
+    if (!Form6)
+        return;
+    const bool one = cx->isChecked();
+    // The class edits are checked before the grid lets go of what it shows.
+    const qint64 b1 = Ui::intOf(Edit2, one ? "班号" : "起始班号");
+    const qint64 b2 = one ? b1 : Ui::intOf(Edit3, "最后班号");
+    Form6->Query1->setQuery(Entry::entryQuery(workTable(), chosenSubjects(), one, b1, b2));
+    if (luru_dg->model() != Form6->Query1)
+        luru_dg->setModel(Form6->Query1);
+    Form6->Query1->open();
+    luru_dg->goToRow(0);
+    layOutGrid();
+}
+
+void Tluru::layOutGrid()
+{
+    const int columns = Form6 ? Form6->Query1->columnCount() : 0;
+    for (int i = 0; i < columns; ++i)
+        luru_dg->setColumnWidth(i, i < 2 ? 80 : 55);
+    QFont title = luru_dg->horizontalHeader()->font();
+    title.setPointSize(12);
+    luru_dg->horizontalHeader()->setFont(title);
+}
+
+void Tluru::reloadGrid()
+{
+    if (!Form6 || !Form6->Query1->isActive() || luru_dg->model() != Form6->Query1)
+        return;
+    QList<int> widths;
+    for (int i = 0; i < Form6->Query1->columnCount(); ++i)
+        widths << luru_dg->columnWidth(i);
+    const int row = luru_dg->currentIndex().row();
+    Form6->Query1->open();
+    if (widths.size() == Form6->Query1->columnCount())
+        for (int i = 0; i < widths.size(); ++i)
+            luru_dg->setColumnWidth(i, widths.at(i));
+    luru_dg->goToRow(qMax(row, 0));
+}
+
+void Tluru::tableChanged()
+{
+    // An insertion moves the rowids of the rows after it: every open grid
+    // over the roster reads it again, so that no edit lands on another student.
+    if (luru && luru->isVisible())
+        Msg::guard([] { luru->reloadGrid(); });
+    if (zuge && zuge->isVisible())
+        Msg::guard([] { zuge->refresh(); });
+    if (gai && gai->isVisible())
+        Msg::guard([] { gai->refresh(); });
+}
+
+void Tluru::SpeedButton1Click()
+{
+    Msg::guard([this] { openGrid(); });
+}
+
+void Tluru::Button2Click()
+{
+    Msg::guard([this] {
+        // The number is checked before anything is written.
+        const Save::Exam exam{mingc->text(), Save::examNumber(bianh->text())};
+        const QString table = Form6 ? Form6->Table1.tableName() : workTable();
+        {
+            PleaseWait wait;
+            Save::grades(table, exam);
+        }
+        // The subject query lists the new examination and offers it first.
+        if (QWidget* query = Forms::window("Tchaxun")) {
+            if (auto* names = query->findChild<QComboBox*>("ksmc")) {
+                names->addItem(exam.name);
+                names->setCurrentText(exam.name);
+            }
+        }
+        Button1->hide();
+        Msg::info("成功保存到永久数据库，到主界面可以查看结果！！！");
+        Panel3->show();
+        const int widths[] = {50, 80, 60, 70, 60};
+        for (int i = 0; i < 5; ++i)
+            luru_dg->setColumnWidth(i, widths[i]);
+    });
+}
+
+void Tluru::Image5Click()
+{
+    Msg::guard([] {
+        // Saved marks are not processed again without asking first.
+        if (Entry::examState().marksSaved)
+            Forms::show("Tc1p");
+        else if (Form1)
+            Form1->showMode(TForm1::Mode::Ranking);
+    });
+}
+
+void Tluru::Image2Click()
+{
+    if (Form1)
+        Form1->showMode(TForm1::Mode::Analysis);
+}
+
+void Tluru::Image6Click()
+{
+    if (Form1)
+        Form1->showMode(TForm1::Mode::Bands);
+}
+
+void Tluru::Image1Click()
+{
+    if (Form6)
+        Form6->show();
+    close();
+}
+
+void Tluru::SpeedButton2Click()
+{
+    Forms::show("Tgai");
+}
+
+void Tluru::SpeedButton3Click()
+{
+    Forms::show("Tluruxianshi");
+}

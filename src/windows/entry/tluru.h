@@ -1,0 +1,104 @@
+#pragma once
+// The grade entry window: the working grade table as an editable grid for a
+// class range and the chosen subjects, the saved state of the three processing
+// steps, the way into the processing panel, and the permanent copy of marks
+// and ranks.
+
+#include "windows/app/form.h"
+
+#include <QTableView>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class PictureButton;
+
+// The entry grid. Its rows keep the height of its font, whatever size the
+// display settings choose.
+class EntryGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit EntryGrid(QWidget* parent);
+    // Drops the cell being typed without writing it.
+    void cancelEdit();
+    // Makes a row current, keeping the column.
+    void goToRow(int row);
+
+protected:
+    void changeEvent(QEvent* e) override;
+};
+
+class Tluru : public Form {
+    Q_OBJECT
+public:
+    Tluru();
+    void FormCreate() override;
+
+    QLabel* Image7; // banner
+    QLabel* Label2;
+    QLineEdit* mingc;
+    QLabel* Label1;
+    QLineEdit* bianh;
+    QCheckBox* cx;
+    QGroupBox* GroupBox1;
+    QLineEdit* Edit2;
+    QLabel* Label4;
+    QLineEdit* Edit3;
+    QLabel* Label11;
+    QCheckBox *ca, *cb, *cc, *cd, *ce, *cf;
+    QCheckBox* cg; // 综合, unticked until the school types 综合 marks here
+    QPushButton* SpeedButton1;
+    EntryGrid* luru_dg;
+    QWidget* DBNavigator1;
+    QToolButton *navFirst, *navPrior, *navNext, *navLast, *navCancel;
+    QPushButton* SpeedButton3;
+    QPushButton* SpeedButton2;
+    PictureButton *Image5, *Image2, *Image6, *Image1;
+    QLabel *Panel3, *Panel4, *Panel5;
+    QPushButton* Button1; // the permanent copy; its handler is Button2Click
+
+    // The ticked subjects of the filter in their fixed order.
+    QStringList chosenSubjects() const;
+    // The working grade table the grid and the copy use.
+    QString workTable() const;
+    // Reads the current examination and the working table again and rebuilds
+    // the grid: what showing the window does.
+    void reopen();
+    // Shows the window with the current examination and working table, also
+    // when it was already open on an earlier one.
+    static void showFresh();
+    // Names the working grade table in the parameter and processing panels
+    // and the main window's table object.
+    static void useWorkingTable(const QString& table);
+    // Builds the grid query from the filter, opens it and lays the grid out.
+    void openGrid();
+    // Reads the grid's rows again after another window changed the table,
+    // keeping its columns and their widths. Nothing happens while the grid
+    // shows no query.
+    void reloadGrid();
+    // Reloads the grid when this window is on screen.
+    static void tableChanged();
+
+    static constexpr int kGridWidth = 537;
+
+public slots:
+    void SpeedButton1Click();
+    void Button2Click();
+    void Image5Click();
+    void Image2Click();
+    void Image6Click();
+    void Image1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+
+protected:
+    void FormShow() override;
+    void FormClose() override;
+
+private:
+    void layOutGrid();
+    QString m_table = QStringLiteral("cj");
+};

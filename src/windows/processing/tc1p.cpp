@@ -1,0 +1,52 @@
+#include "windows/processing/tc1p.h"
+
+#include "windows/app/forms.h"
+#include "windows/app/messages.h"
+#include "engine/entry/setup.h"
+#include "engine/processing/saves.h"
+#include "windows/processing/tform1.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+Tc1p::Tc1p() : Form(QStringLiteral("c1p"))
+{
+    auto* lay = new QVBoxLayout(this);
+    Label1 = Ui::label("本次考试的结果已经永久保存，你想删除已经保存的结果重新处理吗", this, "Label1");
+    Label1->setWordWrap(true);
+    lay->addWidget(Label1);
+    auto* row = new QHBoxLayout;
+    Button1 = Ui::button("是", this, "Button1");
+    Button2 = Ui::button("否", this, "Button2");
+    row->addStretch();
+    row->addWidget(Button1);
+    row->addWidget(Button2);
+    row->addStretch();
+    lay->addLayout(row);
+    setFixedSize(420, 120);
+    connect(Button1, &QPushButton::clicked, this, [this] { Msg::guard([this] { Button1Click(); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Msg::guard([this] { Button2Click(); }); });
+}
+
+void Tc1p::Button1Click()
+{
+    // The examination being re-processed is the one the entry window shows.
+    QString name;
+    if (QWidget* entry = Forms::window("Tluru"))
+        if (auto* mingc = entry->findChild<QLineEdit*>("mingc"))
+            name = mingc->text();
+    if (name.isNull())
+        name = Entry::examState().name;
+    Save::discardSavedGrades(name);
+    close();
+    if (Form1)
+        Form1->showMode(TForm1::Mode::Ranking);
+}
+
+void Tc1p::Button2Click()
+{
+    close();
+}

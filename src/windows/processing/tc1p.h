@@ -1,0 +1,20 @@
+#pragma once
+// Asks before an examination whose marks were saved is processed again.
+
+#include "windows/app/form.h"
+
+class QLabel;
+class QPushButton;
+
+class Tc1p : public Form {
+    Q_OBJECT
+public:
+    Tc1p();
+    QLabel* Label1;
+    QPushButton* Button1; // 是
+    QPushButton* Button2; // 否
+
+public slots:
+    void Button1Click();
+    void Button2Click();
+};

@@ -1,0 +1,48 @@
+#pragma once
+// A fresh program folder for every test: a database made from the template,
+// and HOME, XDG_* and ODBCINI pointing into a temporary folder, so that no
+// test touches a real home folder or a real database.
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVariantMap>
+
+class TestEnv {
+public:
+    TestEnv();
+    ~TestEnv();
+    QString root() const { return m_dir.path(); }
+    QString programDir() const;
+    QString databaseFile() const;
+    QString odbcIni() const;
+    // Opens the shared connection on the fresh database.
+    void openDb();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+namespace Fixture {
+// Appends a student to a grade table; marks by column name ("语文1" -> 90).
+// Every named mark, total and rank column not given gets 0, as a roster row does.
+void student(const QString& table, const QString& number, int cls, const QString& name,
+             const QVariantMap& marks = {});
+// One column of every row of a table in stored order.
+QVariantList column(const QString& table, const QString& column);
+QVariant value(const QString& table, const QString& column, int row = 0);
+// Every row of a table as text, for comparing a table before and after.
+QString dump(const QString& table);
+void setCheck(const QVariantMap& values);
+} // namespace Fixture
+
+// Engine tests need no display.
+#define GRADEBOOK_TEST_MAIN(TestClass)                                  \
+    int main(int argc, char** argv)                                     \
+    {                                                                   \
+        QCoreApplication app(argc, argv);                               \
+        TestClass tc;                                                   \
+        QTEST_SET_MAIN_SOURCE_PATH                                      \
+        return QTest::qExec(&tc, argc, argv);                           \
+    }

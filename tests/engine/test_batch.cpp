@@ -1,0 +1,399 @@
+// The batch tool end to end: the built program run on small files whose
+// results were worked out by hand.
+#include "enginetest.h"
+
+#include "engine/db/database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QString out, err;
+};
+
+Run batch(const QStringList& args, const QString& exe = QStringLiteral(GRADEBOOK_BATCH))
+{
+    QProcess p;
+    p.start(exe, args);
+    p.waitForFinished(120000);
+    Run r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+QByteArray bytesOf(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void write(const QString& file, const QByteArray& bytes)
+{
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// Rows of a query on a database file, each row's cells as text joined by '|'.
+QStringList rows(const QString& db, const QString& sql)
+{
+    Db::open(db);
+    QStringList out;
+    for (const auto& r : Db::selectRows(sql)) {
+        QStringList cells;
+        for (const QVariant& v : r)
+            cells << (v.isNull() ? QStringLiteral("<null>") : v.toString());
+        out << cells.join('|');
+    }
+    Db::close();
+    return out;
+}
+
+// Six students in two classes: ties that only appear after rounding (85.5 and
+// 86, 88.5 and 88.4), a name with a comma, a header in its own order.
+const QByteArray kSmall = "\xEF\xBB\xBF" "学号,班号,姓名,英语,语文,数学\r\n"
+                          "0101,1,甲,70,90,88.5\r\n"
+                          "0102,1,\"乙,二\",80,88,88.4\r\n"
+                          "0103,1,丙,75.5,88,60\r\n"
+                          "0201,2,丁,66,85.5,120\r\n"
+                          "0202,2,戊,39.5,86,90\r\n"
+                          "0203,2,己,100,59.5,30\r\n";
+
+} // namespace
+
+class TestBatch : public QObject {
+    Q_OBJECT
+
+private:
+    QString db() const { return env->root() + "/grade.db"; }
+    QString csv(const QByteArray& bytes, const QString& name = "in.csv")
+    {
+        const QString f = env->root() + "/" + name;
+        write(f, bytes);
+        return f;
+    }
+    std::unique_ptr<TestEnv> env;
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<TestEnv>();
+        const Run r = batch({"init", "--db", db()});
+        QCOMPARE(r.code, 0);
+    }
+    void cleanup() { env.reset(); }
+
+    void endToEnd()
+    {
+        Run r = batch({"import", "--db", db(), csv(kSmall)});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains("6名学生") && r.out.contains("用时") && r.out.count('\n') == 1, qPrintable(r.out));
+        QCOMPARE(rows(db(), "SELECT shibie FROM linshi"), QStringList{"0"});
+
+        // cjn is the working table now; the classes default to 1..2.
+        r = batch({"rank", "--db", db(), "--subjects", "英语,语文，数学"});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains("班排：1-2班") && r.out.contains("已计算总分"), qPrintable(r.out));
+        const QString exported = env->root() + "/cjn.csv";
+        r = batch({"export", "cjn", "--db", db(), "--out", exported});
+        QCOMPARE(r.code, 0);
+        const QString header = "序号,学号,班号,姓名,语文1,数学1,英语1,政治1,物理1,化学1,综合1,三总1,总分1,"
+                               "语文班排1,数学班排1,英语班排1,政治班排1,物理班排1,化学班排1,综合班排1,三总班排1,总分班排1,"
+                               "语文级排1,数学级排1,英语级排1,政治级排1,物理级排1,化学级排1,综合级排1,三总级排1,总分级排1\n";
+        // marks | totals | class ranks 语数英..三总 总分 | grade ranks
+        QCOMPARE(QString::fromUtf8(bytesOf(exported)),
+                 header
+                     + "0,0101,1,甲,90,88.5,70,0,0,0,0,248.5,248.5,1,1,3,0,0,0,0,2,2,1,3,4,0,0,0,0,3,3\n"
+                       "1,0102,1,\"乙,二\",88,88.4,80,0,0,0,0,256.4,256.4,2,1,1,0,0,0,0,1,1,2,3,2,0,0,0,0,2,2\n"
+                       "2,0103,1,丙,88,60,75.5,0,0,0,0,223.5,223.5,2,3,2,0,0,0,0,3,3,2,5,3,0,0,0,0,4,4\n"
+                       "3,0201,2,丁,85.5,120,66,0,0,0,0,271.5,271.5,1,1,2,0,0,0,0,1,1,4,1,5,0,0,0,0,1,1\n"
+                       "4,0202,2,戊,86,90,39.5,0,0,0,0,215.5,215.5,1,2,3,0,0,0,0,2,2,4,2,6,0,0,0,0,5,5\n"
+                       "5,0203,2,己,59.5,30,100,0,0,0,0,189.5,189.5,3,3,1,0,0,0,0,3,3,6,6,1,0,0,0,0,6,6\n");
+
+        r = batch({"analyze", "--db", db(), "--subjects", "语文,数学", "--classes", "1-2", "--full", "数学=150",
+                   "--top", "1,2,3,4"});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains("6行"), qPrintable(r.out));
+        // Running totals round after each mark: 语文 class 2 is 85.5→86, +86, +59.5 = 231.5→232.
+        QCOMPARE(rows(db(), "SELECT 科目,班号,人数,满分值,总分,平均分,合格人数,合格率,高分人数,高分率,低分人数,低分率,"
+                            "最高分,最低分,最高分名字,最低分名字,平均分排名,及格率排名,高分率排名,低分率排名,"
+                            "F40,F70,F90,F100,F130,级前100名人数,级前200名人数,级前300名人数,级前400名人数 "
+                            "FROM fx ORDER BY rowid LIMIT 7"),
+                 (QStringList{
+                     "语文1|1|3|100|266|88.6667|3|1|3|1|0|0|90|88|甲|乙,二|1|1|1|1|0|0|2|1|0|1|3|3|3",
+                     "语文1|2|3|100|232|77.3333|2|0.6667|2|0.6667|0|0|86|59.5|戊|己|2|2|2|1|0|1|2|0|0|0|0|0|2",
+                     "语文1|100|6|100|498|83|5|0.8333|5|0.8333|0|0|90|59.5|||0|0|0|0|0|1|4|1|0|0|0|0|0",
+                     "数学1|1|3|150|236|78.6667|0|0|0|0|0|0|88.5|60|甲|丙|2|2|2|1|0|1|2|0|0|0|0|2|2",
+                     "数学1|2|3|150|240|80|2|0.6667|1|0.3333|1|0.3333|120|30|丁|己|1|1|1|2|1|0|0|1|1|1|2|2|2",
+                     "数学1|100|6|150|476|79.3333|2|0.3333|1|0.1667|1|0.1667|120|30|||0|0|0|0|1|1|2|1|1|0|0|0|0",
+                     "0|0|0|0|0|0|0|0|0|0|0|0|0|0|||0|0|0|0|0|0|0|0|0|0|0|0|0"}));
+
+        // Totals 248.5 256.4 223.5 | 271.5 215.5 189.5 in bands of ten from 299.
+        r = batch({"bands", "--db", db(), "--upper", "299", "--count", "5"});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains("分班统计1-2班"), qPrintable(r.out));
+        QCOMPARE(rows(db(), "SELECT 上限,下限,\"1班\",\"1累\",\"2班\",\"2累\",\"3班\",全级,级累 FROM tj ORDER BY rowid LIMIT 5"),
+                 (QStringList{"299|290|0|0|0|0|0|0|0", "289|280|0|0|0|0|0|0|0", "279|270|0|0|1|1|0|1|1",
+                              "269|260|0|0|0|1|0|0|1", "259|250|1|1|0|1|0|1|2"}));
+        const QStringList avg = rows(db(), "SELECT 上限,下限,\"1班\",\"2班\",全级 FROM tj ORDER BY rowid LIMIT 1 OFFSET 5")
+                                    .first()
+                                    .split('|');
+        QCOMPARE(avg.mid(0, 2), (QStringList{"总分的", "平均分"}));
+        QVERIFY(qAbs(avg.at(2).toDouble() - 242.8) < 1e-9);
+        QVERIFY(qAbs(avg.at(3).toDouble() - 225.5) < 1e-9);
+        QVERIFY(qAbs(avg.at(4).toDouble() - 234.15) < 1e-9);
+
+        for (const char* kind : {"grades", "analysis", "bands"}) {
+            r = batch({"save", kind, "--db", db(), "--exam", "期中考试", "--number", "3"});
+            QCOMPARE(r.code, 0);
+        }
+        QCOMPARE(rows(db(), "SELECT count(*), min(ID), max(ID) FROM cjsave"), QStringList{"6|1|6"});
+        QCOMPARE(rows(db(), "SELECT * FROM cjsave WHERE 学号 = '0102'").first().split('|').mid(2).join('|'),
+                 "3|期中考试|0102|1|乙,二|88|2|2|88.4|1|3|80|1|2|0|0|0|0|0|0|0|0|0|0|0|0|256.4|1|2|256.4|1|2");
+        QCOMPARE(rows(db(), "SELECT count(*), min(序号), max(序号), min(考试编号) FROM fxsave"), QStringList{"6|7|12|3"});
+        QCOMPARE(rows(db(), "SELECT count(*), min(ID1), max(ID1) FROM tjsave1"), QStringList{"101|1|101"});
+        QCOMPARE(rows(db(), "SELECT count, counttj FROM count"), QStringList{"13|102"});
+        QCOMPARE(rows(db(), "SELECT c1, c2, c3 FROM \"check\""), QStringList{"1|1|1"});
+        QCOMPARE(rows(db(), "SELECT (SELECT name FROM ksmc ORDER BY rowid DESC LIMIT 1), (SELECT group_concat(name) FROM ksmcfx),"
+                            " (SELECT group_concat(name) FROM ksmcfd)"),
+                 QStringList{"期中考试|期中考试|期中考试"});
+    }
+
+    void initRefusesExistingFile()
+    {
+        const QByteArray before = bytesOf(db());
+        Run r = batch({"init", "--db", db()});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("已存在"), qPrintable(r.err));
+        QCOMPARE(bytesOf(db()), before);
+        r = batch({"init", "--db", env->root() + "/no/such/folder/x.db"});
+        QCOMPARE(r.code, 1);
+        QVERIFY(!QFileInfo::exists(env->root() + "/no"));
+    }
+
+    // A program folder without the template: init builds the file from the
+    // schema, and every command without --db works on the folder's own database.
+    void programFolderOfItsOwn()
+    {
+        const QString dir = env->root() + "/elsewhere";
+        QVERIFY(QDir().mkpath(dir + "/database"));
+        const QString exe = dir + "/gradebook-batch";
+        QVERIFY(QFile::copy(GRADEBOOK_BATCH, exe));
+        const QString own = dir + "/database/Q7305.mdb";
+        Run r = batch({"init", "--db", own}, exe);
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains("按数据库结构新建"), qPrintable(r.out));
+        QCOMPARE(QDir(dir + "/database").entryList(QDir::Files), QStringList{"Q7305.mdb"});
+        QCOMPARE(rows(own, "SELECT mc, (SELECT count(*) FROM fx), (SELECT count(*) FROM tj) FROM \"check\""),
+                 QStringList{"没有任何考试|200|101"});
+        r = batch({"import", csv(kSmall)}, exe);
+        QCOMPARE(r.code, 0);
+        QCOMPARE(rows(own, "SELECT count(*) FROM cjn"), QStringList{"6"});
+    }
+
+    void badCsvChangesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("messages");
+        const QByteArray h = "学号,班号,姓名,语文,数学\n";
+        QTest::newRow("class not an integer") << h + "1,1,a,90,80\n2,一,b,80,70\n" << QStringList{"第3行：班号“一”不是整数"};
+        QTest::newRow("class 0") << h + "1,0,a,90,80\n" << QStringList{"第2行：班号“0”不是正整数"};
+        QTest::newRow("mark not a number") << h + "1,1,a,90,九十\n" << QStringList{"第2行：数学成绩“九十”不是数字"};
+        QTest::newRow("blank mark") << h + "1,1,a,,80\n" << QStringList{"第2行：语文成绩是空的"};
+        QTest::newRow("too few fields") << h + "1,1,a,90\n" << QStringList{"第2行：有4个字段，应与标题行一样是5个"};
+        QTest::newRow("trailing comma") << h + "1,1,a,90,80,\n" << QStringList{"第2行：有6个字段"};
+        QTest::newRow("empty name") << h + "1,1, ,90,80\n" << QStringList{"第2行：姓名是空的"};
+        QTest::newRow("unpaired quote") << h + "1,1,a,90,80\n2,1,\"b,80,70\n3,1,c,1,2\n"
+                                        << QStringList{"第3行：引号没有配对"};
+        QTest::newRow("text after a quote") << h + "1,1,\"a\"b,90,80\n" << QStringList{"第2行：引号后面还有“b”"};
+        QTest::newRow("line break in quotes") << h + "1,1,\"a\nb\",90,80\n" << QStringList{"第2行：引号里的内容跨了行"};
+        QTest::newRow("every bad line is named") << h + "1,x,a,90,80\n2,1,b,90,80\n3,1,c,90,?\n"
+                                                 << QStringList{"第2行：班号", "第4行：数学成绩“?”"};
+        QTest::newRow("unknown column") << QByteArray("学号,班号,姓名,生物\n1,1,a,90\n")
+                                        << QStringList{"第1行（标题行）：第4列“生物”不是可导入的科目"};
+        QTest::newRow("subject twice") << QByteArray("学号,班号,姓名,语文,语文\n1,1,a,90,90\n")
+                                       << QStringList{"科目“语文”出现了两次"};
+        QTest::newRow("header order") << QByteArray("班号,学号,姓名\n1,1,a\n") << QStringList{"前三列必须是“学号,班号,姓名”"};
+        QTest::newRow("not UTF-8") << h + "1,1,\xD5\xC5\xC8\xFD,90,80\n" << QStringList{"第2行不是 UTF-8 编码"};
+        QTest::newRow("empty file") << QByteArray("\xEF\xBB\xBF\r\n") << QStringList{"文件是空的"};
+        QTest::newRow("header only") << h << QStringList{"没有学生"};
+    }
+
+    void badCsvChangesNothing()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, messages);
+        QCOMPARE(batch({"import", "--db", db(), csv(kSmall, "first.csv")}).code, 0);
+        const QByteArray before = bytesOf(db());
+        const Run r = batch({"import", "--table", "cj", "--db", db(), csv(file)});
+        QCOMPARE(r.code, 1);
+        for (const QString& m : messages)
+            QVERIFY2(r.err.contains(m), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(bytesOf(db()) == before);
+    }
+
+    void goodCsvVariants_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("expected"); // 序号|学号|班号|姓名|语文1|数学1|综合1
+        QTest::newRow("LF, no BOM, no last line end") << QByteArray("学号,班号,姓名,语文\n01,1,a,90\n02,2,b,59.5")
+                                                      << QStringList{"0|01|1|a|90|0|0", "1|02|2|b|59.5|0|0"};
+        QTest::newRow("CR only") << QByteArray("学号,班号,姓名,数学\r01,1,a,90\r")
+                                 << QStringList{"0|01|1|a|0|90|0"};
+        QTest::newRow("quotes and blanks") << QByteArray(" 学号 , 班号,姓名,综合,语文\n"
+                                                         " 01 , 1 ,\" 张 \"\"三\"\" \", 88 ,\"7\"\n")
+                                           << QStringList{"0|01|1| 张 \"三\" |7|0|88"};
+        QTest::newRow("blank and empty lines skipped") << QByteArray("学号,班号,姓名,语文\n\n01,1,a,1\n,,,\n  \n02,1,b,2\n")
+                                                       << QStringList{"0|01|1|a|1|0|0", "1|02|1|b|2|0|0"};
+        QTest::newRow("full-width digits") << QByteArray("学号,班号,姓名,语文\n01,１２,a,９０．５\n")
+                                           << QStringList{"0|01|12|a|90.5|0|0"};
+    }
+
+    void goodCsvVariants()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, expected);
+        const Run r = batch({"import", "--db", db(), "--table", "cj", csv(file)});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QCOMPARE(rows(db(), "SELECT 序号,学号,班号,姓名,语文1,数学1,综合1 FROM cj ORDER BY rowid"), expected);
+        // Every named column of a roster row holds a number.
+        QCOMPARE(rows(db(), "SELECT count(*) FROM cj WHERE 政治1 IS NULL OR 总分级排1 IS NULL"), QStringList{"0"});
+        QCOMPARE(rows(db(), "SELECT shibie FROM linshi"), QStringList{"1"});
+    }
+
+    void usageErrorsChangeNothing_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no command") << QStringList{} << "没有给出要做的事";
+        QTest::newRow("unknown command") << QStringList{"sort"} << "没有“sort”这个命令";
+        QTest::newRow("option of another command") << QStringList{"rank", "--top", "1,2,3,4"} << "rank 命令没有 --top 选项";
+        QTest::newRow("missing value") << QStringList{"rank", "--subjects"} << "--subjects 后面缺少值";
+        QTest::newRow("option twice") << QStringList{"rank", "--classes", "1-2", "--classes=1-3"} << "--classes 给了两次";
+        QTest::newRow("table") << QStringList{"rank", "--table", "fx"} << "--table 只能是 cj 或 cjn";
+        QTest::newRow("classes backwards") << QStringList{"rank", "--classes", "5-1"} << "起始班号5大于最后班号1";
+        QTest::newRow("classes not numbers") << QStringList{"analyze", "--classes", "a-b"} << "不是整数";
+        QTest::newRow("subject without column") << QStringList{"rank", "--subjects", "语文,生物"} << "“生物”不是成绩表里的科目";
+        QTest::newRow("no subject") << QStringList{"rank", "--subjects=,"} << "至少要有一个科目";
+        QTest::newRow("full without =") << QStringList{"analyze", "--full", "数学150"} << "应写成“科目=满分”";
+        QTest::newRow("full 0") << QStringList{"analyze", "--full", "数学=0"} << "--full 必须在1到";
+        QTest::newRow("three tops") << QStringList{"analyze", "--top", "1,2,3"} << "--top 要给出四个名次";
+        QTest::newRow("101 bands") << QStringList{"bands", "--count", "101"} << "--count 必须在1到100之间";
+        QTest::newRow("class 19") << QStringList{"bands", "--last-class", "19"} << "--last-class 必须在1到18之间";
+        QTest::newRow("save what") << QStringList{"save", "marks"} << "grades、analysis 或 bands";
+        QTest::newRow("save analysis of a table") << QStringList{"save", "analysis", "--table", "cj"} << "只用于 save grades";
+        QTest::newRow("exam number") << QStringList{"save", "grades", "--exam", "期中", "--number", "3.5"} << "考试编号必须是整数";
+        QTest::newRow("seed exam name") << QStringList{"save", "bands", "--exam", "没有任何考试", "--number", "1"} << "不能用作考试名称";
+        QTest::newRow("export what") << QStringList{"export"} << "export 命令缺少表名";
+        QTest::newRow("extra argument") << QStringList{"rank", "x.csv"} << "多余的参数“x.csv”";
+    }
+
+    void usageErrorsChangeNothing()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        QCOMPARE(batch({"import", "--db", db(), csv(kSmall)}).code, 0);
+        const QByteArray before = bytesOf(db());
+        const Run r = batch(args + QStringList{"--db", db()});
+        QCOMPARE(r.code, 2);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY(bytesOf(db()) == before);
+    }
+
+    // Errors found on the way (an empty table, a run the analysis table cannot
+    // hold, no current examination) leave the file as it was.
+    void failedRunsChangeNothing_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty table") << QStringList{"rank", "--table", "cj"} << "表“cj”中没有学生";
+        QTest::newRow("analysis table too small") << QStringList{"analyze", "--subjects", "语文,数学,英语,政治,物理,化学,综合",
+                                                                 "--classes", "1-40"}
+                                                  << "分析表只有200行";
+        QTest::newRow("no current exam") << QStringList{"save", "grades"} << "没有当前考试";
+        QTest::newRow("number of another exam") << QStringList{"save", "grades", "--exam", "期末"} << "请用 --number";
+        QTest::newRow("no such table") << QStringList{"export", "cjsave2"} << "没有名为“cjsave2”的表";
+        QTest::newRow("no database") << QStringList{"rank", "--db", "missing.db"} << "找不到数据库文件";
+        QTest::newRow("no roster file") << QStringList{"import", "missing.csv"} << "找不到文件 missing.csv";
+    }
+
+    void failedRunsChangeNothing()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        QCOMPARE(batch({"import", "--db", db(), csv(kSmall)}).code, 0);
+        QCOMPARE(batch({"analyze", "--db", db()}).code, 0);
+        const QByteArray before = bytesOf(db());
+        if (!args.contains("--db"))
+            args << "--db" << db();
+        const Run r = batch(args);
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY(bytesOf(db()) == before);
+    }
+
+    // Without options the commands take what the windows would: the working
+    // table from linshi.shibie, 语文 only, the table's first to last class and
+    // the current examination.
+    void defaultsAreTheWindows()
+    {
+        QCOMPARE(batch({"import", "--db", db(), "--table", "cj",
+                        csv("学号,班号,姓名,语文,数学,英语\n1,2,a,80,90,70\n2,2,b,85,60,60\n3,3,c,70,50,90\n")})
+                     .code,
+                 0);
+        Run r = batch({"rank", "--db", db()});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains("表 cj") && r.out.contains("科目：语文；班排：2-3班") && r.out.contains("没有重算"),
+                 qPrintable(r.out));
+        QCOMPARE(rows(db(), "SELECT 语文班排1, 语文级排1, 数学级排1, 总分1 FROM cj ORDER BY rowid"),
+                 (QStringList{"2|2|0|0", "1|1|0|0", "1|3|0|0"}));
+        r = batch({"bands", "--db", db()});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains("30段（399分到100分）") && r.out.contains("分班统计1-3班"), qPrintable(r.out));
+
+        Db::open(db());
+        Fixture::setCheck({{"mc", "期末"}, {"bh", "７"}});
+        Db::close();
+        r = batch({"save", "grades", "--db", db()});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(rows(db(), "SELECT DISTINCT 考试名称, 考试编号 FROM cjsave"), QStringList{"期末|7"});
+        r = batch({"save", "bands", "--db", db(), "--number", "8"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(rows(db(), "SELECT DISTINCT 考试名称, 考试编号 FROM tjsave1"), QStringList{"期末|8"});
+    }
+
+    void exportToStandardOutput()
+    {
+        QCOMPARE(batch({"import", "--db", db(), csv("学号,班号,姓名\n\" 1\",1,\"say \"\"hi\"\"\"\n")}).code, 0);
+        Db::open(db());
+        Db::exec("UPDATE cjn SET 语文1 = NULL, 数学1 = 0.1");
+        Db::close();
+        const Run r = batch({"export", "--db", db(), "cjn"});
+        QCOMPARE(r.code, 0);
+        const QStringList lines = r.out.split('\n');
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines.at(0).startsWith("序号,学号,班号,姓名,语文1,数学1,"));
+        QVERIFY2(lines.at(1).startsWith("0,\" 1\",1,\"say \"\"hi\"\"\",,0.1,0,"), qPrintable(lines.at(1)));
+        QVERIFY2(r.err.contains("1行") && r.err.contains("用时"), qPrintable(r.err));
+    }
+
+    void helpListsEverything()
+    {
+        const Run r = batch({"--help"});
+        QCOMPARE(r.code, 0);
+        for (const char* word : {"init", "import", "rank", "analyze", "bands", "save grades|analysis|bands", "export",
+                                 "--db", "--classes", "--subjects", "--full", "--top", "--upper", "--count",
+                                 "--last-class", "--exam", "--number", "--out"})
+            QVERIFY2(r.out.contains(QString::fromUtf8(word)), word);
+    }
+};
+
+GRADEBOOK_TEST_MAIN(TestBatch)
+#include "test_batch.moc"

@@ -1,0 +1,104 @@
+#include "engine/rules/numbers.h"
+#include "enginetest.h"
+
+class TestNumbers : public QObject {
+    Q_OBJECT
+private slots:
+    void roundsHalvesToEven_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<qint64>("rounded");
+        QTest::newRow("84.5 down to even") << 84.5 << qint64(84);
+        QTest::newRow("85.5 up to even") << 85.5 << qint64(86);
+        QTest::newRow("85.4") << 85.4 << qint64(85);
+        QTest::newRow("85.6") << 85.6 << qint64(86);
+        QTest::newRow("59.5") << 59.5 << qint64(60);
+        QTest::newRow("0.5") << 0.5 << qint64(0);
+        QTest::newRow("-0.5") << -0.5 << qint64(0);
+        QTest::newRow("-1.5") << -1.5 << qint64(-2);
+        QTest::newRow("sum of tenths 85.2+85.3") << (85.2 + 85.3) << qint64(170);
+        QTest::newRow("239.5 from 100+80+59.5") << (100 + 80 + 59.5) << qint64(240);
+    }
+    void roundsHalvesToEven()
+    {
+        QFETCH(double, value);
+        QFETCH(qint64, rounded);
+        QCOMPARE(Num::roundHalfEven(value), rounded);
+    }
+
+    void quotientsAreExactToFourPlaces_data()
+    {
+        QTest::addColumn<qint64>("num");
+        QTest::addColumn<qint64>("den");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("1/32 halves to even") << qint64(1) << qint64(32) << "0.0312";
+        QTest::newRow("3/32 halves to even up") << qint64(3) << qint64(32) << "0.0938";
+        QTest::newRow("2/3") << qint64(2) << qint64(3) << "0.6667";
+        QTest::newRow("1/3") << qint64(1) << qint64(3) << "0.3333";
+        QTest::newRow("280/4") << qint64(280) << qint64(4) << "70";
+        QTest::newRow("whole") << qint64(45) << qint64(45) << "1";
+        QTest::newRow("0") << qint64(0) << qint64(7) << "0";
+    }
+    void quotientsAreExactToFourPlaces()
+    {
+        QFETCH(qint64, num);
+        QFETCH(qint64, den);
+        QFETCH(QString, text);
+        QCOMPARE(Num::format(Num::quotient4d(num, den)), text);
+    }
+
+    void percentagesHalveToEven()
+    {
+        QCOMPARE(Num::percent(1, 8), qint64(12));  // 12.5
+        QCOMPARE(Num::percent(27, 200), qint64(14)); // 13.5
+        QCOMPARE(Num::percent(3, 45), qint64(7));  // 6.67
+        QCOMPARE(Num::percent(9, 36), qint64(25));
+    }
+
+    void parsesWhatTeachersType_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<double>("value");
+        QTest::newRow("plain") << "85" << true << 85.0;
+        QTest::newRow("half") << "85.5" << true << 85.5;
+        QTest::newRow("tab and CR from a spreadsheet") << "\t92.5\r" << true << 92.5;
+        QTest::newRow("full-width digits") << QStringLiteral("８５．５") << true << 85.5;
+        QTest::newRow("empty") << "" << false << 0.0;
+        QTest::newRow("word") << QStringLiteral("缺考") << false << 0.0;
+        QTest::newRow("inf") << "inf" << false << 0.0;
+        QTest::newRow("nan") << "nan" << false << 0.0;
+        QTest::newRow("two numbers") << "85 90" << false << 0.0;
+        QTest::newRow("exponent") << "1e3" << false << 0.0;
+        QTest::newRow("a million") << "1000000" << false << 0.0;
+        QTest::newRow("negative") << "-1" << true << -1.0;
+    }
+    void parsesWhatTeachersType()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(double, value);
+        const auto v = Num::parseNumber(text);
+        QCOMPARE(v.has_value(), ok);
+        if (ok)
+            QCOMPARE(*v, value);
+    }
+
+    void integersRefuseFractions()
+    {
+        QCOMPARE(Num::parseInteger(" 12 ").value_or(-1), qint64(12));
+        QVERIFY(!Num::parseInteger("1.5"));
+        QVERIFY(!Num::parseInteger("1a"));
+        QVERIFY(!Num::parseInteger(""));
+    }
+
+    void blankMarksCountAsZero()
+    {
+        QCOMPARE(Num::markOf(QVariant()), Num::Fixed(0));
+        QCOMPARE(Num::markOf(QVariant(59.5)), Num::Fixed(595000));
+        QCOMPARE(Num::markOf(QVariant(QStringLiteral("39.9"))), Num::Fixed(399000));
+    }
+};
+
+GRADEBOOK_TEST_MAIN(TestNumbers)
+#include "test_numbers.moc"

@@ -1,0 +1,191 @@
+#include "engine/db/database.h"
+#include "engine/processing/runs.h"
+#include "engine/processing/saves.h"
+#include "enginetest.h"
+
+namespace {
+
+void roster(const QString& table, int students)
+{
+    for (int i = 0; i < students; ++i)
+        Fixture::student(table, QStringLiteral("%1").arg(i + 1, 4, 10, QChar('0')), 1 + i / 40,
+                         QStringLiteral("学生%1").arg(i), {{"语文1", 50 + i % 50}, {"总分级排1", i + 1}});
+}
+
+QString bookkeeping()
+{
+    return Fixture::dump("cjsave") + Fixture::dump("ksmc") + Fixture::dump("count") + Fixture::dump("check")
+        + Fixture::dump("fxsave") + Fixture::dump("ksmcfx") + Fixture::dump("tjsave1") + Fixture::dump("ksmcfd");
+}
+
+} // namespace
+
+class TestSaves : public QObject {
+    Q_OBJECT
+private slots:
+    void gradesAreCopiedNumberedFromTheCounter()
+    {
+        TestEnv env;
+        env.openDb();
+        roster("cjn", 120);
+        Db::exec("UPDATE count SET count = 500");
+        const auto r = Save::grades("cjn", {"期中考试", 3});
+        QCOMPARE(r.rows, 120);
+        QCOMPARE(r.firstId, qint64(500));
+        QCOMPARE(Fixture::value("cjsave", "ID", 0).toInt(), 500);
+        QCOMPARE(Fixture::value("cjsave", "ID", 119).toInt(), 619);
+        QCOMPARE(Fixture::value("count", "count").toInt(), 620);
+        QCOMPARE(Fixture::column("ksmc", "name"), (QVariantList{"没有任何考试", "期中考试"}));
+        QCOMPARE(Fixture::value("ksmc", "id", 1).toInt(), 2);
+        QCOMPARE(Fixture::value("check", "c1").toInt(), 1);
+        const auto row = Db::selectRows("SELECT * FROM cjsave ORDER BY rowid LIMIT 1").first();
+        QCOMPARE(row.at(2).toInt(), 3);
+        QCOMPARE(row.at(3).toString(), QString("期中考试"));
+        QCOMPARE(row.at(4).toString(), QString("0001"));
+        QCOMPARE(row.at(6).toString(), QString("学生0"));
+        QCOMPARE(row.at(7).toInt(), 50);     // 语文1
+        QCOMPARE(row.at(33).toInt(), 1);     // 总分级排1
+        QVERIFY(!row.at(1).toString().isEmpty());
+    }
+
+    void anEmptyTableStillRecordsTheExamination()
+    {
+        TestEnv env;
+        env.openDb();
+        const auto r = Save::grades("cjn", {"空", 1});
+        QCOMPARE(r.rows, 0);
+        QCOMPARE(Db::rowCount("ksmc"), 2);
+        QCOMPARE(Fixture::value("check", "c1").toInt(), 1);
+    }
+
+    void gradeAndAnalysisRowsShareOneCounter()
+    {
+        TestEnv env;
+        env.openDb();
+        roster("cj", 80);
+        Save::grades("cj", {"月考", 1});
+        Proc::AnalysisSettings s;
+        s.subjects = {"语文"};
+        s.firstClass = 1;
+        s.lastClass = 2;
+        Proc::analyze(s);
+        Db::exec("UPDATE fx SET 科任教师 = '王老师' WHERE rowid = 1");
+        const auto r = Save::analysis("fx", {"月考", 1});
+        QCOMPARE(r.rows, 3);
+        QCOMPARE(r.firstId, qint64(81));
+        QCOMPARE(Fixture::value("count", "count").toInt(), 84);
+        const auto row = Db::selectRows("SELECT * FROM fxsave ORDER BY rowid LIMIT 1").first();
+        QCOMPARE(row.size(), 41);
+        QCOMPARE(row.at(0).toString(), QString("语文1"));
+        QCOMPARE(row.at(2).toString(), QString("王老师"));
+        QCOMPARE(row.at(37).toString(), QString("月考"));
+        QCOMPARE(row.at(38).toInt(), 1);
+        QCOMPARE(row.at(40).toInt(), 81);
+        // band columns run from 120 down: 语文 50..89 -> F60..F90
+        QCOMPARE(Db::selectValue("SELECT \"80到90\" FROM fxsave ORDER BY rowid LIMIT 1").toInt(), 10);
+        QCOMPARE(Db::selectValue("SELECT \"0分\" FROM fxsave ORDER BY rowid LIMIT 1").toInt(), 0);
+        QCOMPARE(Fixture::column("ksmcfx", "name"), (QVariantList{"月考"}));
+        QCOMPARE(Fixture::value("check", "c2").toInt(), 1);
+    }
+
+    void aFreeFirstAnalysisRowSavesOnlyTheName()
+    {
+        TestEnv env;
+        env.openDb();
+        const auto r = Save::analysis("fx", {"无", 2});
+        QCOMPARE(r.rows, 0);
+        QCOMPARE(Db::rowCount("fxsave"), 0);
+        QCOMPARE(Db::rowCount("ksmcfx"), 1);
+        QCOMPARE(Fixture::value("check", "c2").toInt(), 1);
+    }
+
+    void everyBandRowIsSaved()
+    {
+        TestEnv env;
+        env.openDb();
+        roster("cj", 10);
+        Proc::BandSettings b;
+        b.count = 16;
+        Proc::bands(b);
+        const auto r = Save::bands("tj", {"期末", 4});
+        QCOMPARE(r.rows, int(Db::rowCount("tj")));
+        QCOMPARE(Fixture::value("tjsave1", "ID1", 0).toInt(), 1);
+        QCOMPARE(Fixture::value("count", "counttj").toInt(), r.rows + 1);
+        QCOMPARE(Fixture::value("tjsave1", "下限", 16).toString(), QString("平均分"));
+        QCOMPARE(Fixture::value("tjsave1", "考试编号", 0).toInt(), 4);
+        QCOMPARE(Fixture::value("tjsave1", "考试名称", 0).toString(), QString("期末"));
+        QCOMPARE(Fixture::column("ksmcfd", "name"), (QVariantList{"期末"}));
+        QCOMPARE(Fixture::value("check", "c3").toInt(), 1);
+    }
+
+    void aFailedSaveWritesNothing()
+    {
+        TestEnv env;
+        env.openDb();
+        roster("cjn", 5);
+        const QString before = bookkeeping();
+        Db::exec("CREATE TRIGGER stop BEFORE INSERT ON cjsave WHEN NEW.学号 = '0004' BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+        QVERIFY_THROWS_EXCEPTION(Db::Error, Save::grades("cjn", {"x", 1}));
+        QCOMPARE(bookkeeping(), before);
+        Db::exec("CREATE TRIGGER stop2 BEFORE INSERT ON ksmcfd BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+        QVERIFY_THROWS_EXCEPTION(Db::Error, Save::bands("tj", {"x", 1}));
+        QCOMPARE(bookkeeping(), before);
+    }
+
+    void aSaveForAnotherExaminationLeavesTheFlagsAlone()
+    {
+        TestEnv env;
+        env.openDb();
+        roster("cjn", 2);
+        Fixture::setCheck({{"mc", "本次"}});
+        Save::Exam other{"上次", 1};
+        other.current = false;
+        Save::grades("cjn", other);
+        Save::bands("tj", other);
+        QCOMPARE(Fixture::value("check", "c1").toInt(), 0);
+        QCOMPARE(Fixture::value("check", "c3").toInt(), 0);
+        QCOMPARE(Db::rowCount("cjsave"), 2);
+    }
+
+    void examNumbersMustBeIntegers()
+    {
+        QCOMPARE(Save::examNumber("12"), qint64(12));
+        QCOMPARE(Save::examNumber(QStringLiteral("１２")), qint64(12));
+        QVERIFY_THROWS_EXCEPTION(Db::InputError, Save::examNumber("考试编号"));
+        QVERIFY_THROWS_EXCEPTION(Db::InputError, Save::examNumber("1.5"));
+    }
+
+    void reprocessingRemovesExactlyThisExamination()
+    {
+        TestEnv env;
+        env.openDb();
+        roster("cjn", 3);
+        Save::grades("cjn", {"第一次", 1});
+        Save::grades("cjn", {"第二次 ", 2});
+        Save::grades("cjn", {"第二次", 3});
+        QCOMPARE(Db::rowCount("ksmc"), 4);
+        QCOMPARE(Save::discardSavedGrades("第二次"), 3);
+        QCOMPARE(Fixture::column("ksmc", "name"), (QVariantList{"没有任何考试", "第一次", "第二次 "}));
+        QCOMPARE(Db::rowCount("cjsave"), 6); // names that differ by a blank stay
+        QCOMPARE(Fixture::value("check", "c1").toInt(), 0);
+        // c1 is back at 0: a second "yes" removes nothing more.
+        QCOMPARE(Save::discardSavedGrades("第二次"), 0);
+        QCOMPARE(Db::rowCount("ksmc"), 3);
+        QCOMPARE(Db::rowCount("cjsave"), 6);
+    }
+
+    void aSingleRemainingNameStays()
+    {
+        TestEnv env;
+        env.openDb();
+        roster("cjn", 2);
+        Save::grades("cjn", {"唯一", 1});
+        Db::exec("DELETE FROM ksmc WHERE name = '没有任何考试'");
+        QCOMPARE(Save::discardSavedGrades("唯一"), 2);
+        QCOMPARE(Fixture::column("ksmc", "name"), (QVariantList{"唯一"}));
+        QCOMPARE(Db::rowCount("cjsave"), 0);
+    }
+};
+
+GRADEBOOK_TEST_MAIN(TestSaves)
+#include "test_saves.moc"

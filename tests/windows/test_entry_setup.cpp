@@ -1,0 +1,386 @@
+// Starting an examination and preparing its roster: the exam-name window,
+// roster preparation, one-by-one entry and the roster editing window.
+
+#include "windows/app/forms.h"
+#include "engine/db/database.h"
+#include "engine/db/gridmodel.h"
+#include "engine/entry/roster.h"
+#include "engine/entry/setup.h"
+#include "windows/entry/tformin.h"
+#include "windows/entry/tgai.h"
+#include "windows/entry/tkaoshimc.h"
+#include "windows/entry/tluru.h"
+#include "windows/entry/tpf1.h"
+#include "windows/entry/tzuge.h"
+#include "windows/app/tform2.h"
+#include "windows/app/tform6.h"
+#include "windowtest.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+
+namespace {
+
+void roster(const QString& table, int count, int cls = 1)
+{
+    for (int i = 0; i < count; ++i)
+        Fixture::student(table, QStringLiteral("%1%2").arg(cls, 2, 10, QChar('0')).arg(i + 1, 2, 10, QChar('0')),
+                         cls, QStringLiteral("学生%1").arg(i + 1),
+                         {{"语文1", 70 + i}, {"化学1", 60}, {"综合1", 88}, {"总分1", 300}, {"语文班排1", i + 1}});
+}
+
+qint64 counter(const char* column)
+{
+    return Db::selectValue(QStringLiteral("SELECT %1 FROM \"count\"").arg(Db::quote(column))).toLongLong();
+}
+
+// Every named mark, total and rank column of one row.
+QVariantList namedValues(const QString& table, int row)
+{
+    QVariantList out;
+    for (const QString& c : Roster::namedColumns())
+        out << Fixture::value(table, c, row);
+    return out;
+}
+
+} // namespace
+
+class TestEntrySetup : public QObject {
+    Q_OBJECT
+private slots:
+    void proposesTheIdOfTheLastExamName_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("proposed");
+        QTest::newRow("blank database") << QStringList{} << "1";
+        QTest::newRow("two saved examinations") << QStringList{"期中", "期末"} << "3";
+    }
+    void proposesTheIdOfTheLastExamName()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QString, proposed);
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        for (const QString& n : names)
+            Db::exec("INSERT INTO ksmc (name) VALUES (?)", {n});
+        kaoshimc->Edit2->setText("99");
+        kaoshimc->show();
+        QCOMPARE(kaoshimc->Edit2->text(), proposed);
+    }
+
+    void startsAnExamination_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("a name") << "2023年秋期中考试" << true;
+        QTest::newRow("placeholder left") << "必须填" << false;
+        QTest::newRow("placeholder and a blank") << "必须填 " << true;
+        QTest::newRow("empty name") << "" << true;
+        QTest::newRow("quotes") << "O'Neil's \"final\" 考试" << true;
+    }
+    void startsAnExamination()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, accepted);
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Fixture::setCheck({{"mc", "上次"}, {"bh", "4"}, {"c1", 1}, {"c2", 1}, {"c3", 1}});
+        const QString check = Fixture::dump("check"), linshi = Fixture::dump("linshi"), ksmc = Fixture::dump("ksmc");
+        kaoshimc->show();
+        kaoshimc->ksmc->setText(name);
+        kaoshimc->Edit2->setText("5");
+        kaoshimc->SpeedButton1Click();
+        if (!accepted) {
+            QCOMPARE(env.messages.texts(), QStringList{"你还没填入考试名称！！"});
+            QCOMPARE(Fixture::dump("check"), check);
+            QCOMPARE(Fixture::dump("linshi"), linshi);
+            QVERIFY(kaoshimc->isVisible());
+            QVERIFY(!pf1->isVisible());
+            return;
+        }
+        QVERIFY(env.messages.records.isEmpty());
+        const Entry::ExamState s = Entry::examState();
+        QCOMPARE(s.name, name);
+        QCOMPARE(s.number, QString("5"));
+        QVERIFY(!s.marksSaved && !s.analysisSaved && !s.bandsSaved);
+        QCOMPARE(Fixture::value("linshi", "name").toString(), name);
+        QCOMPARE(Fixture::dump("ksmc"), ksmc);
+        QVERIFY(!kaoshimc->isVisible());
+        QVERIFY(pf1->isVisible());
+    }
+
+    void bulkReentryKeepsTheRosterUntilTheInputIsConfirmed()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        roster("cjn", 5);
+        Db::exec("UPDATE linshi SET shibie = 1");
+        const QString before = Fixture::dump("cjn");
+        pf1->show();
+        pf1->Button1Click();
+        QCOMPARE(Entry::rosterMode(), 0);
+        QCOMPARE(formin->Table1.tableName(), QString("cjn"));
+        QCOMPARE(Fixture::dump("cjn"), before);
+        QVERIFY(formin->isVisible());
+        QVERIFY(!pf1->isVisible());
+    }
+
+    void oneByOneEmptiesTheRosterAndKeepsTheCounter()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        roster("cjn", 40);
+        Db::exec("UPDATE \"count\" SET zuge = 15");
+        Db::exec("UPDATE linshi SET shibie = 1");
+        pf1->show();
+        pf1->Button4Click();
+        QCOMPARE(Db::rowCount("cjn"), 0);
+        QCOMPARE(counter("zuge"), 15);
+        QCOMPARE(Entry::rosterMode(), 0);
+        QCOMPARE(formin->Table1.tableName(), QString("cjn"));
+        QVERIFY(zuge->isVisible());
+        QCOMPARE(zuge->rows()->rowCount(), 0);
+        QVERIFY(!pf1->isVisible());
+    }
+
+    void reusesTheLastRoster_data()
+    {
+        QTest::addColumn<bool>("zero");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("students");
+        QTest::newRow("as it is") << false << 0 << 4;
+        QTest::newRow("zeroed, re-entered roster") << true << 0 << 4;
+        QTest::newRow("zeroed, permanent roster") << true << 1 << 4;
+        QTest::newRow("zeroed, empty roster") << true << 0 << 0;
+    }
+    void reusesTheLastRoster()
+    {
+        QFETCH(bool, zero);
+        QFETCH(int, mode);
+        QFETCH(int, students);
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        const QString work = mode == 0 ? "cjn" : "cj";
+        const QString other = mode == 0 ? "cj" : "cjn";
+        roster(work, students);
+        roster(other, 3);
+        Db::exec("UPDATE linshi SET shibie = ?", {mode});
+        const QString untouched = Fixture::dump(other);
+        const QString before = Fixture::dump(work);
+        pf1->show();
+        pf1->CheckBox1->setChecked(zero);
+        pf1->Button2Click();
+
+        QVERIFY(env.messages.records.isEmpty());
+        QCOMPARE(Entry::rosterMode(), mode);
+        QCOMPARE(Fixture::dump(other), untouched);
+        QCOMPARE(Db::rowCount(work), students);
+        if (!zero)
+            QCOMPARE(Fixture::dump(work), before);
+        for (int r = 0; zero && r < students; ++r) {
+            for (const char* c : {"语文1", "数学1", "英语1", "政治1", "物理1", "化学1"})
+                QCOMPARE(Fixture::value(work, c, r).toDouble(), 0.0);
+            QCOMPARE(Fixture::value(work, "综合1", r).toDouble(), 88.0);
+            QCOMPARE(Fixture::value(work, "总分1", r).toDouble(), 300.0);
+            QCOMPARE(Fixture::value(work, "语文班排1", r).toInt(), r + 1);
+        }
+        QVERIFY(luru->isVisible());
+        QVERIFY(pf1->isVisible());
+        QCOMPARE(Form6->Query1->query().table, work);
+    }
+
+    void addsStudentsNumberedFromTheCounter()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Db::exec("UPDATE \"count\" SET zuge = 7");
+        pf1->Button4Click();
+        const QList<QStringList> students{{"张三", "1", "0101"}, {"李四", "1", "0102"}, {"王'五", "３", "0301"}};
+        for (const QStringList& s : students) {
+            zuge->name->setText(s[0]);
+            zuge->ban->setText(s[1]);
+            zuge->xue->setText(s[2]);
+            zuge->Button1Click();
+        }
+        QVERIFY(env.messages.records.isEmpty());
+        QCOMPARE(Fixture::column("cjn", "序号"), (QVariantList{7, 8, 9}));
+        QCOMPARE(Fixture::column("cjn", "姓名"), (QVariantList{"张三", "李四", "王'五"}));
+        QCOMPARE(Fixture::column("cjn", "班号"), (QVariantList{1, 1, 3}));
+        QCOMPARE(Fixture::column("cjn", "学号"), (QVariantList{"0101", "0102", "0301"}));
+        QCOMPARE(namedValues("cjn", 2), QVariantList(27, 0));
+        QCOMPARE(counter("zuge"), 10);
+        // The edits keep their text for the next student, and the grid shows the new row.
+        QCOMPARE(zuge->name->text(), QString("王'五"));
+        QCOMPARE(zuge->rows()->rowCount(), 3);
+        QCOMPARE(zuge->db1->currentIndex().row(), 2);
+        QCOMPARE(zuge->db1->columnWidth(0), 100);
+    }
+
+    void refusesAClassThatIsNotAnInteger_data()
+    {
+        QTest::addColumn<QString>("cls");
+        QTest::newRow("word") << "一班";
+        QTest::newRow("decimal") << "1.5";
+        QTest::newRow("empty") << "";
+    }
+    void refusesAClassThatIsNotAnInteger()
+    {
+        QFETCH(QString, cls);
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        roster("cjn", 2);
+        const QString before = Fixture::dump("cjn"), count = Fixture::dump("count");
+
+        zuge->ban->setText(cls);
+        zuge->Button1Click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QVERIFY(env.messages.last().contains("班号"));
+        QCOMPARE(Fixture::dump("cjn"), before);
+        QCOMPARE(Fixture::dump("count"), count);
+
+        env.messages.clear();
+        gai->show();
+        gai->Edit1->setText(cls);
+        gai->Button1Click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QVERIFY(env.messages.last().contains("班号"));
+        QCOMPARE(Fixture::dump("cjn"), before);
+    }
+
+    void deletingRowsOneByOne()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        pf1->Button4Click();
+        for (const char* n : {"甲", "乙", "丙"}) {
+            zuge->name->setText(n);
+            zuge->Button1Click();
+        }
+        // The row after the deleted one becomes current.
+        zuge->db1->setCurrentIndex(zuge->rows()->index(1, 0));
+        zuge->Button3Click();
+        QCOMPARE(Fixture::column("cjn", "姓名"), (QVariantList{"甲", "丙"}));
+        QCOMPARE(zuge->db1->currentIndex().row(), 1);
+        zuge->Button4Click();
+        QCOMPARE(zuge->db1->currentIndex().row(), 0);
+        zuge->Button3Click();
+        zuge->Button5Click();
+        QCOMPARE(zuge->db1->currentIndex().row(), 0);
+        // The last row goes without leaving a blank one, and an empty table stays empty.
+        zuge->Button3Click();
+        QCOMPARE(Db::rowCount("cjn"), 0);
+        zuge->Button3Click();
+        QCOMPARE(Db::rowCount("cjn"), 0);
+        QVERIFY(env.messages.records.isEmpty());
+        zuge->Button2Click();
+        QVERIFY(!zuge->isVisible());
+        QVERIFY(luru->isVisible());
+    }
+
+    void insertsAStudentBeforeTheCurrentRow()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        roster("cjn", 3, 3);
+        gai->show();
+        QCOMPARE(gai->DBGrid1->columnWidth(10), 50);
+        gai->DBGrid1->setCurrentIndex(gai->cjn()->index(1, 0));
+        gai->Edit3->setText("0305");
+        gai->Edit1->setText("3");
+        gai->Edit2->setText("新同学");
+        gai->Button1Click();
+        QVERIFY(env.messages.records.isEmpty());
+        QCOMPARE(Fixture::column("cjn", "学号"), (QVariantList{"0301", "0305", "0302", "0303"}));
+        QVERIFY(Fixture::value("cjn", "序号", 1).isNull());
+        QCOMPARE(Fixture::value("cjn", "姓名", 1).toString(), QString("新同学"));
+        QCOMPARE(namedValues("cjn", 1), QVariantList(27, 0));
+        QCOMPARE(gai->cjn()->value(gai->DBGrid1->currentIndex().row(), "学号").toString(), QString("0305"));
+
+        // No duplicate check: the same student number goes in again.
+        gai->Button1Click();
+        QCOMPARE(Db::rowCount("cjn"), 5);
+
+        gai->DBGrid1->setCurrentIndex(gai->cjn()->index(0, 0));
+        gai->Button2Click();
+        QCOMPARE(Fixture::column("cjn", "学号"), (QVariantList{"0305", "0305", "0302", "0303"}));
+        gai->Button3Click();
+        QVERIFY(!gai->isVisible());
+        QVERIFY(!gai->cjn()->isActive());
+    }
+
+    void theEntryGridFollowsRowsInsertedBehindIt()
+    {
+        // Inserting moves the rows after the new one: a grid still holding the
+        // old positions would write marks into the wrong student's row.
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        roster("cjn", 3, 1);
+        luru->show();
+        QCOMPARE(Form6->Query1->rowCount(), 3);
+        gai->show();
+        gai->DBGrid1->setCurrentIndex(gai->cjn()->index(0, 0));
+        gai->Edit3->setText("0100");
+        gai->Edit1->setText("1");
+        gai->Button1Click();
+        QCOMPARE(Form6->Query1->rowCount(), 4);
+        const int row = int(Fixture::column("cjn", "学号").indexOf("0103"));
+        int gridRow = -1;
+        for (int r = 0; r < Form6->Query1->rowCount(); ++r)
+            if (Form6->Query1->value(r, "学号").toString() == "0103")
+                gridRow = r;
+        QVERIFY(gridRow >= 0);
+        QVERIFY(Form6->Query1->write(gridRow, Form6->Query1->columnIndex("语文1"), "99").isEmpty());
+        QCOMPARE(Fixture::value("cjn", "语文1", row).toDouble(), 99.0);
+        QCOMPARE(Fixture::value("cjn", "语文1", row - 1).toDouble(), 71.0);
+    }
+
+    void theOneByOneGridFollowsRowsInsertedElsewhere()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        roster("cjn", 2, 1);
+        formin->Table1.setTableName("cjn"); // as roster preparation leaves it
+        zuge->show();
+        gai->show();
+        gai->DBGrid1->setCurrentIndex(gai->cjn()->index(0, 0));
+        gai->Edit2->setText("新生");
+        gai->Edit3->setText("0100");
+        gai->Button1Click();
+        // "删除一个" on the first line of the one-by-one grid removes the student shown there.
+        zuge->db1->setCurrentIndex(zuge->db1->model()->index(0, 0));
+        QCOMPARE(zuge->db1->model()->index(0, 0).data().toString(), QString("新生"));
+        const QString second = zuge->db1->model()->index(1, 0).data().toString();
+        zuge->db1->setCurrentIndex(zuge->db1->model()->index(1, 0));
+        zuge->Button3Click();
+        QVERIFY(!Fixture::column("cjn", "姓名").contains(second));
+        QVERIFY(Fixture::column("cjn", "姓名").contains("新生"));
+    }
+
+    void anEntryWindowLeftOpenTakesUpTheNewExamination()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Fixture::setCheck({{"mc", "期中"}, {"bh", "1"}});
+        Db::exec("UPDATE linshi SET shibie = 1");
+        roster("cj", 2, 1);
+        luru->show();
+        QCOMPARE(luru->mingc->text(), QString("期中"));
+        kaoshimc->show();
+        kaoshimc->ksmc->setText("期末");
+        kaoshimc->Edit2->setText("2");
+        kaoshimc->SpeedButton1->click();
+        QCOMPARE(luru->mingc->text(), QString("期末"));
+        // One by one: the roster goes into cjn and the entry window follows it.
+        pf1->Button4->click();
+        zuge->Button2Click();
+        QVERIFY(luru->isVisible());
+        QCOMPARE(luru->bianh->text(), QString("2"));
+        QCOMPARE(Form2->dbs->text(), QString("cjn"));
+        QCOMPARE(Form6->Table1.tableName(), QString("cjn"));
+    }
+};
+
+GRADEBOOK_WINDOW_TEST_MAIN(TestEntrySetup)
+#include "test_entry_setup.moc"

@@ -1,0 +1,472 @@
+// The grade entry window, its display settings, the permanent copy of marks
+// and ranks, and one examination walked through the windows.
+
+#include "windows/app/forms.h"
+#include "windows/app/tform2.h"
+#include "windows/app/tform6.h"
+#include "engine/db/database.h"
+#include "engine/db/gridmodel.h"
+#include "windows/entry/picturebutton.h"
+#include "engine/entry/setup.h"
+#include "windows/entry/tformin.h"
+#include "windows/entry/tgai.h"
+#include "windows/entry/tkaoshimc.h"
+#include "windows/entry/tluru.h"
+#include "windows/entry/tluruxianshi.h"
+#include "windows/entry/tpf1.h"
+#include "windows/processing/tc1p.h"
+#include "windows/processing/tform1.h"
+#include "windows/processing/tform8.h"
+#include "windowtest.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace {
+
+QStringList headers()
+{
+    QStringList out;
+    for (int i = 0; i < luru->luru_dg->model()->columnCount(); ++i)
+        out << luru->luru_dg->model()->headerData(i, Qt::Horizontal).toString();
+    return out;
+}
+
+QList<int> widths()
+{
+    QList<int> out;
+    for (int i = 0; i < luru->luru_dg->model()->columnCount(); ++i)
+        out << luru->luru_dg->columnWidth(i);
+    return out;
+}
+
+QVariantList gridColumn(const QString& column)
+{
+    QVariantList out;
+    for (int r = 0; r < Form6->Query1->rowCount(); ++r)
+        out << Form6->Query1->value(r, column);
+    return out;
+}
+
+void classes(const QString& table, int classCount, int perClass)
+{
+    for (int c = 1; c <= classCount; ++c)
+        for (int i = 1; i <= perClass; ++i)
+            Fixture::student(table, QStringLiteral("%1%2").arg(c, 2, 10, QChar('0')).arg(i, 2, 10, QChar('0')), c,
+                             QStringLiteral("%1班%2号").arg(c).arg(i),
+                             {{"语文1", 60 + i}, {"总分1", 200 + i}, {"总分级排1", i}, {"综合班排1", 1}});
+}
+
+} // namespace
+
+class TestEntryWindows : public QObject {
+    Q_OBJECT
+private slots:
+    void theGridShowsTheChosenClassesAndSubjects_data()
+    {
+        QTest::addColumn<QList<bool>>("ticked"); // 语文 数学 英语 政治 物理 化学 综合
+        QTest::addColumn<bool>("oneClass");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QVariantList>("classesShown");
+        const QList<bool> six{true, true, true, true, true, true, false};
+        QTest::newRow("every subject, classes 1 to 2")
+            << six << false << "1" << "2"
+            << "select 学号,姓名,语文1,数学1,英语1,政治1,物理1,化学1,班号 from  cjn where 班号>=1 and 班号<=2 order by 学号,班号"
+            << QVariantList{1, 1, 2, 2};
+        QTest::newRow("without 数学 and 英语")
+            << QList<bool>{true, false, false, true, true, true, false} << false << "2" << "3"
+            << "select 学号,姓名,语文1,政治1,物理1,化学1,班号 from  cjn where 班号>=2 and 班号<=3 order by 学号,班号"
+            << QVariantList{2, 2, 3, 3};
+        QTest::newRow("one class, the last edit ignored")
+            << six << true << "3" << "不是数字"
+            << "select 学号,姓名,语文1,数学1,英语1,政治1,物理1,化学1,班号 from  cjn where 班号=3 order by 学号,班号"
+            << QVariantList{3, 3};
+        QTest::newRow("综合 only")
+            << QList<bool>{false, false, false, false, false, false, true} << false << "１" << "1"
+            << "select 学号,姓名,综合1,班号 from  cjn where 班号>=1 and 班号<=1 order by 学号,班号"
+            << QVariantList{1, 1};
+    }
+    void theGridShowsTheChosenClassesAndSubjects()
+    {
+        QFETCH(QList<bool>, ticked);
+        QFETCH(bool, oneClass);
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        QFETCH(QString, text);
+        QFETCH(QVariantList, classesShown);
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        classes("cjn", 3, 2);
+        luru->show();
+        const QList<QCheckBox*> boxes{luru->ca, luru->cb, luru->cc, luru->cd, luru->ce, luru->cf, luru->cg};
+        for (int i = 0; i < boxes.size(); ++i)
+            boxes[i]->setChecked(ticked[i]);
+        luru->cx->setChecked(oneClass);
+        luru->Edit2->setText(first);
+        luru->Edit3->setText(last);
+        luru->SpeedButton1Click();
+
+        QVERIFY(env.messages.records.isEmpty());
+        QCOMPARE(Form6->Query1->queryText(), text);
+        QCOMPARE(luru->luru_dg->model(), Form6->Query1);
+        QCOMPARE(gridColumn("班号"), classesShown);
+        const int columns = int(ticked.count(true)) + 3;
+        QCOMPARE(headers().size(), columns);
+        QCOMPARE(headers().first(), QString("学号"));
+        QCOMPARE(headers().last(), QString("班号"));
+        QList<int> expected{80, 80};
+        while (expected.size() < columns)
+            expected << 55;
+        QCOMPARE(widths(), expected);
+        QCOMPARE(luru->luru_dg->horizontalHeader()->font().pointSize(), 12);
+        QCOMPARE(luru->luru_dg->width(), 537);
+    }
+
+    void studentNumbersSortAsText()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        for (const char* n : {"101", "0101", "02", "1001"})
+            Fixture::student("cjn", n, 1, n);
+        luru->show();
+        QCOMPARE(gridColumn("学号"), (QVariantList{"0101", "02", "1001", "101"}));
+    }
+
+    void aClassEditThatIsNotANumberKeepsTheGrid()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        classes("cjn", 2, 2);
+        luru->show();
+        luru->Edit3->setText("二");
+        luru->SpeedButton1Click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
+        QVERIFY(env.messages.last().contains("二"));
+        QVERIFY(Form6->Query1->isActive());
+        QCOMPARE(Form6->Query1->rowCount(), 4);
+    }
+
+    void typedMarksAreWrittenBackAndOnlyNumbersTaken()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        classes("cjn", 1, 2);
+        luru->show();
+        luru->hide();
+        luru->show(); // shown twice: a refused cell is still told once
+        QAbstractItemModel* m = luru->luru_dg->model();
+        const int chinese = Form6->Query1->columnIndex("语文1");
+        QVERIFY(m->setData(m->index(0, chinese), "95.5"));
+        QCOMPARE(Fixture::value("cjn", "语文1", 0).toDouble(), 95.5);
+        QVERIFY(!m->setData(m->index(1, chinese), "缺考"));
+        QCOMPARE(Fixture::value("cjn", "语文1", 1).toDouble(), 62.0);
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
+        QVERIFY(m->setData(m->index(1, Form6->Query1->columnIndex("姓名")), "改名"));
+        QCOMPARE(Fixture::value("cjn", "姓名", 1).toString(), QString("改名"));
+    }
+
+    void theNavigatorMovesThroughTheRows()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        classes("cjn", 1, 4);
+        luru->show();
+        QCOMPARE(luru->luru_dg->currentIndex().row(), 0);
+        luru->navLast->click();
+        QCOMPARE(luru->luru_dg->currentIndex().row(), 3);
+        luru->navNext->click();
+        QCOMPARE(luru->luru_dg->currentIndex().row(), 3);
+        luru->navPrior->click();
+        QCOMPARE(luru->luru_dg->currentIndex().row(), 2);
+        luru->navFirst->click();
+        luru->navPrior->click();
+        QCOMPARE(luru->luru_dg->currentIndex().row(), 0);
+
+        // The cancel button drops what is being typed.
+        const QModelIndex cell = Form6->Query1->index(0, Form6->Query1->columnIndex("语文1"));
+        luru->luru_dg->setCurrentIndex(cell);
+        luru->luru_dg->edit(cell);
+        auto* editor = qobject_cast<QLineEdit*>(luru->luru_dg->indexWidget(cell));
+        QVERIFY(editor);
+        editor->setText("5");
+        luru->navCancel->click();
+        QVERIFY(!luru->luru_dg->indexWidget(cell));
+        QCOMPARE(Fixture::value("cjn", "语文1", 0).toDouble(), 61.0);
+    }
+
+    void showingReadsTheCurrentExamination_data()
+    {
+        QTest::addColumn<QList<int>>("flags");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("nothing saved, re-entered roster") << QList<int>{0, 0, 0} << 0;
+        QTest::newRow("marks and bands saved, permanent roster") << QList<int>{1, 0, 1} << 1;
+        QTest::newRow("all saved") << QList<int>{1, 1, 1} << 2;
+    }
+    void showingReadsTheCurrentExamination()
+    {
+        QFETCH(QList<int>, flags);
+        QFETCH(int, mode);
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Fixture::setCheck({{"mc", "期末'考试"}, {"bh", "7"}, {"c1", flags[0]}, {"c2", flags[1]}, {"c3", flags[2]}});
+        Db::exec("UPDATE linshi SET shibie = ?", {mode});
+        classes("cj", 1, 1);
+        luru->show();
+        QCOMPARE(luru->mingc->text(), QString("期末'考试"));
+        QCOMPARE(luru->bianh->text(), QString("7"));
+        QCOMPARE(luru->Panel3->isVisible(), flags[0] == 1);
+        QCOMPARE(luru->Panel4->isVisible(), flags[1] == 1);
+        QCOMPARE(luru->Panel5->isVisible(), flags[2] == 1);
+        const QString table = mode == 0 ? "cjn" : "cj";
+        QCOMPARE(Form2->dbs->text(), table);
+        QCOMPARE(Form1->dbs->text(), table);
+        QCOMPARE(Form2->tjs->text(), QString("tj"));
+        QCOMPARE(Form6->Table1.tableName(), table);
+        QCOMPARE(Form6->Query1->query().table, table);
+        QVERIFY(!luru->Button1->isVisible());
+    }
+
+    void copiesMarksAndRanksForGood()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        classes("cjn", 4, 30);
+        Db::exec("UPDATE \"count\" SET \"count\" = 500");
+        Fixture::setCheck({{"mc", "期中\"联考\""}, {"bh", "3"}});
+        const qint64 names = Db::rowCount("ksmc");
+        luru->show();
+        luru->Button1->show();
+        luru->Button2Click();
+
+        QCOMPARE(env.messages.texts(), QStringList{"成功保存到永久数据库，到主界面可以查看结果！！！"});
+        const QVariantList ids = Fixture::column("cjsave", "ID");
+        QCOMPARE(ids.size(), 120);
+        QCOMPARE(ids.first().toLongLong(), 500);
+        QCOMPARE(ids.last().toLongLong(), 619);
+        QCOMPARE(Db::selectValue("SELECT \"count\" FROM \"count\"").toLongLong(), 620);
+        QCOMPARE(Db::rowCount("ksmc"), names + 1);
+        QCOMPARE(Db::selectValue("SELECT name FROM ksmc ORDER BY id DESC LIMIT 1").toString(), QString("期中\"联考\""));
+        QCOMPARE(Fixture::value("check", "c1").toInt(), 1);
+        QCOMPARE(Fixture::value("cjsave", "考试编号", 31).toLongLong(), 3);
+        QCOMPARE(Fixture::value("cjsave", "考试名称", 31).toString(), QString("期中\"联考\""));
+        QCOMPARE(Fixture::value("cjsave", "姓名", 31).toString(), QString("2班2号"));
+        QCOMPARE(Fixture::value("cjsave", "语文1", 31).toDouble(), 62.0);
+        QCOMPARE(Fixture::value("cjsave", "总分级排1", 31).toDouble(), 2.0);
+        QVERIFY(luru->Panel3->isVisible());
+        QVERIFY(!luru->Button1->isVisible());
+        QVERIFY(!Form8->isVisible());
+        QCOMPARE(widths().mid(0, 5), (QList<int>{50, 80, 60, 70, 60}));
+    }
+
+    void aCopyThatCannotBeMadeWritesNothing_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<bool>("failMidway");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("number not an integer") << "第三次" << false << int(Msg::Kind::Warning);
+        QTest::newRow("number with a decimal") << "3.5" << false << int(Msg::Kind::Warning);
+        QTest::newRow("database error midway") << "3" << true << int(Msg::Kind::Error);
+    }
+    void aCopyThatCannotBeMadeWritesNothing()
+    {
+        QFETCH(QString, number);
+        QFETCH(bool, failMidway);
+        QFETCH(int, kind);
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        classes("cjn", 2, 10);
+        Db::exec("UPDATE \"count\" SET \"count\" = 40");
+        if (failMidway)
+            Db::exec("CREATE TRIGGER stop BEFORE INSERT ON cjsave WHEN NEW.ID = 50 "
+                     "BEGIN SELECT RAISE(ABORT, '磁盘已满'); END");
+        const QStringList tables{"cjsave", "ksmc", "count", "check"};
+        QStringList before;
+        for (const QString& t : tables)
+            before << Fixture::dump(t);
+        luru->show();
+        luru->bianh->setText(number);
+        luru->Button1->show();
+        luru->Button2Click();
+
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(int(env.messages.records.first().kind), kind);
+        if (failMidway)
+            QVERIFY(env.messages.last().contains("磁盘已满"));
+        else
+            QVERIFY(env.messages.last().contains(number));
+        for (int i = 0; i < tables.size(); ++i)
+            QCOMPARE(Fixture::dump(tables[i]), before[i]);
+        QVERIFY(!Form8->isVisible());
+        QVERIFY(!luru->Panel3->isVisible());
+        QVERIFY(luru->Button1->isVisible());
+    }
+
+    void thePicturesOpenTheProcessingPanel_data()
+    {
+        QTest::addColumn<int>("picture"); // 5, 2, 6
+        QTest::addColumn<int>("c1");
+        QTest::addColumn<bool>("asks");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("totals") << 5 << 0 << false << int(TForm1::Mode::Ranking);
+        QTest::newRow("totals of saved marks") << 5 << 1 << true << 0;
+        QTest::newRow("analysis of saved marks") << 2 << 1 << false << int(TForm1::Mode::Analysis);
+        QTest::newRow("bands") << 6 << 0 << false << int(TForm1::Mode::Bands);
+    }
+    void thePicturesOpenTheProcessingPanel()
+    {
+        QFETCH(int, picture);
+        QFETCH(int, c1);
+        QFETCH(bool, asks);
+        QFETCH(int, mode);
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Fixture::setCheck({{"c1", c1}});
+        luru->show();
+        (picture == 5 ? luru->Image5 : picture == 2 ? luru->Image2 : luru->Image6)->click();
+        QVERIFY(env.messages.records.isEmpty());
+        QCOMPARE(c1p->isVisible(), asks);
+        QCOMPARE(Form1->isVisible(), !asks);
+        if (!asks) {
+            QCOMPARE(int(Form1->mode()), mode);
+            QVERIFY(Form2->isVisible());
+        }
+    }
+
+    void otherButtonsOpenTheirWindows()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        luru->show();
+        luru->SpeedButton2->click();
+        QVERIFY(gai->isVisible());
+        luru->SpeedButton3->click();
+        QVERIFY(luruxianshi->isVisible());
+        Form6->hide();
+        luru->Image1->click();
+        QVERIFY(!luru->isVisible());
+        QVERIFY(Form6->isVisible());
+        Form6->hide();
+        luru->show();
+        luru->close();
+        QVERIFY(Form6->isVisible());
+        QVERIFY(env.messages.records.isEmpty());
+    }
+
+    void displaySettingsApplyAtOnce()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        luru->show();
+        luruxianshi->show();
+        QTableView* grid = luru->luru_dg;
+        const QColor background = grid->palette().color(QPalette::Base);
+
+        luruxianshi->ComboBox2->setCurrentText("蓝");
+        luruxianshi->ComboBox1->setCurrentText("黄");
+        QCOMPARE(grid->palette().color(QPalette::Text), QColor(0, 0, 255));
+        QCOMPARE(grid->palette().color(QPalette::Base), QColor(255, 255, 0));
+        luruxianshi->ComboBox2->setCurrentText("");
+        QCOMPARE(grid->palette().color(QPalette::Text), QColor(0, 0, 255));
+        luruxianshi->ComboBox1->setCurrentText("绿");
+        QCOMPARE(grid->palette().color(QPalette::Base), QColor(192, 220, 192));
+        QVERIFY(background != grid->palette().color(QPalette::Base));
+
+        luruxianshi->Edit5->clear();
+        QTest::keyClicks(luruxianshi->Edit5, "2");
+        QCOMPARE(grid->font().pointSize(), 2);
+        QTest::keyClicks(luruxianshi->Edit5, "0");
+        QCOMPARE(grid->font().pointSize(), 20);
+        QVERIFY(env.messages.records.isEmpty());
+        // Emptied to type anew: nothing is said and the size stays.
+        luruxianshi->Edit5->clear();
+        QVERIFY(env.messages.records.isEmpty());
+        luruxianshi->Edit5->setText("大");
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
+        luruxianshi->Edit5->setText("0");
+        QCOMPARE(env.messages.records.size(), 2);
+        QCOMPARE(grid->font().pointSize(), 20);
+    }
+
+    void oneExaminationThroughTheWindows()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        // 增加新的考试 on the main window.
+        for (const auto& area : Form6->picture->areas())
+            if (area.label == "增加新的考试")
+                area.action();
+        QVERIFY(kaoshimc->isVisible());
+        QCOMPARE(kaoshimc->Edit2->text(), QString("1"));
+        kaoshimc->ksmc->setText("初一'期中'");
+        kaoshimc->SpeedButton1->click();
+        QVERIFY(pf1->isVisible());
+        pf1->Button1->click();
+        QVERIFY(formin->isVisible());
+
+        formin->Memo4->setPlainText("0101\n0102\n0103\n0201\n0202\n0203");
+        formin->Memo2->setPlainText("1\n1\n1\n2\n2\n2");
+        formin->Memo1->setPlainText("甲\n乙\n丙\n丁\n戊\n己");
+        formin->CheckBox1->setChecked(true);
+        formin->CheckBox3->setChecked(true);
+        formin->CheckBox4->setChecked(true);
+        formin->CheckBox5->setChecked(true);
+        formin->Memo3->setPlainText("90\n60\n100\n50\n85\n90");
+        formin->Memo6->setPlainText("80\n70\n100\n50\n85\n80");
+        formin->Memo7->setPlainText("70\n80\n100\n50\n85\n70");
+        formin->Button1->click();
+        QVERIFY(luru->isVisible());
+        QCOMPARE(Form6->Query1->rowCount(), 6);
+
+        // A correction typed into the grid: 丁's 英语 50 -> 56.
+        const int row = int(gridColumn("姓名").indexOf("丁"));
+        QVERIFY(Form6->Query1->setData(Form6->Query1->index(row, Form6->Query1->columnIndex("英语1")), "56"));
+
+        luru->Image5->click();
+        QVERIFY(Form1->isVisible());
+        Form2->CheckBox2->setChecked(true);
+        Form2->CheckBox3->setChecked(true);
+        Form2->Button1->click();
+        Form1->Button1->click();
+        QVERIFY(luru->Button1->isVisible());
+
+        env.messages.clear();
+        luru->Button1->click();
+        QCOMPARE(env.messages.texts(), QStringList{"成功保存到永久数据库，到主界面可以查看结果！！！"});
+        const auto saved = Db::selectRows(
+            "SELECT 姓名, 考试名称, 考试编号, 总分1, 总分班排1, 总分级排1, 三总1 FROM cjsave ORDER BY ID");
+        const QList<QVariantList> expected{
+            {"甲", "初一'期中'", 1, 240, 2, 3, 240}, {"乙", "初一'期中'", 1, 210, 3, 5, 210},
+            {"丙", "初一'期中'", 1, 300, 1, 1, 300}, {"丁", "初一'期中'", 1, 156, 3, 6, 156},
+            {"戊", "初一'期中'", 1, 255, 1, 2, 255}, {"己", "初一'期中'", 1, 240, 2, 3, 240},
+        };
+        QCOMPARE(saved.size(), expected.size());
+        for (int i = 0; i < saved.size(); ++i)
+            for (int c = 0; c < expected[i].size(); ++c)
+                QVERIFY2(saved[i][c] == expected[i][c],
+                         qPrintable(QString("row %1 column %2: %3").arg(i).arg(c).arg(saved[i][c].toString())));
+        QCOMPARE(Db::selectValue("SELECT name FROM ksmc ORDER BY id DESC LIMIT 1").toString(), QString("初一'期中'"));
+        QVERIFY(luru->Panel3->isVisible());
+
+        // Processing the saved marks again asks first.
+        luru->Image5->click();
+        QVERIFY(c1p->isVisible());
+        // The next examination is offered the next number.
+        kaoshimc->hide();
+        kaoshimc->show();
+        QCOMPARE(kaoshimc->Edit2->text(), QString("2"));
+    }
+};
+
+GRADEBOOK_WINDOW_TEST_MAIN(TestEntryWindows)
+#include "test_entry_windows.moc"

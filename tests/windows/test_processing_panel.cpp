@@ -1,0 +1,210 @@
+#include "windows/app/forms.h"
+#include "windows/app/tform2.h"
+#include "windows/app/tform6.h"
+#include "engine/db/database.h"
+#include "engine/processing/runs.h"
+#include "engine/processing/saves.h"
+#include "windows/processing/tc1p.h"
+#include "windows/processing/tform1.h"
+#include "windows/processing/tform8.h"
+#include "windowtest.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+void roster()
+{
+    int n = 0;
+    for (int c = 1; c <= 3; ++c)
+        for (int i = 0; i < 4; ++i, ++n)
+            Fixture::student("cj", QString::number(100 * c + i), c, QStringLiteral("生%1").arg(n),
+                             {{"语文1", 60 + n}, {"数学1", 90 - n}, {"英语1", 70}});
+}
+
+} // namespace
+
+class TestProcessingPanel : public QObject {
+    Q_OBJECT
+private slots:
+    void modesShowTheirGroups()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Form1->showMode(TForm1::Mode::Bands);
+        QVERIFY(Form1->GroupBox3->isVisible());
+        QVERIFY(!Form1->GroupBox1->isVisible() && !Form1->GroupBox2->isVisible());
+        QVERIFY(!Form1->Panel3->isVisible() && !Form1->Button2->isVisible() && !Form1->banshu2->isVisible());
+        QVERIFY(Form1->Button7->isVisible());
+        QCOMPARE(Form1->height(), 363);
+        QVERIFY(Form2->isVisible());
+
+        Form1->showMode(TForm1::Mode::Ranking);
+        QVERIFY(Form1->GroupBox1->isVisible() && Form1->Panel3->isVisible() && Form1->Button2->isVisible());
+        QVERIFY(!Form1->Button3->isVisible());
+        QCOMPARE(Form1->height(), 425);
+
+        Form1->showMode(TForm1::Mode::Analysis);
+        QVERIFY(Form1->GroupBox2->isVisible() && Form1->Button3->isVisible() && !Form1->Button2->isVisible());
+        QCOMPARE(Form1->height(), 428);
+        QCOMPARE(Form1->kemu1->text(), QString("100"));
+        QVERIFY(!Form1->kemu10->isVisible());
+    }
+
+    void theParameterPanelFillsTheProcessingPanel()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        Fixture::student("cj", "1", 1, "甲");
+        Fixture::student("cj", "2", 12, "乙");
+        Db::close();
+        QVERIFY(env.startForms());
+        QCOMPARE(Form2->banshu2->text(), QString("12"));
+        QVERIFY(Form2->CheckBox1->isChecked() && !Form2->CheckBox2->isChecked());
+        QVERIFY(!Form2->CheckBox7->isVisibleTo(Form2));
+
+        Form2->banshu1->setText("2");
+        Form2->CheckBox2->setChecked(true);
+        Form2->CheckBox10->setChecked(true);
+        Form2->show();
+        Form2->Button1->click();
+        QVERIFY(!Form2->isVisible());
+        QVERIFY(Form1->isVisible());
+        QCOMPARE(Form1->banshu0->text(), QString("2"));
+        QCOMPARE(Form1->banshu1->text(), QString("2"));
+        QCOMPARE(Form1->banshu2->text(), QString("12"));
+        QCOMPARE(Form1->Edit1->text(), QString("12"));
+        QCOMPARE(Form1->aa->text(), QString("语文"));
+        QCOMPARE(Form1->bb->text(), QString("数学"));
+        for (QLabel* l : {Form1->cc, Form1->dd, Form1->Label37, Form1->Label38})
+            QVERIFY(l->text().isEmpty());
+    }
+
+    void rankingThroughThePanel()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        roster();
+        Db::close();
+        QVERIFY(env.startForms());
+        Form2->CheckBox2->setChecked(true);
+        Form2->CheckBox3->setChecked(true);
+        Form2->banshu1->setText("1");
+        Form2->banshu2->setText("3");
+        Form2->close();
+        Form1->showMode(TForm1::Mode::Ranking);
+        Form1->Button1->click();
+        QCOMPARE(env.messages.records.last().caption, QString("你好"));
+        QCOMPARE(env.messages.last(), QString("处理完毕！！！按确定后可查看处理结果"));
+        QVERIFY(Form1->lastReport.startsWith("在0:00:0"));
+        QVERIFY(Form1->lastReport.endsWith("的时间里，我们已经处理了168个数据")); // 12 x 2 x (3 + 4)
+        QVERIFY(!Form1->isVisible());
+        QVERIFY(Form1->Label23->text().isEmpty());
+        QCOMPARE(Form6->Query1->queryText(),
+                 Proc::rankDisplayQuery("cj", {"语文", "数学", "英语"}, "1", 1, 3).text());
+        QCOMPARE(Form6->Query1->rowCount(), 12);
+        QCOMPARE(Fixture::value("cj", "总分1", 0).toInt(), 60 + 90 + 70);
+        QCOMPARE(Fixture::value("cj", "语文班排1", 3).toInt(), 1);
+    }
+
+    void aBadSettingChangesNothing_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("first class") << "banshu0" << QStringLiteral("一") << 0;
+        QTest::newRow("last class") << "banshu2" << "3.5" << 0;
+        QTest::newRow("full mark") << "kemu2" << "" << 1;
+        QTest::newRow("top limit") << "Edit5" << "300x" << 1;
+        QTest::newRow("upper limit") << "sx" << "abc" << 2;
+        QTest::newRow("band count") << "shumus" << "3 0" << 2;
+    }
+    void aBadSettingChangesNothing()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(int, mode);
+        WindowTestEnv env;
+        env.openDb();
+        roster();
+        Db::close();
+        QVERIFY(env.startForms());
+        Form2->CheckBox2->setChecked(true);
+        // The class range travels from the parameter panel when the panel shows.
+        QWidget* holder = field == "banshu2" ? static_cast<QWidget*>(Form2) : static_cast<QWidget*>(Form1);
+        holder->findChild<QLineEdit*>(field)->setText(text);
+        const QString before = Fixture::dump("cj") + Fixture::dump("fx") + Fixture::dump("tj");
+        Form1->showMode(TForm1::Mode(mode));
+        QPushButton* start = mode == 0 ? Form1->Button1 : mode == 1 ? Form1->fenxi : Form1->fenduan;
+        start->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
+        QVERIFY(env.messages.last().contains(text.isEmpty() ? QString("必须是整数") : text));
+        QCOMPARE(Fixture::dump("cj") + Fixture::dump("fx") + Fixture::dump("tj"), before);
+        QVERIFY(!Form8->isVisible());
+    }
+
+    void analysisAndBandsThroughThePanel()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        roster();
+        Db::exec("UPDATE linshi SET shibie = 1"); // the examination works on cj
+        Db::close();
+        QVERIFY(env.startForms());
+        Form1->banshu0->setText("1");
+        Form1->banshu2->setText("3");
+        Form1->showMode(TForm1::Mode::Analysis);
+        Form1->fenxi->click();
+        QCOMPARE(env.messages.texts(), QStringList{"处理完毕！！！按确定后可查看处理结果"});
+        QCOMPARE(Fixture::value("fx", "班号", 3).toInt(), 100);
+        Form1->fenxi->click();
+        QCOMPARE(env.messages.texts().at(1),
+                 QString("上次的结果尚未清零，按确定将进行清零，这将增加一定的处理时间！"));
+
+        env.messages.clear();
+        Db::exec("UPDATE cj SET 总分1 = 395");
+        Form1->showMode(TForm1::Mode::Bands);
+        Form1->fenduan->click();
+        QCOMPARE(env.messages.texts(), QStringList{"处理完毕！！！按确定后可查看处理结果"});
+        QCOMPARE(Fixture::value("tj", "全级", 0).toInt(), 12);
+        QVERIFY(!Form8->isVisible());
+        QVERIFY(!Form1->isVisible());
+        QCOMPARE(Form1->Gauge5->value(), 100);
+    }
+
+    void confirmingReprocessingRemovesThisExaminationOnly()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        roster();
+        Save::grades("cj", {"期中", 1});
+        Save::grades("cj", {"期末", 2});
+        Fixture::setCheck({{"mc", "期末"}, {"c1", 1}});
+        Db::close();
+        QVERIFY(env.startForms());
+        if (QWidget* entry = Forms::window("Tluru"))
+            entry->findChild<QLineEdit*>("mingc")->setText("期末");
+
+        c1p->show();
+        c1p->Button2->click();
+        QVERIFY(!c1p->isVisible());
+        QCOMPARE(Db::rowCount("cjsave"), 24);
+
+        c1p->show();
+        c1p->Button1->click();
+        QCOMPARE(Fixture::column("ksmc", "name"), (QVariantList{"没有任何考试", "期中"}));
+        QCOMPARE(Db::rowCount("cjsave"), 12);
+        QCOMPARE(Fixture::value("check", "c1").toInt(), 0);
+        QVERIFY(Form1->isVisible() && Form1->GroupBox1->isVisible());
+        QVERIFY(Form2->isVisible());
+    }
+};
+
+GRADEBOOK_WINDOW_TEST_MAIN(TestProcessingPanel)
+#include "test_processing_panel.moc"

@@ -1,0 +1,203 @@
+#include "engine/app/datasource.h"
+#include "windows/app/forms.h"
+#include "windows/app/tform6.h"
+#include "windows/app/tmen1.h"
+#include "engine/db/database.h"
+#include "windowtest.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void declaresTheDataSourceAtEveryStartKeepingOthers()
+    {
+        WindowTestEnv env;
+        {
+            QFile f(env.odbcIni());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[ODBC Data Sources]\nother=PostgreSQL\n\n[other]\nDriver=psql\nServername=localhost\n");
+        }
+        QCOMPARE(DataSource::declare(env.databaseFile()), DataSource::Step::Done);
+        QFile f(env.odbcIni());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray first = f.readAll();
+        f.close();
+        QCOMPARE(DataSource::declare(env.databaseFile()), DataSource::Step::Done);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), first);
+
+        DataSource::IniFile ini;
+        QVERIFY(ini.load(env.odbcIni()));
+        QCOMPARE(ini.value("other", "Servername"), QString("localhost"));
+        QCOMPARE(ini.value("ODBC Data Sources", "other"), QString("PostgreSQL"));
+        QCOMPARE(ini.value("ODBC Data Sources", "Q7305"), QString("Microsoft Access Driver (*.mdb)"));
+        QCOMPARE(ini.value("Q7305", "DBQ"), env.databaseFile());
+        QCOMPARE(ini.value("Q7305", "Database"), env.databaseFile());
+        QCOMPARE(ini.value("Q7305", "DriverId"), QString("25"));
+        QCOMPARE(ini.value("Q7305", "FIL"), QString("Ms Access;"));
+        QCOMPARE(ini.value("Q7305", "Exclusive"), QString("00"));
+        QCOMPARE(ini.value("MyAccess", "MaxBufferSize"), QString("512"));
+        QCOMPARE(ini.value("MyAccess", "Threads"), QString("3"));
+        QVERIFY(env.messages.records.isEmpty());
+    }
+
+    void aDataSourceFileThatCannotBeWrittenShowsTheFailure()
+    {
+        WindowTestEnv env;
+        // A file where the folder should be: no user, root included, can write there.
+        QFile blocker(env.root() + "/blocked");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        qputenv("ODBCINI", (env.root() + "/blocked/odbc.ini").toUtf8());
+        QCOMPARE(DataSource::declare(env.databaseFile()), DataSource::Step::SourceList);
+        // The main window shows the step's message at start-up.
+        QVERIFY(env.startForms());
+        QVERIFY(env.messages.texts().contains("增加ODBC数据源失败"));
+    }
+
+    void startsWithOnlyTheMainWindowVisible()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Form6->show();
+        QVERIFY(Db::isOpen());
+        QCOMPARE(Db::fileName(), env.databaseFile());
+        QVERIFY(QFile::exists(env.odbcIni()));
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible())
+                QCOMPARE(w, static_cast<QWidget*>(Form6));
+        QCOMPARE(Form6->windowTitle(), QString("墨竹成绩册v2.1"));
+        QCOMPARE(Form6->Query1->query().text(), QString("select * from  cj"));
+        QVERIFY(env.messages.records.isEmpty());
+    }
+
+    void aMissingDatabaseEndsTheProgramWithoutCreatingOne()
+    {
+        WindowTestEnv env;
+        QVERIFY(QFile::remove(env.databaseFile()));
+        QVERIFY(!env.startForms());
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Error);
+        QVERIFY(env.messages.last().contains("Q7305.mdb"));
+        QVERIFY(!QFile::exists(env.databaseFile()));
+        QVERIFY(!Form6);
+        // The data source is still declared, naming the missing file.
+        DataSource::IniFile ini;
+        QVERIFY(ini.load(env.odbcIni()));
+        QCOMPARE(ini.value("Q7305", "DBQ"), env.databaseFile());
+    }
+
+    void anErrorWhileAWindowIsBuiltIsShownAndStartUpGoesOn()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        // A roster whose last class is not a number.
+        Db::exec("INSERT INTO cj(学号, 班号, 姓名) VALUES ('1', 'x', '甲')");
+        Db::close();
+        QVERIFY(env.startForms());
+        QVERIFY(!env.messages.records.isEmpty());
+        QVERIFY(Form6 && men1);
+    }
+
+    void clickAreasReachTheirWindows_data()
+    {
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("教师成绩追踪图表") << QRect(72, 112, 217, 33) << "Tmen1";
+        QTest::newRow("增加新的考试") << QRect(184, 216, 185, 49) << "Tkaoshimc";
+        QTest::newRow("进入成绩处理库") << QRect(392, 216, 177, 113) << "Tluru";
+        QTest::newRow("学生成绩追踪图表") << QRect(72, 48, 217, 49) << "Tsinggles";
+        QTest::newRow("各科分析图表") << QRect(136, 160, 201, 41) << "Tsearch";
+        QTest::newRow("总分图表") << QRect(464, 48, 209, 41) << "Tstjf";
+        QTest::newRow("班成绩分布曲线对比") << QRect(464, 104, 209, 41) << "Tsppict1";
+        QTest::newRow("班成绩查询") << QRect(440, 160, 209, 41) << "Tchaxun";
+    }
+    void clickAreasReachTheirWindows()
+    {
+        QFETCH(QRect, area);
+        QFETCH(QString, window);
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Fixture::setCheck({{"mc", "期中考试"}});
+        Form6->show();
+        QWidget* target = Forms::window(window.toLatin1().constData());
+        if (!target)
+            QSKIP("this build has no such window yet");
+        // Both corners of the area reach it, a point just outside does not.
+        QTest::mouseClick(Form6->picture, Qt::LeftButton, {}, area.topLeft() + QPoint(1, 1));
+        QVERIFY(target->isVisible());
+        target->hide();
+        QTest::mouseClick(Form6->picture, Qt::LeftButton, {}, QPoint(area.right() - 1, qMin(area.bottom(), 279) - 1));
+        QVERIFY(target->isVisible());
+        target->hide();
+        QTest::mouseClick(Form6->picture, Qt::LeftButton, {}, area.topLeft() - QPoint(2, 2));
+        QVERIFY(!target->isVisible());
+    }
+
+    void theBlankDatabaseRefusesGradeEntry()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Form6->enterGradeEntry();
+        QCOMPARE(env.messages.texts(), QStringList{"该库中没有任何考试，请先增加考试"});
+        if (QWidget* entry = Forms::window("Tluru"))
+            QVERIFY(!entry->isVisible());
+
+        env.messages.clear();
+        Fixture::setCheck({{"mc", ""}});
+        Form6->enterGradeEntry();
+        QCOMPARE(env.messages.texts(),
+                 QStringList{"如果你不是熟练用户，请通过增加新的考试来进入成绩处理库，否则可能会造成统计混乱"});
+        if (QWidget* entry = Forms::window("Tluru"))
+            QVERIFY(entry->isVisible());
+    }
+
+    void theViewingCodeIsComparedExactly()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        men1->show();
+        men1->Edit1->setText(QStringLiteral("%1 ").arg(Tmen1::kViewingCode));
+        men1->Button1->click();
+        QCOMPARE(env.messages.last(), QString("密码错误，你无权查看,请联系统管理员 "));
+        QVERIFY(men1->isVisible());
+        QCOMPARE(men1->Edit1->text(), QStringLiteral("%1 ").arg(Tmen1::kViewingCode));
+        QVERIFY(men1->Label2->text().contains(Tmen1::kViewingCode));
+
+        men1->Edit1->setText(Tmen1::kViewingCode);
+        env.messages.clear();
+        men1->Button1->click();
+        QVERIFY(!men1->isVisible());
+        QVERIFY(!env.messages.contains("密码错误，你无权查看,请联系统管理员 "));
+    }
+
+    void menuBarMatchesTheListAndGuardsProcessing()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        QStringList menus;
+        for (QAction* a : Form6->menuBar()->actions())
+            menus << a->text();
+        QCOMPARE(menus, (QStringList{"文件", "成绩处理", "图表查询", "输出", "数据库系统操作", "打印", "使用必读"}));
+        QVERIFY(!Form6->item("程序启动参数设置")->isEnabled());
+        Form6->item("总分分段")->trigger();
+        QCOMPARE(env.messages.last(), QString("请先进入临时成绩库，或者先增加考试！！"));
+    }
+
+    void maximisingTakesTheFixedPlace()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Form6->showMaximized();
+        QCoreApplication::processEvents();
+        QCOMPARE(Form6->frameGeometry(), QRect(30, 80, 757, 322));
+    }
+};
+
+GRADEBOOK_WINDOW_TEST_MAIN(TestStartup)
+#include "test_startup.moc"
