@@ -1,4 +1,5 @@
 #include "cli/batchcommands.h"
+#include "engine/rules/subjects.h"
 
 #include "engine/app/paths.h"
 #include "engine/db/database.h"
@@ -96,9 +97,9 @@ QStringList subjectsOption(const Invocation& inv)
         return {QStringLiteral("语文")};
     QStringList chosen;
     for (const QString& s : splitList(inv.options.value("subjects"))) {
-        if (!Roster::markSubjects().contains(s))
+        if (!Rules::gradeSubjects().contains(s))
             throw UsageError(QStringLiteral("--subjects 中的“%1”不是成绩表里的科目（可选：%2）")
-                                 .arg(s, list(Roster::markSubjects())));
+                                 .arg(s, list(Rules::gradeSubjects())));
         if (!chosen.contains(s))
             chosen << s;
     }
@@ -106,7 +107,7 @@ QStringList subjectsOption(const Invocation& inv)
         throw UsageError(QStringLiteral("--subjects 至少要有一个科目"));
     // The runs take subjects in the fixed order whatever order they are named in.
     QStringList ordered;
-    for (const QString& s : Roster::markSubjects())
+    for (const QString& s : Rules::gradeSubjects())
         if (chosen.contains(s))
             ordered << s;
     return ordered;
@@ -141,9 +142,9 @@ QMap<QString, qint64> fullMarksOption(const Invocation& inv)
         const QStringList kv = item.split(eq);
         if (kv.size() != 2)
             throw UsageError(QStringLiteral("--full 中的“%1”应写成“科目=满分”，如 数学=150").arg(item));
-        if (!Roster::markSubjects().contains(kv.first()))
+        if (!Rules::gradeSubjects().contains(kv.first()))
             throw UsageError(QStringLiteral("--full 中的“%1”不是成绩表里的科目（可选：%2）")
-                                 .arg(kv.first(), list(Roster::markSubjects())));
+                                 .arg(kv.first(), list(Rules::gradeSubjects())));
         if (out.contains(kv.first()))
             throw UsageError(QStringLiteral("--full 中%1的满分给了两次").arg(kv.first()));
         out.insert(kv.first(), integerOption("full", kv.last(), 1, 100000));

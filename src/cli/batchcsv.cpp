@@ -1,4 +1,5 @@
 #include "cli/batchcsv.h"
+#include "engine/rules/subjects.h"
 
 #include "engine/db/database.h"
 #include "engine/rules/numbers.h"
@@ -173,7 +174,7 @@ private:
 
 const QStringList& rosterMarkColumns()
 {
-    return Roster::markSubjects();
+    return Rules::gradeSubjects();
 }
 
 RosterCsv parseRoster(const QByteArray& raw)
@@ -208,7 +209,7 @@ RosterCsv parseRoster(const QByteArray& raw)
         throw Db::InputError(headLine + QStringLiteral("前三列必须是“学号,班号,姓名”，现在是“%1”")
                                             .arg(names.mid(0, 3).join(',')));
     RosterCsv result;
-    QList<int> markIndex; // index into Roster::markSubjects() per column after 姓名
+    QList<int> markIndex; // index into Rules::gradeSubjects() per column after 姓名
     for (qsizetype k = 3; k < names.size(); ++k) {
         const QString& s = names.at(k);
         if (!rosterMarkColumns().contains(s))

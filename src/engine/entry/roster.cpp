@@ -3,20 +3,14 @@
 #include "engine/db/database.h"
 #include "engine/entry/setup.h"
 #include "engine/rules/numbers.h"
+#include "engine/rules/subjects.h"
 
 namespace Roster {
-
-const QStringList& markSubjects()
-{
-    static const QStringList s{"语文", "数学", "英语", "政治", "物理", "化学", "综合"};
-    return s;
-}
 
 const QStringList& namedColumns()
 {
     static const QStringList cols = [] {
-        QStringList items = markSubjects();
-        items << "三总" << "总分";
+        const QStringList& items = Rules::savedItems();
         QStringList out;
         for (const QString& kind : {QString(), QStringLiteral("班排"), QStringLiteral("级排")})
             for (const QString& i : items)
@@ -133,14 +127,14 @@ BulkResult bulkInput(const QString& table, const BulkInput& input)
     int rows = input.roster ? int(students.size()) : int(Db::rowCount(table));
     if (input.marks) {
         int count = 0;
-        for (const QString& s : markSubjects()) {
+        for (const QString& s : Rules::gradeSubjects()) {
             const QStringList l = lines(input.markBoxes.value(s));
             if (!l.isEmpty()) {
                 count = int(l.size());
                 break;
             }
         }
-        for (const QString& s : markSubjects()) {
+        for (const QString& s : Rules::gradeSubjects()) {
             if (!input.ticked.contains(s))
                 continue;
             const QStringList l = lines(input.markBoxes.value(s));

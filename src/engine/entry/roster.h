@@ -10,8 +10,6 @@
 
 namespace Roster {
 
-// The mark columns a roster may carry, by subject, in their fixed order.
-const QStringList& markSubjects(); // 语文 数学 英语 政治 物理 化学 综合
 // Every named mark, total and rank column of a grade table (27 columns).
 const QStringList& namedColumns();
 

@@ -3,6 +3,7 @@
 #include "engine/db/database.h"
 #include "engine/db/table.h"
 #include "engine/entry/roster.h"
+#include "engine/rules/subjects.h"
 
 namespace Entry {
 
@@ -123,8 +124,8 @@ int zeroMarks(const QString& table)
 {
     const QString t = Db::table(table);
     QStringList sets;
-    for (const char* s : {"语文", "数学", "英语", "政治", "物理", "化学"})
-        sets << Db::column(table, QString::fromUtf8(s) + "1") + " = 0";
+    for (const QString& s : Rules::entrySubjects())
+        sets << Db::column(table, s + "1") + " = 0";
     int rows = 0;
     Db::inTransaction([&] {
         rows = int(Db::rowCount(table));

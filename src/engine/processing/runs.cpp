@@ -1,7 +1,11 @@
 #include "engine/processing/runs.h"
 
 #include "engine/db/database.h"
+#include "engine/rules/bands.h"
 #include "engine/rules/numbers.h"
+#include "engine/rules/ranking.h"
+#include "engine/rules/stats.h"
+#include "engine/rules/subjects.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -13,57 +17,21 @@ namespace Proc {
 using Num::Fixed;
 using Num::kScale;
 
-const QStringList& allSubjects()
-{
-    static const QStringList s{"语文", "数学", "英语", "政治", "物理", "化学", "生物", "地理", "历史", "综合"};
-    return s;
-}
-
 namespace {
 
 void checkSubjects(const QStringList& subjects)
 {
     for (const QString& s : subjects)
-        if (!allSubjects().contains(s))
+        if (!Rules::allSubjects().contains(s))
             throw Db::InputError(QStringLiteral("没有“%1”这个科目").arg(s));
 }
 
-// Selected subjects in the fixed order, each once.
-QStringList ordered(const QStringList& subjects)
-{
-    QStringList out;
-    for (const QString& s : allSubjects())
-        if (subjects.contains(s))
-            out << s;
-    return out;
-}
+using Rules::ordered;
 
 void report(const ProgressFn& progress, int stage, qint64 done, qint64 total)
 {
     if (progress)
         progress(stage, done, total);
-}
-
-// Competition ranks of the rows `idx` by score, best first: equal integer
-// roundings of neighbouring scores share a rank, and the next rank skips.
-// Rows with equal scores keep their stored order.
-void rankRows(const std::vector<int>& idx, const std::vector<Fixed>& score, std::vector<qint64>& out)
-{
-    // Sorting (score, position) pairs directly keeps the sort in cache; the
-    // position as second key keeps equal scores in stored order.
-    std::vector<std::pair<Fixed, int>> keyed(idx.size());
-    for (size_t i = 0; i < idx.size(); ++i)
-        keyed[i] = {-score[size_t(idx[i])], idx[i]};
-    std::sort(keyed.begin(), keyed.end());
-    qint64 rank = 0;
-    qint64 prevRounded = 0;
-    for (size_t pos = 0; pos < keyed.size(); ++pos) {
-        const qint64 rounded = Num::roundHalfEven(-keyed[pos].first);
-        if (pos == 0 || rounded != prevRounded)
-            rank = qint64(pos) + 1;
-        out[size_t(keyed[pos].second)] = rank;
-        prevRounded = rounded;
-    }
 }
 
 } // namespace
@@ -142,7 +110,7 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
     for (int i = 0; i < nItems; ++i) {
         for (auto it = byClass.cbegin(); it != byClass.cend(); ++it) {
             std::vector<int> idx = it.value();
-            rankRows(idx, score[i], classRank[i]);
+            Rules::competitionRanks(idx, score[i], classRank[i]);
             done += qint64(idx.size());
             report(progress, 2, done, classWork);
         }
@@ -151,7 +119,7 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
     for (int i = 0; i < nItems; ++i) {
         std::vector<int> idx(n);
         std::iota(idx.begin(), idx.end(), 0);
-        rankRows(idx, score[i], gradeRank[i]);
+        Rules::competitionRanks(idx, score[i], gradeRank[i]);
         report(progress, 3, i + 1, nItems);
     }
 
@@ -183,7 +151,7 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
         }
         // Blank ranks left by other paths read as 0, so that every rank
         // column holds an integer after a run.
-        for (const QString& subj : Proc::allSubjects() + QStringList{"三总", "总分"}) {
+        for (const QString& subj : Rules::allSubjects() + QStringList{"三总", "总分"}) {
             for (const QString& kind : {QStringLiteral("班排"), QStringLiteral("级排")}) {
                 const QString c = subj + kind + s;
                 if (Db::hasColumn(st.table, c))
@@ -231,64 +199,6 @@ const QStringList kFxCleared{"班号", "人数", "总分", "平均分", "高分�
                              "最高分", "最低分", "F120", "F110", "F100", "F90", "F80", "F70", "F60", "F50",
                              "F40", "F30", "F20", "F10", "F0", "级前100名人数", "级前200名人数",
                              "级前300名人数", "级前400名人数"};
-
-// Band column of a rounded mark: 0 -> F0, 1..9 -> F10, 10..19 -> F20, ...,
-// 110..119 -> F120, 120 -> F130; -1 for marks outside 0..120.
-int bandOf(qint64 rounded)
-{
-    if (rounded < 0 || rounded > 120)
-        return -1;
-    if (rounded == 0)
-        return 0;
-    if (rounded == 120)
-        return 13;
-    return int(rounded / 10) + 1;
-}
-
-struct Stats {
-    qint64 count = 0;
-    qint64 total = 0; // whole marks, rounded after each addition
-    qint64 pass = 0, high = 0, low = 0;
-    Fixed best = 0, worst = 0;
-    int bestRow = -1, worstRow = -1; // the students named for them
-    std::array<qint64, 14> bands{};
-    std::array<qint64, 4> top{};
-
-    void add(Fixed mark, int row, Fixed gradeRank, qint64 full, const std::array<qint64, 4>& limits)
-    {
-        if (count == 0) {
-            best = worst = mark;
-            bestRow = worstRow = row;
-        } else {
-            if (mark > best) {
-                best = mark;
-                bestRow = row;
-            }
-            if (mark < worst) {
-                worst = mark;
-                worstRow = row;
-            }
-        }
-        ++count;
-        total = Num::roundHalfEven(total * kScale + mark);
-        // mark >= 0.6 x full, 0.8 x full, < 0.4 x full, exactly.
-        const qint64 tenfold = mark * 10;
-        if (tenfold >= full * 6 * kScale)
-            ++pass;
-        if (tenfold >= full * 8 * kScale)
-            ++high;
-        if (tenfold < full * 4 * kScale)
-            ++low;
-        const int b = bandOf(Num::roundHalfEven(mark));
-        if (b >= 0)
-            ++bands[size_t(b)];
-        for (size_t k = 0; k < 4; ++k)
-            if (gradeRank <= limits[k] * kScale)
-                ++top[k];
-    }
-    Fixed average() const { return count ? Num::quotient4(total, count) : 0; }
-    Fixed rate(qint64 c) const { return count ? Num::quotient4(c, count) : 0; }
-};
 
 } // namespace
 
@@ -373,7 +283,7 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
         QString subject;
         qint64 cls;
         qint64 full;
-        Stats stats;
+        Rules::SubjectStats stats;
         bool gradeRow;
         std::array<qint64, 4> ranks{};
     };
@@ -387,10 +297,7 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
         const std::vector<Fixed>& marks = mark[size_t(b)];
         const std::vector<Fixed>& ranks = gradeRank[size_t(b)];
         auto statsOf = [&](const std::vector<int>& students) {
-            Stats s;
-            for (int r : students)
-                s.add(marks[size_t(r)], r, ranks[size_t(r)], full, st.top);
-            return s;
+            return Rules::subjectStats(students, marks, ranks, full, st.top);
         };
         for (qint64 c = st.firstClass; c <= st.lastClass; ++c) {
             out.push_back({subj + st.suffix, c, full, statsOf(byClass.value(c)), false, {}});
@@ -404,22 +311,12 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
     // has nothing to compare and takes no place.
     for (int b = 0; b < subjects.size(); ++b) {
         const size_t base = size_t(b) * size_t(classes + 1);
-        for (qint64 i = 0; i < classes; ++i) {
-            Row& me = out[base + size_t(i)];
-            if (me.stats.count == 0)
-                continue;
-            std::array<qint64, 4> rank{1, 1, 1, 1};
-            for (qint64 j = 0; j < classes; ++j) {
-                const Stats& o = out[base + size_t(j)].stats;
-                if (j == i || o.count == 0)
-                    continue;
-                rank[0] += o.average() > me.stats.average();
-                rank[1] += o.rate(o.pass) > me.stats.rate(me.stats.pass);
-                rank[2] += o.rate(o.high) > me.stats.rate(me.stats.high);
-                rank[3] += o.rate(o.low) < me.stats.rate(me.stats.low);
-            }
-            me.ranks = rank;
-        }
+        std::vector<Rules::SubjectStats> block;
+        for (qint64 i = 0; i < classes; ++i)
+            block.push_back(out[base + size_t(i)].stats);
+        const auto places = Rules::classPlaces(block);
+        for (qint64 i = 0; i < classes; ++i)
+            out[base + size_t(i)].ranks = places[size_t(i)];
         report(progress, 2, b + 1, subjects.size());
     }
 
@@ -438,7 +335,7 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
                          "高分率", "低分人数", "低分率", "最高分", "最低分", "最高分名字", "最低分名字",
                          "级前100名人数", "级前200名人数", "级前300名人数", "级前400名人数", "平均分排名",
                          "及格率排名", "高分率排名", "低分率排名"};
-        for (int k = 0; k < 14; ++k)
+        for (int k = 0; k < Rules::kMarkBands; ++k)
             cols << QStringLiteral("F%1").arg(10 * k);
         QStringList sets;
         for (const QString& c : cols)
@@ -446,7 +343,7 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
         QSqlQuery up = Db::prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(fxT, sets.join(',')));
         for (size_t i = 0; i < out.size(); ++i) {
             const Row& r = out[i];
-            const Stats& s = r.stats;
+            const Rules::SubjectStats& s = r.stats;
             QVariantList v{r.subject, r.cls, r.full, s.count, s.total, Num::fromFixed(s.average()), s.pass,
                            Num::fromFixed(s.rate(s.pass)), s.high, Num::fromFixed(s.rate(s.high)), s.low,
                            Num::fromFixed(s.rate(s.low)), Num::fromFixed(s.best), Num::fromFixed(s.worst),
@@ -455,7 +352,7 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
                 v << (r.gradeRow ? 0 : s.top[k]);
             for (size_t k = 0; k < 4; ++k)
                 v << r.ranks[k];
-            for (size_t k = 0; k < 14; ++k)
+            for (size_t k = 0; k < size_t(Rules::kMarkBands); ++k)
                 v << s.bands[k];
             v << fxRows[i];
             Db::exec(up, v);
@@ -485,37 +382,35 @@ BandResult bands(const BandSettings& st, const ProgressFn& progress)
         tjRows.push_back(r.first().toLongLong());
     if (B + 1 > qint64(tjRows.size()))
         throw Db::InputError(QStringLiteral("分段表只有%1行，放不下%2个分段和平均分行").arg(tjRows.size()).arg(B));
-    const qint64 K = std::clamp<qint64>(st.lastClass, 0, 18);
-    const qint64 U = st.upper;
+    const qint64 K = std::clamp<qint64>(st.lastClass, 0, Rules::kClassCount);
+    const Rules::TotalBands limits{st.upper, B};
 
     const auto rows = Db::selectRows(QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY rowid").arg(Db::quote("班号"), totalCol, t));
-    // counts[c][i]: class c (1..18, 0 unused) or the grade (19) in band i;
-    // cumul: total at least the band's lower limit. Totals are compared as
-    // they are, so 389.5 lies between the bands 380-389 and 390-399.
-    constexpr int kGrade = 19;
-    std::vector<std::vector<qint64>> counts(20, std::vector<qint64>(size_t(B), 0));
-    std::vector<std::vector<qint64>> cumul(20, std::vector<qint64>(size_t(B), 0));
-    std::array<Fixed, 20> sum{};
-    std::array<qint64, 20> heads{};
+    // counts[c][i]: class c (1..18, 0 unused) or the grade in band i;
+    // cumul: total at least the band's lower limit.
+    constexpr int kGrade = Rules::kClassCount + 1;
+    std::vector<std::vector<qint64>> counts(kGrade + 1, std::vector<qint64>(size_t(B), 0));
+    std::vector<std::vector<qint64>> cumul(kGrade + 1, std::vector<qint64>(size_t(B), 0));
+    std::array<Fixed, kGrade + 1> sum{};
+    std::array<qint64, kGrade + 1> heads{};
     for (const auto& r : rows) {
         const qint64 c = r[0].toLongLong();
         const Fixed total = Num::markOf(r[1]);
         const bool ownColumns = c >= 1 && c <= K;
-        for (qint64 i = 0; i < B; ++i) {
-            const Fixed lower = (U - 9 - 10 * i) * kScale;
-            const Fixed upper = (U - 10 * i) * kScale;
-            if (total >= lower) {
-                ++cumul[kGrade][size_t(i)];
-                if (ownColumns)
-                    ++cumul[size_t(c)][size_t(i)];
-                if (total <= upper) {
-                    ++counts[kGrade][size_t(i)];
-                    if (ownColumns)
-                        ++counts[size_t(c)][size_t(i)];
-                }
-            }
+        const qint64 band = limits.bandOf(total);
+        if (band >= 0) {
+            ++counts[kGrade][size_t(band)];
+            if (ownColumns)
+                ++counts[size_t(c)][size_t(band)];
         }
-        if (c >= 1 && c <= 18) {
+        for (qint64 i = 0; i < B; ++i) {
+            if (!limits.reaches(total, i))
+                continue;
+            ++cumul[kGrade][size_t(i)];
+            if (ownColumns)
+                ++cumul[size_t(c)][size_t(i)];
+        }
+        if (Rules::isClassNumber(c)) {
             sum[size_t(c)] += total;
             ++heads[size_t(c)];
         }
@@ -532,7 +427,7 @@ BandResult bands(const BandSettings& st, const ProgressFn& progress)
     Db::inTransaction([&] {
         QStringList clear{Db::quote("上限") + "=0", Db::quote("下限") + "=0", Db::quote("全级") + "=0",
                           Db::quote("级累") + "=0"};
-        for (int c = 1; c <= 18; ++c) {
+        for (int c = 1; c <= Rules::kClassCount; ++c) {
             clear << Db::column(st.tjTable, QStringLiteral("%1班").arg(c)) + "=0";
             clear << Db::column(st.tjTable, QStringLiteral("%1累").arg(c)) + "=0";
         }
@@ -544,7 +439,7 @@ BandResult bands(const BandSettings& st, const ProgressFn& progress)
             bandSets << Db::quote(QStringLiteral("%1班").arg(c)) + "=?" << Db::quote(QStringLiteral("%1累").arg(c)) + "=?";
         QSqlQuery up = Db::prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(tjT, bandSets.join(',')));
         for (qint64 i = 0; i < B; ++i) {
-            QVariantList v{QString::number(U - 10 * i), QString::number(U - 9 - 10 * i), counts[kGrade][size_t(i)],
+            QVariantList v{QString::number(limits.upperOf(i)), QString::number(limits.lowerOf(i)), counts[kGrade][size_t(i)],
                            cumul[kGrade][size_t(i)]};
             for (qint64 c = 1; c <= K; ++c)
                 v << counts[size_t(c)][size_t(i)] << cumul[size_t(c)][size_t(i)];
@@ -556,7 +451,7 @@ BandResult bands(const BandSettings& st, const ProgressFn& progress)
         QStringList avgSets{Db::quote("上限") + "=?", Db::quote("下限") + "=?", Db::quote("全级") + "=?"};
         QVariantList v{QStringLiteral("总分的"), QStringLiteral("平均分"),
                        average(kGrade)};
-        for (int c = 1; c <= 18; ++c) {
+        for (int c = 1; c <= Rules::kClassCount; ++c) {
             avgSets << Db::quote(QStringLiteral("%1班").arg(c)) + "=?";
             v << average(c);
         }

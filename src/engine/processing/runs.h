@@ -14,10 +14,6 @@
 
 namespace Proc {
 
-// The ten subjects in their fixed order. The grade tables carry columns for
-// 语文 数学 英语 政治 物理 化学 and 综合 only.
-const QStringList& allSubjects();
-
 // Progress of a run: stage (from 1), work done and work of the stage.
 using ProgressFn = std::function<void(int stage, qint64 done, qint64 total)>;
 

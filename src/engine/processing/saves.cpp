@@ -2,6 +2,7 @@
 
 #include "engine/db/database.h"
 #include "engine/rules/numbers.h"
+#include "engine/rules/subjects.h"
 
 #include <QElapsedTimer>
 #include <functional>
@@ -9,8 +10,6 @@
 namespace Save {
 
 namespace {
-
-const QStringList kGradeItems{"语文", "数学", "英语", "政治", "物理", "化学", "综合", "三总", "总分"};
 
 QString insertInto(const QString& table, int values)
 {
@@ -96,7 +95,7 @@ qint64 examNumber(const QString& text)
 Result grades(const QString& workTable, const Exam& exam)
 {
     QStringList read{Db::column(workTable, "学号"), Db::column(workTable, "班号"), Db::column(workTable, "姓名")};
-    for (const QString& item : kGradeItems)
+    for (const QString& item : Rules::savedItems())
         for (const QString& kind : {QString(), QStringLiteral("班排"), QStringLiteral("级排")})
             read << Db::column(workTable, item + kind + "1");
     return copyRows({workTable, read, "cjsave", 34, "count", "ksmc", "c1"}, exam,
@@ -126,7 +125,7 @@ Result analysis(const QString& fxTable, const Exam& exam)
 Result bands(const QString& tjTable, const Exam& exam)
 {
     QStringList read{Db::column(tjTable, "上限"), Db::column(tjTable, "下限")};
-    for (int c = 1; c <= 18; ++c)
+    for (int c = 1; c <= Rules::kClassCount; ++c)
         read << Db::column(tjTable, QStringLiteral("%1班").arg(c)) << Db::column(tjTable, QStringLiteral("%1累").arg(c));
     read << Db::column(tjTable, "全级") << Db::column(tjTable, "级累");
     return copyRows({tjTable, read, "tjsave1", 44, "counttj", "ksmcfd", "c3"}, exam,

@@ -1,5 +1,7 @@
 #include "windows/app/tform2.h"
 
+#include "engine/rules/subjects.h"
+
 #include "windows/app/forms.h"
 #include "windows/app/messages.h"
 #include "engine/entry/setup.h"
@@ -108,9 +110,9 @@ QCheckBox* TForm2::subjectBox(const QString& subject) const
 QStringList TForm2::selectedSubjects() const
 {
     QStringList out;
-    for (const char* s : {"语文", "数学", "英语", "政治", "物理", "化学", "生物", "地理", "历史", "综合"})
-        if (QCheckBox* c = subjectBox(QString::fromUtf8(s)); c && c->isChecked())
-            out << QString::fromUtf8(s);
+    for (const QString& s : Rules::allSubjects())
+        if (QCheckBox* c = subjectBox(s); c && c->isChecked())
+            out << s;
     return out;
 }
 

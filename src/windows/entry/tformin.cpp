@@ -1,4 +1,5 @@
 #include "windows/entry/tformin.h"
+#include "engine/rules/subjects.h"
 
 #include "windows/app/forms.h"
 #include "windows/app/messages.h"
@@ -64,7 +65,7 @@ Tformin::Tformin() : Form(QStringLiteral("Form-in"))
     auto* marks = new QGridLayout(GroupBox2);
     CheckBox1 = Ui::check("批量录入成绩", false, GroupBox2, "CheckBox1");
     marks->addWidget(CheckBox1, 0, 0, 1, 7);
-    const QStringList subjects = Roster::markSubjects();
+    const QStringList subjects = Rules::gradeSubjects();
     const QStringList boxNames{"Memo3", "Memo6", "Memo7", "Memo8", "Memo9", "Memo10", "Memo11"};
     QList<QCheckBox*> ticks;
     QList<QPlainTextEdit*> memos;

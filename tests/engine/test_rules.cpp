@@ -1,0 +1,186 @@
+// The rules as plain functions: no database, one data row per case.
+#include "engine/rules/bands.h"
+#include "engine/rules/ranking.h"
+#include "engine/rules/stats.h"
+#include "engine/rules/subjects.h"
+#include "enginetest.h"
+
+using Num::Fixed;
+
+namespace {
+std::vector<Fixed> fixed(const QList<double>& v)
+{
+    std::vector<Fixed> out;
+    for (double d : v)
+        out.push_back(Num::toFixed(d));
+    return out;
+}
+} // namespace
+
+class TestRules : public QObject {
+    Q_OBJECT
+private slots:
+    void competitionRanks_data()
+    {
+        QTest::addColumn<QList<double>>("scores");
+        QTest::addColumn<QList<qint64>>("ranks");
+        QTest::newRow("shared rank, next skips") << QList<double>{90, 88, 88, 85} << QList<qint64>{1, 2, 2, 4};
+        QTest::newRow("85.4 and 85.2 round alike") << QList<double>{85.2, 85.4} << QList<qint64>{1, 1};
+        QTest::newRow("85.5 rounds up to 86") << QList<double>{86, 85.5, 85} << QList<qint64>{1, 1, 3};
+        QTest::newRow("84.5 rounds down to 84") << QList<double>{84, 84.5, 85} << QList<qint64>{2, 2, 1};
+        QTest::newRow("unsorted input") << QList<double>{70, 100, 70, 95} << QList<qint64>{3, 1, 3, 2};
+        QTest::newRow("one student") << QList<double>{12} << QList<qint64>{1};
+        QTest::newRow("all equal") << QList<double>{0, 0, 0} << QList<qint64>{1, 1, 1};
+        QTest::newRow("nobody") << QList<double>{} << QList<qint64>{};
+    }
+    void competitionRanks()
+    {
+        QFETCH(QList<double>, scores);
+        QFETCH(QList<qint64>, ranks);
+        const std::vector<qint64> got = Rules::competitionRanks(fixed(scores));
+        QCOMPARE(QList<qint64>(got.begin(), got.end()), ranks);
+    }
+
+    void ranksASubsetOnly()
+    {
+        // Class ranks: only the rows of one class are ranked; the others keep what they had.
+        std::vector<qint64> out{-1, -1, -1, -1};
+        Rules::competitionRanks({1, 3}, fixed({99, 50, 10, 60}), out);
+        QCOMPARE(QList<qint64>(out.begin(), out.end()), (QList<qint64>{-1, 2, -1, 1}));
+    }
+
+    void totalBandLimits_data()
+    {
+        QTest::addColumn<qint64>("upper");
+        QTest::addColumn<qint64>("count");
+        QTest::addColumn<double>("total");
+        QTest::addColumn<qint64>("band");
+        QTest::newRow("399 in the first band") << qint64(399) << qint64(30) << 399.0 << qint64(0);
+        QTest::newRow("390 in the first band") << qint64(399) << qint64(30) << 390.0 << qint64(0);
+        QTest::newRow("389 in the second") << qint64(399) << qint64(30) << 389.0 << qint64(1);
+        QTest::newRow("100 in the last") << qint64(399) << qint64(30) << 100.0 << qint64(29);
+        QTest::newRow("400 above every band") << qint64(399) << qint64(30) << 400.0 << qint64(-1);
+        QTest::newRow("99 below every band") << qint64(399) << qint64(30) << 99.0 << qint64(-1);
+        QTest::newRow("one band of 599") << qint64(599) << qint64(1) << 590.0 << qint64(0);
+    }
+    void totalBandLimits()
+    {
+        QFETCH(qint64, upper);
+        QFETCH(qint64, count);
+        QFETCH(double, total);
+        QFETCH(qint64, band);
+        const Rules::TotalBands b{upper, count};
+        QCOMPARE(b.bandOf(Num::toFixed(total)), band);
+        if (band >= 0) {
+            QVERIFY(b.reaches(Num::toFixed(total), band));
+            QCOMPARE(b.upperOf(band) - b.lowerOf(band), qint64(9));
+        }
+    }
+
+    void runningCountsReachEveryLowerBand()
+    {
+        const Rules::TotalBands b{399, 30};
+        QCOMPARE(b.upperOf(0), qint64(399));
+        QCOMPARE(b.lowerOf(29), qint64(100));
+        // A total above the first band counts in every running count.
+        for (qint64 i = 0; i < 30; ++i)
+            QVERIFY(b.reaches(Num::toFixed(405), i));
+        QVERIFY(!b.reaches(Num::toFixed(150), 0));
+        QVERIFY(b.reaches(Num::toFixed(150), 24)); // 150-159
+        QVERIFY(!b.reaches(Num::toFixed(150), 23));
+    }
+
+    void markBands_data()
+    {
+        QTest::addColumn<qint64>("rounded");
+        QTest::addColumn<int>("band");
+        QTest::newRow("0 -> F0") << qint64(0) << 0;
+        QTest::newRow("1 -> F10") << qint64(1) << 1;
+        QTest::newRow("9 -> F10") << qint64(9) << 1;
+        QTest::newRow("10 -> F20") << qint64(10) << 2;
+        QTest::newRow("60 -> F70") << qint64(60) << 7;
+        QTest::newRow("119 -> F120") << qint64(119) << 12;
+        QTest::newRow("120 -> F130") << qint64(120) << 13;
+        QTest::newRow("121 -> none") << qint64(121) << -1;
+        QTest::newRow("-1 -> none") << qint64(-1) << -1;
+    }
+    void markBands()
+    {
+        QFETCH(qint64, rounded);
+        QFETCH(int, band);
+        QCOMPARE(Rules::markBand(rounded), band);
+    }
+
+    void subjectStatsOfOneClass()
+    {
+        // 100, 80, 59.5, 39.9 out of 100.
+        const auto marks = fixed({100, 80, 59.5, 39.9});
+        const auto ranks = fixed({1, 2, 150, 400});
+        const Rules::SubjectStats s = Rules::subjectStats({0, 1, 2, 3}, marks, ranks, 100, {100, 200, 300, 400});
+        QCOMPARE(s.count, qint64(4));
+        QCOMPARE(s.total, qint64(280)); // 100, 180, 239.5 -> 240, 279.9 -> 280
+        QCOMPARE(s.average(), 70 * Num::kScale);
+        QCOMPARE(s.pass, qint64(2));
+        QCOMPARE(s.high, qint64(2));
+        QCOMPARE(s.low, qint64(1));
+        QCOMPARE(s.passRate(), Fixed(5000));
+        QCOMPARE(s.best, Num::toFixed(100));
+        QCOMPARE(s.worst, Num::toFixed(39.9));
+        QCOMPARE(s.bestRow, 0);
+        QCOMPARE(s.worstRow, 3);
+        QCOMPARE(s.bands[11], qint64(1)); // 100 -> F110
+        QCOMPARE(s.bands[9], qint64(1));  // 80 -> F90
+        QCOMPARE(s.bands[7], qint64(1));  // 60 -> F70
+        QCOMPARE(s.bands[5], qint64(1));  // 40 -> F50
+        QCOMPARE(s.top, (std::array<qint64, 4>{2, 3, 3, 4}));
+    }
+
+    void subjectStatsThresholdsAndTies()
+    {
+        // Full mark 150: pass 90, high 120, low below 60; the first of equal best marks is named.
+        const auto marks = fixed({120, 90, 59.9, 120, 60});
+        const Rules::SubjectStats s = Rules::subjectStats({0, 1, 2, 3, 4}, marks, fixed({0, 0, 0, 0, 0}), 150,
+                                                          {100, 200, 300, 400});
+        QCOMPARE(s.pass, qint64(3));
+        QCOMPARE(s.high, qint64(2));
+        QCOMPARE(s.low, qint64(1));
+        QCOMPARE(s.bestRow, 0);
+        // A grade rank still 0 (no ranking run yet) counts in every top-N.
+        QCOMPARE(s.top, (std::array<qint64, 4>{5, 5, 5, 5}));
+        const Rules::SubjectStats none = Rules::subjectStats({}, marks, marks, 100, {1, 2, 3, 4});
+        QCOMPARE(none.average(), Fixed(0));
+        QCOMPARE(none.passRate(), Fixed(0));
+    }
+
+    void classPlaces()
+    {
+        // Averages 80, 75, 75, 70 -> 1, 2, 2, 4; a class without students takes no place.
+        std::vector<Rules::SubjectStats> classes(5);
+        const QList<double> averages{80, 75, 75, 70};
+        for (int c = 0; c < 4; ++c) {
+            classes[size_t(c)].count = 1;
+            classes[size_t(c)].total = qint64(averages[c]);
+            classes[size_t(c)].low = c == 3 ? 0 : 1; // only the weakest average has no low mark
+        }
+        const auto places = Rules::classPlaces(classes);
+        QCOMPARE(places[0][0], qint64(1));
+        QCOMPARE(places[1][0], qint64(2));
+        QCOMPARE(places[2][0], qint64(2));
+        QCOMPARE(places[3][0], qint64(4));
+        QCOMPARE(places[3][3], qint64(1)); // low rate 0 places first
+        QCOMPARE(places[0][3], qint64(2));
+        QCOMPARE(places[4], (std::array<qint64, 4>{0, 0, 0, 0}));
+    }
+
+    void subjectsAndClasses()
+    {
+        QCOMPARE(Rules::allSubjects().size(), 10);
+        QCOMPARE(Rules::ordered({"综合", "语文", "数学", "语文"}), (QStringList{"语文", "数学", "综合"}));
+        QCOMPARE(Rules::savedItems().last(), QString("总分"));
+        QVERIFY(Rules::isClassNumber(1) && Rules::isClassNumber(18));
+        QVERIFY(!Rules::isClassNumber(0) && !Rules::isClassNumber(19));
+    }
+};
+
+GRADEBOOK_TEST_MAIN(TestRules)
+#include "test_rules.moc"
