@@ -48,6 +48,27 @@ private slots:
         QVERIFY(!row.at(1).toString().isEmpty());
     }
 
+    void everySaveStampsTheTimeOfItsClock()
+    {
+        TestEnv env;
+        env.openDb();
+        roster("cjn", 3);
+        Db::exec("UPDATE fx SET 科目 = '语文1' WHERE rowid = (SELECT min(rowid) FROM fx)");
+        const QDateTime fixed(QDate(2026, 11, 3), QTime(9, 5, 7));
+        Db::setClock([fixed] { return fixed; });
+        Save::grades("cjn", {"期中考试", 3});
+        Save::analysis("fx", {"期中考试", 3});
+        Save::bands("tj", {"期中考试", 3});
+        Db::setClock({});
+        for (const char* table : {"cjsave", "fxsave", "tjsave1"}) {
+            const QVariantList stamps = Fixture::column(table, "保存时间");
+            QVERIFY(!stamps.isEmpty());
+            for (const QVariant& v : stamps)
+                QCOMPARE(v.toString(), QString("2026-11-03 09:05:07"));
+        }
+        QVERIFY(Db::now() != QString("2026-11-03 09:05:07"));
+    }
+
     void anEmptyTableStillRecordsTheExamination()
     {
         TestEnv env;

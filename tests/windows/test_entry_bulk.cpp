@@ -36,7 +36,7 @@ void fillRoster(const QString& numbers, const QString& classes, const QString& n
 // The bulk input as roster preparation opens it.
 void openFromRosterPreparation()
 {
-    pf1->Button1Click();
+    pf1->Button1->click();
     QVERIFY(formin->isVisible());
 }
 
@@ -52,7 +52,7 @@ private slots:
         Fixture::student("cjn", "9999", 9, "旧学生");
         openFromRosterPreparation();
         fillRoster("0101\n0102", "1\n1", "张三\n李四");
-        formin->Button1Click();
+        formin->Button1->click();
 
         QCOMPARE(env.messages.records.size(), 2);
         QCOMPARE(env.messages.records.first().text, Tformin::kConfirm);
@@ -81,7 +81,7 @@ private slots:
         QVERIFY(env.startForms());
         openFromRosterPreparation();
         fillRoster("0301\n0501\n0701", "3\n5\n7", "甲\n乙\n丙");
-        formin->Button1Click();
+        formin->Button1->click();
         QCOMPARE(Form2->banshu1->text(), QString("3"));
         QCOMPARE(Form2->banshu2->text(), QString("7"));
     }
@@ -103,7 +103,7 @@ private slots:
         openFromRosterPreparation();
         // The lines after the stop line need not be valid.
         fillRoster("1\n2\n3\n4\n5", "1\n1\nx\nx\nx", names);
-        formin->Button1Click();
+        formin->Button1->click();
         QCOMPARE(Db::rowCount("cjn"), rows);
         QVERIFY(env.messages.last().contains("输入成功"));
     }
@@ -121,7 +121,7 @@ private slots:
         formin->CheckBox4->setChecked(true); // 数学
         formin->Memo3->setPlainText(lines(n, [](int) { return QString("11"); }));
         formin->Memo6->setPlainText(lines(n, [](int i) { return QString::number(60 + i * 0.5); }));
-        formin->Button1Click();
+        formin->Button1->click();
         QVERIFY(env.messages.last().contains("输入成功"));
         const QVariantList maths = Fixture::column("cjn", "数学1");
         QCOMPARE(maths.size(), n);
@@ -143,7 +143,7 @@ private slots:
         formin->CheckBox9->setChecked(true); // 综合
         // Pasted from a spreadsheet: tabs, blanks, carriage returns, a full-width digit.
         formin->Memo11->setPlainText("81\t\r\n 82.5 \r\n８３\r\n");
-        formin->Button1Click();
+        formin->Button1->click();
         // No roster input, so no question about deleting it.
         QCOMPARE(env.messages.records.size(), 1);
         QVERIFY(env.messages.last().contains("输入成功"));
@@ -189,7 +189,7 @@ private slots:
             formin->Memo3->setPlainText("1\n2\n3");
             formin->Memo6->setPlainText(maths);
         }
-        formin->Button1Click();
+        formin->Button1->click();
         const QString message = env.messages.last();
         for (const QString& part : inMessage)
             QVERIFY2(message.contains(part), qPrintable(message));
@@ -211,7 +211,7 @@ private slots:
         formin->CheckBox1->setChecked(true);
         formin->CheckBox3->setChecked(true);
         formin->Memo3->setPlainText("90\n80");
-        formin->Button1Click();
+        formin->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
         QCOMPARE(Fixture::dump("cjn"), before);
@@ -226,7 +226,7 @@ private slots:
         openFromRosterPreparation();
         fillRoster("0101", "1", "甲");
         env.messages.answers = {false};
-        formin->Button1Click();
+        formin->Button1->click();
         QCOMPARE(env.messages.texts(), QStringList{Tformin::kConfirm});
         QCOMPARE(Fixture::dump("cjn"), before);
         QVERIFY(formin->isVisible());
@@ -240,7 +240,7 @@ private slots:
         const QString before = Fixture::dump("cjn");
         openFromRosterPreparation();
         formin->CheckBox2->setChecked(true);
-        formin->Button1Click();
+        formin->Button1->click();
         QVERIFY(env.messages.records.isEmpty());
         QCOMPARE(Fixture::dump("cjn"), before);
         QVERIFY(formin->isVisible());
@@ -257,7 +257,7 @@ private slots:
         const QString cjn = Fixture::dump("cjn");
         formin->show();
         fillRoster("0101\n0201", "1\n2", "O'Brien\n\"小\"明");
-        formin->Button1Click();
+        formin->Button1->click();
         QCOMPARE(Fixture::column("cj", "姓名"), (QVariantList{"O'Brien", "\"小\"明"}));
         QCOMPARE(Fixture::dump("cjn"), cjn);
         QCOMPARE(Entry::rosterMode(), 1);
@@ -272,13 +272,13 @@ private slots:
         fillRoster("1", "1", "甲");
         for (const auto& [tick, memo] : formin->subjectBoxes())
             memo->setPlainText("90");
-        formin->Button3Click();
+        formin->Button3->click();
         for (QPlainTextEdit* m : {formin->Memo1, formin->Memo2, formin->Memo4, formin->Memo3, formin->Memo6,
                                   formin->Memo7, formin->Memo8, formin->Memo9, formin->Memo10})
             QVERIFY(m->toPlainText().isEmpty());
         QCOMPARE(formin->Memo11->toPlainText(), QString("90"));
         formin->show();
-        formin->Button2Click();
+        formin->Button2->click();
         QVERIFY(!formin->isVisible());
     }
 

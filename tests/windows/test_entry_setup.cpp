@@ -91,7 +91,7 @@ private slots:
         kaoshimc->show();
         kaoshimc->ksmc->setText(name);
         kaoshimc->Edit2->setText("5");
-        kaoshimc->SpeedButton1Click();
+        kaoshimc->SpeedButton1->click();
         if (!accepted) {
             QCOMPARE(env.messages.texts(), QStringList{"你还没填入考试名称！！"});
             QCOMPARE(Fixture::dump("check"), check);
@@ -119,7 +119,7 @@ private slots:
         Db::exec("UPDATE linshi SET shibie = 1");
         const QString before = Fixture::dump("cjn");
         pf1->show();
-        pf1->Button1Click();
+        pf1->Button1->click();
         QCOMPARE(Entry::rosterMode(), 0);
         QCOMPARE(formin->Table1.tableName(), QString("cjn"));
         QCOMPARE(Fixture::dump("cjn"), before);
@@ -135,7 +135,7 @@ private slots:
         Db::exec("UPDATE \"count\" SET zuge = 15");
         Db::exec("UPDATE linshi SET shibie = 1");
         pf1->show();
-        pf1->Button4Click();
+        pf1->Button4->click();
         QCOMPARE(Db::rowCount("cjn"), 0);
         QCOMPARE(counter("zuge"), 15);
         QCOMPARE(Entry::rosterMode(), 0);
@@ -171,7 +171,7 @@ private slots:
         const QString before = Fixture::dump(work);
         pf1->show();
         pf1->CheckBox1->setChecked(zero);
-        pf1->Button2Click();
+        pf1->Button2->click();
 
         QVERIFY(env.messages.records.isEmpty());
         QCOMPARE(Entry::rosterMode(), mode);
@@ -196,13 +196,13 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         Db::exec("UPDATE \"count\" SET zuge = 7");
-        pf1->Button4Click();
+        pf1->Button4->click();
         const QList<QStringList> students{{"张三", "1", "0101"}, {"李四", "1", "0102"}, {"王'五", "３", "0301"}};
         for (const QStringList& s : students) {
             zuge->name->setText(s[0]);
             zuge->ban->setText(s[1]);
             zuge->xue->setText(s[2]);
-            zuge->Button1Click();
+            zuge->Button1->click();
         }
         QVERIFY(env.messages.records.isEmpty());
         QCOMPARE(Fixture::column("cjn", "序号"), (QVariantList{7, 8, 9}));
@@ -234,7 +234,7 @@ private slots:
         const QString before = Fixture::dump("cjn"), count = Fixture::dump("count");
 
         zuge->ban->setText(cls);
-        zuge->Button1Click();
+        zuge->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QVERIFY(env.messages.last().contains("班号"));
         QCOMPARE(Fixture::dump("cjn"), before);
@@ -243,7 +243,7 @@ private slots:
         env.messages.clear();
         gai->show();
         gai->Edit1->setText(cls);
-        gai->Button1Click();
+        gai->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QVERIFY(env.messages.last().contains("班号"));
         QCOMPARE(Fixture::dump("cjn"), before);
@@ -253,28 +253,28 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        pf1->Button4Click();
+        pf1->Button4->click();
         for (const char* n : {"甲", "乙", "丙"}) {
             zuge->name->setText(n);
-            zuge->Button1Click();
+            zuge->Button1->click();
         }
         // The row after the deleted one becomes current.
         zuge->db1->setCurrentIndex(zuge->rows()->index(1, 0));
-        zuge->Button3Click();
+        zuge->Button3->click();
         QCOMPARE(Fixture::column("cjn", "姓名"), (QVariantList{"甲", "丙"}));
         QCOMPARE(zuge->db1->currentIndex().row(), 1);
-        zuge->Button4Click();
+        zuge->Button4->click();
         QCOMPARE(zuge->db1->currentIndex().row(), 0);
-        zuge->Button3Click();
-        zuge->Button5Click();
+        zuge->Button3->click();
+        zuge->Button5->click();
         QCOMPARE(zuge->db1->currentIndex().row(), 0);
         // The last row goes without leaving a blank one, and an empty table stays empty.
-        zuge->Button3Click();
+        zuge->Button3->click();
         QCOMPARE(Db::rowCount("cjn"), 0);
-        zuge->Button3Click();
+        zuge->Button3->click();
         QCOMPARE(Db::rowCount("cjn"), 0);
         QVERIFY(env.messages.records.isEmpty());
-        zuge->Button2Click();
+        zuge->Button2->click();
         QVERIFY(!zuge->isVisible());
         QVERIFY(luru->isVisible());
     }
@@ -290,7 +290,7 @@ private slots:
         gai->Edit3->setText("0305");
         gai->Edit1->setText("3");
         gai->Edit2->setText("新同学");
-        gai->Button1Click();
+        gai->Button1->click();
         QVERIFY(env.messages.records.isEmpty());
         QCOMPARE(Fixture::column("cjn", "学号"), (QVariantList{"0301", "0305", "0302", "0303"}));
         QVERIFY(Fixture::value("cjn", "序号", 1).isNull());
@@ -299,13 +299,13 @@ private slots:
         QCOMPARE(gai->cjn()->value(gai->DBGrid1->currentIndex().row(), "学号").toString(), QString("0305"));
 
         // No duplicate check: the same student number goes in again.
-        gai->Button1Click();
+        gai->Button1->click();
         QCOMPARE(Db::rowCount("cjn"), 5);
 
         gai->DBGrid1->setCurrentIndex(gai->cjn()->index(0, 0));
-        gai->Button2Click();
+        gai->Button2->click();
         QCOMPARE(Fixture::column("cjn", "学号"), (QVariantList{"0305", "0305", "0302", "0303"}));
-        gai->Button3Click();
+        gai->Button3->click();
         QVERIFY(!gai->isVisible());
         QVERIFY(!gai->cjn()->isActive());
     }
@@ -323,7 +323,7 @@ private slots:
         gai->DBGrid1->setCurrentIndex(gai->cjn()->index(0, 0));
         gai->Edit3->setText("0100");
         gai->Edit1->setText("1");
-        gai->Button1Click();
+        gai->Button1->click();
         QCOMPARE(Form6->Query1->rowCount(), 4);
         const int row = int(Fixture::column("cjn", "学号").indexOf("0103"));
         int gridRow = -1;
@@ -347,13 +347,13 @@ private slots:
         gai->DBGrid1->setCurrentIndex(gai->cjn()->index(0, 0));
         gai->Edit2->setText("新生");
         gai->Edit3->setText("0100");
-        gai->Button1Click();
+        gai->Button1->click();
         // "删除一个" on the first line of the one-by-one grid removes the student shown there.
         zuge->db1->setCurrentIndex(zuge->db1->model()->index(0, 0));
         QCOMPARE(zuge->db1->model()->index(0, 0).data().toString(), QString("新生"));
         const QString second = zuge->db1->model()->index(1, 0).data().toString();
         zuge->db1->setCurrentIndex(zuge->db1->model()->index(1, 0));
-        zuge->Button3Click();
+        zuge->Button3->click();
         QVERIFY(!Fixture::column("cjn", "姓名").contains(second));
         QVERIFY(Fixture::column("cjn", "姓名").contains("新生"));
     }
@@ -374,7 +374,7 @@ private slots:
         QCOMPARE(luru->mingc->text(), QString("期末"));
         // One by one: the roster goes into cjn and the entry window follows it.
         pf1->Button4->click();
-        zuge->Button2Click();
+        zuge->Button2->click();
         QVERIFY(luru->isVisible());
         QCOMPARE(luru->bianh->text(), QString("2"));
         QCOMPARE(Form2->dbs->text(), QString("cjn"));

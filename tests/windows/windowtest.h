@@ -7,6 +7,7 @@
 #include "windows/app/messages.h"
 
 #include <QApplication>
+#include <QPushButton>
 
 class WindowTestEnv : public TestEnv {
 public:

@@ -301,9 +301,23 @@ void inTransaction(const std::function<void()>& work)
     t.commit();
 }
 
+namespace {
+std::function<QDateTime()>& clock()
+{
+    static std::function<QDateTime()> c;
+    return c;
+}
+} // namespace
+
+void setClock(std::function<QDateTime()> c)
+{
+    clock() = std::move(c);
+}
+
 QString now()
 {
-    return QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss");
+    const QDateTime t = clock() ? clock()() : QDateTime::currentDateTime();
+    return t.toString("yyyy-MM-dd HH:mm:ss");
 }
 
 } // namespace Db

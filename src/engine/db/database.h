@@ -3,6 +3,7 @@
 // Table and column names given at run time are looked up in the file's own
 // catalogue before they reach SQL; values always travel as bound parameters.
 
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -77,5 +78,8 @@ void inTransaction(const std::function<void()>& work);
 
 // The local date and time as it is stamped on saved rows.
 QString now();
+// The clock behind now(): tests set a fixed one; an empty function restores
+// the system clock.
+void setClock(std::function<QDateTime()> clock);
 
 } // namespace Db

@@ -2,8 +2,11 @@
 // Base of every window but the main one: a top-level window that is built
 // once, hidden when closed, and runs FormShow each time it becomes visible.
 
+#include "windows/app/messages.h"
+
 #include <QColor>
 #include <QWidget>
+#include <type_traits>
 
 class QLabel;
 class QLineEdit;
@@ -36,6 +39,24 @@ private:
 
 // Small builders shared by the windows.
 namespace Ui {
+// Connects a control's signal to a window's handler through the program's one
+// error boundary: a data-layer error or bad input raised anywhere in the
+// handler ends the action and is shown with its text; the program goes on.
+// The handler is a member function of the receiver or a callable; signal
+// arguments are not passed on (handlers read their controls).
+template <class Sender, class Signal, class Receiver, class Handler>
+QMetaObject::Connection connectHandler(Sender* sender, Signal signal, Receiver* receiver, Handler handler)
+{
+    return QObject::connect(sender, signal, receiver, [receiver, handler] {
+        Msg::guard([&] {
+            if constexpr (std::is_member_function_pointer_v<Handler>)
+                (receiver->*handler)();
+            else
+                handler();
+        });
+    });
+}
+
 QLabel* label(const QString& text, QWidget* parent, const QString& name = QString());
 QLineEdit* edit(const QString& text, QWidget* parent, const QString& name);
 QPushButton* button(const QString& text, QWidget* parent, const QString& name);

@@ -75,15 +75,18 @@ QWidget* window(const char* className)
     return nullptr;
 }
 
-bool show(const char* className)
+void showWindow(QWidget* w)
 {
-    QWidget* w = window(className);
     if (!w)
-        return false;
+        return;
     w->show();
     w->raise();
     w->activateWindow();
-    return true;
+}
+
+const QList<QWidget*>& all()
+{
+    return built();
 }
 
 bool createAll()

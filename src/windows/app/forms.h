@@ -2,8 +2,10 @@
 // The single instances of the program's windows, built once at start-up in a
 // fixed order: the main window first (it declares the data source), then the
 // shared data holder (it opens the connection), then every other window.
-// Windows reach each other only through these pointers; a window that this
-// build does not have yet stays null.
+// Windows reach each other only through these typed pointers and the named
+// methods of their classes; a window that this build does not have yet stays null.
+
+#include <QList>
 
 class TForm6;
 class TFormxxx;
@@ -20,6 +22,7 @@ class Tmen1;
 class Tluruxianshi;
 class Tc1p;
 class QWidget;
+
 
 extern TForm6* Form6;
 extern TFormxxx* Formxxx;
@@ -52,10 +55,12 @@ namespace Forms {
 // Builds every window. Returns false when the database could not be opened:
 // the error has been shown and the program must end.
 bool createAll();
-// A built window by its class name ("Tluru"), or null while this build has none.
+// Shows a window and brings it forward; nothing for a window not built.
+void showWindow(QWidget* window);
+// Every built window in creation order.
+const QList<QWidget*>& all();
+// For tests only: a built window by its class name ("Tluru"), or null.
 QWidget* window(const char* className);
-// Shows a built window and brings it forward; false when there is none.
-bool show(const char* className);
 // Destroys every window and closes the connection (tests build them again).
 void destroyAll();
 } // namespace Forms

@@ -94,7 +94,7 @@ TForm2::TForm2() : Form(QStringLiteral("velmorane"))
 
     Button1 = Ui::button("修改完毕，回到处理面板", group, "Button1");
     lay->addWidget(Button1);
-    connect(Button1, &QPushButton::clicked, this, [this] { Msg::guard([this] { Button1Click(); }); });
+    Ui::connectHandler(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
 }
 
 QCheckBox* TForm2::subjectBox(const QString& subject) const

@@ -3,6 +3,10 @@
 #include "engine/app/datasource.h"
 #include "windows/app/forms.h"
 #include "windows/app/messages.h"
+#include "windows/app/tmen1.h"
+#include "windows/entry/tformin.h"
+#include "windows/entry/tkaoshimc.h"
+#include "windows/entry/tluru.h"
 #include "engine/app/paths.h"
 
 #include <QApplication>
@@ -78,7 +82,7 @@ QPixmap MenuPicture::draw(const QList<Area>& areas)
         QRectF r = QRectF(a.rect).adjusted(2, 2, -2, -2);
         if (r.bottom() > 275)
             r.setBottom(275);
-        const bool ready = !a.target || Forms::window(a.target);
+        const bool ready = !a.target || a.target();
         QLinearGradient g(r.topLeft(), r.bottomLeft());
         g.setColorAt(0, ready ? QColor(235, 244, 255) : QColor(240, 240, 240));
         g.setColorAt(1, ready ? QColor(150, 190, 240) : QColor(205, 205, 205));
@@ -101,7 +105,7 @@ void MenuPicture::mousePressEvent(QMouseEvent* e)
 {
     const int i = areaAt(e->position().toPoint());
     if (i >= 0 && e->button() == Qt::LeftButton && m_areas.at(i).action)
-        Msg::guard(m_areas.at(i).action);
+        m_areas.at(i).action->trigger();
 }
 
 void MenuPicture::mouseMoveEvent(QMouseEvent* e)
@@ -124,16 +128,19 @@ TForm6::TForm6()
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
 
-    auto open = [](const char* cls) { return [cls] { Forms::show(cls); }; };
+    // Each area opens its window through the registry's typed pointer.
+    auto area = [this](const QString& label, QRect rect, std::function<QWidget*()> target) {
+        return MenuPicture::Area{label, rect, target, handler(label, [target] { Forms::showWindow(target()); })};
+    };
     picture->setAreas({
-        {"学生成绩追踪图表", {72, 48, 217, 49}, "Tsinggles", open("Tsinggles")},
-        {"教师成绩追踪图表", {72, 112, 217, 33}, "Tmen1", open("Tmen1")},
-        {"各科分析图表", {136, 160, 201, 41}, "Tsearch", open("Tsearch")},
-        {"增加新的考试", {184, 216, 185, 49}, "Tkaoshimc", open("Tkaoshimc")},
-        {"总分图表", {464, 48, 209, 41}, "Tstjf", open("Tstjf")},
-        {"班成绩分布曲线对比", {464, 104, 209, 41}, "Tsppict1", open("Tsppict1")},
-        {"班成绩查询", {440, 160, 209, 41}, "Tchaxun", open("Tchaxun")},
-        {"进入成绩处理库", {392, 216, 177, 113}, "Tluru", [this] { enterGradeEntry(); }},
+        area("学生成绩追踪图表", {72, 48, 217, 49}, [] { return static_cast<QWidget*>(sinngles); }),
+        area("教师成绩追踪图表", {72, 112, 217, 33}, [] { return static_cast<QWidget*>(men1); }),
+        area("各科分析图表", {136, 160, 201, 41}, [] { return static_cast<QWidget*>(search); }),
+        area("增加新的考试", {184, 216, 185, 49}, [] { return static_cast<QWidget*>(kaoshimc); }),
+        area("总分图表", {464, 48, 209, 41}, [] { return static_cast<QWidget*>(stjf); }),
+        area("班成绩分布曲线对比", {464, 104, 209, 41}, [] { return static_cast<QWidget*>(sppict1); }),
+        area("班成绩查询", {440, 160, 209, 41}, [] { return static_cast<QWidget*>(chaxun); }),
+        {"进入成绩处理库", {392, 216, 177, 113}, {}, handler("进入成绩处理库", [this] { enterGradeEntry(); })},
     });
     buildMenu();
     // A single fixed border: the client area keeps its size.
@@ -156,62 +163,70 @@ void TForm6::FormCreate()
     }
 }
 
+QAction* TForm6::handler(const QString& caption, std::function<void()> action)
+{
+    auto* a = new QAction(caption, this);
+    Ui::connectHandler(a, &QAction::triggered, this, std::move(action));
+    return a;
+}
+
 void TForm6::buildMenu()
 {
     QMenuBar* bar = menuBar();
-    auto add = [this](QMenu* menu, const QString& caption, const char* target,
+    // An item that opens a window is greyed while that window is not built.
+    auto add = [this](QMenu* menu, const QString& caption, std::function<QWidget*()> target,
                       std::function<void()> action) {
-        QAction* a = menu->addAction(caption);
-        a->setProperty("target", target ? QString::fromLatin1(target) : QString());
-        if (action)
-            connect(a, &QAction::triggered, this, [action] { Msg::guard(action); });
+        QAction* a = action ? handler(caption, std::move(action)) : new QAction(caption, this);
+        menu->addAction(a);
+        if (target)
+            m_targets.append({a, target});
         m_items << a;
         return a;
     };
-    auto open = [](const char* cls) { return [cls] { Forms::show(cls); }; };
+    auto open = [&add](QMenu* menu, const QString& caption, std::function<QWidget*()> target) {
+        return add(menu, caption, target, [target] { Forms::showWindow(target()); });
+    };
 
     QMenu* file = bar->addMenu("文件");
-    add(file, "程序启动参数设置", nullptr, {})->setEnabled(false);
-    add(file, "退出", nullptr, [this] { close(); });
+    add(file, "程序启动参数设置", {}, {})->setEnabled(false);
+    add(file, "退出", {}, [this] { close(); });
 
     QMenu* proc = bar->addMenu("成绩处理");
     auto notYet = [] { Msg::info(kNotYet); };
-    add(proc, "进行总分三总以班排名及级的排名（处理临时成绩库）", nullptr, notYet);
-    add(proc, "进行成绩分析（处理临时成绩库）", nullptr, notYet);
-    add(proc, "总分分段", nullptr, notYet);
+    add(proc, "进行总分三总以班排名及级的排名（处理临时成绩库）", {}, notYet);
+    add(proc, "进行成绩分析（处理临时成绩库）", {}, notYet);
+    add(proc, "总分分段", {}, notYet);
 
     QMenu* charts = bar->addMenu("图表查询");
-    add(charts, "学生成绩追踪图表", "Tstjf", open("Tstjf"));
-    add(charts, "分科分析图表", "Tsearch", open("Tsearch"));
-    add(charts, "总分图表", "Tstjf", open("Tstjf"));
-    add(charts, "各班对比曲线", "Tformin", open("Tformin"));
-    add(charts, "查询各班分数及排名", "Tchaxun", open("Tchaxun"));
+    open(charts, "学生成绩追踪图表", [] { return static_cast<QWidget*>(stjf); });
+    open(charts, "分科分析图表", [] { return static_cast<QWidget*>(search); });
+    open(charts, "总分图表", [] { return static_cast<QWidget*>(stjf); });
+    open(charts, "各班对比曲线", [] { return static_cast<QWidget*>(formin); });
+    open(charts, "查询各班分数及排名", [] { return static_cast<QWidget*>(chaxun); });
 
     QMenu* out = bar->addMenu("输出");
-    add(out, "输出为Excel格式", nullptr, [] {});
-    add(out, "输出为dbf格式", nullptr, [] {});
+    add(out, "输出为Excel格式", {}, [] {});
+    add(out, "输出为dbf格式", {}, [] {});
 
     QMenu* dbm = bar->addMenu("数据库系统操作");
-    add(dbm, "还原数据库", "Tbk", [this] { showBackup(1); });
-    add(dbm, "备份数据库", "Tbk", [this] { showBackup(0); });
-    add(dbm, "恢复为空白数据库", "Tbk", [this] { showBackup(2); });
+    auto backup = [] { return static_cast<QWidget*>(bk); };
+    add(dbm, "还原数据库", backup, [this] { showBackup(1); });
+    add(dbm, "备份数据库", backup, [this] { showBackup(0); });
+    add(dbm, "恢复为空白数据库", backup, [this] { showBackup(2); });
 
     QMenu* print = bar->addMenu("打印");
     print->setEnabled(false);
     print->menuAction()->setEnabled(false);
 
     QMenu* help = bar->addMenu("使用必读");
-    add(help, "墨竹成绩册使用必读(help)", "Thelp", {});
-    add(help, "关于本软件(about)", "TFormnnn", open("TFormnnn"));
+    add(help, "墨竹成绩册使用必读(help)", [] { return static_cast<QWidget*>(nullptr); }, {});
+    open(help, "关于本软件(about)", [] { return static_cast<QWidget*>(Formnnn); });
 }
 
 void TForm6::windowsBuilt()
 {
-    for (QAction* a : m_items) {
-        const QString target = a->property("target").toString();
-        if (!target.isEmpty())
-            a->setEnabled(Forms::window(target.toLatin1().constData()) != nullptr);
-    }
+    for (const auto& [action, target] : m_targets)
+        action->setEnabled(target() != nullptr);
     picture->setAreas(picture->areas());
 }
 
@@ -230,7 +245,7 @@ void TForm6::enterGradeEntry()
     check.close();
     if (mc != kNoExam) {
         Msg::info("如果你不是熟练用户，请通过增加新的考试来进入成绩处理库，否则可能会造成统计混乱");
-        Forms::show("Tluru");
+        Forms::showWindow(luru);
     } else {
         Msg::info("该库中没有任何考试，请先增加考试");
     }
@@ -238,7 +253,7 @@ void TForm6::enterGradeEntry()
 
 void TForm6::showBackup(int)
 {
-    Forms::show("Tbk");
+    Forms::showWindow(bk);
 }
 
 void TForm6::closeEvent(QCloseEvent* e)

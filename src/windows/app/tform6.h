@@ -12,15 +12,15 @@
 
 class QAction;
 
-// The drawn picture; a click inside one of the areas runs its action.
+// The drawn picture; a click inside one of the areas triggers its action.
 class MenuPicture : public QWidget {
     Q_OBJECT
 public:
     struct Area {
         QString label;
         QRect rect;
-        const char* target; // window class the area opens, for greying
-        std::function<void()> action;
+        std::function<QWidget*()> target; // the window the area opens, for greying; empty: always ready
+        QAction* action = nullptr;
     };
     explicit MenuPicture(QWidget* parent);
     void setAreas(QList<Area> areas);
@@ -70,7 +70,10 @@ protected:
 
 private:
     void buildMenu();
+    // An action whose handler runs through the program's error boundary.
+    QAction* handler(const QString& caption, std::function<void()> action);
     QList<QAction*> m_items;
+    QList<std::pair<QAction*, std::function<QWidget*()>>> m_targets;
     bool m_placing = false;
     bool m_centred = false;
 };

@@ -22,15 +22,17 @@ Tmen1::Tmen1() : Form(QStringLiteral("men1"))
     lay->addWidget(Edit1);
     lay->addWidget(Button1);
     setFixedSize(260, 150);
-    connect(Button1, &QPushButton::clicked, this, &Tmen1::Button1Click);
-    connect(Edit1, &QLineEdit::returnPressed, this, &Tmen1::Button1Click);
+    Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tmen1::Button1Click);
+    Ui::connectHandler(Edit1, &QLineEdit::returnPressed, this, &Tmen1::Button1Click);
 }
 
 void Tmen1::Button1Click()
 {
     // Compared exactly as typed: a trailing blank is a different code.
     if (Edit1->text() == QLatin1String(kViewingCode)) {
-        if (!Forms::show("Tjiaoshigz"))
+        if (jiaoshigz)
+            Forms::showWindow(jiaoshigz);
+        else
             Msg::info("按班级比率排名的查询将在后续版本中提供");
         hide();
     } else {

@@ -100,9 +100,9 @@ Tformin::Tformin() : Form(QStringLiteral("Form-in"))
     }
     lay->addLayout(buttons);
 
-    connect(Button1, &QPushButton::clicked, this, &Tformin::Button1Click);
-    connect(Button3, &QPushButton::clicked, this, &Tformin::Button3Click);
-    connect(Button2, &QPushButton::clicked, this, &Tformin::Button2Click);
+    Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tformin::Button1Click);
+    Ui::connectHandler(Button3, &QPushButton::clicked, this, &Tformin::Button3Click);
+    Ui::connectHandler(Button2, &QPushButton::clicked, this, &Tformin::Button2Click);
 }
 
 QList<std::pair<QCheckBox*, QPlainTextEdit*>> Tformin::subjectBoxes() const
@@ -126,48 +126,46 @@ void Tformin::FormCreate()
 
 void Tformin::Button1Click()
 {
-    Msg::guard([this] {
-        QElapsedTimer clock;
-        clock.start();
-        Roster::BulkInput in;
-        in.roster = !CheckBox2->isChecked();
-        in.marks = CheckBox1->isChecked();
-        // Nothing to write: the table stays as it is.
-        if (!in.roster && !in.marks)
-            return;
-        in.numbers = Memo4->toPlainText();
-        in.classes = Memo2->toPlainText();
-        in.names = Memo1->toPlainText();
-        for (const auto& [tick, memo] : subjectBoxes()) {
-            in.markBoxes.insert(tick->text(), memo->toPlainText());
-            if (tick->isChecked())
-                in.ticked << tick->text();
-        }
-        if (in.roster && !Msg::okCancel(kConfirm))
-            return;
+    QElapsedTimer clock;
+    clock.start();
+    Roster::BulkInput in;
+    in.roster = !CheckBox2->isChecked();
+    in.marks = CheckBox1->isChecked();
+    // Nothing to write: the table stays as it is.
+    if (!in.roster && !in.marks)
+        return;
+    in.numbers = Memo4->toPlainText();
+    in.classes = Memo2->toPlainText();
+    in.names = Memo1->toPlainText();
+    for (const auto& [tick, memo] : subjectBoxes()) {
+        in.markBoxes.insert(tick->text(), memo->toPlainText());
+        if (tick->isChecked())
+            in.ticked << tick->text();
+    }
+    if (in.roster && !Msg::okCancel(kConfirm))
+        return;
 
-        Table1.close();
-        const QString table = Table1.tableName();
-        Roster::BulkResult result;
-        Db::inTransaction([&] {
-            result = Roster::bulkInput(table, in);
-            // The working table from now on is the one just filled.
-            Entry::setRosterMode(table == QLatin1String("cjn") ? 0 : 1);
-        });
-        if (Form2 && result.students > 0) {
-            Form2->banshu2->setText(QString::number(result.lastClass));
-            Form2->banshu1->setText(QString::number(result.firstClass));
-        }
-        const QString took = Ui::clockText(clock.elapsed());
-        Msg::info("我们用了" + took + "的时间," + "输入成功！");
-
-        Tluru::useWorkingTable(table);
-        // An entry window already on screen shows the new table at once.
-        if (luru && luru->isVisible())
-            luru->reopen();
-        Forms::show("Tluru");
-        close();
+    Table1.close();
+    const QString table = Table1.tableName();
+    Roster::BulkResult result;
+    Db::inTransaction([&] {
+        result = Roster::bulkInput(table, in);
+        // The working table from now on is the one just filled.
+        Entry::setRosterMode(table == QLatin1String("cjn") ? 0 : 1);
     });
+    if (Form2 && result.students > 0) {
+        Form2->banshu2->setText(QString::number(result.lastClass));
+        Form2->banshu1->setText(QString::number(result.firstClass));
+    }
+    const QString took = Ui::clockText(clock.elapsed());
+    Msg::info("我们用了" + took + "的时间," + "输入成功！");
+
+    Tluru::useWorkingTable(table);
+    // An entry window already on screen shows the new table at once.
+    if (luru && luru->isVisible())
+        luru->reopen();
+    Forms::showWindow(luru);
+    close();
 }
 
 void Tformin::Button3Click()

@@ -74,9 +74,9 @@ Tgai::Tgai() : Form(QStringLiteral("修改临时成绩数据库资料"))
     resize(860, 480);
 
     connect(m_cjn, &Db::GridModel::editRejected, this, [](const QString& m) { Msg::warning(m); });
-    connect(Button1, &QPushButton::clicked, this, &Tgai::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &Tgai::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &Tgai::Button3Click);
+    Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tgai::Button1Click);
+    Ui::connectHandler(Button2, &QPushButton::clicked, this, &Tgai::Button2Click);
+    Ui::connectHandler(Button3, &QPushButton::clicked, this, &Tgai::Button3Click);
 }
 
 void Tgai::reload(qint64 currentRowid, int fallbackRow)
@@ -109,31 +109,27 @@ void Tgai::FormShow()
 
 void Tgai::Button1Click()
 {
-    Msg::guard([this] {
-        // The class is checked before anything is written.
-        const qint64 cls = Ui::intOf(Edit1, "班号");
-        const int row = DBGrid1->currentIndex().isValid() ? DBGrid1->currentIndex().row() : 0;
-        const qint64 before = m_cjn->isActive() ? m_cjn->rowid(row) : -1;
-        const qint64 id = Entry::insertStudent(kTable, before, Edit3->text(), cls, Edit2->text());
-        reload(id, row);
-        // Rows after the new one moved: a grid over the table must read them again.
-        Tluru::tableChanged();
-    });
+    // The class is checked before anything is written.
+    const qint64 cls = Ui::intOf(Edit1, "班号");
+    const int row = DBGrid1->currentIndex().isValid() ? DBGrid1->currentIndex().row() : 0;
+    const qint64 before = m_cjn->isActive() ? m_cjn->rowid(row) : -1;
+    const qint64 id = Entry::insertStudent(kTable, before, Edit3->text(), cls, Edit2->text());
+    reload(id, row);
+    // Rows after the new one moved: a grid over the table must read them again.
+    Tluru::tableChanged();
 }
 
 void Tgai::Button2Click()
 {
-    Msg::guard([this] {
-        if (!m_cjn->isActive())
-            reload(-1, 0);
-        const int row = DBGrid1->currentIndex().isValid() ? DBGrid1->currentIndex().row() : 0;
-        const qint64 id = m_cjn->rowid(row);
-        if (id < 0)
-            return; // an empty table: nothing to delete
-        Entry::deleteRow(kTable, id);
-        reload(-1, row);
-        Tluru::tableChanged();
-    });
+    if (!m_cjn->isActive())
+        reload(-1, 0);
+    const int row = DBGrid1->currentIndex().isValid() ? DBGrid1->currentIndex().row() : 0;
+    const qint64 id = m_cjn->rowid(row);
+    if (id < 0)
+        return; // an empty table: nothing to delete
+    Entry::deleteRow(kTable, id);
+    reload(-1, row);
+    Tluru::tableChanged();
 }
 
 void Tgai::Button3Click()

@@ -1,4 +1,5 @@
 #include "windows/entry/tkaoshimc.h"
+#include "windows/entry/tpf1.h"
 #include "windows/entry/tluru.h"
 
 #include "windows/app/forms.h"
@@ -10,18 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-// Hands the examination on to a statistics window that saves under it later.
-void handOn(const char* window, const char* field, const QString& text)
-{
-    if (QWidget* w = Forms::window(window))
-        if (auto* e = w->findChild<QLineEdit*>(field))
-            e->setText(text);
-}
-
-} // namespace
 
 Tkaoshimc::Tkaoshimc() : Form(QStringLiteral("kaoshimc"))
 {
@@ -58,8 +47,8 @@ Tkaoshimc::Tkaoshimc() : Form(QStringLiteral("kaoshimc"))
     lay->addLayout(buttons);
     setFixedSize(sizeHint());
 
-    connect(SpeedButton1, &QPushButton::clicked, this, &Tkaoshimc::SpeedButton1Click);
-    connect(ksmc, &QLineEdit::returnPressed, this, &Tkaoshimc::SpeedButton1Click);
+    Ui::connectHandler(SpeedButton1, &QPushButton::clicked, this, &Tkaoshimc::SpeedButton1Click);
+    Ui::connectHandler(ksmc, &QLineEdit::returnPressed, this, &Tkaoshimc::SpeedButton1Click);
 }
 
 void Tkaoshimc::FormShow()
@@ -71,22 +60,16 @@ void Tkaoshimc::FormShow()
 
 void Tkaoshimc::SpeedButton1Click()
 {
-    Msg::guard([this] {
-        const QString name = ksmc->text();
-        const QString number = Edit2->text();
-        if (name == kPlaceholder) {
-            Msg::warning("你还没填入考试名称！！");
-            return;
-        }
-        Entry::startExam(name, number);
-        // An entry window left open must not go on showing the last examination.
-        if (luru && luru->isVisible())
-            luru->reopen();
-        handOn("TFormfx", "Edit4", name);
-        handOn("TFormfx", "Edit1", number);
-        handOn("TForm5", "Edit2", name);
-        handOn("TForm5", "Edit3", number);
-        close();
-        Forms::show("Tpf1");
-    });
+    const QString name = ksmc->text();
+    const QString number = Edit2->text();
+    if (name == kPlaceholder) {
+        Msg::warning("你还没填入考试名称！！");
+        return;
+    }
+    Entry::startExam(name, number);
+    // An entry window left open must not go on showing the last examination.
+    if (luru && luru->isVisible())
+        luru->reopen();
+    close();
+    Forms::showWindow(pf1);
 }

@@ -1,4 +1,6 @@
 #include "windows/entry/tluru.h"
+#include "windows/entry/tluruxianshi.h"
+#include "windows/processing/tc1p.h"
 #include "windows/entry/tgai.h"
 #include "windows/entry/tzuge.h"
 
@@ -244,14 +246,14 @@ Tluru::Tluru() : Form(QStringLiteral("临时成绩处理库"))
     Button1->hide();
     right->addWidget(Button1);
 
-    connect(SpeedButton1, &QPushButton::clicked, this, &Tluru::SpeedButton1Click);
-    connect(Button1, &QPushButton::clicked, this, &Tluru::Button2Click);
-    connect(Image5, &QAbstractButton::clicked, this, &Tluru::Image5Click);
-    connect(Image2, &QAbstractButton::clicked, this, &Tluru::Image2Click);
-    connect(Image6, &QAbstractButton::clicked, this, &Tluru::Image6Click);
-    connect(Image1, &QAbstractButton::clicked, this, &Tluru::Image1Click);
-    connect(SpeedButton2, &QPushButton::clicked, this, &Tluru::SpeedButton2Click);
-    connect(SpeedButton3, &QPushButton::clicked, this, &Tluru::SpeedButton3Click);
+    Ui::connectHandler(SpeedButton1, &QPushButton::clicked, this, &Tluru::SpeedButton1Click);
+    Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tluru::Button2Click);
+    Ui::connectHandler(Image5, &QAbstractButton::clicked, this, &Tluru::Image5Click);
+    Ui::connectHandler(Image2, &QAbstractButton::clicked, this, &Tluru::Image2Click);
+    Ui::connectHandler(Image6, &QAbstractButton::clicked, this, &Tluru::Image6Click);
+    Ui::connectHandler(Image1, &QAbstractButton::clicked, this, &Tluru::Image1Click);
+    Ui::connectHandler(SpeedButton2, &QPushButton::clicked, this, &Tluru::SpeedButton2Click);
+    Ui::connectHandler(SpeedButton3, &QPushButton::clicked, this, &Tluru::SpeedButton3Click);
     connect(navFirst, &QToolButton::clicked, this, [this] { luru_dg->goToRow(0); });
     connect(navPrior, &QToolButton::clicked, this, [this] { luru_dg->goToRow(luru_dg->currentIndex().row() - 1); });
     connect(navNext, &QToolButton::clicked, this, [this] { luru_dg->goToRow(luru_dg->currentIndex().row() + 1); });
@@ -292,7 +294,7 @@ void Tluru::showFresh()
         return;
     if (luru->isVisible())
         luru->reopen(); // showing a visible window runs no FormShow
-    Forms::show("Tluru");
+    Forms::showWindow(luru);
 }
 
 void Tluru::useWorkingTable(const QString& table)
@@ -386,44 +388,51 @@ void Tluru::tableChanged()
 
 void Tluru::SpeedButton1Click()
 {
-    Msg::guard([this] { openGrid(); });
+    openGrid();
+}
+
+void Tluru::showRankingResult(const Db::SelectSpec& query)
+{
+    Forms::showWindow(this);
+    if (Form6) {
+        Form6->Query1->setQuery(query);
+        Form6->Query1->open();
+    }
+    Button1->setVisible(true);
+    const int widths[] = {50, 80, 60, 70, 60};
+    for (int i = 0; i < 5; ++i)
+        luru_dg->setColumnWidth(i, widths[i]);
+}
+
+QString Tluru::examName() const
+{
+    return mingc->text();
 }
 
 void Tluru::Button2Click()
 {
-    Msg::guard([this] {
-        // The number is checked before anything is written.
-        const Save::Exam exam{mingc->text(), Save::examNumber(bianh->text())};
-        const QString table = Form6 ? Form6->Table1.tableName() : workTable();
-        {
-            PleaseWait wait;
-            Save::grades(table, exam);
-        }
-        // The subject query lists the new examination and offers it first.
-        if (QWidget* query = Forms::window("Tchaxun")) {
-            if (auto* names = query->findChild<QComboBox*>("ksmc")) {
-                names->addItem(exam.name);
-                names->setCurrentText(exam.name);
-            }
-        }
-        Button1->hide();
-        Msg::info("成功保存到永久数据库，到主界面可以查看结果！！！");
-        Panel3->show();
-        const int widths[] = {50, 80, 60, 70, 60};
-        for (int i = 0; i < 5; ++i)
-            luru_dg->setColumnWidth(i, widths[i]);
-    });
+    // The number is checked before anything is written.
+    const Save::Exam exam{mingc->text(), Save::examNumber(bianh->text())};
+    const QString table = Form6 ? Form6->Table1.tableName() : workTable();
+    {
+        PleaseWait wait;
+        Save::grades(table, exam);
+    }
+    Button1->hide();
+    Msg::info("成功保存到永久数据库，到主界面可以查看结果！！！");
+    Panel3->show();
+    const int widths[] = {50, 80, 60, 70, 60};
+    for (int i = 0; i < 5; ++i)
+        luru_dg->setColumnWidth(i, widths[i]);
 }
 
 void Tluru::Image5Click()
 {
-    Msg::guard([] {
-        // Saved marks are not processed again without asking first.
-        if (Entry::examState().marksSaved)
-            Forms::show("Tc1p");
-        else if (Form1)
-            Form1->showMode(TForm1::Mode::Ranking);
-    });
+    // Saved marks are not processed again without asking first.
+    if (Entry::examState().marksSaved)
+        Forms::showWindow(c1p);
+    else if (Form1)
+        Form1->showMode(TForm1::Mode::Ranking);
 }
 
 void Tluru::Image2Click()
@@ -447,10 +456,10 @@ void Tluru::Image1Click()
 
 void Tluru::SpeedButton2Click()
 {
-    Forms::show("Tgai");
+    Forms::showWindow(gai);
 }
 
 void Tluru::SpeedButton3Click()
 {
-    Forms::show("Tluruxianshi");
+    Forms::showWindow(luruxianshi);
 }

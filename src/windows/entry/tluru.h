@@ -4,6 +4,7 @@
 // steps, the way into the processing panel, and the permanent copy of marks
 // and ranks.
 
+#include "engine/db/query.h"
 #include "windows/app/form.h"
 
 #include <QTableView>
@@ -73,6 +74,11 @@ public:
     // Names the working grade table in the parameter and processing panels
     // and the main window's table object.
     static void useWorkingTable(const QString& table);
+    // The ranking run hands its result over: the window shows the ranking
+    // query with its save button, the first columns at their set widths.
+    void showRankingResult(const Db::SelectSpec& query);
+    // The examination name the window would save under.
+    QString examName() const;
     // Builds the grid query from the filter, opens it and lays the grid out.
     void openGrid();
     // Reads the grid's rows again after another window changed the table,

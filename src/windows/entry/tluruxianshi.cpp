@@ -53,9 +53,9 @@ Tluruxianshi::Tluruxianshi() : Form(QStringLiteral("录入显示设置"))
     lay->addWidget(GroupBox1);
     setFixedSize(240, 170);
 
-    connect(Edit5, &QLineEdit::textChanged, this, &Tluruxianshi::Edit5Change);
-    connect(ComboBox2, &QComboBox::currentIndexChanged, this, &Tluruxianshi::ComboBox2Change);
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this, &Tluruxianshi::ComboBox1Change);
+    Ui::connectHandler(Edit5, &QLineEdit::textChanged, this, &Tluruxianshi::Edit5Change);
+    Ui::connectHandler(ComboBox2, &QComboBox::currentIndexChanged, this, &Tluruxianshi::ComboBox2Change);
+    Ui::connectHandler(ComboBox1, &QComboBox::currentIndexChanged, this, &Tluruxianshi::ComboBox1Change);
 }
 
 std::optional<QColor> Tluruxianshi::colourOf(const QString& word)
@@ -75,16 +75,14 @@ void Tluruxianshi::Edit5Change()
     // A field emptied to type a new size waits for the digits.
     if (Edit5->text().trimmed().isEmpty())
         return;
-    Msg::guard([this] {
-        const qint64 size = Ui::intOf(Edit5, "字号");
-        if (size < 1 || size > 200)
-            throw Db::InputError(QStringLiteral("“字号”必须在1到200之间，现在是“%1”").arg(Edit5->text()));
-        if (!luru)
-            return;
-        QFont f = luru->luru_dg->font();
-        f.setPointSize(int(size));
-        luru->luru_dg->setFont(f);
-    });
+    const qint64 size = Ui::intOf(Edit5, "字号");
+    if (size < 1 || size > 200)
+        throw Db::InputError(QStringLiteral("“字号”必须在1到200之间，现在是“%1”").arg(Edit5->text()));
+    if (!luru)
+        return;
+    QFont f = luru->luru_dg->font();
+    f.setPointSize(int(size));
+    luru->luru_dg->setFont(f);
 }
 
 void Tluruxianshi::ComboBox2Change()

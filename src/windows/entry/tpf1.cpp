@@ -1,4 +1,5 @@
 #include "windows/entry/tpf1.h"
+#include "windows/entry/tzuge.h"
 
 #include "windows/app/forms.h"
 #include "windows/app/messages.h"
@@ -59,43 +60,37 @@ Tpf1::Tpf1() : Form(QStringLiteral("pf1"))
         b->setMinimumHeight(34);
     setFixedSize(sizeHint().expandedTo(QSize(440, 0)));
 
-    connect(Button1, &QPushButton::clicked, this, &Tpf1::Button1Click);
-    connect(Button4, &QPushButton::clicked, this, &Tpf1::Button4Click);
-    connect(Button2, &QPushButton::clicked, this, &Tpf1::Button2Click);
+    Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tpf1::Button1Click);
+    Ui::connectHandler(Button4, &QPushButton::clicked, this, &Tpf1::Button4Click);
+    Ui::connectHandler(Button2, &QPushButton::clicked, this, &Tpf1::Button2Click);
 }
 
 void Tpf1::Button1Click()
 {
-    Msg::guard([this] {
-        Entry::setRosterMode(0);
-        pointInputAt("cjn");
-        // The old roster goes only when the bulk input is confirmed there.
-        Forms::show("Tformin");
-        close();
-    });
+    Entry::setRosterMode(0);
+    pointInputAt("cjn");
+    // The old roster goes only when the bulk input is confirmed there.
+    Forms::showWindow(formin);
+    close();
 }
 
 void Tpf1::Button4Click()
 {
-    Msg::guard([this] {
-        Entry::startOneByOne("cjn");
-        pointInputAt("cjn");
-        Tluru::tableChanged();
-        Forms::show("Tzuge");
-        close();
-    });
+    Entry::startOneByOne("cjn");
+    pointInputAt("cjn");
+    Tluru::tableChanged();
+    Forms::showWindow(zuge);
+    close();
 }
 
 void Tpf1::Button2Click()
 {
-    Msg::guard([this] {
-        if (CheckBox1->isChecked()) {
-            // The marks zeroed are those of the table the last roster went into.
-            const QString table = Entry::workingTable();
-            pointInputAt(table);
-            Entry::zeroMarks(table);
-            Tluru::tableChanged();
-        }
-        Tluru::showFresh();
-    });
+    if (CheckBox1->isChecked()) {
+        // The marks zeroed are those of the table the last roster went into.
+        const QString table = Entry::workingTable();
+        pointInputAt(table);
+        Entry::zeroMarks(table);
+        Tluru::tableChanged();
+    }
+    Tluru::showFresh();
 }

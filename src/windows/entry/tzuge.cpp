@@ -56,11 +56,11 @@ Tzuge::Tzuge() : Form(QStringLiteral("逐个增加学生基本资料"))
 
     // A refused cell (a word as 班号) is told, and the cell keeps its value.
     connect(m_rows, &Db::GridModel::editRejected, this, [](const QString& m) { Msg::warning(m); });
-    connect(Button1, &QPushButton::clicked, this, &Tzuge::Button1Click);
-    connect(Button3, &QPushButton::clicked, this, &Tzuge::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &Tzuge::Button4Click);
-    connect(Button5, &QPushButton::clicked, this, &Tzuge::Button5Click);
-    connect(Button2, &QPushButton::clicked, this, &Tzuge::Button2Click);
+    Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tzuge::Button1Click);
+    Ui::connectHandler(Button3, &QPushButton::clicked, this, &Tzuge::Button3Click);
+    Ui::connectHandler(Button4, &QPushButton::clicked, this, &Tzuge::Button4Click);
+    Ui::connectHandler(Button5, &QPushButton::clicked, this, &Tzuge::Button5Click);
+    Ui::connectHandler(Button2, &QPushButton::clicked, this, &Tzuge::Button2Click);
 }
 
 QString Tzuge::tableName() const
@@ -97,26 +97,22 @@ void Tzuge::FormShow()
 
 void Tzuge::Button1Click()
 {
-    Msg::guard([this] {
-        const qint64 cls = Ui::intOf(ban, "班号");
-        Entry::addStudent(tableName(), xue->text(), cls, name->text());
-        reload(INT_MAX);
-        Tluru::tableChanged();
-    });
+    const qint64 cls = Ui::intOf(ban, "班号");
+    Entry::addStudent(tableName(), xue->text(), cls, name->text());
+    reload(INT_MAX);
+    Tluru::tableChanged();
 }
 
 void Tzuge::Button3Click()
 {
-    Msg::guard([this] {
-        const int row = db1->currentIndex().isValid() ? db1->currentIndex().row() : 0;
-        const qint64 id = m_rows->rowid(row);
-        if (id < 0)
-            return; // an empty table: nothing to delete
-        Entry::deleteRow(tableName(), id);
-        // The row after the deleted one becomes current, or the new last row.
-        reload(row);
-        Tluru::tableChanged();
-    });
+    const int row = db1->currentIndex().isValid() ? db1->currentIndex().row() : 0;
+    const qint64 id = m_rows->rowid(row);
+    if (id < 0)
+        return; // an empty table: nothing to delete
+    Entry::deleteRow(tableName(), id);
+    // The row after the deleted one becomes current, or the new last row.
+    reload(row);
+    Tluru::tableChanged();
 }
 
 void Tzuge::Button4Click()
@@ -136,5 +132,5 @@ void Tzuge::Button5Click()
 void Tzuge::Button2Click()
 {
     close();
-    Msg::guard([] { Tluru::showFresh(); });
+    Tluru::showFresh();
 }

@@ -1,4 +1,5 @@
 #include "windows/processing/tc1p.h"
+#include "windows/entry/tluru.h"
 
 #include "windows/app/forms.h"
 #include "windows/app/messages.h"
@@ -27,17 +28,16 @@ Tc1p::Tc1p() : Form(QStringLiteral("c1p"))
     row->addStretch();
     lay->addLayout(row);
     setFixedSize(420, 120);
-    connect(Button1, &QPushButton::clicked, this, [this] { Msg::guard([this] { Button1Click(); }); });
-    connect(Button2, &QPushButton::clicked, this, [this] { Msg::guard([this] { Button2Click(); }); });
+    Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tc1p::Button1Click);
+    Ui::connectHandler(Button2, &QPushButton::clicked, this, &Tc1p::Button2Click);
 }
 
 void Tc1p::Button1Click()
 {
     // The examination being re-processed is the one the entry window shows.
     QString name;
-    if (QWidget* entry = Forms::window("Tluru"))
-        if (auto* mingc = entry->findChild<QLineEdit*>("mingc"))
-            name = mingc->text();
+    if (luru)
+        name = luru->examName();
     if (name.isNull())
         name = Entry::examState().name;
     Save::discardSavedGrades(name);

@@ -1,4 +1,5 @@
 #include "windows/processing/tform1.h"
+#include "windows/entry/tluru.h"
 
 #include "windows/app/forms.h"
 #include "windows/app/messages.h"
@@ -193,7 +194,7 @@ TForm1::TForm1() : Form(QStringLiteral("成绩处理面板"))
     outer->addLayout(bottom);
 
     auto bind = [this](QPushButton* b, void (TForm1::*slot)()) {
-        connect(b, &QPushButton::clicked, this, [this, slot] { Msg::guard([this, slot] { (this->*slot)(); }); });
+        Ui::connectHandler(b, &QPushButton::clicked, this, slot);
     };
     bind(Button5, &TForm1::Button2Click);
     bind(Button6, &TForm1::Button2Click);
@@ -277,7 +278,7 @@ void TForm1::Button2Click()
 void TForm1::Button3Click()
 {
     close();
-    Forms::show("Tluru");
+    Forms::showWindow(luru);
 }
 
 void TForm1::Button7Click()
@@ -322,20 +323,8 @@ void TForm1::Button1Click()
     Label23->clear();
 
     // Hand the result to the entry window: its grid shows the shared query.
-    Forms::show("Tluru");
-    if (Form6) {
-        Form6->Query1->setQuery(Proc::rankDisplayQuery(showTable, st.subjects, st.suffix, b1, b2));
-        Form6->Query1->open();
-    }
-    if (QWidget* entry = Forms::window("Tluru")) {
-        if (auto* save = entry->findChild<QPushButton*>("Button1"))
-            save->setVisible(true);
-        if (auto* grid = entry->findChild<QTableView*>("luru_dg")) {
-            const int widths[] = {50, 80, 60, 70, 60};
-            for (int i = 0; i < 5; ++i)
-                grid->setColumnWidth(i, widths[i]);
-        }
-    }
+    if (luru)
+        luru->showRankingResult(Proc::rankDisplayQuery(showTable, st.subjects, st.suffix, b1, b2));
 }
 
 void TForm1::fenxiClick()
@@ -361,8 +350,7 @@ void TForm1::fenxiClick()
     Gauge4->setValue(0);
     Proc::analyze(st, [this](int, qint64 done, qint64 total) { setGauge(Gauge4, done, total); });
     Msg::info(kDone, kHello);
-    if (!Forms::show("TFormfx"))
-        Forms::show("Tluru");
+    Forms::showWindow(Formfx ? Formfx : static_cast<QWidget*>(luru));
     Gauge4->setValue(0);
 }
 
@@ -383,6 +371,5 @@ void TForm1::fenduanClick()
     }
     Msg::info(kDone, kHello);
     close();
-    if (!Forms::show("TForm5"))
-        Forms::show("Tluru");
+    Forms::showWindow(Form5 ? Form5 : static_cast<QWidget*>(luru));
 }
