@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <QHeaderView>
+#include <QTableView>
 #include <QTime>
 
 Form::Form(const QString& caption, QWidget* parent) : QWidget(parent, Qt::Window)
@@ -104,6 +106,32 @@ qint64 intOf(const QLineEdit* field, const QString& fieldName)
     if (!v)
         throw Db::InputError(QStringLiteral("“%1”必须是整数，现在是“%2”").arg(fieldName, field->text()));
     return *v;
+}
+
+void fitColumns(QTableView* view, const QList<int>& widths, int others)
+{
+    QAbstractItemModel* model = view->model();
+    if (!model)
+        return;
+    QHeaderView* header = view->horizontalHeader();
+    const QFontMetrics title(header->font());
+    const QFontMetrics cells(view->font());
+    // A grade has about a thousand students; a query over many saved
+    // examinations is measured on its first rows only, to stay quick.
+    const int rows = qMin(model->rowCount(), 5000);
+    for (int c = 0; c < model->columnCount(); ++c) {
+        const int minimum = c < widths.size() ? widths.at(c) : others;
+        if (minimum == 0) {
+            view->setColumnHidden(c, true);
+            continue;
+        }
+        view->setColumnHidden(c, false);
+        int need = title.horizontalAdvance(model->headerData(c, Qt::Horizontal).toString()) + 14;
+        // Every row of a grade counts: the widest name may be the last student's.
+        for (int r = 0; r < rows; ++r)
+            need = qMax(need, cells.horizontalAdvance(model->index(r, c).data().toString()) + 12);
+        view->setColumnWidth(c, qMax(minimum < 0 ? view->columnWidth(c) : minimum, need));
+    }
 }
 
 } // namespace Ui

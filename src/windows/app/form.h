@@ -13,6 +13,7 @@ class QLineEdit;
 class QPushButton;
 class QCheckBox;
 class QGroupBox;
+class QTableView;
 
 class Form : public QWidget {
     Q_OBJECT
@@ -66,6 +67,12 @@ void setColour(QWidget* w, const QColor& colour);
 QString clockText(qint64 ms);
 // Integer typed into a field; a clear message names the field when it is not one.
 qint64 intOf(const QLineEdit* field, const QString& fieldName);
+// Column widths as minimums: each column of the view gets at least its given
+// width, widened to fit its title and its widest value so that a student
+// number or a name is never cut. A width of 0 hides the column; columns past
+// the list keep `others` as their minimum (or their present width when
+// `others` is negative).
+void fitColumns(QTableView* view, const QList<int>& widths, int others = -1);
 // The standard colours the windows use.
 inline const QColor kSkyBlue{166, 202, 240};
 inline const QColor kMoneyGreen{192, 220, 192};
