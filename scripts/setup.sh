@@ -6,6 +6,8 @@ packages=(
   qt6-base-dev qt6-charts-dev libqt6sql6-sqlite libqt6opengl6-dev libgl-dev libglx-dev libegl-dev
   qt6-translations-l10n fonts-noto-cjk
   libbenchmark-dev
+  pkg-config libxlsxwriter-dev libshp-dev libminizip-dev
+  poppler-utils fonts-droid-fallback
   xvfb xauth imagemagick
 )
 missing=()

@@ -1,0 +1,161 @@
+#include "engine/export/xlsx.h"
+
+#include "engine/app/safefile.h"
+#include "engine/db/database.h"
+
+#include <QFile>
+#include <QHash>
+#include <xlsxwriter.h>
+
+namespace Export {
+
+namespace {
+
+bool isWide(char32_t c)
+{
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) || (c >= 0x3041 && c <= 0xA4CF)
+        || (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F)
+        || (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+int textWidth(QStringView s)
+{
+    int w = 0;
+    for (char32_t c : s.toUcs4())
+        w += isWide(c) ? 2 : 1;
+    return w;
+}
+
+// Sheet names: at most 31 characters, none of []:*?/\ , unique in the workbook.
+QString sheetName(QString name, QStringList& used)
+{
+    for (QChar bad : QStringLiteral("[]:*?/\\"))
+        name.replace(bad, QLatin1Char('_'));
+    if (name.isEmpty())
+        name = QStringLiteral("表");
+    name = name.left(31);
+    QString candidate = name;
+    for (int i = 2; used.contains(candidate, Qt::CaseInsensitive); ++i)
+        candidate = name.left(31 - 4) + QStringLiteral("(%1)").arg(i);
+    used << candidate;
+    return candidate;
+}
+
+QString failure(const QString& path, lxw_error e)
+{
+    switch (e) {
+    case LXW_ERROR_CREATING_XLSX_FILE:
+    case LXW_ERROR_CREATING_TMPFILE:
+        return Files::writeFailure(path, QStringLiteral("无法建立文件"));
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_FILE_ADD:
+        return Files::writeFailure(path, QStringLiteral("写入时出错，可能是磁盘已满"));
+    default:
+        return Files::writeFailure(path, QString::fromUtf8(lxw_strerror(e)));
+    }
+}
+
+} // namespace
+
+double columnWidth(const QStringList& texts)
+{
+    int w = 0;
+    for (const QString& t : texts)
+        w = std::max(w, textWidth(t));
+    // Room for the autofilter's drop-down arrow.
+    return std::clamp(w + 3.0, 6.0, 60.0);
+}
+
+void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& progress)
+{
+    Files::SafeTarget target(path, QStringLiteral(".xlsx"));
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_FALSE;
+    lxw_workbook* wb = workbook_new_opt(target.tempPathLocal8().constData(), &options);
+    if (!wb)
+        throw Db::Error(Files::writeFailure(path, QStringLiteral("内存不足")));
+
+    lxw_format* head = workbook_add_format(wb);
+    format_set_bold(head);
+    format_set_align(head, LXW_ALIGN_CENTER);
+    format_set_bg_color(head, 0xDDEBF7);
+    format_set_border(head, LXW_BORDER_THIN);
+    lxw_format* percent = workbook_add_format(wb);
+    format_set_num_format(percent, "0.00%");
+    lxw_format* integer = workbook_add_format(wb);
+    format_set_num_format(integer, "0");
+    auto formatFor = [&](Format f) -> lxw_format* {
+        switch (f) {
+        case Format::Percent:
+            return percent;
+        case Format::Integer:
+            return integer;
+        case Format::General:
+            break;
+        }
+        return nullptr;
+    };
+
+    qint64 total = 0, done = 0;
+    for (const Sheet& s : sheets)
+        total += s.rows.size();
+    QStringList names;
+    lxw_error error = LXW_NO_ERROR;
+    for (const Sheet& s : sheets) {
+        lxw_worksheet* ws = workbook_add_worksheet(wb, sheetName(s.name, names).toUtf8().constData());
+        if (!ws) {
+            error = LXW_ERROR_MEMORY_MALLOC_FAILED;
+            break;
+        }
+        const int cols = int(s.headers.size());
+        for (int c = 0; c < cols; ++c) {
+            QStringList texts{s.headers.at(c)};
+            for (const QVariantList& r : s.rows)
+                if (c < r.size())
+                    texts << displayText(r.at(c), s.format(c));
+            worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), columnWidth(texts), nullptr);
+            worksheet_write_string(ws, 0, lxw_col_t(c), s.headers.at(c).toUtf8().constData(), head);
+        }
+        for (qsizetype r = 0; r < s.rows.size() && !error; ++r) {
+            const QVariantList& row = s.rows.at(r);
+            const lxw_row_t rr = lxw_row_t(r + 1);
+            for (int c = 0; c < row.size() && c < cols && !error; ++c) {
+                const QVariant& v = row.at(c);
+                if (v.isNull() || !v.isValid())
+                    continue;
+                switch (v.typeId()) {
+                case QMetaType::Int:
+                case QMetaType::UInt:
+                case QMetaType::LongLong:
+                case QMetaType::ULongLong:
+                case QMetaType::Double:
+                    error = worksheet_write_number(ws, rr, lxw_col_t(c), v.toDouble(), formatFor(s.format(c)));
+                    break;
+                default:
+                    error = worksheet_write_string(ws, rr, lxw_col_t(c), v.toString().toUtf8().constData(), nullptr);
+                }
+            }
+            if (progress && (++done % 256 == 0))
+                progress(done, total);
+        }
+        if (error)
+            break;
+        if (cols > 0) {
+            worksheet_freeze_panes(ws, 1, lxw_col_t(s.frozenColumns));
+            worksheet_autofilter(ws, 0, 0, lxw_row_t(s.rows.size()), lxw_col_t(cols - 1));
+            // 学号 is text on purpose (0101 keeps its zero): no "number stored as text" marks.
+            char range[64];
+            lxw_rowcol_to_range(range, 0, 0, lxw_row_t(s.rows.size()), lxw_col_t(cols - 1));
+            worksheet_ignore_errors(ws, LXW_IGNORE_NUMBER_STORED_AS_TEXT, range);
+        }
+    }
+    // The file is only created here, and closing frees the workbook, so it always runs.
+    const lxw_error closed = workbook_close(wb);
+    if (error || closed)
+        throw Db::Error(failure(path, error ? error : closed));
+    if (progress)
+        progress(total, total);
+    target.commit();
+}
+
+} // namespace Export
