@@ -3,6 +3,7 @@
 #include "engine/db/database.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace Msg {
@@ -60,6 +61,7 @@ static bool show(Kind kind, const QString& text, const QString& caption)
         QMessageBox::critical(owner(), captionOr(caption, "错误"), text);
         return true;
     case Kind::Question:
+    case Kind::SaveFile:
         break;
     }
     return false;
@@ -96,6 +98,15 @@ bool yesNo(const QString& text, const QString& caption)
     return QMessageBox::question(owner(), captionOr(caption, "请确认"), text,
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         == QMessageBox::Yes;
+}
+
+QString saveFileName(const QString& caption, const QString& proposed, const QString& filter)
+{
+    if (Recorder* r = current()) {
+        r->records.append({Kind::SaveFile, caption, proposed});
+        return r->files.isEmpty() ? QString() : r->files.takeFirst();
+    }
+    return QFileDialog::getSaveFileName(owner(), caption, proposed, filter);
 }
 
 void showException(std::exception_ptr e)

@@ -12,7 +12,7 @@ class QWidget;
 
 namespace Msg {
 
-enum class Kind { Info, Warning, Error, Question };
+enum class Kind { Info, Warning, Error, Question, SaveFile };
 
 struct Record {
     Kind kind;
@@ -26,6 +26,10 @@ public:
     // Answers for the next questions, first one first; true is OK / Yes.
     // When the list runs out every question is answered true.
     QList<bool> answers;
+    // Answers for the next save-file dialogs: the path chosen, or empty for
+    // 取消. When the list runs out the dialog is cancelled. A dialog is
+    // recorded with its caption and the path it proposed.
+    QStringList files;
 
     QStringList texts() const;
     QString last() const { return records.isEmpty() ? QString() : records.last().text; }
@@ -42,8 +46,10 @@ void warning(const QString& text, const QString& caption = QString());
 void error(const QString& text, const QString& caption = QString());
 // An OK / Cancel question; true when the user chose OK.
 bool okCancel(const QString& text, const QString& caption = QString());
-// A Yes / No question; true for Yes.
+// A Yes / No question; true for Yes. "否" is the default button.
 bool yesNo(const QString& text, const QString& caption = QString());
+// A save-file dialog proposing a path; the path chosen, or empty when cancelled.
+QString saveFileName(const QString& caption, const QString& proposed, const QString& filter);
 
 // The error boundary of one handler: a data-layer error or bad input ends the
 // action and is shown with its text; the program goes on.
