@@ -1,7 +1,10 @@
 // Printing and exporting what a window shows, read back as a teacher's tools would.
 #include "engine/db/database.h"
 #include "engine/export/sheet.h"
+#include "windows/app/forms.h"
 #include "windows/app/printing.h"
+#include "windows/app/tform6.h"
+#include "windows/entry/tluru.h"
 #include "windowtest.h"
 
 #include <QChart>
@@ -141,6 +144,56 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.read(2), QByteArray("PK"));
         QVERIFY(env.messages.last().contains("已导出2行"));
+    }
+
+    void theMainWindowExportsAndPrintsTheFrontWindow()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Fixture::student("cj", "0101", 1, "欧阳明月", {{"语文1", 85.5}});
+        Fixture::student("cj", "0102", 1, "李四", {{"语文1", 90}});
+        Fixture::setCheck({{"mc", "2026期中"}, {"bh", "3"}});
+        Db::exec("UPDATE linshi SET shibie = 1");
+
+        // 输出为Excel格式 proposes the examination's name in the documents folder.
+        env.messages.files = {env.root() + "/期中.xlsx"};
+        Form6->item("输出为Excel格式")->trigger();
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::SaveFile);
+        QVERIFY(env.messages.records.first().text.endsWith("/2026期中.xlsx"));
+        QVERIFY(QFile::exists(env.root() + "/期中.xlsx"));
+        QVERIFY2(env.messages.last().contains("成绩（2行）"), qPrintable(env.messages.last()));
+
+        env.messages.clear();
+        env.messages.files = {env.root() + "/期中.dbf"};
+        Form6->item("输出为dbf格式")->trigger();
+        QVERIFY(QFile::exists(env.root() + "/期中.dbf"));
+        QVERIFY(env.messages.last().contains("2名学生"));
+
+        // Cancelling the dialog writes nothing and says nothing.
+        env.messages.clear();
+        Form6->item("输出为Excel格式")->trigger();
+        QCOMPARE(env.messages.records.size(), 1);
+
+        // 打印 with no window worked in: a message, not a blank page.
+        env.messages.clear();
+        QVERIFY(Form6->item("打印预览及打印…")->isEnabled());
+        Form6->item("打印预览及打印…")->trigger();
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
+
+        // With the entry window in front, its grid is what is printed.
+        QList<Print::Job> previewed;
+        Print::setPreviewSeam([&](const Print::Job& j) { previewed << j; });
+        Forms::showWindow(luru);
+        luru->SpeedButton1->click();
+        QApplication::setActiveWindow(luru);
+        QCOMPARE(Forms::frontWindow(), static_cast<QWidget*>(luru));
+        Form6->item("打印预览及打印…")->trigger();
+        Print::setPreviewSeam({});
+        QCOMPARE(previewed.size(), 1);
+        QCOMPARE(previewed.first().examName, QString("2026期中"));
+        QCOMPARE(previewed.first().table.headers.mid(0, 3), (QStringList{"学号", "姓名", "语文1"}));
+        QCOMPARE(previewed.first().table.rows.size(), 2);
     }
 
     void aFailedWriteLeavesNothingBehind()

@@ -1,5 +1,6 @@
 #include "windows/app/forms.h"
 
+#include "windows/app/form.h"
 #include "windows/app/messages.h"
 #include "windows/app/tform6.h"
 #include "windows/app/tformxxx.h"
@@ -17,6 +18,9 @@
 #include "windows/entry/tpf1.h"
 #include "windows/entry/tzuge.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QPointer>
 #include <functional>
 
 TForm6* Form6 = nullptr;
@@ -47,6 +51,34 @@ QWidget* Formnnn = nullptr;
 
 namespace {
 
+// Follows which window was activated last.
+class ActivationWatch : public QObject {
+public:
+    QPointer<QWidget> last;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::WindowActivate && o->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(o);
+            // Only the program's own windows: a message box or a dialog is not printed.
+            if (w->isWindow() && qobject_cast<Form*>(w))
+                last = w;
+        }
+        return false;
+    }
+};
+
+ActivationWatch& watch()
+{
+    static ActivationWatch* w = [] {
+        auto* a = new ActivationWatch;
+        qApp->installEventFilter(a);
+        return a;
+    }();
+    return *w;
+}
+
 // Every built window in creation order, so that they can be destroyed again.
 QList<QWidget*>& built()
 {
@@ -57,6 +89,7 @@ QList<QWidget*>& built()
 template <class T>
 void build(T*& slot)
 {
+    watch();
     slot = new T();
     built().append(slot);
     // An error in a window's on-create step is shown, and start-up goes on.
@@ -87,6 +120,12 @@ void showWindow(QWidget* w)
 const QList<QWidget*>& all()
 {
     return built();
+}
+
+QWidget* frontWindow()
+{
+    QWidget* w = watch().last;
+    return w && w->isVisible() ? w : nullptr;
 }
 
 bool createAll()

@@ -59,6 +59,9 @@ bool createAll();
 void showWindow(QWidget* window);
 // Every built window in creation order.
 const QList<QWidget*>& all();
+// The window the teacher worked in last, other than the main window, while
+// it is still on screen: what the main window's 打印 menu prints.
+QWidget* frontWindow();
 // For tests only: a built window by its class name ("Tluru"), or null.
 QWidget* window(const char* className);
 // Destroys every window and closes the connection (tests build them again).

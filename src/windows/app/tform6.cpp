@@ -3,6 +3,11 @@
 #include "engine/app/datasource.h"
 #include "windows/app/forms.h"
 #include "windows/app/messages.h"
+#include "windows/app/printing.h"
+#include "windows/processing/tform8.h"
+#include "engine/entry/setup.h"
+#include "engine/export/examexport.h"
+#include "engine/db/database.h"
 #include "windows/app/tmen1.h"
 #include "windows/entry/tformin.h"
 #include "windows/entry/tkaoshimc.h"
@@ -10,6 +15,7 @@
 #include "engine/app/paths.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLinearGradient>
@@ -205,8 +211,8 @@ void TForm6::buildMenu()
     open(charts, "查询各班分数及排名", [] { return static_cast<QWidget*>(chaxun); });
 
     QMenu* out = bar->addMenu("输出");
-    add(out, "输出为Excel格式", {}, [] {});
-    add(out, "输出为dbf格式", {}, [] {});
+    add(out, "输出为Excel格式", {}, [this] { exportWorkbook(); });
+    add(out, "输出为dbf格式", {}, [this] { exportDbf(); });
 
     QMenu* dbm = bar->addMenu("数据库系统操作");
     auto backup = [] { return static_cast<QWidget*>(bk); };
@@ -214,9 +220,10 @@ void TForm6::buildMenu()
     add(dbm, "备份数据库", backup, [this] { showBackup(0); });
     add(dbm, "恢复为空白数据库", backup, [this] { showBackup(2); });
 
+    // What is printed is the table or chart of the window worked in last.
     QMenu* print = bar->addMenu("打印");
-    print->setEnabled(false);
-    print->menuAction()->setEnabled(false);
+    add(print, "打印预览及打印…", {}, [this] { printFront(false); });
+    add(print, "另存为PDF…", {}, [this] { printFront(true); });
 
     QMenu* help = bar->addMenu("使用必读");
     add(help, "墨竹成绩册使用必读(help)", [] { return static_cast<QWidget*>(nullptr); }, {});
@@ -249,6 +256,62 @@ void TForm6::enterGradeEntry()
     } else {
         Msg::info("该库中没有任何考试，请先增加考试");
     }
+}
+
+void TForm6::exportWorkbook()
+{
+    const Entry::ExamState exam = Entry::examState();
+    const QString path = Print::chooseFile("输出为Excel格式", exam.name == kNoExam ? QStringLiteral("成绩") : exam.name,
+                                           ".xlsx", "Excel 工作簿 (*.xlsx)");
+    if (path.isEmpty())
+        return;
+    Export::ExamTables tables;
+    tables.gradeTable = Entry::workingTable();
+    QList<Export::Sheet> sheets;
+    {
+        PleaseWait wait;
+        sheets = Export::examWorkbook(path, tables);
+    }
+    QStringList names;
+    for (const auto& s : sheets)
+        names << QStringLiteral("%1（%2行）").arg(s.name).arg(s.rows.size());
+    Msg::info(QStringLiteral("已输出到“%1”：%2").arg(QDir::toNativeSeparators(path), names.join("、")));
+}
+
+void TForm6::exportDbf()
+{
+    const Entry::ExamState exam = Entry::examState();
+    const QString path = Print::chooseFile("输出为dbf格式", exam.name == kNoExam ? QStringLiteral("成绩") : exam.name,
+                                           ".dbf", "dBASE 文件 (*.dbf)");
+    if (path.isEmpty())
+        return;
+    const QString table = Entry::workingTable();
+    const Export::DbfResult res = Export::gradeTableDbf(path, table);
+    QString text = QStringLiteral("已把成绩表的%1名学生输出到“%2”").arg(res.rows).arg(QDir::toNativeSeparators(path));
+    if (!res.shortened.isEmpty())
+        text += QStringLiteral("。以下内容太长或含有GBK编码没有的字，输出时被截短或替换：")
+            + QStringList(res.shortened.mid(0, 5)).join("、") + (res.shortened.size() > 5 ? "……" : "");
+    Msg::info(text);
+}
+
+void TForm6::printFront(bool pdf)
+{
+    auto* printable = dynamic_cast<Print::Printable*>(Forms::frontWindow());
+    if (!printable)
+        throw Db::InputError("请先打开要打印的表格或图表窗口（例如临时成绩处理库、成绩分析表或图表），再选打印");
+    const Print::Job job = printable->printJob();
+    if (job.isEmpty())
+        throw Db::InputError("这个窗口现在没有可以打印的内容，请先查询或生成图表");
+    if (!pdf) {
+        Print::preview(Forms::frontWindow(), job);
+        return;
+    }
+    const QString path = Print::chooseFile("另存为PDF", job.examName.isEmpty() ? job.title : job.examName + "-" + job.title,
+                                           ".pdf", "PDF 文件 (*.pdf)");
+    if (path.isEmpty())
+        return;
+    Print::toPdf(path, job);
+    Msg::info(QStringLiteral("已保存到“%1”").arg(QDir::toNativeSeparators(path)));
 }
 
 void TForm6::showBackup(int)

@@ -62,6 +62,11 @@ public:
 public slots:
     void enterGradeEntry();
     void showBackup(int mode);
+    // 输出: the current examination's tables as a workbook, the grade table as dBASE.
+    void exportWorkbook();
+    void exportDbf();
+    // 打印: the front window's table or chart, previewed and printed, or as PDF.
+    void printFront(bool pdf);
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -209,6 +209,7 @@ Tluru::Tluru() : Form(QStringLiteral("临时成绩处理库"))
     luru_dg = new EntryGrid(this);
     luru_dg->setObjectName("luru_dg");
     luru_dg->setFixedWidth(kGridWidth);
+    Print::addGridActions({luru_dg}, this, [this] { return printJob(); });
     right->addWidget(luru_dg, 1);
 
     auto* below = new QHBoxLayout;
@@ -402,6 +403,11 @@ void Tluru::showRankingResult(const Db::SelectSpec& query)
     const int widths[] = {50, 80, 60, 70, 60};
     for (int i = 0; i < 5; ++i)
         luru_dg->setColumnWidth(i, widths[i]);
+}
+
+Print::Job Tluru::printJob() const
+{
+    return {QStringLiteral("临时成绩处理库"), mingc->text(), Print::sheetOf({luru_dg}, QStringLiteral("成绩")), nullptr};
 }
 
 QString Tluru::examName() const

@@ -6,6 +6,7 @@
 
 #include "engine/db/query.h"
 #include "windows/app/form.h"
+#include "windows/app/printing.h"
 
 #include <QTableView>
 
@@ -32,10 +33,12 @@ protected:
     void changeEvent(QEvent* e) override;
 };
 
-class Tluru : public Form {
+class Tluru : public Form, public Print::Printable {
     Q_OBJECT
 public:
     Tluru();
+    // The grid as it shows: its columns, for the 打印 menu and the grid's own export.
+    Print::Job printJob() const override;
     void FormCreate() override;
 
     QLabel* Image7; // banner
