@@ -2,7 +2,10 @@
 
 #include "engine/app/datasource.h"
 #include "windows/app/forms.h"
+#include "windows/app/help.h"
 #include "windows/app/messages.h"
+#include "windows/app/tbk.h"
+#include "windows/app/tformnnn.h"
 #include "windows/app/tmen1.h"
 #include "windows/entry/tformin.h"
 #include "windows/entry/tkaoshimc.h"
@@ -219,7 +222,7 @@ void TForm6::buildMenu()
     print->menuAction()->setEnabled(false);
 
     QMenu* help = bar->addMenu("使用必读");
-    add(help, "墨竹成绩册使用必读(help)", [] { return static_cast<QWidget*>(nullptr); }, {});
+    add(help, "墨竹成绩册使用必读(help)", {}, [] { Help::open(); });
     open(help, "关于本软件(about)", [] { return static_cast<QWidget*>(Formnnn); });
 }
 
@@ -251,9 +254,10 @@ void TForm6::enterGradeEntry()
     }
 }
 
-void TForm6::showBackup(int)
+void TForm6::showBackup(int mode)
 {
-    Forms::showWindow(bk);
+    if (bk)
+        bk->showMode(Tbk::Mode(mode));
 }
 
 void TForm6::closeEvent(QCloseEvent* e)
