@@ -3,6 +3,7 @@
 // PNG for looking at.
 #include "windows/app/forms.h"
 #include "windows/app/tform2.h"
+#include "windows/app/tbk.h"
 #include "windows/app/tform6.h"
 #include "windows/processing/tform1.h"
 #include "windows/processing/tform8.h"
@@ -50,7 +51,12 @@ private slots:
         }
         shoot(Form8, "TForm8");
         QCOMPARE(Form8->size(), QSize(427, 43));
-        for (const char* cls : {"Tmen1", "Tc1p", "Tkaoshimc", "Tpf1", "Tzuge", "Tluru", "Tformin", "Tgai",
+        for (auto m : {Tbk::Mode::Backup, Tbk::Mode::Restore, Tbk::Mode::Blank}) {
+            bk->showMode(m);
+            shoot(bk, QStringLiteral("Tbk-%1").arg(int(m)));
+        }
+        QCOMPARE(bk->size(), QSize(499, 196));
+        for (const char* cls : {"TFormnnn", "Tmen1", "Tc1p", "Tkaoshimc", "Tpf1", "Tzuge", "Tluru", "Tformin", "Tgai",
                                 "Tluruxianshi"})
             if (QWidget* w = Forms::window(cls))
                 shoot(w, cls);

@@ -6,6 +6,9 @@
 #include "windows/app/tformxxx.h"
 #include "windows/app/tmen1.h"
 #include "windows/app/tform2.h"
+#include "windows/app/tbk.h"
+#include "windows/app/tfast.h"
+#include "windows/app/tformnnn.h"
 #include "engine/db/database.h"
 #include "windows/processing/tc1p.h"
 #include "windows/processing/tform1.h"
@@ -37,6 +40,9 @@ Tzuge* zuge = nullptr;
 Tmen1* men1 = nullptr;
 Tluruxianshi* luruxianshi = nullptr;
 Tc1p* c1p = nullptr;
+TFormnnn* Formnnn = nullptr;
+Tfast* fast = nullptr;
+Tbk* bk = nullptr;
 
 QWidget* Formfx = nullptr;
 QWidget* Form5 = nullptr;
@@ -46,8 +52,6 @@ QWidget* search = nullptr;
 QWidget* stjf = nullptr;
 QWidget* sppict1 = nullptr;
 QWidget* jiaoshigz = nullptr;
-QWidget* bk = nullptr;
-QWidget* Formnnn = nullptr;
 
 namespace {
 
@@ -139,11 +143,14 @@ bool createAll()
     build(Form2);
     build(Form1);
     build(Form8);
+    build(Formnnn);
     build(formin);
     build(gai);
     build(luru);
     build(kaoshimc);
     build(pf1);
+    build(fast);
+    build(bk);
     build(zuge);
     build(men1);
     build(luruxianshi);
@@ -173,6 +180,9 @@ void destroyAll()
     men1 = nullptr;
     luruxianshi = nullptr;
     c1p = nullptr;
+    Formnnn = nullptr;
+    fast = nullptr;
+    bk = nullptr;
     Db::close();
 }
 

@@ -21,6 +21,9 @@ class Tzuge;
 class Tmen1;
 class Tluruxianshi;
 class Tc1p;
+class TFormnnn;
+class Tfast;
+class Tbk;
 class QWidget;
 
 
@@ -38,6 +41,9 @@ extern Tzuge* zuge;
 extern Tmen1* men1;
 extern Tluruxianshi* luruxianshi;
 extern Tc1p* c1p;
+extern TFormnnn* Formnnn;
+extern Tfast* fast;
+extern Tbk* bk;
 
 // Windows of later parts of the program, not built yet.
 extern QWidget* Formfx;    // temporary analysis table
@@ -48,8 +54,6 @@ extern QWidget* search;    // saved analysis tables
 extern QWidget* stjf;      // saved total-score statistics
 extern QWidget* sppict1;   // class comparison chart
 extern QWidget* jiaoshigz; // class ranking by rate
-extern QWidget* bk;        // backup and restore
-extern QWidget* Formnnn;   // about
 
 namespace Forms {
 // Builds every window. Returns false when the database could not be opened:

@@ -2,12 +2,15 @@
 
 #include "engine/app/datasource.h"
 #include "windows/app/forms.h"
+#include "windows/app/help.h"
 #include "windows/app/messages.h"
 #include "windows/app/printing.h"
 #include "windows/processing/tform8.h"
 #include "engine/entry/setup.h"
 #include "engine/export/examexport.h"
 #include "engine/db/database.h"
+#include "windows/app/tbk.h"
+#include "windows/app/tformnnn.h"
 #include "windows/app/tmen1.h"
 #include "windows/entry/tformin.h"
 #include "windows/entry/tkaoshimc.h"
@@ -226,7 +229,7 @@ void TForm6::buildMenu()
     add(print, "另存为PDF…", {}, [this] { printFront(true); });
 
     QMenu* help = bar->addMenu("使用必读");
-    add(help, "墨竹成绩册使用必读(help)", [] { return static_cast<QWidget*>(nullptr); }, {});
+    add(help, "墨竹成绩册使用必读(help)", {}, [] { Help::open(); });
     open(help, "关于本软件(about)", [] { return static_cast<QWidget*>(Formnnn); });
 }
 
@@ -314,9 +317,10 @@ void TForm6::printFront(bool pdf)
     Msg::info(QStringLiteral("已保存到“%1”").arg(QDir::toNativeSeparators(path)));
 }
 
-void TForm6::showBackup(int)
+void TForm6::showBackup(int mode)
 {
-    Forms::showWindow(bk);
+    if (bk)
+        bk->showMode(Tbk::Mode(mode));
 }
 
 void TForm6::closeEvent(QCloseEvent* e)

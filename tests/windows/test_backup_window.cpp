@@ -1,0 +1,169 @@
+// The backup window in its three modes, driven through its controls as a
+// teacher does: backups under names, a restore that ends the program, and the
+// next start on the restored database.
+#include "windows/app/forms.h"
+#include "windows/app/tbk.h"
+#include "windows/app/tform6.h"
+#include "engine/db/database.h"
+#include "windowtest.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+
+namespace {
+QByteArray bytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QStringList comboItems(const QComboBox* c)
+{
+    QStringList out;
+    for (int i = 0; i < c->count(); ++i)
+        out << c->itemText(i);
+    return out;
+}
+
+// The program as it is after a restart.
+void restart(WindowTestEnv& env)
+{
+    Forms::destroyAll();
+    QVERIFY(env.startForms());
+    Form6->show();
+}
+} // namespace
+
+class TestBackupWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void theMenuItemsSetTheThreeModes()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Form6->show();
+        QVERIFY(bk && !bk->isVisible());
+        Form6->item("备份数据库")->trigger();
+        QVERIFY(bk->isVisible());
+        QCOMPARE(bk->windowTitle(), QString("备份或还原"));
+        QVERIFY(bk->g1->isVisible() && !bk->g2->isVisible());
+        QCOMPARE(bk->g1->title(), QString("备份数据库"));
+        QCOMPARE(bk->Edit1->text(), QString("备份1"));
+        QVERIFY(env.messages.records.isEmpty());
+
+        bk->c1->setEditText("上次的");
+        Form6->item("还原数据库")->trigger();
+        QVERIFY(!bk->g1->isVisible() && bk->g2->isVisible());
+        QVERIFY(bk->Label4->isVisible() && !bk->Label5->isVisible());
+        QCOMPARE(bk->c1->currentText(), QString());
+        QCOMPARE(comboItems(bk->c1).mid(0, 2), (QStringList{"空白数据库", ""}));
+        QVERIFY(env.messages.records.isEmpty());
+
+        Form6->item("恢复为空白数据库")->trigger();
+        QCOMPARE(env.messages.texts(), QStringList{Tbk::kBlankWarning});
+        QVERIFY(!bk->g1->isVisible() && bk->g2->isVisible());
+        QVERIFY(!bk->Label4->isVisible() && bk->Label5->isVisible());
+        QCOMPARE(bk->c1->currentText(), QString("空白数据库"));
+    }
+
+    void backingUpTwiceFromTheWindowSaysWhichNameWasWritten()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Form6->item("备份数据库")->trigger();
+        bk->Button1->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.last().caption, QString("信息"));
+        QVERIFY(env.messages.last().startsWith("备份完毕。"));
+        QVERIFY(env.messages.last().contains("“备份1”"));
+        QCOMPARE(bk->copying->windowTitle(), QString("正在复制..."));
+        QVERIFY(!bk->copying->isVisible());
+        bk->Button1->click();
+        QVERIFY(env.messages.last().startsWith("备份完毕。"));
+        QVERIFY(env.messages.last().contains("“备份1 (2)”"));
+        QVERIFY(env.messages.last().contains("没有覆盖"));
+        QVERIFY(QFile::exists(env.programDir() + "/database/备份1"));
+        QVERIFY(QFile::exists(env.programDir() + "/database/备份1 (2)"));
+
+        // A name that would leave the folder is refused with a warning.
+        env.messages.clear();
+        bk->Edit1->setText("../备份1");
+        bk->Button1->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
+        QVERIFY(!QFile::exists(env.programDir() + "/备份1"));
+    }
+
+    void restoringTheBlankDatabaseEndsTheProgramAndTheNextStartHasNoExamination()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Fixture::student("cj", "0101", 1, "张三", {{"语文1", 90}});
+        Fixture::setCheck({{"mc", "期中考试"}});
+        Form6->show();
+        Form6->item("恢复为空白数据库")->trigger();
+        env.messages.clear();
+        bk->Button2->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().caption, QString("信息"));
+        QVERIFY(env.messages.last().startsWith(Tbk::kRestored));
+        QVERIFY(env.messages.last().contains("还原前自动备份"));
+        QVERIFY(!Form6->isVisible());
+        QVERIFY(!bk->isVisible());
+
+        restart(env);
+        env.messages.clear();
+        Form6->enterGradeEntry();
+        QCOMPARE(env.messages.texts(), QStringList{"该库中没有任何考试，请先增加考试"});
+    }
+
+    void restoringABackupByItsNameBringsItBack()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Fixture::student("cj", "0101", 1, "张三", {{"语文1", 90}});
+        Fixture::setCheck({{"mc", "期中考试"}});
+        Form6->item("备份数据库")->trigger();
+        bk->Button1->click();
+        Db::exec("DELETE FROM cj");
+        Fixture::setCheck({{"mc", "没有任何考试"}});
+
+        Form6->item("还原数据库")->trigger();
+        QVERIFY(comboItems(bk->c1).contains("备份1"));
+        bk->c1->setEditText("备份1");
+        bk->Button2->click();
+        QVERIFY(env.messages.last().startsWith(Tbk::kRestored));
+        QVERIFY(!Form6->isVisible());
+
+        restart(env);
+        QCOMPARE(Fixture::value("cj", "姓名").toString(), QString("张三"));
+        QCOMPARE(Fixture::value("check", "mc").toString(), QString("期中考试"));
+    }
+
+    void aRefusedRestoreKeepsTheProgramAndTheDatabase()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Fixture::student("cj", "0101", 1, "张三", {{"语文1", 90}});
+        Form6->show();
+        const QByteArray before = bytes(env.databaseFile());
+        Form6->item("还原数据库")->trigger();
+        bk->c1->setEditText("备份9");
+        env.messages.clear();
+        bk->Button2->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QVERIFY(env.messages.last().contains("找不到“备份9”"));
+        QVERIFY(Form6->isVisible());
+        QVERIFY(bk->isVisible());
+        QCOMPARE(bytes(env.databaseFile()), before);
+        QCOMPARE(Db::rowCount("cj"), 1);
+    }
+};
+
+GRADEBOOK_WINDOW_TEST_MAIN(TestBackupWindow)
+#include "test_backup_window.moc"
