@@ -16,6 +16,8 @@
 #include "windows/entry/tluruxianshi.h"
 #include "windows/entry/tpf1.h"
 #include "windows/entry/tzuge.h"
+#include "windows/reports/tform5.h"
+#include "windows/reports/tformfx.h"
 
 #include <functional>
 
@@ -23,6 +25,8 @@ TForm6* Form6 = nullptr;
 TFormxxx* Formxxx = nullptr;
 TForm2* Form2 = nullptr;
 TForm1* Form1 = nullptr;
+TFormfx* Formfx = nullptr;
+TForm5* Form5 = nullptr;
 TForm8* Form8 = nullptr;
 Tformin* formin = nullptr;
 Tgai* gai = nullptr;
@@ -34,8 +38,6 @@ Tmen1* men1 = nullptr;
 Tluruxianshi* luruxianshi = nullptr;
 Tc1p* c1p = nullptr;
 
-QWidget* Formfx = nullptr;
-QWidget* Form5 = nullptr;
 QWidget* chaxun = nullptr;
 QWidget* sinngles = nullptr;
 QWidget* search = nullptr;
@@ -99,6 +101,8 @@ bool createAll()
     }
     build(Form2);
     build(Form1);
+    build(Formfx);
+    build(Form5);
     build(Form8);
     build(formin);
     build(gai);
@@ -124,6 +128,8 @@ void destroyAll()
     Formxxx = nullptr;
     Form2 = nullptr;
     Form1 = nullptr;
+    Formfx = nullptr;
+    Form5 = nullptr;
     Form8 = nullptr;
     formin = nullptr;
     gai = nullptr;
