@@ -203,6 +203,41 @@ private slots:
         QVERIFY(Fixture::value("cjn", "语文1").isNull());
         QCOMPARE(m.data(m.index(0, 2)).toString(), QString());
     }
+
+    // The analysis grid: only the teacher's column takes edits, rates read as
+    // percentages while editing starts from the stored fraction, and a title
+    // given once survives reopening on another table.
+    void gridRestrictedToSomeColumns()
+    {
+        TestEnv env;
+        env.openDb();
+        Db::exec("UPDATE fx SET 科目 = '语文1', 班号 = 1, 合格率 = 0.6667, 人数 = 45 "
+                 "WHERE rowid = (SELECT min(rowid) FROM fx)");
+        Db::GridModel m;
+        m.setEditableColumns({"科任教师"});
+        m.setTitle("F130", "120分");
+        Db::SelectSpec q;
+        q.columns = {"科目", "班号", "科任教师", "人数", "合格率", "F130"};
+        q.table = "fx";
+        q.where = {{"科目", "<>", "0"}};
+        m.setQuery(q);
+        m.open();
+        QCOMPARE(m.rowCount(), 1);
+        QCOMPARE(m.headerData(5, Qt::Horizontal).toString(), QString("120分"));
+        QCOMPARE(m.headerData(4, Qt::Horizontal).toString(), QString("合格率"));
+        QCOMPARE(m.data(m.index(0, 4)).toString(), QString("66.67%"));
+        QCOMPARE(m.data(m.index(0, 4), Qt::EditRole).toString(), QString("0.6667"));
+        for (int c : {0, 1, 3, 4, 5}) {
+            QVERIFY(!(m.flags(m.index(0, c)) & Qt::ItemIsEditable));
+            QVERIFY(!m.setData(m.index(0, c), "7"));
+        }
+        QCOMPARE(Fixture::value("fx", "人数").toInt(), 45);
+        QVERIFY(m.flags(m.index(0, 2)) & Qt::ItemIsEditable);
+        QVERIFY(m.setData(m.index(0, 2), QStringLiteral("王老师")));
+        QCOMPARE(Fixture::value("fx", "科任教师").toString(), QStringLiteral("王老师"));
+        m.setReadOnly(true);
+        QVERIFY(!(m.flags(m.index(0, 2)) & Qt::ItemIsEditable));
+    }
 };
 
 GRADEBOOK_TEST_MAIN(TestDb)

@@ -47,6 +47,33 @@ private slots:
         QCOMPARE(Num::format(Num::quotient4d(num, den)), text);
     }
 
+    // The one way windows and exports show stored numbers: rates as
+    // percentages with two decimals, everything else with its own decimals.
+    void numbersShownAsATeacherReadsThem_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("pass rate 2/3") << "合格率" << Num::quotient4d(2, 3) << "66.67%";
+        QTest::newRow("rate 1/32") << "高分率" << Num::quotient4d(1, 32) << "3.12%";
+        QTest::newRow("whole class") << "低分率" << 1.0 << "100.00%";
+        QTest::newRow("nobody") << "低分率" << 0.0 << "0.00%";
+        QTest::newRow("rate with binary noise") << "合格率" << (0.1 + 0.2) << "30.00%";
+        QTest::newRow("a rank is not a rate") << "及格率排名" << 3.0 << "3";
+        QTest::newRow("average 4 decimals") << "平均分" << 66.6667 << "66.6667";
+        QTest::newRow("average one decimal") << "平均分" << 70.5 << "70.5";
+        QTest::newRow("total 100 not 1e+02") << "总分" << 100.0 << "100";
+        QTest::newRow("band average noise") << "1班" << (1688.4 / 7) << "241.2";
+        QTest::newRow("large total") << "总分" << 123456.0 << "123456";
+    }
+    void numbersShownAsATeacherReadsThem()
+    {
+        QFETCH(QString, column);
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QCOMPARE(Num::shown(column, value), text);
+    }
+
     void percentagesHalveToEven()
     {
         QCOMPARE(Num::percent(1, 8), qint64(12));  // 12.5

@@ -7,15 +7,47 @@
 #include "windows/app/tform6.h"
 #include "windows/processing/tform1.h"
 #include "windows/processing/tform8.h"
+#include "windows/reports/frozengrid.h"
+#include "windows/reports/tform5.h"
+#include "windows/reports/tformfx.h"
+#include "engine/db/database.h"
+#include "engine/db/gridmodel.h"
+#include "engine/processing/runs.h"
 #include "windowtest.h"
 
 #include <QDir>
+#include <QHeaderView>
 #include <QImage>
+#include <QScrollBar>
 
 class TestScreens : public QObject {
     Q_OBJECT
 
-    void shoot(QWidget* w, const QString& name)
+    // Nothing cut off, rows in step: every visible cell's text fits its
+    // column, and each row of the narrow grid lies beside the same row of
+    // the wide grid.
+    void checkGrid(FrozenGrid* g)
+    {
+        QCoreApplication::processEvents();
+        QAbstractItemModel* m = g->model();
+        for (QTableView* v : {static_cast<QTableView*>(g->narrow()), static_cast<QTableView*>(g->wide())}) {
+            const QFontMetrics title(v->horizontalHeader()->font());
+            for (int c = 0; c < m->columnCount(); ++c) {
+                if (v->isColumnHidden(c))
+                    continue;
+                QVERIFY2(title.horizontalAdvance(m->headerData(c, Qt::Horizontal).toString()) < v->columnWidth(c),
+                         qPrintable(m->headerData(c, Qt::Horizontal).toString()));
+                for (int r = 0; r < m->rowCount(); ++r)
+                    QVERIFY2(v->fontMetrics().horizontalAdvance(m->index(r, c).data().toString()) < v->columnWidth(c) - 4,
+                             qPrintable(m->index(r, c).data().toString()));
+            }
+        }
+        QCOMPARE(g->narrow()->viewport()->mapToGlobal(QPoint()).y(), g->wide()->viewport()->mapToGlobal(QPoint()).y());
+        for (int r = 0; r < m->rowCount(); ++r)
+            QCOMPARE(g->narrow()->rowViewportPosition(r), g->wide()->rowViewportPosition(r));
+    }
+
+    void shoot(QWidget* w, const QString& name, bool hide = true)
     {
         w->show();
         QCoreApplication::processEvents();
@@ -33,7 +65,8 @@ class TestScreens : public QObject {
             QDir().mkpath(dir);
             img.save(dir + "/" + name + ".png");
         }
-        w->hide();
+        if (hide)
+            w->hide();
     }
 
 private slots:
@@ -56,10 +89,72 @@ private slots:
             shoot(bk, QStringLiteral("Tbk-%1").arg(int(m)));
         }
         QCOMPARE(bk->size(), QSize(499, 196));
-        for (const char* cls : {"TFormnnn", "Tmen1", "Tc1p", "Tkaoshimc", "Tpf1", "Tzuge", "Tluru", "Tformin", "Tgai",
+        for (const char* cls : {"TFormfx", "TForm5", "TFormnnn", "Tmen1", "Tc1p", "Tkaoshimc", "Tpf1", "Tzuge", "Tluru", "Tformin", "Tgai",
                                 "Tluruxianshi"})
             if (QWidget* w = Forms::window(cls))
                 shoot(w, cls);
+    }
+
+    // The two result windows over a real grade: 18 classes of 50, seven
+    // subjects analysed, 40 bands. Every title and value fits its column and
+    // the frozen rows sit beside the wide grid's rows at either end.
+    void resultWindowsOfAWholeGrade()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        const QStringList subjects{"语文", "数学", "英语", "政治", "物理", "化学", "综合"};
+        Db::inTransaction([&] {
+            int n = 0;
+            for (int c = 1; c <= 18; ++c)
+                for (int i = 0; i < 50; ++i, ++n) {
+                    QVariantMap marks;
+                    for (int k = 0; k < subjects.size(); ++k)
+                        marks.insert(subjects[k] + "1", (k == 1 ? 20 : 30) + ((n + 1) * (7 + 4 * k)) % (k == 1 ? 131 : 71) + (n % 2) * 0.5);
+                    Fixture::student("cj", QStringLiteral("%1%2").arg(c, 2, 10, QChar('0')).arg(i, 2, 10, QChar('0')), c,
+                                     QStringLiteral("学生%1").arg(n), marks);
+                }
+        });
+        Proc::RankSettings r;
+        r.subjects = subjects;
+        r.firstClass = 1;
+        r.lastClass = 18;
+        Proc::rank(r);
+        Proc::AnalysisSettings a;
+        a.subjects = subjects;
+        a.firstClass = 1;
+        a.lastClass = 18;
+        a.fullMarks = {{"数学", 150}};
+        Proc::analyze(a);
+        Proc::BandSettings b;
+        b.upper = 699;
+        b.count = 40;
+        b.lastClass = 18;
+        Proc::bands(b);
+        Fixture::setCheck({{"mc", "2025学年第一学期期中考试"}, {"bh", "12"}});
+        Db::close();
+        QVERIFY(env.startForms());
+
+        Formfx->showResult("fx");
+        QCOMPARE(Formfx->Table1->rowCount(), 7 * 19);
+        checkGrid(Formfx->grid);
+        shoot(Formfx, "TFormfx-grade", false);
+        Formfx->DBGrid1->horizontalScrollBar()->setValue(Formfx->DBGrid1->horizontalScrollBar()->maximum() / 3);
+        shoot(Formfx, "TFormfx-grade-rates", false);
+        Formfx->DBGrid1->horizontalScrollBar()->setValue(Formfx->DBGrid1->horizontalScrollBar()->maximum());
+        Formfx->DBGrid1->verticalScrollBar()->setValue(Formfx->DBGrid1->verticalScrollBar()->maximum());
+        checkGrid(Formfx->grid);
+        shoot(Formfx, "TFormfx-grade-end");
+
+        Form5->showResult("tj");
+        checkGrid(Form5->grid);
+        shoot(Form5, "TForm5-grade", false);
+        Form5->DBGrid1->horizontalScrollBar()->setValue(Form5->DBGrid1->horizontalScrollBar()->maximum());
+        Form5->DBGrid1->verticalScrollBar()->setValue(Form5->DBGrid1->verticalScrollBar()->maximum());
+        checkGrid(Form5->grid);
+        shoot(Form5, "TForm5-grade-end", false);
+        Form5->Button3->click();
+        checkGrid(Form5->grid);
+        shoot(Form5, "TForm5-average");
     }
 };
 

@@ -76,7 +76,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
             return QString();
         if (m_numeric.value(index.column()) && v.canConvert<double>()
             && v.typeId() != QMetaType::QString)
-            return Num::format(v.toDouble());
+            return role == Qt::DisplayRole ? Num::shown(m_columns.at(index.column()), v.toDouble())
+                                           : Num::format(v.toDouble());
         return v.toString();
     }
     if (role == Qt::TextAlignmentRole && m_numeric.value(index.column()))
@@ -89,21 +90,36 @@ QVariant GridModel::headerData(int section, Qt::Orientation o, int role) const
     if (role != Qt::DisplayRole)
         return {};
     if (o == Qt::Horizontal)
-        return m_columns.value(section);
+        return m_titles.value(m_columns.value(section), m_columns.value(section));
     return section + 1;
 }
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
 {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
-    if (!m_readOnly && index.isValid())
+    if (index.isValid() && isEditable(index.column()))
         f |= Qt::ItemIsEditable;
     return f;
 }
 
+bool GridModel::isEditable(int column) const
+{
+    if (m_readOnly || column < 0 || column >= m_columns.size())
+        return false;
+    return m_editable.isEmpty() || m_editable.contains(m_columns.at(column));
+}
+
+void GridModel::setTitle(const QString& column, const QString& title)
+{
+    m_titles.insert(column, title);
+    const int c = columnIndex(column);
+    if (m_active && c >= 0)
+        emit headerDataChanged(Qt::Horizontal, c, c);
+}
+
 QString GridModel::write(int row, int column, const QString& text)
 {
-    if (m_readOnly || row < 0 || row >= m_rows.size() || column < 0 || column >= m_columns.size())
+    if (row < 0 || row >= m_rows.size() || !isEditable(column))
         return QStringLiteral("该单元格不能修改");
     const QString& name = m_columns.at(column);
     QVariant stored;

@@ -1,11 +1,14 @@
 #pragma once
 // The editable query behind every grid that edits data: it holds the rows of a
 // SelectSpec together with their rowids, and writes an edited cell straight
-// back to its row. Numeric columns take only numbers (or a blank).
+// back to its row. Numeric columns take only numbers (or a blank). Numbers are
+// shown as Num::shown shows them (rates as percentages); editing starts from
+// the stored value.
 
 #include "engine/db/query.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QVector>
 
 namespace Db {
@@ -22,6 +25,12 @@ public:
     void close(); // forgets the rows
     bool isActive() const { return m_active; }
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    // Only these columns take edits (every column when the list is empty);
+    // kept across queries.
+    void setEditableColumns(const QStringList& columns) { m_editable = columns; }
+    bool isEditable(int column) const;
+    // A column title other than the column's name; kept across queries.
+    void setTitle(const QString& column, const QString& title);
 
     qint64 rowid(int row) const;
     QVariant value(int row, const QString& column) const;
@@ -47,6 +56,8 @@ private:
     QVector<bool> m_numeric;
     QVector<qint64> m_rowids;
     QVector<QVariantList> m_rows;
+    QStringList m_editable;
+    QHash<QString, QString> m_titles;
     bool m_active = false;
     bool m_readOnly = false;
 };

@@ -137,4 +137,27 @@ QString format(double value)
     return s;
 }
 
+bool isRateColumn(const QString& column)
+{
+    return column.endsWith(QChar(u'率'));
+}
+
+QString rate(double fraction)
+{
+    if (!std::isfinite(fraction))
+        return QString();
+    // Ten-thousandths of the fraction are hundredths of the percentage.
+    const Fixed f = toFixed(fraction);
+    const Fixed a = f < 0 ? -f : f;
+    return QStringLiteral("%1%2.%3%")
+        .arg(f < 0 ? QStringLiteral("-") : QString())
+        .arg(a / 100)
+        .arg(a % 100, 2, 10, QChar('0'));
+}
+
+QString shown(const QString& column, double value)
+{
+    return isRateColumn(column) ? rate(value) : format(value);
+}
+
 } // namespace Num

@@ -43,4 +43,13 @@ std::optional<qint64> parseInteger(const QString& text);
 // Text for a stored number: 85 rather than 85.0, 0.0312 rather than 0.031199...
 QString format(double value);
 
+// How every window and export shows a stored number. Rates (合格率, 高分率,
+// 低分率: the columns whose name ends in 率) are stored as fractions with four
+// decimals and shown as percentages with two, which is exactly the same
+// figure: 0.6667 -> "66.67%", 1 -> "100.00%". Every other number keeps the
+// decimals it has (format above).
+bool isRateColumn(const QString& column);
+QString rate(double fraction);
+QString shown(const QString& column, double value);
+
 } // namespace Num

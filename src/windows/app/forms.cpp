@@ -20,6 +20,8 @@
 #include "windows/entry/tluruxianshi.h"
 #include "windows/entry/tpf1.h"
 #include "windows/entry/tzuge.h"
+#include "windows/reports/tform5.h"
+#include "windows/reports/tformfx.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -30,6 +32,8 @@ TForm6* Form6 = nullptr;
 TFormxxx* Formxxx = nullptr;
 TForm2* Form2 = nullptr;
 TForm1* Form1 = nullptr;
+TFormfx* Formfx = nullptr;
+TForm5* Form5 = nullptr;
 TForm8* Form8 = nullptr;
 Tformin* formin = nullptr;
 Tgai* gai = nullptr;
@@ -44,8 +48,6 @@ TFormnnn* Formnnn = nullptr;
 Tfast* fast = nullptr;
 Tbk* bk = nullptr;
 
-QWidget* Formfx = nullptr;
-QWidget* Form5 = nullptr;
 QWidget* chaxun = nullptr;
 QWidget* sinngles = nullptr;
 QWidget* search = nullptr;
@@ -142,6 +144,8 @@ bool createAll()
     }
     build(Form2);
     build(Form1);
+    build(Formfx);
+    build(Form5);
     build(Form8);
     build(Formnnn);
     build(formin);
@@ -170,6 +174,8 @@ void destroyAll()
     Formxxx = nullptr;
     Form2 = nullptr;
     Form1 = nullptr;
+    Formfx = nullptr;
+    Form5 = nullptr;
     Form8 = nullptr;
     formin = nullptr;
     gai = nullptr;

@@ -11,6 +11,8 @@ class TForm6;
 class TFormxxx;
 class TForm2;
 class TForm1;
+class TFormfx;
+class TForm5;
 class TForm8;
 class Tformin;
 class Tgai;
@@ -31,6 +33,8 @@ extern TForm6* Form6;
 extern TFormxxx* Formxxx;
 extern TForm2* Form2;
 extern TForm1* Form1;
+extern TFormfx* Formfx;
+extern TForm5* Form5;
 extern TForm8* Form8;
 extern Tformin* formin;
 extern Tgai* gai;
@@ -46,8 +50,6 @@ extern Tfast* fast;
 extern Tbk* bk;
 
 // Windows of later parts of the program, not built yet.
-extern QWidget* Formfx;    // temporary analysis table
-extern QWidget* Form5;     // temporary total-score statistics
 extern QWidget* chaxun;    // subject and class query
 extern QWidget* sinngles;  // single-student record
 extern QWidget* search;    // saved analysis tables

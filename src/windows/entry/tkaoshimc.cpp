@@ -1,6 +1,8 @@
 #include "windows/entry/tkaoshimc.h"
 #include "windows/entry/tpf1.h"
 #include "windows/entry/tluru.h"
+#include "windows/reports/tform5.h"
+#include "windows/reports/tformfx.h"
 
 #include "windows/app/forms.h"
 #include "windows/app/messages.h"
@@ -66,6 +68,11 @@ void Tkaoshimc::SpeedButton1Click()
         Msg::warning("你还没填入考试名称！！");
         return;
     }
+    // The two statistics windows save under the new examination.
+    if (Formfx)
+        Formfx->setExam(name, number);
+    if (Form5)
+        Form5->setExam(name, number);
     Entry::startExam(name, number);
     // An entry window left open must not go on showing the last examination.
     if (luru && luru->isVisible())

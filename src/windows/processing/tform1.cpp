@@ -7,6 +7,8 @@
 #include "windows/app/tform6.h"
 #include "engine/processing/runs.h"
 #include "windows/processing/tform8.h"
+#include "windows/reports/tform5.h"
+#include "windows/reports/tformfx.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -350,7 +352,9 @@ void TForm1::fenxiClick()
     Gauge4->setValue(0);
     Proc::analyze(st, [this](int, qint64 done, qint64 total) { setGauge(Gauge4, done, total); });
     Msg::info(kDone, kHello);
-    Forms::showWindow(Formfx ? Formfx : static_cast<QWidget*>(luru));
+    // The result on screen, read from the table the run has just written.
+    if (Formfx)
+        Formfx->showResult(st.fxTable);
     Gauge4->setValue(0);
 }
 
@@ -371,5 +375,6 @@ void TForm1::fenduanClick()
     }
     Msg::info(kDone, kHello);
     close();
-    Forms::showWindow(Form5 ? Form5 : static_cast<QWidget*>(luru));
+    if (Form5)
+        Form5->showResult(st.tjTable);
 }
