@@ -6,7 +6,7 @@ namespace Export {
 
 Format formatOf(const QString& column)
 {
-    if (column.endsWith(QStringLiteral("率")))
+    if (Num::isRateColumn(column))
         return Format::Percent;
     if (column.contains(QStringLiteral("排")) || column.contains(QStringLiteral("人数")) || column == QStringLiteral("班号")
         || column == QStringLiteral("考试编号") || column == QStringLiteral("序号") || column == QStringLiteral("ID")
@@ -38,7 +38,7 @@ QString displayText(const QVariant& value, Format format)
     const double d = value.toDouble();
     switch (format) {
     case Format::Percent:
-        return QString::number(double(Num::roundHalfEven(d * 1000000.0)) / 10000.0, 'f', 2) + QLatin1Char('%');
+        return Num::rate(d);
     case Format::Integer:
         return QString::number(Num::roundHalfEven(d));
     case Format::General:
