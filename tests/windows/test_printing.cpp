@@ -5,6 +5,9 @@
 #include "windows/app/printing.h"
 #include "windows/app/tform6.h"
 #include "windows/entry/tluru.h"
+#include "windows/reports/tform5.h"
+#include "windows/reports/tformfx.h"
+#include "engine/processing/runs.h"
 #include "windowtest.h"
 
 #include <QChart>
@@ -194,6 +197,35 @@ private slots:
         QCOMPARE(previewed.first().examName, QString("2026期中"));
         QCOMPARE(previewed.first().table.headers.mid(0, 3), (QStringList{"学号", "姓名", "语文1"}));
         QCOMPARE(previewed.first().table.rows.size(), 2);
+    }
+
+    void theResultWindowsPrintWhatTheyShow()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        for (int i = 0; i < 6; ++i)
+            Fixture::student("cj", QString::number(101 + i), 1 + i / 3, QStringLiteral("学生%1").arg(i),
+                             {{"语文1", 50 + 9 * i}, {"总分1", 300 + 20 * i}});
+        Proc::AnalysisSettings as;
+        as.subjects = {"语文"};
+        as.firstClass = 1;
+        as.lastClass = 2;
+        Proc::analyze(as);
+        Formfx->showResult("fx");
+        const Print::Job fx = Formfx->printJob();
+        QCOMPARE(fx.title, QString("临时成绩分析表"));
+        QCOMPARE(fx.table.headers.mid(0, 3), (QStringList{"科目", "班号", "科任教师"}));
+        QCOMPARE(fx.table.frozenColumns, 3);
+        QCOMPARE(fx.table.rows.size(), 3); // two classes and the grade
+        Proc::BandSettings bs;
+        bs.upper = 399;
+        bs.count = 10;
+        bs.lastClass = 2;
+        Proc::bands(bs);
+        Form5->showResult("tj");
+        const Print::Job tj = Form5->printJob();
+        QCOMPARE(tj.table.headers.mid(0, 2), (QStringList{"上限", "下限"}));
+        QVERIFY(tj.table.rows.size() >= 11);
     }
 
     void aFailedWriteLeavesNothingBehind()

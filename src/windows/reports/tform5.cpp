@@ -24,6 +24,7 @@ TForm5::TForm5() : Form(QStringLiteral("临时总分统计表"))
 
     auto* root = new QVBoxLayout(this);
     grid = new FrozenGrid(this);
+    Print::addGridActions({grid->narrow(), grid->wide()}, this, [this] { return printJob(); });
     grid->setObjectName("grid");
     DBGrid1 = grid->wide();
     DBGrid1->setObjectName("DBGrid1");
@@ -144,4 +145,9 @@ void TForm5::Button4Click()
         luru->Panel5->show();
     Forms::showWindow(luru);
     close();
+}
+
+Print::Job TForm5::printJob() const
+{
+    return {QStringLiteral("临时总分统计表"), Edit2->text(), Print::sheetOf({grid->narrow(), grid->wide()}, QStringLiteral("总分分段")), nullptr};
 }

@@ -4,6 +4,7 @@
 // under the examination's name and number.
 
 #include "windows/app/form.h"
+#include "windows/app/printing.h"
 
 class QFrame;
 class QGroupBox;
@@ -14,10 +15,12 @@ class FrozenGrid;
 class ResultView;
 namespace Db { class GridModel; }
 
-class TForm5 : public Form {
+class TForm5 : public Form, public Print::Printable {
     Q_OBJECT
 public:
     TForm5();
+    // The table as the grids show it, for printing and export.
+    Print::Job printJob() const override;
 
     FrozenGrid* grid;
     ResultView* DBGrid1; // the wide grid

@@ -68,6 +68,8 @@ TFormfx::TFormfx() : Form(QStringLiteral("临时成绩分析表"))
     root->addWidget(Label1);
 
     grid = new FrozenGrid(this);
+
+    Print::addGridActions({grid->narrow(), grid->wide()}, this, [this] { return printJob(); });
     grid->setObjectName("grid");
     DBGrid1 = grid->wide();
     DBGrid1->setObjectName("DBGrid1");
@@ -179,4 +181,9 @@ void TFormfx::Button2Click()
 void TFormfx::Button3Click()
 {
     close();
+}
+
+Print::Job TFormfx::printJob() const
+{
+    return {QStringLiteral("临时成绩分析表"), Edit4->text(), Print::sheetOf({grid->narrow(), grid->wide()}, QStringLiteral("成绩分析")), nullptr};
 }

@@ -4,6 +4,7 @@
 // where it is saved for good under the examination's name and number.
 
 #include "windows/app/form.h"
+#include "windows/app/printing.h"
 
 #include <QStringList>
 
@@ -15,10 +16,12 @@ class FrozenGrid;
 class ResultView;
 namespace Db { class GridModel; }
 
-class TFormfx : public Form {
+class TFormfx : public Form, public Print::Printable {
     Q_OBJECT
 public:
     TFormfx();
+    // The table as the grids show it, for printing and export.
+    Print::Job printJob() const override;
 
     QLabel* Label4;
     QLineEdit* Edit4; // examination name
