@@ -223,7 +223,7 @@ private slots:
                                        << QStringList{"科目“语文”出现了两次"};
         QTest::newRow("header order") << QByteArray("班号,学号,姓名\n1,1,a\n") << QStringList{"前三列必须是“学号,班号,姓名”"};
         QTest::newRow("not UTF-8") << h + "1,1,\xD5\xC5\xC8\xFD,90,80\n" << QStringList{"第2行不是 UTF-8 编码"};
-        QTest::newRow("a stray byte before a line end") << h + "1,1,a,90,80\n2,1,b\xE5,90,80\r\n3,1,c,90,80\n"
+        QTest::newRow("a stray byte before a line end") << h + "1,1,a,90,80\n2,1,b,90,80\xE5\n3,1,c,90,80\n"
                                                         << QStringList{"第3行不是 UTF-8 编码"};
         QTest::newRow("a stray byte after CR-only lines") << QByteArray("学号,班号,姓名\r1,1,a\r2,1,\xFF\r")
                                                           << QStringList{"第3行不是 UTF-8 编码"};
