@@ -2,6 +2,7 @@
 #include "engine/rules/subjects.h"
 
 #include "engine/app/paths.h"
+#include "engine/app/safefile.h"
 #include "engine/db/database.h"
 #include "engine/db/schema.h"
 #include "engine/entry/roster.h"
@@ -15,9 +16,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSet>
 #include <QSqlQuery>
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <optional>
@@ -125,8 +126,8 @@ std::optional<ClassRange> classesOption(const Invocation& inv)
     if (parts.size() > 2 || parts.first().isEmpty() || parts.last().isEmpty())
         throw UsageError(QStringLiteral("--classes 应写成“起始班号-最后班号”，如 1-18，现在是“%1”").arg(text));
     ClassRange r;
-    r.first = integerOption("classes", parts.first(), 1, 999);
-    r.last = integerOption("classes", parts.last(), 1, 999);
+    r.first = integerOption("classes", parts.first(), Rules::kFirstClass, Rules::kLastClass);
+    r.last = integerOption("classes", parts.last(), Rules::kFirstClass, Rules::kLastClass);
     if (r.first > r.last)
         throw UsageError(QStringLiteral("--classes 的起始班号%1大于最后班号%2").arg(r.first).arg(r.last));
     return r;
@@ -147,7 +148,7 @@ QMap<QString, qint64> fullMarksOption(const Invocation& inv)
                                  .arg(kv.first(), list(Rules::gradeSubjects())));
         if (out.contains(kv.first()))
             throw UsageError(QStringLiteral("--full 中%1的满分给了两次").arg(kv.first()));
-        out.insert(kv.first(), integerOption("full", kv.last(), 1, 100000));
+        out.insert(kv.first(), integerOption("full", kv.last(), 1, Proc::kMaxFullMark));
     }
     return out;
 }
@@ -162,7 +163,7 @@ std::array<qint64, 4> topOption(const Invocation& inv)
         throw UsageError(QStringLiteral("--top 要给出四个名次，如 100,200,300,400，现在是“%1”")
                              .arg(inv.options.value("top")));
     for (int k = 0; k < 4; ++k)
-        top[size_t(k)] = integerOption("top", parts.at(k), 1, 1000000000);
+        top[size_t(k)] = integerOption("top", parts.at(k), 1, Proc::kMaxTop);
     return top;
 }
 
@@ -344,12 +345,12 @@ Outcome runBands(const Invocation& inv)
         checkedGradeTable(inv.options.value("table"));
     Proc::BandSettings st;
     if (inv.options.contains("upper"))
-        st.upper = integerOption("upper", inv.options.value("upper"), -1000000, 1000000);
+        st.upper = integerOption("upper", inv.options.value("upper"), 0, Proc::kMaxBandUpper);
     if (inv.options.contains("count"))
-        st.count = integerOption("count", inv.options.value("count"), 1, 100);
+        st.count = integerOption("count", inv.options.value("count"), 1, Proc::kMaxBands);
     std::optional<qint64> lastClass;
     if (inv.options.contains("last-class"))
-        lastClass = integerOption("last-class", inv.options.value("last-class"), 1, 18);
+        lastClass = integerOption("last-class", inv.options.value("last-class"), Rules::kFirstClass, Rules::kLastClass);
     openDatabase(inv);
     st.table = workingTable(inv);
     // Classes 1 to the last row's class have columns of their own; there are 18.
@@ -359,7 +360,7 @@ Outcome runBands(const Invocation& inv)
         const auto range = Entry::classRange(st.table);
         if (!range)
             throw Db::Error(QStringLiteral("表“%1”中没有学生，请先导入花名册").arg(st.table));
-        st.lastClass = qMin<qint64>(range->last, 18);
+        st.lastClass = std::clamp<qint64>(range->last, Rules::kFirstClass, Rules::kLastClass);
     }
     const Proc::BandResult r = Proc::bands(st);
     Outcome o;
@@ -479,7 +480,7 @@ Outcome runExport(const Invocation& inv)
     QString text = csvLine(Db::columns(table));
     qint64 rows = 0;
     QStringList fields;
-    while (q.next()) {
+    while (Db::next(q)) {
         fields.clear();
         for (int i = 0; i < cols.size(); ++i)
             fields << exportText(q.value(i));
@@ -489,10 +490,8 @@ Outcome runExport(const Invocation& inv)
     const QByteArray bytes = text.toUtf8();
     Outcome o;
     if (out) {
-        // The file is replaced only once the whole export is written.
-        QSaveFile f(*out);
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-            throw Db::Error(QStringLiteral("无法写入文件 %1：%2").arg(QDir::toNativeSeparators(*out), f.errorString()));
+        // The file is replaced only once the whole export is on the disk.
+        Files::writeAll(*out, bytes);
         o.summary = QStringLiteral("已把表 %1 的%2行导出到 %3").arg(table).arg(rows).arg(QDir::toNativeSeparators(*out));
     } else {
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
@@ -631,16 +630,16 @@ QString helpText()
         "\n"
         "默认值与窗口相同：\n"
         "  --table     当前成绩表（linshi.shibie 为0时是 cjn，否则 cj）\n"
-        "  --classes   成绩表第一行的班号到最后一行的班号\n"
+        "  --classes   成绩表第一行的班号到最后一行的班号（班号是1到18）\n"
         "  --subjects  语文\n"
-        "  --full      各科满分100\n"
-        "  --top       100,200,300,400\n"
-        "  --upper 399  --count 30（1到100段）\n"
+        "  --full      各科满分100（可给1到1000）\n"
+        "  --top       100,200,300,400（每个1到1000000）\n"
+        "  --upper 399（0到100000）  --count 30（1到100段）\n"
         "  --last-class  成绩表最后一行的班号，最多18\n"
         "  --exam、--number  数据库中的当前考试（check 表的 mc、bh）\n"
         "\n"
         "每个命令做完后输出一行，说明做了什么、用了多长时间。\n"
-        "退出码：0 成功；1 出错，数据库没有改动；2 命令行写错，什么都没做。\n");
+        "退出码：0 做完；1 出错，数据库没有改动；2 命令行写错，什么都没做。\n");
 }
 
 } // namespace Batch

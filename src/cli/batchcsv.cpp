@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QSet>
 #include <QStringDecoder>
+#include <optional>
+#include <utility>
 
 namespace Batch {
 
@@ -133,19 +135,73 @@ bool isEmptyRecord(const Record& r)
     return true;
 }
 
-// The line of the first byte sequence that is not UTF-8: such files are
-// usually spreadsheets saved in the Chinese ANSI code page.
-int firstNonUtf8Line(const QByteArray& bytes)
+// Where the first byte sequence that is not UTF-8 starts, or -1. Overlong
+// forms, surrogates and a character cut off by the end of the file count:
+// the decoder would drop a cut-off last character without a word.
+qsizetype firstNonUtf8(const QByteArray& bytes)
 {
-    const QList<QByteArray> lines = bytes.split('\n');
-    for (int k = 0; k < lines.size(); ++k) {
-        QStringDecoder dec(QStringDecoder::Utf8);
-        const QString s = dec.decode(lines.at(k));
-        Q_UNUSED(s);
-        if (dec.hasError())
-            return k + 1;
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = b[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int more = 0;
+        unsigned char low = 0x80, high = 0xBF; // bounds of the second byte
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            if (c == 0xE0)
+                low = 0xA0;
+            else if (c == 0xED)
+                high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            if (c == 0xF0)
+                low = 0x90;
+            else if (c == 0xF4)
+                high = 0x8F;
+        } else {
+            return i;
+        }
+        if (i + more >= n)
+            return i;
+        if (b[i + 1] < low || b[i + 1] > high)
+            return i;
+        for (int k = 2; k <= more; ++k)
+            if (b[i + k] < 0x80 || b[i + k] > 0xBF)
+                return i;
+        i += more + 1;
     }
-    return 1;
+    return -1;
+}
+
+// The line that holds a byte, counting line ends as the record reader does
+// (CRLF, LF or CR alone).
+int lineOfByte(const QByteArray& bytes, qsizetype at)
+{
+    int line = 1;
+    for (qsizetype i = 0; i < at; ++i) {
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')))
+            ++line;
+    }
+    return line;
+}
+
+// Control characters (a NUL, a tab inside a name, a form feed) are invisible
+// in every list and break the files the grade book writes.
+std::optional<QChar> controlCharacter(const QString& text)
+{
+    for (QChar c : text) {
+        const QChar::Category cat = c.category();
+        if (cat == QChar::Other_Control || cat == QChar::Separator_Line || cat == QChar::Separator_Paragraph)
+            return c;
+    }
+    return std::nullopt;
 }
 
 class Complaints {
@@ -182,12 +238,22 @@ RosterCsv parseRoster(const QByteArray& raw)
     QByteArray bytes = raw;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder.decode(bytes);
-    if (decoder.hasError())
+    const qsizetype bad = firstNonUtf8(bytes);
+    if (bad >= 0) {
+        const int line = lineOfByte(bytes, bad);
+        // A valid start cut off by the end: the file was not saved or copied whole.
+        QStringDecoder tail(QStringDecoder::Utf8);
+        const QString rest = tail.decode(bytes.mid(bad));
+        if (rest.isEmpty() && !tail.hasError())
+            throw Db::InputError(QStringLiteral("第%1行：文件在最后一个字的中间就结束了，文件可能没有保存完整或被截断。"
+                                                "请重新保存或复制文件后再导入")
+                                     .arg(line));
         throw Db::InputError(QStringLiteral("第%1行不是 UTF-8 编码的文字。请把文件另存为 UTF-8 编码的 CSV"
                                             "（在表格软件中选“CSV UTF-8（逗号分隔）”）后再导入")
-                                 .arg(firstNonUtf8Line(bytes)));
+                                 .arg(line));
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(bytes);
 
     RecordReader reader(text);
     Record head;
@@ -251,6 +317,12 @@ RosterCsv parseRoster(const QByteArray& raw)
         } else if (*c < 1) {
             complaints.add(at + QStringLiteral("班号“%1”不是正整数（班号从1开始）").arg(cls));
             ok = false;
+        } else if (!Rules::isClassNumber(*c)) {
+            complaints.add(at + QStringLiteral("班号“%1”超出范围（班号是%2到%3）")
+                                    .arg(cls)
+                                    .arg(Rules::kFirstClass)
+                                    .arg(Rules::kLastClass));
+            ok = false;
         } else {
             s.cls = *c;
         }
@@ -258,6 +330,13 @@ RosterCsv parseRoster(const QByteArray& raw)
         if (s.name.trimmed().isEmpty()) {
             complaints.add(at + QStringLiteral("姓名是空的"));
             ok = false;
+        }
+        for (const auto& [what, value] : {std::pair{QStringLiteral("学号"), s.number}, std::pair{QStringLiteral("姓名"), s.name}}) {
+            if (const auto ctl = controlCharacter(value)) {
+                complaints.add(at + QStringLiteral("%1中有看不见的控制字符（U+%2），请删去后再导入")
+                                        .arg(what, QString::number(ctl->unicode(), 16).toUpper().rightJustified(4, '0')));
+                ok = false;
+            }
         }
         for (qsizetype k = 3; k < width; ++k) {
             const QString& subject = result.subjects.at(k - 3);

@@ -2,6 +2,8 @@
 // results were worked out by hand.
 #include "enginetest.h"
 
+#include "cli/batchcommands.h"
+#include "engine/app/safefile.h"
 #include "engine/db/database.h"
 
 #include <QDir>
@@ -221,6 +223,20 @@ private slots:
                                        << QStringList{"科目“语文”出现了两次"};
         QTest::newRow("header order") << QByteArray("班号,学号,姓名\n1,1,a\n") << QStringList{"前三列必须是“学号,班号,姓名”"};
         QTest::newRow("not UTF-8") << h + "1,1,\xD5\xC5\xC8\xFD,90,80\n" << QStringList{"第2行不是 UTF-8 编码"};
+        QTest::newRow("a stray byte before a line end") << h + "1,1,a,90,80\n2,1,b,90,80\xE5\n3,1,c,90,80\n"
+                                                        << QStringList{"第3行不是 UTF-8 编码"};
+        QTest::newRow("a stray byte after CR-only lines") << QByteArray("学号,班号,姓名\r1,1,a\r2,1,\xFF\r")
+                                                          << QStringList{"第3行不是 UTF-8 编码"};
+        QTest::newRow("cut inside the last character") << h + "1,1,a,90,80\n2,1,李\xE5\x9B" << QStringList{"第3行：文件在最后一个字的中间就结束了"};
+        QTest::newRow("cut inside a quoted last name") << h + "1,1,\"李\xE5" << QStringList{"第2行：文件在最后一个字的中间就结束了"};
+        QTest::newRow("overlong form of a slash") << h + "1,1,a\xC0\xAF,90,80\n" << QStringList{"第2行不是 UTF-8 编码"};
+        QTest::newRow("class 19") << h + "1,18,a,90,80\n2,19,b,90,80\n" << QStringList{"第3行：班号“19”超出范围（班号是1到18）"};
+        QTest::newRow("a 19-digit class") << h + "1,9223372036854775807,a,90,80\n"
+                                          << QStringList{"第2行：班号“9223372036854775807”超出范围"};
+        QTest::newRow("NUL in a name") << h + QByteArray("1,1,\"张") + '\0' + QByteArray("三\",90,80\n")
+                                       << QStringList{"第2行：姓名中有看不见的控制字符（U+0000）"};
+        QTest::newRow("tab inside a name") << h + "1,1,张\t三,90,80\n" << QStringList{"第2行：姓名中有看不见的控制字符（U+0009）"};
+        QTest::newRow("escape in a number") << h + "1\x1B,1,a,90,80\n" << QStringList{"第2行：学号中有看不见的控制字符（U+001B）"};
         QTest::newRow("empty file") << QByteArray("\xEF\xBB\xBF\r\n") << QStringList{"文件是空的"};
         QTest::newRow("header only") << h << QStringList{"没有学生"};
     }
@@ -287,6 +303,11 @@ private slots:
         QTest::newRow("three tops") << QStringList{"analyze", "--top", "1,2,3"} << "--top 要给出四个名次";
         QTest::newRow("101 bands") << QStringList{"bands", "--count", "101"} << "--count 必须在1到100之间";
         QTest::newRow("class 19") << QStringList{"bands", "--last-class", "19"} << "--last-class 必须在1到18之间";
+        QTest::newRow("classes beyond 18") << QStringList{"analyze", "--classes", "1-40"} << "--classes 必须在1到18之间";
+        QTest::newRow("19-digit class") << QStringList{"rank", "--classes", "1-9223372036854775807"}
+                                        << "--classes 必须在1到18之间";
+        QTest::newRow("full above 1000") << QStringList{"analyze", "--full", "语文=1001"} << "--full 必须在1到1000之间";
+        QTest::newRow("negative upper") << QStringList{"bands", "--upper", "-1"} << "--upper 必须在0到100000之间";
         QTest::newRow("save what") << QStringList{"save", "marks"} << "grades、analysis 或 bands";
         QTest::newRow("save analysis of a table") << QStringList{"save", "analysis", "--table", "cj"} << "只用于 save grades";
         QTest::newRow("exam number") << QStringList{"save", "grades", "--exam", "期中", "--number", "3.5"} << "考试编号必须是整数";
@@ -307,16 +328,13 @@ private slots:
         QVERIFY(bytesOf(db()) == before);
     }
 
-    // Errors found on the way (an empty table, a run the analysis table cannot
-    // hold, no current examination) leave the file as it was.
+    // Errors found on the way (an empty table, no current examination) leave
+    // the file as it was.
     void failedRunsChangeNothing_data()
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
         QTest::newRow("empty table") << QStringList{"rank", "--table", "cj"} << "表“cj”中没有学生";
-        QTest::newRow("analysis table too small") << QStringList{"analyze", "--subjects", "语文,数学,英语,政治,物理,化学,综合",
-                                                                 "--classes", "1-40"}
-                                                  << "分析表只有200行";
         QTest::newRow("no current exam") << QStringList{"save", "grades"} << "没有当前考试";
         QTest::newRow("number of another exam") << QStringList{"save", "grades", "--exam", "期末"} << "请用 --number";
         QTest::newRow("no such table") << QStringList{"export", "cjsave2"} << "没有名为“cjsave2”的表";
@@ -382,6 +400,39 @@ private slots:
         QVERIFY(lines.at(0).startsWith("序号,学号,班号,姓名,语文1,数学1,"));
         QVERIFY2(lines.at(1).startsWith("0,\" 1\",1,\"say \"\"hi\"\"\",,0.1,0,"), qPrintable(lines.at(1)));
         QVERIFY2(r.err.contains("1行") && r.err.contains("用时"), qPrintable(r.err));
+    }
+
+    // An export that cannot be written says why and keeps the previous file:
+    // a folder that cannot exist (a file in its place) and a full disk.
+    void aFailedExportKeepsThePreviousFile()
+    {
+        QCOMPARE(batch({"import", "--db", db(), csv(kSmall)}).code, 0);
+        const QString out = env->root() + "/导出.csv";
+        write(out, "上次导出的内容\n");
+        write(env->root() + "/blocked", "x");
+        Run r = batch({"export", "cjn", "--db", db(), "--out", env->root() + "/blocked/cjn.csv"});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("无法写入文件") && r.err.contains("blocked/cjn.csv"), qPrintable(r.err));
+        QVERIFY2(!r.err.contains("成功") && !r.err.contains("已把") && r.out.isEmpty(), qPrintable(r.err));
+
+        // A full disk, injected into the same commands run in this process.
+        QString text;
+        Files::failNextWrites(1);
+        try {
+            Batch::run(Batch::parseArguments({"export", "cjn", "--db", db(), "--out", out}));
+        } catch (const Db::Error& e) {
+            text = e.text();
+        }
+        Files::failNextWrites(0);
+        Db::close();
+        QVERIFY2(text.contains("磁盘已满") && text.contains("导出.csv") && text.contains("原来的文件没有改动"),
+                 qPrintable(text));
+        QCOMPARE(bytesOf(out), QByteArray("上次导出的内容\n"));
+        QCOMPARE(QDir(env->root()).entryList({"*导出*"}, QDir::Files | QDir::Hidden), QStringList{"导出.csv"});
+
+        r = batch({"export", "cjn", "--db", db(), "--out", out});
+        QCOMPARE(r.code, 0);
+        QVERIFY(bytesOf(out).startsWith("序号,学号,班号,姓名"));
     }
 
     void helpListsEverything()

@@ -1,4 +1,6 @@
 #include "engine/app/datasource.h"
+#include "engine/app/instancelock.h"
+#include "engine/app/paths.h"
 #include "windows/app/forms.h"
 #include "windows/app/tform6.h"
 #include "windows/app/tmen1.h"
@@ -6,6 +8,8 @@
 #include "windowtest.h"
 
 #include <QFile>
+#include <QProcess>
+#include <csignal>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -131,6 +135,43 @@ private slots:
         DataSource::IniFile ini;
         QVERIFY(ini.load(env.odbcIni()));
         QCOMPARE(ini.value("Q7305", "DBQ"), env.databaseFile());
+    }
+
+    // A second start on a database the program already has open is refused
+    // and ends; once the first program is gone (killed, so it could not tidy
+    // up) the program starts as usual.
+    void aSecondStartOnTheSameDatabaseIsRefused()
+    {
+        WindowTestEnv env;
+        const QString exe = env.programDir() + "/" + QString::fromUtf8(Paths::kProgramFileName);
+        QVERIFY(QFile::copy(GRADEBOOK_PROGRAM, exe));
+        QProcess first;
+        QProcessEnvironment pe = QProcessEnvironment::systemEnvironment();
+        pe.insert("QT_QPA_PLATFORM", "offscreen");
+        first.setProcessEnvironment(pe);
+        first.start(exe, {});
+        QVERIFY(first.waitForStarted());
+        // The first program holds the database once its number is in the lock file.
+        const QString lockFile = Instance::lockFileFor(env.databaseFile());
+        auto holder = [&] {
+            QFile f(lockFile);
+            return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : 0;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(holder(), qint64(first.processId()), 30000);
+
+        QVERIFY(!env.startForms());
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Error);
+        QVERIFY2(env.messages.last().contains("程序已经打开了数据库") && env.messages.last().contains("Q7305.mdb"),
+                 qPrintable(env.messages.last()));
+        QVERIFY(!Form6 && !Db::isOpen());
+
+        ::kill(pid_t(first.processId()), SIGKILL);
+        QVERIFY(first.waitForFinished());
+        env.messages.clear();
+        QVERIFY(env.startForms());
+        QVERIFY(env.messages.records.isEmpty());
+        QVERIFY(Db::isOpen() && Form6);
     }
 
     void anErrorWhileAWindowIsBuiltIsShownAndStartUpGoesOn()

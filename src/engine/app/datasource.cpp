@@ -1,9 +1,11 @@
 #include "engine/app/datasource.h"
 
+#include "engine/app/safefile.h"
+#include "engine/db/database.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace DataSource {
 
@@ -46,11 +48,12 @@ bool IniFile::save(const QString& path) const
     const QFileInfo fi(path);
     if (!QDir().mkpath(fi.absolutePath()))
         return false;
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
+    try {
+        Files::writeAll(path, text().toUtf8());
+    } catch (const Db::Error&) {
         return false;
-    f.write(text().toUtf8());
-    return f.commit();
+    }
+    return true;
 }
 
 int IniFile::sectionStart(const QString& section) const

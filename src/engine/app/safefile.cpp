@@ -90,6 +90,10 @@ SafeTarget::SafeTarget(QString finalPath, QString suffix, QStringList companions
     : m_final(QFileInfo(finalPath).absoluteFilePath()), m_suffix(std::move(suffix)),
       m_companions(std::move(companions))
 {
+    // A link is followed: the file it points to is replaced and the link stays.
+    const QFileInfo link(m_final);
+    if (link.isSymLink() && !link.symLinkTarget().isEmpty())
+        m_final = link.symLinkTarget();
     const QFileInfo fi(m_final);
     if (fi.isDir())
         throw Db::Error(writeFailure(m_final, QStringLiteral("这是一个文件夹的名字")));

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <unistd.h>
 
 namespace Db {
 
@@ -36,6 +37,34 @@ QString driverText(const QSqlError& e)
     return t;
 }
 
+int& busyTimeoutMs()
+{
+    static int ms = kDefaultBusyTimeoutMs;
+    return ms;
+}
+
+// SQLite's primary result codes the messages tell apart.
+enum SqliteCode {
+    kBusy = 5,
+    kLocked = 6,
+    kReadOnly = 8,
+    kIoError = 10,
+    kCorrupt = 11,
+    kFull = 13,
+    kCantOpen = 14,
+    kNotADatabase = 26,
+};
+
+QString shown(const QString& file)
+{
+    return QDir::toNativeSeparators(file);
+}
+
+QString seconds(int ms)
+{
+    return QString::number(double(ms) / 1000.0, 'g', 3);
+}
+
 void loadCatalogue()
 {
     Catalogue& c = catalogue();
@@ -44,16 +73,16 @@ void loadCatalogue()
     c.tables.clear();
     QSqlQuery names(connection());
     if (!names.exec("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'"))
-        throw Error(QStringLiteral("读取数据库结构失败：%1").arg(driverText(names.lastError())));
+        throw Error(failureText(names.lastError()));
     QStringList list;
-    while (names.next())
+    while (next(names))
         list << names.value(0).toString();
     for (const QString& t : list) {
         QSqlQuery info(connection());
         if (!info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quote(t))))
-            throw Error(QStringLiteral("读取数据库结构失败：%1").arg(driverText(info.lastError())));
+            throw Error(failureText(info.lastError()));
         QList<ColumnInfo> cols;
-        while (info.next()) {
+        while (next(info)) {
             const QString type = info.value(2).toString().toUpper();
             cols.append({info.value(1).toString(),
                          type.contains("INT") || type.contains("NUM") || type.contains("REAL")
@@ -75,20 +104,128 @@ const QList<ColumnInfo>& tableInfo(const QString& name)
 
 } // namespace
 
+FileState fileState(const QString& file)
+{
+    const QFileInfo fi(file);
+    FileState st;
+    st.exists = fi.exists();
+    st.isFolder = fi.isDir();
+    const QByteArray path = QFile::encodeName(fi.absoluteFilePath());
+    const QByteArray folder = QFile::encodeName(fi.absolutePath());
+    st.fileWritable = !st.exists || ::access(path.constData(), W_OK) == 0;
+    st.folderWritable = ::access(folder.constData(), W_OK) == 0;
+    return st;
+}
+
+QString failureText(int code, const QString& sqliteText, const QString& file, const FileState& st)
+{
+    const QString f = shown(file);
+    const QString folder = shown(QFileInfo(file).absolutePath());
+    const QString readOnlyFile =
+        QStringLiteral("数据库文件“%1”是只读的，不能写入。请去掉这个文件的只读属性（或让当前用户有写入权限），"
+                       "或者把它复制到可以写入的文件夹后再打开。")
+            .arg(f);
+    const QString readOnlyFolder =
+        QStringLiteral("数据库文件所在的文件夹“%1”不能写入：每次写入数据库都要在同一个文件夹里建一个临时的日志文件。"
+                       "请让这个文件夹可以写入，或者把数据库文件复制到可以写入的文件夹后再打开。")
+            .arg(folder);
+    QString text;
+    switch (code & 0xFF) {
+    case kBusy:
+    case kLocked:
+        text = QStringLiteral("数据库文件“%1”正被另一个程序使用（例如另一个成绩册窗口或批处理工具正在写入），"
+                              "等了%2秒仍没有让出。请等它做完或把它关闭后再试；这次的操作没有做。")
+                   .arg(f, seconds(busyTimeoutMs()));
+        break;
+    case kReadOnly:
+        if (!st.fileWritable)
+            text = readOnlyFile;
+        else if (!st.folderWritable)
+            text = readOnlyFolder;
+        else
+            text = QStringLiteral("数据库文件“%1”现在只能读、不能写（文件或所在文件夹没有写入权限，或者磁盘是只读的）。"
+                                  "请检查权限后重新打开程序再试。")
+                       .arg(f);
+        break;
+    case kFull:
+        text = QStringLiteral("磁盘已满，数据库文件“%1”写不进去。请在这个磁盘上腾出空间后再试；这次的改动没有保存。")
+                   .arg(f);
+        break;
+    case kCorrupt:
+    case kNotADatabase:
+        text = QStringLiteral("数据库文件已损坏：“%1”无法正常读取。请不要再往里写入，先把这个文件复制一份留底，"
+                              "然后在“数据库系统操作 → 还原数据库”中从备份还原。")
+                   .arg(f);
+        break;
+    case kCantOpen:
+        if (st.isFolder)
+            text = QStringLiteral("“%1”是一个文件夹，不是数据库文件。请选择文件夹里的数据库文件（如 Q7305.mdb）。").arg(f);
+        else if (!st.exists)
+            text = QStringLiteral("找不到数据库文件“%1”。").arg(f);
+        else if (!st.folderWritable)
+            text = readOnlyFolder;
+        else if (!st.fileWritable)
+            text = readOnlyFile;
+        else
+            text = QStringLiteral("无法打开数据库文件“%1”。请检查这个文件和所在文件夹的权限。").arg(f);
+        break;
+    case kIoError:
+        if (!st.folderWritable)
+            text = readOnlyFolder;
+        else
+            text = QStringLiteral("读写数据库文件“%1”时出错（磁盘或存储设备可能有故障，或已被拔出）。"
+                                  "请检查磁盘后再试；这次的改动没有保存。")
+                       .arg(f);
+        break;
+    default:
+        return QStringLiteral("数据库错误：%1").arg(sqliteText);
+    }
+    return text + QStringLiteral("（SQLite：%1）").arg(sqliteText);
+}
+
+QString failureText(const QSqlError& error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    const QString file = fileName();
+    if (!ok || file.isEmpty())
+        return QStringLiteral("数据库错误：%1").arg(driverText(error));
+    return failureText(code, driverText(error), file, fileState(file));
+}
+
+void setBusyTimeout(int ms)
+{
+    busyTimeoutMs() = ms;
+    if (isOpen()) {
+        QSqlQuery q(connection());
+        q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(ms));
+    }
+}
+
+int busyTimeout()
+{
+    return busyTimeoutMs();
+}
+
 void open(const QString& file)
 {
     close();
     const QFileInfo fi(file);
+    if (fi.isDir())
+        throw Error(QStringLiteral("“%1”是一个文件夹，不是数据库文件。请选择文件夹里的数据库文件（如 Q7305.mdb）。")
+                        .arg(shown(file)));
     if (!fi.exists() || !fi.isFile())
-        throw Error(QStringLiteral("找不到数据库文件：%1").arg(QDir::toNativeSeparators(file)));
+        throw Error(QStringLiteral("找不到数据库文件：%1").arg(shown(file)));
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", kConnectionName);
         db.setDatabaseName(fi.absoluteFilePath());
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs()));
         if (!db.open()) {
-            const QString text = driverText(db.lastError());
+            const QSqlError e = db.lastError();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(kConnectionName);
-            throw Error(QStringLiteral("无法打开数据库 %1：%2").arg(file, text));
+            throw Error(failureText(e.nativeErrorCode().toInt(), driverText(e), fi.absoluteFilePath(),
+                                    fileState(fi.absoluteFilePath())));
         }
     }
     // A file that is not a grade database (or not a database at all) is
@@ -97,7 +234,9 @@ void open(const QString& file)
         catalogue().loaded = false;
         loadCatalogue();
         if (!catalogue().tables.contains("check") || !catalogue().tables.contains("cj"))
-            throw Error(QStringLiteral("%1 不是成绩数据库").arg(file));
+            throw Error(QStringLiteral("“%1”不是成绩数据库：里面没有成绩册的表（check、cj）。请选择成绩册的数据库文件"
+                                       "（如 Q7305.mdb），或在“数据库系统操作 → 还原数据库”中从备份还原。")
+                            .arg(shown(file)));
         // A whole grade's tables fit in the page cache, so the runs' writes do
         // not spill to disk before their commit.
         exec("PRAGMA cache_size = -65536");
@@ -198,7 +337,7 @@ QSqlQuery prepare(const QString& sql)
     QSqlQuery q(connection());
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        throw Error(QStringLiteral("数据库错误：%1").arg(driverText(q.lastError())));
+        throw Error(failureText(q.lastError()));
     return q;
 }
 
@@ -207,7 +346,7 @@ void exec(QSqlQuery& query, const QVariantList& binds)
     for (int i = 0; i < binds.size(); ++i)
         query.bindValue(i, binds.at(i));
     if (!query.exec())
-        throw Error(QStringLiteral("数据库错误：%1").arg(driverText(query.lastError())));
+        throw Error(failureText(query.lastError()));
 }
 
 void exec(const QString& sql, const QVariantList& binds)
@@ -222,7 +361,7 @@ QList<QVariantList> selectRows(const QString& sql, const QVariantList& binds)
     exec(q, binds);
     QList<QVariantList> rows;
     const int n = q.record().count();
-    while (q.next()) {
+    while (next(q)) {
         QVariantList row;
         row.reserve(n);
         for (int i = 0; i < n; ++i)
@@ -236,7 +375,18 @@ QVariant selectValue(const QString& sql, const QVariantList& binds)
 {
     QSqlQuery q = prepare(sql);
     exec(q, binds);
-    return q.next() ? q.value(0) : QVariant();
+    return next(q) ? q.value(0) : QVariant();
+}
+
+bool next(QSqlQuery& query)
+{
+    if (query.next())
+        return true;
+    // Qt ends the rows quietly when a step fails; a damaged page must not
+    // pass for the end of the table.
+    if (query.lastError().isValid())
+        throw Error(failureText(query.lastError()));
+    return false;
 }
 
 qint64 rowCount(const QString& name)
@@ -258,8 +408,9 @@ Transaction::Transaction()
 {
     int& depth = transactionDepth();
     if (depth == 0) {
-        if (!connection().transaction())
-            throw Error(QStringLiteral("无法开始事务：%1").arg(driverText(connection().lastError())));
+        QSqlQuery q(connection());
+        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            throw Error(failureText(q.lastError()));
     } else {
         exec(QStringLiteral("SAVEPOINT sp%1").arg(depth));
     }
@@ -274,7 +425,8 @@ Transaction::~Transaction()
     if (!isOpen())
         return;
     if (m_level == 0) {
-        connection().rollback();
+        QSqlQuery q(connection());
+        q.exec(QStringLiteral("ROLLBACK"));
     } else {
         QSqlQuery q(connection());
         q.exec(QStringLiteral("ROLLBACK TO sp%1").arg(m_level));
@@ -285,8 +437,9 @@ Transaction::~Transaction()
 void Transaction::commit()
 {
     if (m_level == 0) {
-        if (!connection().commit())
-            throw Error(QStringLiteral("保存失败：%1").arg(driverText(connection().lastError())));
+        QSqlQuery q(connection());
+        if (!q.exec(QStringLiteral("COMMIT")))
+            throw Error(failureText(q.lastError()));
     } else {
         exec(QStringLiteral("RELEASE sp%1").arg(m_level));
     }

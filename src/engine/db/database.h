@@ -34,8 +34,34 @@ public:
 
 inline constexpr const char* kConnectionName = "xkc";
 
+// How long a writer waits for another program's write to end before it gives
+// up with a clear message. Applies to the open connection and later opens;
+// tests shorten it.
+inline constexpr int kDefaultBusyTimeoutMs = 5000;
+void setBusyTimeout(int ms);
+int busyTimeout();
+
+// What the file system says about a database file, for telling a read-only
+// file from a read-only folder in a message.
+struct FileState {
+    bool exists = false;
+    bool isFolder = false;
+    bool fileWritable = true;
+    bool folderWritable = true;
+};
+FileState fileState(const QString& file);
+
+// The user's message for a failure SQLite reported on a database file (code:
+// SQLite's result code): what happened and what to do, in Chinese, naming the
+// file, with SQLite's own words after it.
+QString failureText(int code, const QString& sqliteText, const QString& file, const FileState& state);
+// The same for a failure on the open connection's file.
+QString failureText(const QSqlError& error);
+
 // Opens the shared connection to an existing grade database. A missing file is
 // an error: the driver would otherwise create an empty database in its place.
+// A folder, a damaged file or a database without the grade tables is refused
+// with a message saying so.
 void open(const QString& file);
 void close();
 bool isOpen();
@@ -59,8 +85,15 @@ void exec(const QString& sql, const QVariantList& binds = {});
 QList<QVariantList> selectRows(const QString& sql, const QVariantList& binds = {});
 QVariant selectValue(const QString& sql, const QVariantList& binds = {});
 qint64 rowCount(const QString& table);
+// Steps a query on to its next row; false at the end. A row that cannot be
+// read (a damaged page) throws rather than ending the rows early.
+bool next(QSqlQuery& query);
 
 // One unit of work: everything it wrote is rolled back unless commit() is reached.
+// The outermost one takes the write lock before anything is read (BEGIN
+// IMMEDIATE), so what it writes was computed from what no other writer could
+// change in between; when another program holds the lock it waits up to the
+// busy timeout. Nested ones are savepoints.
 class Transaction {
 public:
     Transaction();

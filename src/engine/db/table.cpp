@@ -39,7 +39,7 @@ void Table::load()
     m_rowids.clear();
     QSqlQuery q = prepare(QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(Db::table(m_name)));
     exec(q);
-    while (q.next())
+    while (Db::next(q))
         m_rowids.append(q.value(0).toLongLong());
     m_cachedRowid = -1;
 }

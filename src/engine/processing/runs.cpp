@@ -28,6 +28,23 @@ void checkSubjects(const QStringList& subjects)
 
 using Rules::ordered;
 
+// Settings come from typed boxes and the command line: each is held to its
+// bounds before any work or memory is sized from it.
+void checkBounds(const QString& setting, qint64 value, qint64 low, qint64 high)
+{
+    if (value < low || value > high)
+        throw Db::InputError(
+            QStringLiteral("%1必须在%2到%3之间，现在是%4").arg(setting).arg(low).arg(high).arg(value));
+}
+
+void checkClasses(qint64 first, qint64 last)
+{
+    checkBounds(QStringLiteral("起始班号"), first, Rules::kFirstClass, Rules::kLastClass);
+    checkBounds(QStringLiteral("最后班号"), last, Rules::kFirstClass, Rules::kLastClass);
+    if (last < first)
+        throw Db::InputError(QStringLiteral("起始班号（%1）大于最后一个班号（%2）").arg(first).arg(last));
+}
+
 void report(const ProgressFn& progress, int stage, qint64 done, qint64 total)
 {
     if (progress)
@@ -41,6 +58,7 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
     QElapsedTimer timer;
     timer.start();
     checkSubjects(st.subjects);
+    checkClasses(st.firstClass, st.lastClass);
     const QStringList subjects = ordered(st.subjects);
     const QString t = Db::table(st.table);
     const QString s = st.suffix;
@@ -65,6 +83,9 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
     const int nItems = int(items.size());
     std::vector<qint64> rowid, cls;
     std::vector<std::vector<Fixed>> score(nItems);
+    // The write lock comes first, then the read: no other writer can replace
+    // the rows between what this run reads and what it writes back.
+    Db::Transaction tx;
     {
         const auto rows = Db::selectRows(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(readCols.join(','), t));
         rowid.resize(size_t(rows.size()));
@@ -123,7 +144,7 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
         report(progress, 3, i + 1, nItems);
     }
 
-    Db::inTransaction([&] {
+    {
         QStringList inRange, outRange;
         if (totals) {
             inRange << Db::quote(items[0].score) + "=?" << Db::quote(items[1].score) + "=?";
@@ -158,7 +179,8 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
                     Db::exec(QStringLiteral("UPDATE %1 SET %2 = 0 WHERE %2 IS NULL").arg(t, Db::quote(c)));
             }
         }
-    });
+    }
+    tx.commit();
 
     RankResult res;
     res.students = n;
@@ -217,14 +239,17 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
     const QStringList subjects = ordered(st.subjects);
     const QString t = Db::table(st.table);
     const QString fxT = Db::table(st.fxTable);
-    if (st.lastClass < st.firstClass)
-        throw Db::InputError(QStringLiteral("起始班号（%1）大于最后一个班号（%2）").arg(st.firstClass).arg(st.lastClass));
+    checkClasses(st.firstClass, st.lastClass);
     for (const QString& subj : subjects) {
         Db::column(st.table, subj + st.suffix);
         Db::column(st.table, subj + "级排1");
-        if (st.fullMarks.value(subj, 100) <= 0)
+        const qint64 full = st.fullMarks.value(subj, 100);
+        if (full <= 0)
             throw Db::InputError(QStringLiteral("%1的满分值必须大于0").arg(subj));
+        checkBounds(subj + QStringLiteral("的满分值"), full, 1, kMaxFullMark);
     }
+    for (size_t k = 0; k < st.top.size(); ++k)
+        checkBounds(QStringLiteral("级前名次（第%1个）").arg(k + 1), st.top[k], 1, kMaxTop);
     Db::column(st.table, "班号");
     Db::column(st.table, "姓名");
     for (const QString& c : kFxCleared)
@@ -233,6 +258,8 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
     const qint64 classes = st.lastClass - st.firstClass + 1;
     const qint64 needed = qint64(subjects.size()) * (classes + 1);
     std::vector<qint64> fxRows;
+    // The write lock first, then every read (see rank).
+    Db::Transaction tx;
     for (const auto& r : Db::selectRows(QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(fxT)))
         fxRows.push_back(r.first().toLongLong());
     // The save stops at the first free row, so one must stay after the result.
@@ -323,7 +350,7 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
     // Names only on class rows; the whole grade has no one student to name.
     auto nameOf = [&](int row) { return row >= 0 ? names.at(row) : QStringLiteral(""); };
     AnalysisResult res;
-    Db::inTransaction([&] {
+    {
         if (analysisTableInUse(st.fxTable)) {
             QStringList sets{Db::quote("科目") + "='0'"};
             for (const QString& c : kFxCleared)
@@ -357,7 +384,8 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
             v << fxRows[i];
             Db::exec(up, v);
         }
-    });
+    }
+    tx.commit();
     res.rows = int(out.size());
     res.elapsedMs = timer.elapsed();
     return res;
@@ -375,14 +403,18 @@ BandResult bands(const BandSettings& st, const ProgressFn& progress)
     const QString totalCol = Db::column(st.table, "总分" + st.totalSuffix);
     Db::column(st.table, "班号");
     const qint64 B = st.count;
-    if (B < 1 || B > 100)
-        throw Db::InputError(QStringLiteral("分段数必须在1到100之间，现在是%1").arg(B));
+    if (B < 1 || B > kMaxBands)
+        throw Db::InputError(QStringLiteral("分段数必须在1到%1之间，现在是%2").arg(kMaxBands).arg(B));
+    checkBounds(QStringLiteral("分段上限"), st.upper, 0, kMaxBandUpper);
+    checkBounds(QStringLiteral("最后班号"), st.lastClass, Rules::kFirstClass, Rules::kLastClass);
     std::vector<qint64> tjRows;
+    // The write lock first, then every read (see rank).
+    Db::Transaction tx;
     for (const auto& r : Db::selectRows(QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(tjT)))
         tjRows.push_back(r.first().toLongLong());
     if (B + 1 > qint64(tjRows.size()))
         throw Db::InputError(QStringLiteral("分段表只有%1行，放不下%2个分段和平均分行").arg(tjRows.size()).arg(B));
-    const qint64 K = std::clamp<qint64>(st.lastClass, 0, Rules::kClassCount);
+    const qint64 K = st.lastClass;
     const Rules::TotalBands limits{st.upper, B};
 
     const auto rows = Db::selectRows(QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY rowid").arg(Db::quote("班号"), totalCol, t));
@@ -424,7 +456,7 @@ BandResult bands(const BandSettings& st, const ProgressFn& progress)
         return heads[size_t(c)] ? double(sum[size_t(c)]) / double(kScale * heads[size_t(c)]) : 0.0;
     };
 
-    Db::inTransaction([&] {
+    {
         QStringList clear{Db::quote("上限") + "=0", Db::quote("下限") + "=0", Db::quote("全级") + "=0",
                           Db::quote("级累") + "=0"};
         for (int c = 1; c <= Rules::kClassCount; ++c) {
@@ -457,7 +489,8 @@ BandResult bands(const BandSettings& st, const ProgressFn& progress)
         }
         v << tjRows[size_t(B)];
         Db::exec(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(tjT, avgSets.join(',')), v);
-    });
+    }
+    tx.commit();
     report(progress, 1, 2, 2);
 
     BandResult res;

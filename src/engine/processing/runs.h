@@ -2,7 +2,9 @@
 // The three processing runs of one examination: totals and ranks, the subject
 // analysis table and the total-score band table. Each takes plain settings,
 // reads the grade table once, computes in memory and writes its results in one
-// transaction: all of them, or (on any error) none.
+// transaction that also holds the read: all of them, or (on any error) none.
+// Settings out of their bounds are refused (Db::InputError naming the
+// setting) before anything is read.
 
 #include "engine/db/query.h"
 
@@ -14,7 +16,14 @@
 
 namespace Proc {
 
-// Progress of a run: stage (from 1), work done and work of the stage.
+// The bounds of the settings a run accepts (a class is 1 to 18, see Rules).
+inline constexpr qint64 kMaxFullMark = 1000;      // a subject's full mark
+inline constexpr qint64 kMaxTop = 1000000;        // a top-N limit of the grade ranks
+inline constexpr qint64 kMaxBands = 100;          // bands of the total-score table
+inline constexpr qint64 kMaxBandUpper = 100000;   // the first band's upper limit
+
+// Progress of a run: stage (from 1), work done and work of the stage. Called
+// inside the run's transaction.
 using ProgressFn = std::function<void(int stage, qint64 done, qint64 total)>;
 
 struct RankSettings {

@@ -38,7 +38,8 @@ qint64 counter(const QString& column)
 
 // One permanent copy: the source rows in stored order become rows of the
 // target, numbered from the counter; then the counter moves on, the name is
-// recorded and the examination's flag is set, all in one transaction.
+// recorded and the examination's flag is set, all in one transaction that
+// holds the write lock from before the first read.
 // `row` builds a target row from a source row and its running number, or
 // returns an empty list to end the copy.
 struct Copy {
@@ -136,10 +137,11 @@ Result bands(const QString& tjTable, const Exam& exam)
 
 int discardSavedGrades(const QString& examName)
 {
-    if (Db::selectValue("SELECT \"c1\" FROM \"check\" LIMIT 1").toLongLong() != 1)
-        return 0;
     int removed = 0;
     Db::inTransaction([&] {
+        // The flag is read under the write lock, with everything it decides.
+        if (Db::selectValue("SELECT \"c1\" FROM \"check\" LIMIT 1").toLongLong() != 1)
+            return;
         // The name recorded by this examination's save is the last one under
         // that name; a single remaining name always stays.
         if (Db::rowCount("ksmc") != 1) {

@@ -3,7 +3,10 @@
 // and the names of the two saved tables the query windows read. Never shown.
 
 #include "windows/app/form.h"
+#include "engine/app/instancelock.h"
 #include "engine/db/table.h"
+
+#include <memory>
 
 class QLineEdit;
 
@@ -23,4 +26,6 @@ public:
 
 private:
     bool m_connected = false;
+    // Held while the windows exist: a second start on the same database is refused.
+    std::unique_ptr<Instance::Lock> m_lock;
 };
