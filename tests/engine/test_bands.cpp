@@ -41,12 +41,13 @@ private slots:
         QCOMPARE(tj(29, "上限").toString(), QString("109"));
         QCOMPARE(tj(29, "下限").toString(), QString("100"));
         QCOMPARE(tj(0, "1班").toInt(), 2);  // 399, 390
-        QCOMPARE(tj(1, "1班").toInt(), 1);  // 389; 389.5 lies between the bands
+        QCOMPARE(tj(1, "1班").toInt(), 2);  // 389 and 389.5
         QCOMPARE(tj(29, "1班").toInt(), 1); // 100
         int inBands = 0;
         for (int i = 0; i < 30; ++i)
             inBands += tj(i, "全级").toInt();
-        QCOMPARE(inBands, 4); // 400, 99, 405 and 389.5 in none
+        QCOMPARE(inBands, 5); // 400, 405 above the first band, 99 below the last
+        QCOMPARE(r.aboveFirst, 2);
         QCOMPARE(tj(0, "1累").toInt(), 4);  // 399, 390, 400, 405
         QCOMPARE(tj(1, "1累").toInt(), 6);  // and 389, 389.5
         QCOMPARE(tj(29, "1累").toInt(), 7); // all but 99
@@ -56,6 +57,40 @@ private slots:
         QCOMPARE(tj(30, "下限").toString(), QString("平均分"));
         QCOMPARE(tj(30, "1班").toDouble(), 2571.5 / 8);
         QCOMPARE(tj(31, "上限").toString(), QString("0"));
+    }
+
+    void bandCountsAddUpWithFractionalTotals()
+    {
+        // Totals of halves and tenths: every one between the first band's top
+        // and the last band's bottom is counted in exactly one band.
+        TestEnv env;
+        env.openDb();
+        int expected = 0, expectedAbove = 1; // 449.5 below
+        for (int i = 0; i < 120; ++i) {
+            const int tenths = 950 + i * 27 + (i % 3) * 5;
+            total(1 + i % 3, tenths / 10.0);
+            expected += tenths >= 1000 && tenths < 4000;
+            expectedAbove += tenths >= 4000;
+        }
+        total(2, 449.5);
+        auto s = settings(3);
+        const auto r = Proc::bands(s);
+        int inBands = 0, perClass = 0;
+        for (int i = 0; i < 30; ++i) {
+            inBands += tj(i, "全级").toInt();
+            perClass += tj(i, "1班").toInt() + tj(i, "2班").toInt() + tj(i, "3班").toInt();
+            // A band's count is the step between two running counts.
+            const int above = i == 0 ? r.aboveFirst : tj(i - 1, "级累").toInt();
+            QCOMPARE(tj(i, "全级").toInt(), tj(i, "级累").toInt() - above);
+        }
+        QCOMPARE(inBands, expected);
+        QCOMPARE(perClass, expected);
+        QCOMPARE(r.aboveFirst, expectedAbove);
+
+        s.upper = 459;
+        Proc::bands(s);
+        QCOMPARE(tj(1, "下限").toString(), QString("440"));
+        QCOMPARE(tj(1, "2班").toInt(), 1); // 449.5 in 440-449
     }
 
     void classesAfterTheLastClassCountOnlyForTheGrade()

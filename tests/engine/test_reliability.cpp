@@ -205,7 +205,7 @@ private slots:
             } else if (writer == "save bands") {
                 Save::bands("tj", {"期中", 1});
             } else {
-                Save::discardSavedGrades("期中");
+                Save::discardSavedGrades({"期中", 1});
             }
         });
         QVERIFY(t.elapsed() >= 100);

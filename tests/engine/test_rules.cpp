@@ -62,6 +62,13 @@ private slots:
         QTest::newRow("400 above every band") << qint64(399) << qint64(30) << 400.0 << qint64(-1);
         QTest::newRow("99 below every band") << qint64(399) << qint64(30) << 99.0 << qint64(-1);
         QTest::newRow("one band of 599") << qint64(599) << qint64(1) << 590.0 << qint64(0);
+        // A band holds lower <= total < lower + 10: no total falls between two bands.
+        QTest::newRow("389.5 in 380-389") << qint64(399) << qint64(30) << 389.5 << qint64(1);
+        QTest::newRow("399.5 in 390-399") << qint64(399) << qint64(30) << 399.5 << qint64(0);
+        QTest::newRow("449.5 in 440-449") << qint64(459) << qint64(30) << 449.5 << qint64(1);
+        QTest::newRow("100.25 in the last") << qint64(399) << qint64(30) << 100.25 << qint64(29);
+        QTest::newRow("99.5 below every band") << qint64(399) << qint64(30) << 99.5 << qint64(-1);
+        QTest::newRow("negative total") << qint64(399) << qint64(30) << -3.0 << qint64(-1);
     }
     void totalBandLimits()
     {
@@ -70,9 +77,13 @@ private slots:
         QFETCH(double, total);
         QFETCH(qint64, band);
         const Rules::TotalBands b{upper, count};
-        QCOMPARE(b.bandOf(Num::toFixed(total)), band);
+        const Num::Fixed t = Num::toFixed(total);
+        QCOMPARE(b.bandOf(t), band);
+        QCOMPARE(b.aboveFirst(t), total >= double(upper + 1));
         if (band >= 0) {
-            QVERIFY(b.reaches(Num::toFixed(total), band));
+            QVERIFY(b.reaches(t, band));
+            // The band's count is the difference of two running counts.
+            QVERIFY(band == 0 || !b.reaches(t, band - 1));
             QCOMPARE(b.upperOf(band) - b.lowerOf(band), qint64(9));
         }
     }

@@ -176,6 +176,31 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Db::InputError, Save::examNumber("1.5"));
     }
 
+    void aSaveMakesItsNameAndNumberTheCurrentOnes()
+    {
+        // The entry window saves under the name and number it shows, which
+        // the user may have edited: check follows, so that re-processing
+        // finds the rows and the other saves use the same examination.
+        TestEnv env;
+        env.openDb();
+        roster("cjn", 2);
+        Fixture::setCheck({{"mc", "期中"}, {"bh", "4"}});
+        Save::grades("cjn", {"期中（改）", 5});
+        QCOMPARE(Fixture::value("check", "mc").toString(), QString("期中（改）"));
+        QCOMPARE(Fixture::value("check", "bh").toString(), QString("5"));
+        Save::bands("tj", {"期中（再改）", 6});
+        QCOMPARE(Fixture::value("check", "mc").toString(), QString("期中（再改）"));
+        QCOMPARE(Save::currentExam().number, qint64(6));
+        // A save for another examination leaves them alone.
+        Save::Exam other{"上次", 1};
+        other.current = false;
+        Save::analysis("fx", other);
+        QCOMPARE(Fixture::value("check", "mc").toString(), QString("期中（再改）"));
+        QCOMPARE(Fixture::value("check", "bh").toString(), QString("6"));
+        Fixture::setCheck({{"bh", "第六次"}});
+        QVERIFY_THROWS_EXCEPTION(Db::InputError, Save::currentExam());
+    }
+
     void reprocessingRemovesExactlyThisExamination()
     {
         TestEnv env;
@@ -185,14 +210,41 @@ private slots:
         Save::grades("cjn", {"第二次 ", 2});
         Save::grades("cjn", {"第二次", 3});
         QCOMPARE(Db::rowCount("ksmc"), 4);
-        QCOMPARE(Save::discardSavedGrades("第二次"), 3);
+        QCOMPARE(Save::discardSavedGrades({"第二次", 3}), 3);
         QCOMPARE(Fixture::column("ksmc", "name"), (QVariantList{"没有任何考试", "第一次", "第二次 "}));
         QCOMPARE(Db::rowCount("cjsave"), 6); // names that differ by a blank stay
         QCOMPARE(Fixture::value("check", "c1").toInt(), 0);
         // c1 is back at 0: a second "yes" removes nothing more.
-        QCOMPARE(Save::discardSavedGrades("第二次"), 0);
+        QCOMPARE(Save::discardSavedGrades({"第二次", 3}), 0);
         QCOMPARE(Db::rowCount("ksmc"), 3);
         QCOMPARE(Db::rowCount("cjsave"), 6);
+    }
+
+    void reprocessingKeepsAnotherExaminationOfTheSameName_data()
+    {
+        QTest::addColumn<qint64>("discarded");
+        QTest::addColumn<QVariantList>("namesLeft");
+        QTest::addColumn<QVariantList>("numbersLeft");
+        // 期中 is used twice (numbers 1 and 3), 期末 is number 2 in between.
+        QTest::newRow("the later 期中") << qint64(3) << QVariantList{"没有任何考试", "期中", "期末"}
+                                        << QVariantList{1, 1, 2, 2};
+        QTest::newRow("the earlier 期中") << qint64(1) << QVariantList{"没有任何考试", "期末", "期中"}
+                                          << QVariantList{2, 2, 3, 3};
+    }
+    void reprocessingKeepsAnotherExaminationOfTheSameName()
+    {
+        QFETCH(qint64, discarded);
+        QFETCH(QVariantList, namesLeft);
+        QFETCH(QVariantList, numbersLeft);
+        TestEnv env;
+        env.openDb();
+        roster("cjn", 2);
+        Save::grades("cjn", {"期中", 1});
+        Save::grades("cjn", {"期末", 2});
+        Save::grades("cjn", {"期中", 3});
+        QCOMPARE(Save::discardSavedGrades({"期中", discarded}), 2);
+        QCOMPARE(Fixture::column("ksmc", "name"), namesLeft);
+        QCOMPARE(Fixture::column("cjsave", "考试编号"), numbersLeft);
     }
 
     void aSingleRemainingNameStays()
@@ -202,7 +254,7 @@ private slots:
         roster("cjn", 2);
         Save::grades("cjn", {"唯一", 1});
         Db::exec("DELETE FROM ksmc WHERE name = '没有任何考试'");
-        QCOMPARE(Save::discardSavedGrades("唯一"), 2);
+        QCOMPARE(Save::discardSavedGrades({"唯一", 1}), 2);
         QCOMPARE(Fixture::column("ksmc", "name"), (QVariantList{"唯一"}));
         QCOMPARE(Db::rowCount("cjsave"), 0);
     }

@@ -12,6 +12,8 @@
 #include "windowtest.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
@@ -86,26 +88,65 @@ private slots:
         QCOMPARE(Form2->banshu2->text(), QString("7"));
     }
 
-    void aNameLineStopsTheRoster_data()
+    void titleLinesAreSkippedInTheirOwnBox_data()
     {
+        // Columns copied from a spreadsheet with their title line, in some
+        // boxes or in all of them.
+        QTest::addColumn<QString>("numbers");
+        QTest::addColumn<QString>("classes");
         QTest::addColumn<QString>("names");
-        QTest::addColumn<int>("rows");
-        QTest::newRow("third line") << "甲\n乙\n姓名\n丙\n丁" << 2;
-        QTest::newRow("first line") << "姓名\n甲\n乙" << 0;
-        QTest::newRow("with trailing blanks") << "甲\n姓名  \n乙" << 1;
+        QTest::addColumn<QString>("maths");
+        QTest::newRow("every box") << "学号\n0101\n0102" << "班号\n1\n2" << "姓名\n甲\n乙" << "数学\n90\n80";
+        QTest::newRow("names only") << "0101\n0102" << "1\n2" << "姓名  \n甲\n乙" << "90\n80";
+        QTest::newRow("the grade table's column name") << "0101\n0102" << "1\n2" << "甲\n乙" << "数学1\n90\n80";
     }
-    void aNameLineStopsTheRoster()
+    void titleLinesAreSkippedInTheirOwnBox()
     {
+        QFETCH(QString, numbers);
+        QFETCH(QString, classes);
         QFETCH(QString, names);
-        QFETCH(int, rows);
+        QFETCH(QString, maths);
         WindowTestEnv env;
         QVERIFY(env.startForms());
         openFromRosterPreparation();
-        // The lines after the stop line need not be valid.
-        fillRoster("1\n2\n3\n4\n5", "1\n1\nx\nx\nx", names);
+        fillRoster(numbers, classes, names);
+        formin->CheckBox1->setChecked(true);
+        formin->CheckBox4->setChecked(true);
+        formin->Memo6->setPlainText(maths);
         formin->Button1->click();
-        QCOMPARE(Db::rowCount("cjn"), rows);
-        QVERIFY(env.messages.last().contains("输入成功"));
+        QVERIFY2(env.messages.last().contains("输入成功"), qPrintable(env.messages.last()));
+        QCOMPARE(Fixture::column("cjn", "学号"), (QVariantList{"0101", "0102"}));
+        QCOMPARE(Fixture::column("cjn", "班号"), (QVariantList{1, 2}));
+        QCOMPARE(Fixture::column("cjn", "姓名"), (QVariantList{"甲", "乙"}));
+        QCOMPARE(Fixture::column("cjn", "数学1"), (QVariantList{90, 80}));
+    }
+
+    void aRosterOfNoStudentIsRefused_data()
+    {
+        QTest::addColumn<QString>("numbers");
+        QTest::addColumn<QString>("classes");
+        QTest::addColumn<QString>("names");
+        QTest::newRow("empty boxes") << "" << "" << "";
+        QTest::newRow("titles only") << "学号" << "班号\n\n" << "姓名";
+    }
+    void aRosterOfNoStudentIsRefused()
+    {
+        QFETCH(QString, numbers);
+        QFETCH(QString, classes);
+        QFETCH(QString, names);
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Fixture::student("cjn", "0901", 9, "旧学生");
+        const QString before = Fixture::dump("cjn");
+        openFromRosterPreparation();
+        fillRoster(numbers, classes, names);
+        formin->Button1->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
+        QVERIFY(env.messages.last().startsWith("没有学生"));
+        QVERIFY(!env.messages.last().contains("成功"));
+        QCOMPARE(Fixture::dump("cjn"), before);
+        QVERIFY(formin->isVisible());
     }
 
     void writesTheMarksOfTheTickedSubjectsOnly()
@@ -162,11 +203,24 @@ private slots:
         QTest::newRow("class with a decimal") << three << "1\n1.5\n1" << "" << QStringList{"班号", "第2行"};
         QTest::newRow("too few classes") << three << "1\n1" << "" << QStringList{"班号"};
         QTest::newRow("too few student numbers") << "0101\n0102" << "1\n1\n1" << "" << QStringList{"学号"};
-        QTest::newRow("numbers pasted with their header") << "学号\n0101\n0102\n0103" << "1\n1\n1" << ""
-                                                          << QStringList{"学号", "错行"};
+        QTest::newRow("one student number too many") << "0100\n0101\n0102\n0103" << "1\n1\n1" << ""
+                                                      << QStringList{"“学号”栏有4行", "“姓名”栏有3行"};
+        QTest::newRow("one class too many") << three << "1\n1\n1\n1" << "" << QStringList{"“班号”栏有4行", "3行"};
+        QTest::newRow("blank class line") << three << "1\n\n1" << "" << QStringList{"“班号”栏第2行是空的"};
+        QTest::newRow("class 0") << three << "1\n0\n1" << "" << QStringList{"班号", "第2行", "1到18"};
+        QTest::newRow("class 19") << three << "1\n1\n19" << "" << QStringList{"班号", "第3行", "1到18"};
+        QTest::newRow("class 19 below a title") << "学号\n" + three << "班号\n19\n1\n1" << ""
+                                                << QStringList{"班号", "第2行", "1到18"};
+        QTest::newRow("a title inside a box") << three << "1\n班号\n1" << "" << QStringList{"班号", "第2行", "标题"};
+        QTest::newRow("a tab inside a student number") << "0101\n01\t02\n0103" << "1\n1\n1" << ""
+                                                       << QStringList{"学号", "第2行", "控制字符"};
         QTest::newRow("mark not a number") << three << "1\n1\n1" << "90\n缺考\n80" << QStringList{"数学", "第2行"};
-        QTest::newRow("mark box too short") << three << "1\n1\n1" << "90\n80" << QStringList{"数学"};
-        QTest::newRow("blank mark line") << three << "1\n1\n1" << "90\n\n80" << QStringList{"数学", "第2行"};
+        QTest::newRow("negative mark") << three << "1\n1\n1" << "90\n-5\n80" << QStringList{"数学", "第2行", "负数"};
+        QTest::newRow("mark box one line short") << three << "1\n1\n1" << "90\n80"
+                                                 << QStringList{"“数学”栏有2行成绩", "3名学生"};
+        QTest::newRow("mark box one line long") << three << "1\n1\n1" << "90\n80\n70\n60"
+                                                << QStringList{"“数学”栏有4行成绩", "3名学生"};
+        QTest::newRow("blank mark line") << three << "1\n1\n1" << "90\n\n80" << QStringList{"“数学”栏第2行是空的"};
     }
     void badInputLeavesTheTableAsItWas()
     {
@@ -241,9 +295,147 @@ private slots:
         openFromRosterPreparation();
         formin->CheckBox2->setChecked(true);
         formin->Button1->click();
-        QVERIFY(env.messages.records.isEmpty());
+        QCOMPARE(env.messages.texts(), QStringList{Tformin::kNothing});
         QCOMPARE(Fixture::dump("cjn"), before);
         QVERIFY(formin->isVisible());
+        // Marks asked for, but no subject ticked: nothing written, and no 成功.
+        env.messages.clear();
+        formin->CheckBox1->setChecked(true);
+        formin->Memo3->setPlainText("90");
+        formin->Button1->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QVERIFY(env.messages.last().contains("没有勾选"));
+        QCOMPARE(Fixture::dump("cjn"), before);
+    }
+
+    void onlyTheTickedBoxesCountTheirLines()
+    {
+        // An unticked box with one line more does not decide how many marks
+        // are taken; a ticked one with one line more is refused whole.
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        for (const char* n : {"甲", "乙", "丙"})
+            Fixture::student("cjn", "0101", 1, n);
+        formin->Table1.setTableName("cjn");
+        formin->CheckBox2->setChecked(true);
+        formin->CheckBox1->setChecked(true);
+        formin->CheckBox4->setChecked(true); // 数学
+        formin->Memo3->setPlainText("1\n2\n3\n4");
+        formin->Memo6->setPlainText("90\n80\n70");
+        formin->Button1->click();
+        QVERIFY(env.messages.last().contains("输入成功"));
+        QCOMPARE(Fixture::column("cjn", "数学1"), (QVariantList{90, 80, 70}));
+        QCOMPARE(Fixture::column("cjn", "语文1"), (QVariantList{0, 0, 0}));
+
+        const QString before = Fixture::dump("cjn");
+        env.messages.clear();
+        formin->CheckBox5->setChecked(true); // 英语, one line more
+        formin->Memo6->setPlainText("10\n20\n30");
+        formin->Memo7->setPlainText("99\n98\n97\n96");
+        formin->Button1->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QVERIFY(env.messages.last().contains("“英语”栏有4行成绩"));
+        QCOMPARE(Fixture::dump("cjn"), before); // 数学 not written either
+    }
+
+    void marksAboveTheFullMarkAreAskedAbout_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("declined") << false;
+        QTest::newRow("accepted") << true;
+    }
+    void marksAboveTheFullMarkAreAskedAbout()
+    {
+        QFETCH(bool, accept);
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Form1->kemu2->setText("120");  // 数学 out of 120
+        Form1->kemu10->setText("50");  // 综合 out of 50
+        Fixture::student("cjn", "0901", 9, "旧学生");
+        const QString before = Fixture::dump("cjn");
+        openFromRosterPreparation();
+        fillRoster("0101\n0102\n0103", "1\n1\n1", "张三\n李四\n王五");
+        formin->CheckBox1->setChecked(true);
+        formin->CheckBox4->setChecked(true);
+        formin->CheckBox9->setChecked(true);
+        formin->Memo6->setPlainText("120\n125\n119.5");
+        formin->Memo11->setPlainText("50\n40\n50.5");
+        env.messages.answers = {accept};
+        formin->Button1->click();
+        const Msg::Record& q = env.messages.records.first();
+        QCOMPARE(q.kind, Msg::Kind::Question);
+        QVERIFY(!q.defaultYes);
+        QVERIFY2(q.text.contains("有2个成绩高于满分值"), qPrintable(q.text));
+        QVERIFY(q.text.contains("数学 第2行 李四：125（满分120）"));
+        QVERIFY(q.text.contains("综合 第3行 王五：50.5（满分50）"));
+        if (!accept) {
+            QCOMPARE(env.messages.records.size(), 1);
+            QCOMPARE(Fixture::dump("cjn"), before);
+            QVERIFY(formin->isVisible());
+            return;
+        }
+        QCOMPARE(env.messages.texts().at(1), Tformin::kConfirm);
+        QCOMPARE(Fixture::column("cjn", "数学1"), (QVariantList{120, 125, 119.5}));
+        QCOMPARE(Fixture::column("cjn", "综合1"), (QVariantList{50, 40, 50.5}));
+    }
+
+    void aPastedBlockOfColumnsIsSpreadOverTheBoxes()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        formin->show();
+        formin->Memo6->setPlainText("旧的");
+        // 班号, 姓名, 语文 and 数学 with their title line, as copied.
+        const QString block = "班号\t姓名\t语文\t数学\r\n1\t张三\t90\t80\r\n2\t李四\t85\t70\r\n";
+        QApplication::clipboard()->setText(block);
+        env.messages.answers = {true};
+        formin->Memo2->paste();
+        QCOMPARE(env.messages.records.size(), 1);
+        const QString q = env.messages.last();
+        QVERIFY2(q.contains("第1列 → “班号”栏") && q.contains("第4列 → “数学”栏"), qPrintable(q));
+        QCOMPARE(formin->Memo2->toPlainText(), QString("班号\n1\n2"));
+        QCOMPARE(formin->Memo1->toPlainText(), QString("姓名\n张三\n李四"));
+        QCOMPARE(formin->Memo3->toPlainText(), QString("语文\n90\n85"));
+        QCOMPARE(formin->Memo6->toPlainText(), QString("数学\n80\n70"));
+        QVERIFY(formin->Memo4->toPlainText().isEmpty());
+        QVERIFY(formin->Memo7->toPlainText().isEmpty());
+        QVERIFY(formin->CheckBox1->isChecked() && formin->CheckBox3->isChecked() && formin->CheckBox4->isChecked());
+        QVERIFY(!formin->CheckBox5->isChecked());
+
+        // More columns than boxes to the right: the rest is left out, and said so.
+        QApplication::clipboard()->setText("60\t30\t备注\n61\t31\t");
+        env.messages.answers = {true};
+        formin->Memo10->paste();
+        QVERIFY(env.messages.last().contains("第2列 → “综合”栏"));
+        QVERIFY(env.messages.last().contains("后面的1列"));
+        QCOMPARE(formin->Memo10->toPlainText(), QString("60\n61"));
+        QCOMPARE(formin->Memo11->toPlainText(), QString("30\n31"));
+
+        // Declined: pasted into the one box as it is.
+        env.messages.answers = {false};
+        formin->Memo4->clear();
+        formin->Memo4->paste();
+        QCOMPARE(formin->Memo4->toPlainText(), QString("60\t30\t备注\n61\t31\t"));
+        QCOMPARE(formin->Memo2->toPlainText(), QString("班号\n1\n2"));
+    }
+
+    void theBoxesScrollTogether()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        formin->show();
+        const QString many = lines(200, [](int i) { return QString::number(i); });
+        for (const auto& [title, box] : formin->allBoxes())
+            box->setPlainText(many);
+        QCoreApplication::processEvents();
+        formin->Memo1->verticalScrollBar()->setValue(120);
+        for (const auto& [title, box] : formin->allBoxes())
+            QCOMPARE(box->verticalScrollBar()->value(), 120);
+        // A nine-digit student number and a four-character name fit their boxes.
+        const QFontMetrics fm(formin->Memo4->font());
+        QVERIFY(formin->Memo4->viewport()->width() >= fm.horizontalAdvance("202401018"));
+        QVERIFY(formin->Memo1->viewport()->width() >= fm.horizontalAdvance("欧阳小明"));
+        QVERIFY(formin->Memo3->viewport()->width() >= fm.horizontalAdvance("100.5"));
     }
 
     void fromTheMenuItFillsTheTableItHasOpen()

@@ -6,6 +6,7 @@
 #include "engine/db/gridmodel.h"
 #include "engine/entry/roster.h"
 #include "engine/entry/setup.h"
+#include "engine/processing/saves.h"
 #include "windows/entry/tformin.h"
 #include "windows/entry/tgai.h"
 #include "windows/entry/tkaoshimc.h"
@@ -50,21 +51,29 @@ QVariantList namedValues(const QString& table, int row)
 class TestEntrySetup : public QObject {
     Q_OBJECT
 private slots:
-    void proposesTheIdOfTheLastExamName_data()
+    void proposesOneMoreThanTheHighestNumberSaved_data()
     {
-        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QList<int>>("saved"); // numbers saved, in order; 0 = re-process the last
         QTest::addColumn<QString>("proposed");
-        QTest::newRow("blank database") << QStringList{} << "1";
-        QTest::newRow("two saved examinations") << QStringList{"期中", "期末"} << "3";
+        QTest::newRow("blank database") << QList<int>{} << "1";
+        QTest::newRow("two saved examinations") << QList<int>{1, 2} << "3";
+        QTest::newRow("the second re-processed and saved again") << QList<int>{1, 2, 0, 2} << "3";
+        QTest::newRow("re-processed twice") << QList<int>{1, 2, 0, 2, 0, 2} << "3";
+        QTest::newRow("numbers typed out of order") << QList<int>{7, 3} << "8";
     }
-    void proposesTheIdOfTheLastExamName()
+    void proposesOneMoreThanTheHighestNumberSaved()
     {
-        QFETCH(QStringList, names);
+        QFETCH(QList<int>, saved);
         QFETCH(QString, proposed);
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        for (const QString& n : names)
-            Db::exec("INSERT INTO ksmc (name) VALUES (?)", {n});
+        roster("cjn", 2);
+        for (int n : saved) {
+            if (n == 0)
+                Save::discardSavedGrades(Save::currentExam());
+            else
+                Save::grades("cjn", {QStringLiteral("第%1次").arg(n), n});
+        }
         kaoshimc->Edit2->setText("99");
         kaoshimc->show();
         QCOMPARE(kaoshimc->Edit2->text(), proposed);
@@ -73,27 +82,37 @@ private slots:
     void startsAnExamination_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("a name") << "2023年秋期中考试" << true;
-        QTest::newRow("placeholder left") << "必须填" << false;
-        QTest::newRow("placeholder and a blank") << "必须填 " << true;
-        QTest::newRow("empty name") << "" << true;
-        QTest::newRow("quotes") << "O'Neil's \"final\" 考试" << true;
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("refusal"); // empty when accepted
+        QTest::newRow("a name") << "2023年秋期中考试" << "5" << "";
+        QTest::newRow("placeholder left") << "必须填" << "5" << "你还没填入考试名称！！";
+        QTest::newRow("placeholder and a blank") << "必须填 " << "5" << "";
+        QTest::newRow("empty name") << "" << "5" << "你还没填入考试名称！！";
+        QTest::newRow("blanks only") << "   " << "5" << "你还没填入考试名称！！";
+        QTest::newRow("the text for no examination") << "没有任何考试" << "5" << "不能用作考试名称";
+        QTest::newRow("a tab in the name") << "期中\t考试" << "5" << "控制字符";
+        QTest::newRow("quotes") << "O'Neil's \"final\" 考试" << "5" << "";
+        QTest::newRow("full-width number") << "期末" << "５" << "";
+        QTest::newRow("number a word") << "期末" << "第五次" << "考试编号必须是正整数";
+        QTest::newRow("number 0") << "期末" << "0" << "考试编号必须是正整数";
     }
     void startsAnExamination()
     {
         QFETCH(QString, name);
-        QFETCH(bool, accepted);
+        QFETCH(QString, number);
+        QFETCH(QString, refusal);
         WindowTestEnv env;
         QVERIFY(env.startForms());
         Fixture::setCheck({{"mc", "上次"}, {"bh", "4"}, {"c1", 1}, {"c2", 1}, {"c3", 1}});
         const QString check = Fixture::dump("check"), linshi = Fixture::dump("linshi"), ksmc = Fixture::dump("ksmc");
         kaoshimc->show();
         kaoshimc->ksmc->setText(name);
-        kaoshimc->Edit2->setText("5");
+        kaoshimc->Edit2->setText(number);
         kaoshimc->SpeedButton1->click();
-        if (!accepted) {
-            QCOMPARE(env.messages.texts(), QStringList{"你还没填入考试名称！！"});
+        if (!refusal.isEmpty()) {
+            QCOMPARE(env.messages.records.size(), 1);
+            QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
+            QVERIFY2(env.messages.last().contains(refusal), qPrintable(env.messages.last()));
             QCOMPARE(Fixture::dump("check"), check);
             QCOMPARE(Fixture::dump("linshi"), linshi);
             QVERIFY(kaoshimc->isVisible());
@@ -108,6 +127,52 @@ private slots:
         QCOMPARE(Fixture::value("linshi", "name").toString(), name);
         QCOMPARE(Fixture::dump("ksmc"), ksmc);
         QVERIFY(!kaoshimc->isVisible());
+        QVERIFY(pf1->isVisible());
+    }
+
+    void aSavedNameIsNotTakenAgainWithoutAsking_data()
+    {
+        QTest::addColumn<QString>("where"); // where the name is saved
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("grades saved, declined") << "cjsave" << false;
+        QTest::newRow("grades saved, accepted") << "cjsave" << true;
+        QTest::newRow("only listed in ksmc, declined") << "ksmc" << false;
+        QTest::newRow("band table saved, declined") << "tjsave1" << false;
+    }
+    void aSavedNameIsNotTakenAgainWithoutAsking()
+    {
+        QFETCH(QString, where);
+        QFETCH(bool, accept);
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        roster("cjn", 2);
+        if (where == "cjsave")
+            Save::grades("cjn", {"期中", 3});
+        else if (where == "tjsave1")
+            Save::bands("tj", {"期中", 3});
+        else
+            Db::exec("INSERT INTO ksmc (name) VALUES ('期中')");
+        Fixture::setCheck({{"mc", "上次"}, {"bh", "3"}});
+        const QString check = Fixture::dump("check");
+        kaoshimc->show();
+        kaoshimc->ksmc->setText("期中");
+        env.messages.answers = {accept};
+        kaoshimc->SpeedButton1->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        const Msg::Record& q = env.messages.records.first();
+        QCOMPARE(q.kind, Msg::Kind::Question);
+        QVERIFY(!q.defaultYes);
+        QVERIFY(q.text.contains("“期中”"));
+        if (where != "ksmc")
+            QVERIFY2(q.text.contains("编号3"), qPrintable(q.text));
+        if (!accept) {
+            QCOMPARE(Fixture::dump("check"), check);
+            QVERIFY(kaoshimc->isVisible());
+            QVERIFY(!pf1->isVisible());
+            return;
+        }
+        QCOMPARE(Entry::examState().name, QString("期中"));
+        QCOMPARE(Entry::examState().number, QString("4"));
         QVERIFY(pf1->isVisible());
     }
 
@@ -187,7 +252,8 @@ private slots:
             QCOMPARE(Fixture::value(work, "语文班排1", r).toInt(), r + 1);
         }
         QVERIFY(luru->isVisible());
-        QVERIFY(pf1->isVisible());
+        // Roster preparation closes when the entry window takes over.
+        QVERIFY(!pf1->isVisible());
         QCOMPARE(Form6->Query1->query().table, work);
     }
 
@@ -224,6 +290,8 @@ private slots:
         QTest::newRow("word") << "一班";
         QTest::newRow("decimal") << "1.5";
         QTest::newRow("empty") << "";
+        QTest::newRow("class 0") << "0";
+        QTest::newRow("class 19") << "19";
     }
     void refusesAClassThatIsNotAnInteger()
     {
@@ -247,6 +315,69 @@ private slots:
         QCOMPARE(env.messages.records.size(), 1);
         QVERIFY(env.messages.last().contains("班号"));
         QCOMPARE(Fixture::dump("cjn"), before);
+    }
+
+    void refusesBlankNamesAndControlCharacters_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("inMessage");
+        QTest::newRow("blank name") << "  " << "0101" << "姓名不能是空的";
+        QTest::newRow("blank number") << "张三" << "" << "学号不能是空的";
+        QTest::newRow("tab in a name") << "张\t三" << "0101" << "控制字符";
+        QTest::newRow("NUL in a number") << "张三" << QString("01") + QChar(0) + "01" << "控制字符";
+    }
+    void refusesBlankNamesAndControlCharacters()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, number);
+        QFETCH(QString, inMessage);
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        roster("cjn", 2);
+        const QString before = Fixture::dump("cjn"), count = Fixture::dump("count");
+        zuge->name->setText(name);
+        zuge->xue->setText(number);
+        zuge->Button1->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QVERIFY2(env.messages.last().contains(inMessage), qPrintable(env.messages.last()));
+        QCOMPARE(Fixture::dump("cjn"), before);
+        QCOMPARE(Fixture::dump("count"), count);
+
+        env.messages.clear();
+        gai->show();
+        gai->Edit2->setText(name);
+        gai->Edit3->setText(number);
+        gai->Button1->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QVERIFY(env.messages.last().contains(inMessage));
+        QCOMPARE(Fixture::dump("cjn"), before);
+    }
+
+    void theRosterGridsTakeOnlyClassNumbers()
+    {
+        // 班号 and 姓名 typed into the one-by-one and editing grids.
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        roster("cjn", 2);
+        formin->Table1.setTableName("cjn");
+        zuge->show();
+        QAbstractItemModel* m = zuge->db1->model();
+        QVERIFY(!m->setData(m->index(0, 1), "19"));
+        QVERIFY(!m->setData(m->index(0, 1), ""));
+        QVERIFY(!m->setData(m->index(0, 0), " "));
+        QVERIFY(!m->setData(m->index(0, 0), "张\n三"));
+        QCOMPARE(env.messages.records.size(), 4);
+        QVERIFY(env.messages.texts().first().contains("1到18"));
+        QVERIFY(m->setData(m->index(0, 1), "18"));
+        QCOMPARE(Fixture::value("cjn", "班号", 0).toInt(), 18);
+        QCOMPARE(Fixture::value("cjn", "姓名", 0).toString(), QString("学生1"));
+        gai->show();
+        Db::GridModel* g = gai->cjn();
+        QVERIFY(!g->setData(g->index(1, g->columnIndex("班号")), "0"));
+        QVERIFY(!g->setData(g->index(1, g->columnIndex("语文1")), "-5"));
+        QCOMPARE(Fixture::value("cjn", "班号", 1).toInt(), 1);
+        QCOMPARE(Fixture::value("cjn", "语文1", 1).toInt(), 71);
     }
 
     void deletingRowsOneByOne()
@@ -285,7 +416,7 @@ private slots:
         QVERIFY(env.startForms());
         roster("cjn", 3, 3);
         gai->show();
-        QCOMPARE(gai->DBGrid1->columnWidth(10), 50);
+        QVERIFY(gai->DBGrid1->columnWidth(10) >= 50);
         gai->DBGrid1->setCurrentIndex(gai->cjn()->index(1, 0));
         gai->Edit3->setText("0305");
         gai->Edit1->setText("3");

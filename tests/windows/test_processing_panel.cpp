@@ -4,6 +4,7 @@
 #include "engine/db/database.h"
 #include "engine/processing/runs.h"
 #include "engine/processing/saves.h"
+#include "engine/entry/setup.h"
 #include "windows/processing/tc1p.h"
 #include "windows/processing/tform1.h"
 #include "windows/processing/tform8.h"
@@ -53,7 +54,10 @@ private slots:
         QVERIFY(Form1->GroupBox2->isVisible() && Form1->Button3->isVisible() && !Form1->Button2->isVisible());
         QCOMPARE(Form1->height(), 428);
         QCOMPARE(Form1->kemu1->text(), QString("100"));
-        QVERIFY(!Form1->kemu10->isVisible());
+        // 综合's full mark is set beside the others.
+        QVERIFY(Form1->kemu10->isVisible());
+        QCOMPARE(Form1->kemu10->text(), QString("100"));
+        QVERIFY(Form1->banshu2Label->isVisible());
     }
 
     void theParameterPanelFillsTheProcessingPanel()
@@ -108,6 +112,8 @@ private slots:
         QCOMPARE(Form6->Query1->queryText(),
                  Proc::rankDisplayQuery("cj", {"语文", "数学", "英语"}, "1", 1, 3).text());
         QCOMPARE(Form6->Query1->rowCount(), 12);
+        for (QProgressBar* g : {Form1->Gauge1, Form1->Gauge2, Form1->Gauge3})
+            QCOMPARE(g->value(), 100);
         QCOMPARE(Fixture::value("cj", "总分1", 0).toInt(), 60 + 90 + 70);
         QCOMPARE(Fixture::value("cj", "语文班排1", 3).toInt(), 1);
     }
@@ -178,6 +184,73 @@ private slots:
         QCOMPARE(Form1->Gauge5->value(), 100);
     }
 
+    void theCompositeFullMarkCountsInTheAnalysis()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        for (int i = 0; i < 4; ++i)
+            Fixture::student("cj", QString::number(i), 1, QStringLiteral("生%1").arg(i), {{"综合1", 30 + 5 * i}});
+        Db::exec("UPDATE linshi SET shibie = 1");
+        Db::close();
+        QVERIFY(env.startForms());
+        Form2->CheckBox1->setChecked(false);
+        Form2->CheckBox10->setChecked(true); // 综合 only
+        Form2->banshu1->setText("1");
+        Form2->banshu2->setText("1");
+        Form2->show();
+        Form2->Button1->click();
+        Form1->showMode(TForm1::Mode::Analysis);
+        Form1->kemu10->setText("50");
+        Form1->fenxi->click();
+        QCOMPARE(Fixture::value("fx", "科目", 0).toString(), QString("综合1"));
+        QCOMPARE(Fixture::value("fx", "满分值", 0).toInt(), 50);
+        // Out of 50, 30 to 45 all pass (60 %: 30).
+        QCOMPARE(Fixture::value("fx", "合格人数", 0).toInt(), 4);
+        QCOMPARE(Fixture::value("fx", "合格率", 0).toDouble(), 1.0);
+        QCOMPARE(Form1->Gauge4->value(), 100);
+    }
+
+    void theBandMessageTellsOfTotalsAboveTheFirstBand()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        roster();
+        Db::exec("UPDATE linshi SET shibie = 1");
+        Db::exec("UPDATE cj SET 总分1 = 350");
+        Db::exec("UPDATE cj SET 总分1 = 405 WHERE rowid <= 2");
+        Db::exec("UPDATE cj SET 总分1 = 399.5 WHERE rowid = 3");
+        Db::close();
+        QVERIFY(env.startForms());
+        Form1->showMode(TForm1::Mode::Bands);
+        Form1->fenduan->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.last(),
+                 QString("处理完毕！！！按确定后可查看处理结果\n\n有2名学生的总分高于分段上限399，未计入任何分段"));
+        QCOMPARE(Fixture::value("tj", "全级", 0).toInt(), 1); // 399.5 in 390-399
+
+        env.messages.clear();
+        Form1->sx->setText("409");
+        Form1->showMode(TForm1::Mode::Bands);
+        Form1->fenduan->click();
+        QCOMPARE(env.messages.texts(), QStringList{"处理完毕！！！按确定后可查看处理结果"});
+    }
+
+    void confirmingReprocessingKeepsAnotherNumberOfTheSameName()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        roster();
+        Save::grades("cj", {"期中", 1});
+        Save::grades("cj", {"期中", 2});
+        Db::close();
+        QVERIFY(env.startForms());
+        QCOMPARE(Entry::examState().number, QString("2"));
+        c1p->show();
+        c1p->Button1->click();
+        QCOMPARE(Fixture::column("ksmc", "name"), (QVariantList{"没有任何考试", "期中"}));
+        QCOMPARE(Fixture::column("cjsave", "考试编号"), QVariantList(12, 1));
+    }
+
     void confirmingReprocessingRemovesThisExaminationOnly()
     {
         WindowTestEnv env;
@@ -185,7 +258,7 @@ private slots:
         roster();
         Save::grades("cj", {"期中", 1});
         Save::grades("cj", {"期末", 2});
-        Fixture::setCheck({{"mc", "期末"}, {"c1", 1}});
+        Fixture::setCheck({{"mc", "期末"}, {"bh", "2"}, {"c1", 1}});
         Db::close();
         QVERIFY(env.startForms());
         if (QWidget* entry = Forms::window("Tluru"))

@@ -13,10 +13,16 @@
 #include "engine/db/database.h"
 #include "engine/db/gridmodel.h"
 #include "engine/processing/runs.h"
+#include "windows/entry/tformin.h"
+#include "windows/entry/tluru.h"
 #include "windowtest.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QImage>
 #include <QScrollBar>
 
@@ -155,6 +161,41 @@ private slots:
         Form5->Button3->click();
         checkGrid(Form5->grid);
         shoot(Form5, "TForm5-average");
+    }
+
+    void windowsWithTheirContent()
+    {
+        // The entry grid after a ranking run (eight-digit student numbers,
+        // three-character names), the bulk input with a pasted roster, and
+        // the processing panel in analysis mode.
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        const QStringList names{"顾晓明", "欧阳娜", "司马光", "诸葛亮", "王一", "李四"};
+        for (int i = 0; i < 12; ++i)
+            Fixture::student("cjn", QStringLiteral("202401%1").arg(i + 1, 2, 10, QChar('0')), 1 + i / 6, names[i % 6],
+                             {{"语文1", 100 - i * 3.5}, {"数学1", 118 - i}, {"英语1", 90 + i % 4}});
+        Fixture::setCheck({{"mc", "2024学年第一学期期中考试"}, {"bh", "3"}});
+        luru->show(); // names cjn the working table
+        Form2->CheckBox2->setChecked(true);
+        Form2->CheckBox3->setChecked(true);
+        Form2->banshu1->setText("1");
+        Form2->banshu2->setText("2");
+        Form2->close();
+        Form1->banshu2->setText("2");
+        Form1->showMode(TForm1::Mode::Ranking);
+        Form1->Button1->click();
+        QCOMPARE(luru->luru_dg->model()->rowCount(), 12);
+        shoot(luru, "Tluru-ranking");
+
+        formin->Memo4->setPlainText("学号\n20240101\n20240102\n20240103");
+        formin->Memo2->setPlainText("班号\n1\n1\n2");
+        formin->Memo1->setPlainText("姓名\n顾晓明\n欧阳娜娜\n司马光");
+        formin->Memo3->setPlainText("语文\n98.5\n100\n87");
+        shoot(formin, "Tformin-filled");
+
+        Form1->setMode(TForm1::Mode::Analysis);
+        shoot(Form1, "TForm1-analysis");
+        QCOMPARE(Form1->height(), 428);
     }
 };
 

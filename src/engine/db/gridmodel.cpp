@@ -2,6 +2,7 @@
 
 #include "engine/db/database.h"
 #include "engine/rules/numbers.h"
+#include "engine/rules/subjects.h"
 
 namespace Db {
 
@@ -30,6 +31,7 @@ void GridModel::open()
         m_rowids << r.first().toLongLong();
         m_rows << r.mid(1);
     }
+    m_students = hasColumn(m_spec.table, QStringLiteral("学号"));
     m_active = true;
     endResetModel();
 }
@@ -122,22 +124,37 @@ QString GridModel::write(int row, int column, const QString& text)
     if (row < 0 || row >= m_rows.size() || !isEditable(column))
         return QStringLiteral("该单元格不能修改");
     const QString& name = m_columns.at(column);
+    // Class numbers of students: the analysis table's 班号 100 (the whole
+    // grade) is no student's class.
+    const bool isClass = name == QStringLiteral("班号") && m_students;
     QVariant stored;
     if (m_numeric.at(column)) {
         if (!text.trimmed().isEmpty()) {
             const auto n = Num::parseNumber(text);
             if (!n)
                 return QStringLiteral("“%1”一栏只能填数字，“%2”不是数字").arg(name, text);
+            if (*n < 0)
+                return QStringLiteral("“%1”一栏不能填负数，“%2”小于0").arg(name, text);
             stored = *n;
-            if (name == QStringLiteral("班号")) {
+            if (isClass) {
                 if (*n != double(qint64(*n)))
                     return QStringLiteral("班号必须是整数，“%1”不是整数").arg(text);
+                if (!Rules::isClassNumber(qint64(*n)))
+                    return Rules::classProblem(qint64(*n));
                 stored = qint64(*n);
             }
+        } else if (isClass) {
+            // A row without a class drops out of every class's results.
+            return QStringLiteral("班号不能是空的");
         } else {
+            // A cleared mark is blank, not the old mark kept behind the user's back.
             stored = QVariant(QMetaType(QMetaType::Double));
         }
     } else {
+        if (!Rules::isCleanText(text))
+            return QStringLiteral("“%1”一栏不能有制表符、换行等控制字符").arg(name);
+        if ((name == QStringLiteral("姓名") || name == QStringLiteral("学号")) && text.trimmed().isEmpty())
+            return QStringLiteral("%1不能是空的").arg(name);
         stored = text;
     }
     exec(QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
@@ -147,6 +164,19 @@ QString GridModel::write(int row, int column, const QString& text)
     const QModelIndex i = index(row, column);
     emit dataChanged(i, i);
     return {};
+}
+
+QString GridModel::aboveFullQuestion(int row, int column, const QString& text) const
+{
+    if (!m_fullMarks || column < 0 || column >= m_columns.size() || !m_numeric.at(column))
+        return {};
+    const auto mark = Num::parseNumber(text);
+    const auto full = m_fullMarks(m_columns.at(column));
+    if (!mark || !full || *mark <= *full)
+        return {};
+    const QString who = columnIndex("姓名") >= 0 ? value(row, "姓名").toString() : QStringLiteral("第%1行").arg(row + 1);
+    return QStringLiteral("%1的“%2”成绩%3高于满分值%4，确实要填入吗？")
+        .arg(who, m_columns.at(column), Num::format(*mark), Num::format(*full));
 }
 
 bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role)

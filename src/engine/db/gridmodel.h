@@ -1,15 +1,19 @@
 #pragma once
 // The editable query behind every grid that edits data: it holds the rows of a
 // SelectSpec together with their rowids, and writes an edited cell straight
-// back to its row. Numeric columns take only numbers (or a blank). Numbers are
-// shown as Num::shown shows them (rates as percentages); editing starts from
-// the stored value.
+// back to its row. Numeric columns take only numbers that are not negative,
+// or a blank (stored as null, which the runs count as 0); 班号 takes a class
+// number and 学号 and 姓名 a filled text without control characters.
+// Numbers are shown as Num::shown shows them (rates as percentages);
+// editing starts from the stored value.
 
 #include "engine/db/query.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QVector>
+#include <functional>
+#include <optional>
 
 namespace Db {
 
@@ -47,6 +51,14 @@ public:
     // Writes one cell; returns the message for the user when the text is refused.
     QString write(int row, int column, const QString& text);
 
+    // The full mark of a mark column ("语文1" -> 120) when one is known.
+    using FullMarkFn = std::function<std::optional<double>(const QString& column)>;
+    void setFullMarks(FullMarkFn fullMarks) { m_fullMarks = std::move(fullMarks); }
+    // The question to ask before writing the text into the cell, when it is a
+    // mark above its column's full mark; empty otherwise. A grid asks it once
+    // its editor is closed and writes only on yes.
+    QString aboveFullQuestion(int row, int column, const QString& text) const;
+
 signals:
     void editRejected(const QString& message);
 
@@ -60,6 +72,8 @@ private:
     QHash<QString, QString> m_titles;
     bool m_active = false;
     bool m_readOnly = false;
+    bool m_students = false; // a grade table: one row per student
+    FullMarkFn m_fullMarks;
 };
 
 } // namespace Db

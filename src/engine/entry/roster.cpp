@@ -86,89 +86,171 @@ void writeMarks(const QString& table, const QMap<QString, QList<double>>& marks)
     });
 }
 
-static QString lineError(const QString& box, int line, const QString& text, const QString& what)
+namespace {
+
+// One box's lines with the line number they have on screen.
+struct Box {
+    QString title;
+    QStringList lines;
+    int offset = 0; // 1 when the first line was the title and is skipped
+
+    int shownLine(int i) const { return i + 1 + offset; }
+};
+
+QString shown(const QString& text)
 {
-    return QStringLiteral("“%1”栏第%2行“%3”%4").arg(box).arg(line + 1).arg(text, what);
+    QString t = text;
+    for (QChar& c : t)
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    return t;
 }
 
-BulkResult bulkInput(const QString& table, const BulkInput& input)
+QString lineError(const Box& box, int i, const QString& what)
+{
+    return QStringLiteral("“%1”栏第%2行“%3”%4").arg(box.title).arg(box.shownLine(i)).arg(shown(box.lines.at(i)), what);
+}
+
+// A box as pasted: its title line (as copied with a spreadsheet column, or
+// the column's name in the grade table) is dropped, and every other line must
+// be filled and must not be the title again.
+Box box(const QString& title, const QString& text, const QStringList& titles)
+{
+    Box b{title, lines(text), 0};
+    if (!b.lines.isEmpty() && titles.contains(b.lines.first())) {
+        b.lines.removeFirst();
+        b.offset = 1;
+    }
+    for (int i = 0; i < b.lines.size(); ++i) {
+        if (b.lines.at(i).isEmpty())
+            throw Db::InputError(QStringLiteral("“%1”栏第%2行是空的").arg(title).arg(b.shownLine(i)));
+        if (titles.contains(b.lines.at(i)))
+            throw Db::InputError(lineError(b, i, "是标题，标题只能在第一行"));
+    }
+    return b;
+}
+
+Box rosterBox(const QString& title, const QString& text)
+{
+    return box(title, text, {title});
+}
+
+QString sameCount(const Box& a, const Box& b)
+{
+    return QStringLiteral("“%1”栏有%2行，“%3”栏有%4行，每栏的行数必须相同，请检查是否多了或少了一行")
+        .arg(a.title).arg(a.lines.size()).arg(b.title).arg(b.lines.size());
+}
+
+} // namespace
+
+BulkPlan prepare(const QString& table, const BulkInput& input, const QMap<QString, qint64>& fullMarks)
 {
     Db::table(table);
-    QList<Student> students;
+    BulkPlan plan;
+    plan.roster = input.roster;
     if (input.roster) {
-        const QStringList names = lines(input.names);
-        const QStringList numbers = lines(input.numbers);
-        const QStringList classes = lines(input.classes);
-        const qsizetype stop = names.indexOf(QStringLiteral("姓名"));
-        // Without a stop line the three columns must line up: a column longer
-        // than the names (a header pasted with it, say) would shift every student.
-        if (stop < 0) {
-            for (const auto& [box, list] : {std::pair{QStringLiteral("学号"), numbers}, std::pair{QStringLiteral("班号"), classes}})
-                if (list.size() > names.size())
-                    throw Db::InputError(QStringLiteral("“%1”栏有%2行，多于“姓名”栏的%3行，请检查是否错行")
-                                             .arg(box).arg(list.size()).arg(names.size()));
-        }
-        for (int k = 0; k < names.size(); ++k) {
-            // A line "姓名" (a pasted header) ends the roster.
-            if (k == stop)
-                break;
-            if (k >= numbers.size())
-                throw Db::InputError(QStringLiteral("“学号”栏只有%1行，少于“姓名”栏的学生人数").arg(numbers.size()));
-            if (k >= classes.size())
-                throw Db::InputError(QStringLiteral("“班号”栏只有%1行，少于“姓名”栏的学生人数").arg(classes.size()));
-            const auto cls = Num::parseInteger(classes.at(k));
+        const Box names = rosterBox(QStringLiteral("姓名"), input.names);
+        const Box numbers = rosterBox(QStringLiteral("学号"), input.numbers);
+        const Box classes = rosterBox(QStringLiteral("班号"), input.classes);
+        if (names.lines.isEmpty() && numbers.lines.isEmpty() && classes.lines.isEmpty())
+            throw Db::InputError(QStringLiteral("没有学生可以输入：“学号”“班号”“姓名”栏都是空的，原有的学生没有删除"));
+        // The three columns must line up: one line more or less in any of
+        // them would give every later student another's number or class.
+        for (const Box* other : {&numbers, &classes})
+            if (other->lines.size() != names.lines.size())
+                throw Db::InputError(sameCount(*other, names));
+        for (int k = 0; k < names.lines.size(); ++k) {
+            if (!Rules::isCleanText(names.lines.at(k)))
+                throw Db::InputError(lineError(names, k, "含有制表符等控制字符"));
+            if (!Rules::isCleanText(numbers.lines.at(k)))
+                throw Db::InputError(lineError(numbers, k, "含有制表符等控制字符"));
+            const auto cls = Num::parseInteger(classes.lines.at(k));
             if (!cls)
-                throw Db::InputError(lineError("班号", k, classes.at(k), "不是整数"));
-            students.append({numbers.at(k), *cls, names.at(k), {}});
+                throw Db::InputError(lineError(classes, k, "不是整数"));
+            if (!Rules::isClassNumber(*cls))
+                throw Db::InputError(lineError(classes, k, QStringLiteral("不在%1到%2之间").arg(Rules::kFirstClass).arg(Rules::kLastClass)));
+            plan.students.append({numbers.lines.at(k), *cls, names.lines.at(k), {}});
         }
     }
 
-    QMap<QString, QList<double>> marks;
-    int rows = input.roster ? int(students.size()) : int(Db::rowCount(table));
     if (input.marks) {
-        int count = 0;
-        for (const QString& s : Rules::gradeSubjects()) {
-            const QStringList l = lines(input.markBoxes.value(s));
-            if (!l.isEmpty()) {
-                count = int(l.size());
-                break;
-            }
+        QStringList ticked;
+        for (const QString& s : Rules::gradeSubjects())
+            if (input.ticked.contains(s))
+                ticked << s;
+        if (ticked.isEmpty())
+            throw Db::InputError(QStringLiteral("勾选了“批量录入成绩”，但没有勾选要输入的科目"));
+        QStringList students;
+        if (input.roster) {
+            for (const Student& st : plan.students)
+                students << st.name;
+        } else {
+            for (const auto& r : Db::selectRows(
+                     QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(Db::column(table, "姓名"), Db::table(table))))
+                students << r.first().toString();
         }
-        for (const QString& s : Rules::gradeSubjects()) {
-            if (!input.ticked.contains(s))
-                continue;
-            const QStringList l = lines(input.markBoxes.value(s));
-            if (l.size() < count)
-                throw Db::InputError(QStringLiteral("“%1”栏只有%2行成绩，少于要输入的%3行").arg(s).arg(l.size()).arg(count));
+        if (students.isEmpty())
+            throw Db::InputError(QStringLiteral("表中没有学生，不能输入成绩"));
+        for (const QString& s : ticked) {
+            const Box b = box(s, input.markBoxes.value(s), {s, s + "1"});
+            // Marks go to students by position only: every box must hold one
+            // mark per student, or every mark after the slip lands on the
+            // wrong student.
+            if (b.lines.size() != students.size())
+                throw Db::InputError(QStringLiteral("“%1”栏有%2行成绩，表中有%3名学生，行数必须相同，请检查是否多了或少了一行")
+                                         .arg(s).arg(b.lines.size()).arg(students.size()));
             QList<double> values;
-            for (int j = 0; j < count; ++j) {
-                const auto v = Num::parseNumber(l.at(j));
+            const qint64 full = fullMarks.value(s, -1);
+            for (int j = 0; j < b.lines.size(); ++j) {
+                const auto v = Num::parseNumber(b.lines.at(j));
                 if (!v)
-                    throw Db::InputError(lineError(s, j, l.at(j), "不是数字"));
+                    throw Db::InputError(lineError(b, j, "不是数字"));
+                if (*v < 0)
+                    throw Db::InputError(lineError(b, j, "是负数，成绩不能小于0"));
+                if (full >= 0 && *v > double(full))
+                    plan.aboveFull.append({s, b.shownLine(j), students.at(j), *v, full});
                 values << *v;
             }
-            marks.insert(s, values);
+            plan.marks.insert(s, values);
         }
-        if (count > rows)
-            throw Db::InputError(QStringLiteral("成绩有%1行，但表中只有%2名学生").arg(count).arg(rows));
     }
+    return plan;
+}
 
+BulkResult write(const QString& table, const BulkPlan& plan)
+{
     BulkResult result;
     Db::inTransaction([&] {
-        if (input.roster)
-            replace(table, students);
-        if (!marks.isEmpty())
-            writeMarks(table, marks);
+        if (plan.roster)
+            replace(table, plan.students);
+        if (!plan.marks.isEmpty())
+            writeMarks(table, plan.marks);
     });
-    if (input.marks)
-        for (const auto& m : marks)
-            result.markRows = qMax(result.markRows, int(m.size()));
+    for (const auto& m : plan.marks)
+        result.markRows = qMax(result.markRows, int(m.size()));
     if (const auto range = Entry::classRange(table)) {
         result.firstClass = range->first;
         result.lastClass = range->last;
     }
     result.students = int(Db::rowCount(table));
     return result;
+}
+
+BulkResult bulkInput(const QString& table, const BulkInput& input)
+{
+    return write(table, prepare(table, input));
+}
+
+QString aboveFullQuestion(const QList<AboveFull>& marks, int shown)
+{
+    QStringList list;
+    for (int i = 0; i < marks.size() && i < shown; ++i) {
+        const AboveFull& m = marks.at(i);
+        list << QStringLiteral("%1 第%2行 %3：%4（满分%5）").arg(m.subject).arg(m.line).arg(m.student, Num::format(m.mark)).arg(m.full);
+    }
+    if (marks.size() > shown)
+        list << QStringLiteral("……共%1个").arg(marks.size());
+    return QStringLiteral("有%1个成绩高于满分值：\n%2\n\n仍然要输入这些成绩吗？").arg(marks.size()).arg(list.join('\n'));
 }
 
 } // namespace Roster

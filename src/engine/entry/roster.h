@@ -43,12 +43,38 @@ struct BulkResult {
     qint64 firstClass = 0, lastClass = 0; // 班号 of the first and last row (0 when empty)
 };
 
+// A mark above its subject's full mark, for the question asked before writing.
+struct AboveFull {
+    QString subject;
+    int line = 0;    // line of the box as shown, from 1 (a title line counts)
+    QString student; // the name of the student the mark goes to
+    double mark = 0;
+    qint64 full = 0;
+};
+
+// The checked content of the boxes, ready to write.
+struct BulkPlan {
+    bool roster = false;
+    QList<Student> students;
+    QMap<QString, QList<double>> marks;
+    QList<AboveFull> aboveFull;
+};
+
 // Lines of a pasted box: tabs, blanks and carriage returns trimmed; trailing
 // empty lines dropped.
 QStringList lines(const QString& box);
 
-// Checks every line first (a message naming the box and line number when one
-// is wrong) and then writes roster and marks in one transaction.
+// Checks every box before anything is written; a message names the box and
+// the line, or the box and both counts. A first line that is the box's own
+// title (学号, 班号, 姓名, the subject) is skipped in that box. Every ticked
+// mark box must hold one mark per student. Marks above the full mark given
+// for their subject are listed, not refused.
+BulkPlan prepare(const QString& table, const BulkInput& input, const QMap<QString, qint64>& fullMarks = {});
+// Writes a checked plan: roster and marks in one transaction.
+BulkResult write(const QString& table, const BulkPlan& plan);
 BulkResult bulkInput(const QString& table, const BulkInput& input);
+
+// The question about marks above the full mark, naming the first few.
+QString aboveFullQuestion(const QList<AboveFull>& marks, int shown = 5);
 
 } // namespace Roster

@@ -3,7 +3,10 @@
 #include "engine/db/database.h"
 #include "engine/db/table.h"
 #include "engine/entry/roster.h"
+#include "engine/rules/numbers.h"
 #include "engine/rules/subjects.h"
+
+#include <algorithm>
 
 namespace Entry {
 
@@ -50,16 +53,60 @@ ExamState examState()
     return s;
 }
 
-std::optional<qint64> lastExamId()
+qint64 proposedExamNumber()
 {
-    Db::Table ksmc("ksmc");
-    ksmc.open();
-    if (ksmc.isEmpty())
-        return std::nullopt;
-    ksmc.last();
-    const qint64 id = ksmc.integer("id");
-    ksmc.close();
-    return id;
+    qint64 highest = 0;
+    for (const char* t : {"cjsave", "fxsave", "tjsave1"}) {
+        const QString table = QString::fromLatin1(t);
+        const QVariant v = Db::selectValue(
+            QStringLiteral("SELECT MAX(%1) FROM %2").arg(Db::column(table, "考试编号"), Db::table(table)));
+        if (!v.isNull())
+            highest = qMax(highest, v.toLongLong());
+    }
+    return highest + 1;
+}
+
+SavedExam savedExam(const QString& name)
+{
+    SavedExam s;
+    QList<qint64> numbers;
+    for (const char* t : {"cjsave", "fxsave", "tjsave1"}) {
+        const QString table = QString::fromLatin1(t);
+        for (const auto& r : Db::selectRows(QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %3 = ?")
+                                                .arg(Db::column(table, "考试编号"), Db::table(table),
+                                                     Db::column(table, "考试名称")),
+                                            {name}))
+            if (!numbers.contains(r.first().toLongLong()))
+                numbers << r.first().toLongLong();
+    }
+    std::sort(numbers.begin(), numbers.end());
+    s.numbers = numbers;
+    s.listed = Db::selectValue(QStringLiteral("SELECT COUNT(*) FROM \"ksmc\" WHERE \"name\" = ?"), {name}).toLongLong() > 0;
+    return s;
+}
+
+QString sameNameQuestion(const QString& name, const SavedExam& saved)
+{
+    QStringList numbers;
+    for (qint64 n : saved.numbers)
+        numbers << QString::number(n);
+    const QString which = numbers.isEmpty() ? QStringLiteral("已经有一次考试叫“%1”").arg(name)
+                                            : QStringLiteral("已经有考试叫“%1”（编号%2）").arg(name, numbers.join("、"));
+    return which + QStringLiteral("，它的成绩已经保存。再用这个名称，以后的查询和图表会把两次考试混在一起。\n\n仍然要用这个名称吗？");
+}
+
+qint64 checkNewExam(const QString& name, const QString& number)
+{
+    if (name.trimmed().isEmpty())
+        throw Db::InputError(QStringLiteral("考试名称不能是空的"));
+    if (!Rules::isCleanText(name))
+        throw Db::InputError(QStringLiteral("考试名称中不能有制表符、换行等控制字符"));
+    if (name.trimmed() == kNoExam)
+        throw Db::InputError(QStringLiteral("“%1”表示还没有考试，不能用作考试名称").arg(kNoExam));
+    const auto n = Num::parseInteger(number);
+    if (!n || *n < 1)
+        throw Db::InputError(QStringLiteral("考试编号必须是正整数，现在是“%1”").arg(number));
+    return *n;
 }
 
 void startExam(const QString& name, const QString& number)
@@ -136,9 +183,23 @@ int zeroMarks(const QString& table)
     return rows;
 }
 
+void checkStudent(const QString& number, qint64 cls, const QString& name)
+{
+    const QString who = QStringLiteral("学生“%1”（学号%2）").arg(name, number);
+    if (name.trimmed().isEmpty())
+        throw Db::InputError(QStringLiteral("姓名不能是空的（学号%1）").arg(number));
+    if (number.trimmed().isEmpty())
+        throw Db::InputError(QStringLiteral("学号不能是空的（学生“%1”）").arg(name));
+    if (!Rules::isCleanText(name) || !Rules::isCleanText(number))
+        throw Db::InputError(QStringLiteral("学号和姓名中不能有制表符、换行等控制字符"));
+    if (!Rules::isClassNumber(cls))
+        throw Db::InputError(who + "：" + Rules::classProblem(cls));
+}
+
 qint64 addStudent(const QString& table, const QString& number, qint64 cls, const QString& name)
 {
     Db::table(table);
+    checkStudent(number, cls, name);
     const QStringList cols = Db::columns(table);
     if (cols.size() < 4)
         throw Db::Error(QStringLiteral("表“%1”不是成绩表").arg(table));
@@ -169,6 +230,8 @@ qint64 addStudent(const QString& table, const QString& number, qint64 cls, const
 qint64 insertStudent(const QString& table, qint64 beforeRowid, const QString& number, qint64 cls,
                      const QString& name)
 {
+    Db::table(table);
+    checkStudent(number, cls, name);
     QVariantMap row = zeroNamedColumns();
     row.insert("学号", number);
     row.insert("班号", cls);

@@ -22,12 +22,39 @@ struct ExamState {
 };
 ExamState examState();
 
-// The id of the last exam name; the number proposed for the next examination.
-std::optional<qint64> lastExamId();
+// The number proposed for the next examination: one more than the highest
+// examination number saved in cjsave, fxsave or tjsave1; 1 when none is.
+qint64 proposedExamNumber();
+
+// What is saved under an examination name: the numbers of its saved rows in
+// cjsave, fxsave and tjsave1 (ascending), and whether ksmc lists the name.
+struct SavedExam {
+    QList<qint64> numbers;
+    bool listed = false;
+    bool exists() const { return listed || !numbers.isEmpty(); }
+};
+SavedExam savedExam(const QString& name);
+// The question before a second examination takes a saved name: later queries
+// and charts find examinations by name and would mix the two.
+QString sameNameQuestion(const QString& name, const SavedExam& saved);
+
+// The name a new examination may not take: the blank database's own text for
+// "no examination".
+inline const QString kNoExam = QStringLiteral("没有任何考试");
+
+// Checks the name and number of an examination about to be added: a name
+// (not blank, no control characters, not the text for "no examination") and
+// a positive integer. Returns the number; throws Db::InputError.
+qint64 checkNewExam(const QString& name, const QString& number);
 
 // Makes the examination current: linshi.name, check.mc/bh, and the three
 // saved-flags cleared. The number is kept as typed.
 void startExam(const QString& name, const QString& number);
+
+// Checks a student's 学号, 班号 and 姓名 as one-by-one entry and the editing
+// window take them: 班号 1 to 18, 学号 and 姓名 filled and free of control
+// characters. The message names the student.
+void checkStudent(const QString& number, qint64 cls, const QString& name);
 
 // linshi.shibie: 0 when the roster was re-entered into cjn, else cj is used.
 qint64 rosterMode();
@@ -51,12 +78,14 @@ void startOneByOne(const QString& table);
 int zeroMarks(const QString& table);
 
 // Appends one student numbered from count.zuge and advances the counter, in
-// one transaction. Every named mark, total and rank column holds 0.
+// one transaction. Every named mark, total and rank column holds 0. The
+// student is checked first (checkStudent).
 // Returns the running number the student got.
 qint64 addStudent(const QString& table, const QString& number, qint64 cls, const QString& name);
 
 // Puts a student before the row with the given rowid (at the end when there is
 // no such row); the running-number column stays empty. Returns the new rowid.
+// The student is checked first (checkStudent).
 // Rows after it move one rowid on, so grids over the table must reload.
 qint64 insertStudent(const QString& table, qint64 beforeRowid, const QString& number, qint64 cls,
                      const QString& name);

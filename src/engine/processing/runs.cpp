@@ -425,11 +425,14 @@ BandResult bands(const BandSettings& st, const ProgressFn& progress)
     std::vector<std::vector<qint64>> cumul(kGrade + 1, std::vector<qint64>(size_t(B), 0));
     std::array<Fixed, kGrade + 1> sum{};
     std::array<qint64, kGrade + 1> heads{};
+    int above = 0;
     for (const auto& r : rows) {
         const qint64 c = r[0].toLongLong();
         const Fixed total = Num::markOf(r[1]);
         const bool ownColumns = c >= 1 && c <= K;
         const qint64 band = limits.bandOf(total);
+        if (limits.aboveFirst(total))
+            ++above;
         if (band >= 0) {
             ++counts[kGrade][size_t(band)];
             if (ownColumns)
@@ -496,6 +499,7 @@ BandResult bands(const BandSettings& st, const ProgressFn& progress)
     BandResult res;
     res.bands = int(B);
     res.students = int(rows.size());
+    res.aboveFirst = above;
     res.elapsedMs = timer.elapsed();
     return res;
 }

@@ -80,6 +80,7 @@ struct BandSettings {
 struct BandResult {
     int bands = 0;
     int students = 0;
+    int aboveFirst = 0; // students whose total lies above the first band (in no band)
     qint64 elapsedMs = 0;
 };
 

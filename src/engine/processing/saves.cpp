@@ -75,7 +75,8 @@ Result copyRows(const Copy& c, const Exam& exam,
         Db::exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(Db::table(c.nameTable), Db::column(c.nameTable, "name")),
                  {exam.name});
         if (exam.current)
-            Db::exec(QStringLiteral("UPDATE \"check\" SET %1 = 1").arg(Db::column("check", c.flag)));
+            Db::exec(QStringLiteral("UPDATE \"check\" SET %1 = 1, \"mc\" = ?, \"bh\" = ?").arg(Db::column("check", c.flag)),
+                     {exam.name, QString::number(exam.number)});
         res.firstId = first;
         res.nextId = id;
     });
@@ -135,23 +136,50 @@ Result bands(const QString& tjTable, const Exam& exam)
                     });
 }
 
-int discardSavedGrades(const QString& examName)
+Exam currentExam()
+{
+    const auto row = Db::selectRows("SELECT \"mc\", \"bh\" FROM \"check\" LIMIT 1");
+    if (row.isEmpty())
+        throw Db::Error(QStringLiteral("表“check”中没有记录"));
+    Exam e;
+    e.name = row.first().at(0).toString();
+    const auto n = Num::parseInteger(row.first().at(1).toString());
+    if (!n)
+        throw Db::InputError(QStringLiteral("当前考试“%1”的编号“%2”不是整数").arg(e.name, row.first().at(1).toString()));
+    e.number = *n;
+    return e;
+}
+
+int discardSavedGrades(const Exam& exam)
 {
     int removed = 0;
     Db::inTransaction([&] {
         // The flag is read under the write lock, with everything it decides.
         if (Db::selectValue("SELECT \"c1\" FROM \"check\" LIMIT 1").toLongLong() != 1)
             return;
-        // The name recorded by this examination's save is the last one under
-        // that name; a single remaining name always stays.
+        // ksmc keeps only names, in the order of the saves. When every save
+        // of this name is still there, the k-th name row belongs to the k-th
+        // examination of that name (ordered by its first saved row); else the
+        // most recent row of the name is taken. A single remaining name stays.
         if (Db::rowCount("ksmc") != 1) {
-            const QVariant last = Db::selectValue(
-                "SELECT rowid FROM \"ksmc\" WHERE \"name\" = ? ORDER BY rowid DESC LIMIT 1", {examName});
-            if (last.isValid())
-                Db::exec("DELETE FROM \"ksmc\" WHERE rowid = ?", {last});
+            QVariantList names;
+            for (const auto& r : Db::selectRows("SELECT rowid FROM \"ksmc\" WHERE \"name\" = ? ORDER BY rowid", {exam.name}))
+                names << r.first();
+            QList<qint64> numbers;
+            for (const auto& r : Db::selectRows("SELECT \"考试编号\" FROM \"cjsave\" WHERE \"考试名称\" = ? "
+                                                "GROUP BY \"考试编号\" ORDER BY MIN(\"ID\")",
+                                                {exam.name}))
+                numbers << r.first().toLongLong();
+            QVariant row;
+            if (names.size() == numbers.size() && numbers.contains(exam.number))
+                row = names.at(numbers.indexOf(exam.number));
+            else if (!names.isEmpty())
+                row = names.last();
+            if (row.isValid())
+                Db::exec("DELETE FROM \"ksmc\" WHERE rowid = ?", {row});
         }
-        QSqlQuery del = Db::prepare("DELETE FROM \"cjsave\" WHERE \"考试名称\" = ?");
-        Db::exec(del, {examName});
+        QSqlQuery del = Db::prepare("DELETE FROM \"cjsave\" WHERE \"考试名称\" = ? AND \"考试编号\" = ?");
+        Db::exec(del, {exam.name, exam.number});
         removed = del.numRowsAffected();
         Db::exec("UPDATE \"check\" SET \"c1\" = 0");
     });

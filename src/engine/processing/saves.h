@@ -10,8 +10,11 @@ namespace Save {
 struct Exam {
     QString name;
     qint64 number = 0;
-    // The examination check holds: its save flag is set. A save made for
-    // another examination (from the batch tool) leaves check alone.
+    // The examination check holds: its save flag is set, and the name and
+    // number saved under become check's mc and bh, so that a name or number
+    // edited before saving is the one every later step (re-processing, the
+    // other saves) goes by. A save made for another examination (from the
+    // batch tool) leaves check alone.
     bool current = true;
 };
 
@@ -36,9 +39,14 @@ Result analysis(const QString& fxTable, const Exam& exam);
 Result bands(const QString& tjTable, const Exam& exam);
 
 // Before an examination whose marks were saved is processed again: removes
-// its saved grade rows and its one name from ksmc (a single remaining name
-// stays), and sets check.c1 back to 0. Does nothing when c1 is already 0.
-// Returns the number of saved grade rows removed.
-int discardSavedGrades(const QString& examName);
+// its saved grade rows (those of its name and number: another examination of
+// the same name keeps its rows) and its own name row from ksmc (a single
+// remaining name stays), and sets check.c1 back to 0. Does nothing when c1
+// is already 0. Returns the number of saved grade rows removed.
+int discardSavedGrades(const Exam& exam);
+
+// The current examination as check holds it, for a save or a discard; a
+// clear message when its number is not an integer.
+Exam currentExam();
 
 } // namespace Save

@@ -4,12 +4,12 @@ namespace Rules {
 
 qint64 TotalBands::bandOf(Num::Fixed total) const
 {
-    // Band i holds lower <= total <= upper; totals are compared as they are,
-    // so 389.5 lies between the bands 380-389 and 390-399.
-    for (qint64 i = 0; i < count; ++i)
-        if (total >= lowerOf(i) * Num::kScale && total <= upperOf(i) * Num::kScale)
-            return i;
-    return -1;
+    // Totals are compared as they are, unrounded: the same test as the
+    // running counts, so a band's count is the difference of two of them.
+    if (count <= 0 || aboveFirst(total) || total < lowerOf(count - 1) * Num::kScale)
+        return -1;
+    const Num::Fixed below = (lowerOf(0) + 10) * Num::kScale - total; // > 0
+    return (below - 1) / (10 * Num::kScale);
 }
 
 int markBand(qint64 rounded)

@@ -15,8 +15,14 @@ struct TotalBands {
 
     qint64 upperOf(qint64 band) const { return upper - 10 * band; }
     qint64 lowerOf(qint64 band) const { return upper - 9 - 10 * band; }
-    // The band that holds the total, or -1: above the first band or below the last.
+    // The band that holds the total, or -1: above the first band or below the
+    // last. Band i holds lower <= total < lower + 10, so a total with a
+    // fraction (389.5) lies in the band of its integer part and every total
+    // between the first band's top and the last band's bottom is in one band.
     qint64 bandOf(Num::Fixed total) const;
+    // Whether the total lies above the first band (at least U + 1): it counts
+    // in every running count but in no band.
+    bool aboveFirst(Num::Fixed total) const { return total >= (lowerOf(0) + 10) * Num::kScale; }
     // Whether the total counts in band i's running count: total >= its lower limit.
     bool reaches(Num::Fixed total, qint64 band) const { return total >= lowerOf(band) * Num::kScale; }
 };

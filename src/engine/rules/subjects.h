@@ -10,6 +10,13 @@ inline constexpr int kClassCount = 18;
 inline constexpr int kFirstClass = 1;
 inline constexpr int kLastClass = kClassCount;
 bool isClassNumber(qint64 cls);
+// The message for a class number outside 1 to 18 (empty when it is one).
+QString classProblem(qint64 cls);
+
+// Text stored as a student's name or number holds no control characters: a
+// tab, line break or NUL pasted with it would hide part of it or split the
+// line it is shown on.
+bool isCleanText(const QString& text);
 
 // The ten subjects of the parameter panel in their fixed order. 生物, 地理 and
 // 历史 can never be selected and the grade tables have no columns for them.

@@ -18,13 +18,18 @@ struct Record {
     Kind kind;
     QString caption;
     QString text;
+    // For a question: the answer its box gives when the user just presses
+    // Enter. Every question of the program defaults to the answer that
+    // changes nothing (否, 取消).
+    bool defaultYes = false;
 };
 
 class Recorder {
 public:
     QList<Record> records;
     // Answers for the next questions, first one first; true is OK / Yes.
-    // When the list runs out every question is answered true.
+    // When the list runs out every question is answered true (not its
+    // default, which the record keeps).
     QList<bool> answers;
     // Answers for the next save-file dialogs: the path chosen, or empty for
     // 取消. When the list runs out the dialog is cancelled. A dialog is
@@ -44,9 +49,9 @@ Recorder* recorder();
 void info(const QString& text, const QString& caption = QString());
 void warning(const QString& text, const QString& caption = QString());
 void error(const QString& text, const QString& caption = QString());
-// An OK / Cancel question; true when the user chose OK.
+// An OK / Cancel question, Cancel by default; true when the user chose OK.
 bool okCancel(const QString& text, const QString& caption = QString());
-// A Yes / No question; true for Yes. "否" is the default button.
+// A Yes / No question, 否 by default; true for Yes.
 bool yesNo(const QString& text, const QString& caption = QString());
 // A save-file dialog proposing a path; the path chosen, or empty when cancelled.
 QString saveFileName(const QString& caption, const QString& proposed, const QString& filter);

@@ -8,6 +8,7 @@
 #include "engine/db/database.h"
 #include "engine/entry/roster.h"
 #include "engine/entry/setup.h"
+#include "windows/entry/linebox.h"
 #include "windows/entry/tluru.h"
 #include "windows/processing/tform1.h"
 
@@ -20,25 +21,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <tuple>
 #include <QVBoxLayout>
-
-namespace {
-
-QPlainTextEdit* box(QWidget* parent, const QString& name)
-{
-    auto* m = new QPlainTextEdit(parent);
-    m->setObjectName(name);
-    // One student per line: a long line must not look like two.
-    m->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m->setTabChangesFocus(true);
-    return m;
-}
-
-} // namespace
 
 Tformin::Tformin() : Form(QStringLiteral("Form-in"))
 {
-    resize(900, 560);
     auto* lay = new QVBoxLayout(this);
     auto* boxes = new QHBoxLayout;
     lay->addLayout(boxes, 1);
@@ -46,18 +34,29 @@ Tformin::Tformin() : Form(QStringLiteral("Form-in"))
     GroupBox1 = new QGroupBox("初始输入", this);
     GroupBox1->setObjectName("GroupBox1");
     auto* roster = new QGridLayout(GroupBox1);
-    Memo4 = box(GroupBox1, "Memo4");
-    Memo2 = box(GroupBox1, "Memo2");
-    Memo1 = box(GroupBox1, "Memo1");
-    const QList<std::pair<QString, QPlainTextEdit*>> rosterBoxes{{"学号", Memo4}, {"班号", Memo2}, {"姓名", Memo1}};
+    Memo4 = new LineBox(GroupBox1, "Memo4");
+    Memo2 = new LineBox(GroupBox1, "Memo2");
+    Memo1 = new LineBox(GroupBox1, "Memo1");
+    // Wide enough for a nine-digit student number and a four-character name.
+    const QList<std::tuple<QString, LineBox*, QString>> rosterBoxes{
+        {"学号", Memo4, "202401018"}, {"班号", Memo2, "班号"}, {"姓名", Memo1, "欧阳小明"}};
     for (int i = 0; i < rosterBoxes.size(); ++i) {
-        roster->addWidget(Ui::label(rosterBoxes.at(i).first, GroupBox1), 0, i);
-        roster->addWidget(rosterBoxes.at(i).second, 1, i);
-        rosterBoxes.at(i).second->setMinimumWidth(70);
+        const auto& [title, memo, sample] = rosterBoxes.at(i);
+        QLabel* heading = Ui::label(title, GroupBox1);
+        // As tall as the subjects' check boxes, so that the boxes line up.
+        heading->setFixedHeight(QCheckBox(title).sizeHint().height());
+        roster->addWidget(heading, 1, i);
+        roster->addWidget(memo, 2, i);
+        // One scroll bar per group: the boxes scroll together.
+        if (memo != Memo1)
+            memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        memo->fitText(sample);
     }
     CheckBox2 = Ui::check("跳过初始输入", false, GroupBox1, "CheckBox2");
-    roster->addWidget(CheckBox2, 2, 0, 1, 3);
-    roster->setRowStretch(1, 1);
+    // Above the boxes, as 批量录入成绩 is above the mark boxes: line i of
+    // every box sits at the same height.
+    roster->addWidget(CheckBox2, 0, 0, 1, 3);
+    roster->setRowStretch(2, 1);
     boxes->addWidget(GroupBox1, 3);
 
     GroupBox2 = new QGroupBox("成绩输入", this);
@@ -68,11 +67,13 @@ Tformin::Tformin() : Form(QStringLiteral("Form-in"))
     const QStringList subjects = Rules::gradeSubjects();
     const QStringList boxNames{"Memo3", "Memo6", "Memo7", "Memo8", "Memo9", "Memo10", "Memo11"};
     QList<QCheckBox*> ticks;
-    QList<QPlainTextEdit*> memos;
+    QList<LineBox*> memos;
     for (int i = 0; i < subjects.size(); ++i) {
         ticks << Ui::check(subjects.at(i), false, GroupBox2, QStringLiteral("CheckBox%1").arg(i + 3));
-        memos << box(GroupBox2, boxNames.at(i));
-        memos.last()->setMinimumWidth(56);
+        memos << new LineBox(GroupBox2, boxNames.at(i));
+        if (i + 1 < subjects.size())
+            memos.last()->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        memos.last()->fitText("100.5 ");
         marks->addWidget(ticks.last(), 1, i);
         marks->addWidget(memos.last(), 2, i);
     }
@@ -100,6 +101,22 @@ Tformin::Tformin() : Form(QStringLiteral("Form-in"))
     }
     lay->addLayout(buttons);
 
+    // The boxes scroll together, so that line i of every box stays side by side.
+    for (const auto& [title, memo] : allBoxes()) {
+        connect(memo->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, memo = memo](int value) {
+            if (m_scrolling)
+                return;
+            m_scrolling = true;
+            for (const auto& [t, other] : allBoxes())
+                if (other != memo)
+                    other->verticalScrollBar()->setValue(value);
+            m_scrolling = false;
+        });
+        Ui::connectHandler(memo, &LineBox::tabbedPaste, this,
+                           [this, memo = memo] { spreadColumns(memo, memo->pasted()); });
+    }
+    resize(minimumSizeHint().expandedTo(QSize(900, 560)));
+
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tformin::Button1Click);
     Ui::connectHandler(Button3, &QPushButton::clicked, this, &Tformin::Button3Click);
     Ui::connectHandler(Button2, &QPushButton::clicked, this, &Tformin::Button2Click);
@@ -109,6 +126,55 @@ QList<std::pair<QCheckBox*, QPlainTextEdit*>> Tformin::subjectBoxes() const
 {
     return {{CheckBox3, Memo3}, {CheckBox4, Memo6}, {CheckBox5, Memo7}, {CheckBox6, Memo8},
             {CheckBox7, Memo9}, {CheckBox8, Memo10}, {CheckBox9, Memo11}};
+}
+
+QList<std::pair<QString, LineBox*>> Tformin::allBoxes() const
+{
+    return {{"学号", Memo4}, {"班号", Memo2}, {"姓名", Memo1}, {"语文", Memo3}, {"数学", Memo6},
+            {"英语", Memo7}, {"政治", Memo8}, {"物理", Memo9}, {"化学", Memo10}, {"综合", Memo11}};
+}
+
+void Tformin::spreadColumns(LineBox* into, const QString& text)
+{
+    QString t = text;
+    t.replace("\r\n", "\n").replace('\r', '\n');
+    QStringList rows = t.split('\n');
+    while (!rows.isEmpty() && rows.last().trimmed().isEmpty())
+        rows.removeLast();
+    QList<QStringList> cells;
+    qsizetype columns = 0;
+    for (const QString& r : rows) {
+        cells << r.split('\t');
+        columns = qMax(columns, cells.last().size());
+    }
+    const auto boxes = allBoxes();
+    qsizetype first = 0;
+    while (first < boxes.size() && boxes.at(first).second != into)
+        ++first;
+    const qsizetype used = qMin(columns, boxes.size() - first);
+    QStringList plan;
+    for (qsizetype c = 0; c < used; ++c)
+        plan << QStringLiteral("第%1列 → “%2”栏").arg(c + 1).arg(boxes.at(first + c).first);
+    QString question = QStringLiteral("粘贴的内容有%1列，将按顺序放入：\n%2").arg(columns).arg(plan.join('\n'));
+    if (columns > used)
+        question += QStringLiteral("\n后面的%1列没有对应的栏，不放入").arg(columns - used);
+    question += QStringLiteral("\n\n这些栏原有的内容会被替换，放入成绩的科目会被勾选。要这样放吗？");
+    if (!Msg::yesNo(question)) {
+        into->insertPlainText(text);
+        return;
+    }
+    for (qsizetype c = 0; c < used; ++c) {
+        QStringList column;
+        for (const QStringList& r : cells)
+            column << r.value(c);
+        LineBox* box = boxes.at(first + c).second;
+        box->setPlainText(column.join('\n'));
+        for (const auto& [tick, memo] : subjectBoxes())
+            if (memo == box) {
+                tick->setChecked(true);
+                CheckBox1->setChecked(true);
+            }
+    }
 }
 
 void Tformin::FormCreate()
@@ -131,9 +197,10 @@ void Tformin::Button1Click()
     Roster::BulkInput in;
     in.roster = !CheckBox2->isChecked();
     in.marks = CheckBox1->isChecked();
-    // Nothing to write: the table stays as it is.
-    if (!in.roster && !in.marks)
+    if (!in.roster && !in.marks) {
+        Msg::warning(kNothing);
         return;
+    }
     in.numbers = Memo4->toPlainText();
     in.classes = Memo2->toPlainText();
     in.names = Memo1->toPlainText();
@@ -142,14 +209,19 @@ void Tformin::Button1Click()
         if (tick->isChecked())
             in.ticked << tick->text();
     }
-    if (in.roster && !Msg::okCancel(kConfirm))
-        return;
 
     Table1.close();
     const QString table = Table1.tableName();
+    // Every box is checked before anything is asked or deleted.
+    const Roster::BulkPlan plan = Roster::prepare(table, in, Form1 ? Form1->fullMarks() : QMap<QString, qint64>());
+    if (!plan.aboveFull.isEmpty() && !Msg::yesNo(Roster::aboveFullQuestion(plan.aboveFull)))
+        return;
+    if (in.roster && !Msg::okCancel(kConfirm))
+        return;
+
     Roster::BulkResult result;
     Db::inTransaction([&] {
-        result = Roster::bulkInput(table, in);
+        result = Roster::write(table, plan);
         // The working table from now on is the one just filled.
         Entry::setRosterMode(table == QLatin1String("cjn") ? 0 : 1);
     });

@@ -64,7 +64,7 @@ Tgai::Tgai() : Form(QStringLiteral("修改临时成绩数据库资料"))
     left->addWidget(Button3);
     lay->addLayout(left);
 
-    DBGrid1 = new QTableView(this);
+    DBGrid1 = new EntryGrid(this);
     DBGrid1->setObjectName("DBGrid1");
     DBGrid1->setModel(m_cjn);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -74,6 +74,7 @@ Tgai::Tgai() : Form(QStringLiteral("修改临时成绩数据库资料"))
     resize(860, 480);
 
     connect(m_cjn, &Db::GridModel::editRejected, this, [](const QString& m) { Msg::warning(m); });
+    m_cjn->setFullMarks(Tluru::fullMarkOfColumn);
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tgai::Button1Click);
     Ui::connectHandler(Button2, &QPushButton::clicked, this, &Tgai::Button2Click);
     Ui::connectHandler(Button3, &QPushButton::clicked, this, &Tgai::Button3Click);
@@ -85,8 +86,9 @@ void Tgai::reload(qint64 currentRowid, int fallbackRow)
     q.table = kTable;
     m_cjn->setQuery(q);
     m_cjn->open();
-    for (int i = 0; i < 11 && i < m_cjn->columnCount(); ++i)
-        DBGrid1->setColumnWidth(i, 50);
+    // The first eleven columns at least 50, the rest as wide as they were;
+    // each widened to fit its title and its longest value.
+    Ui::fitColumns(DBGrid1, QList<int>(11, 50));
     if (m_cjn->rowCount() == 0)
         return;
     int row = qBound(0, fallbackRow, m_cjn->rowCount() - 1);

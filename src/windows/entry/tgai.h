@@ -8,7 +8,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QTableView;
+class EntryGrid;
 namespace Db { class GridModel; }
 
 class Tgai : public Form {
@@ -24,7 +24,7 @@ public:
     QLineEdit* Edit3; // 学号
     QPlainTextEdit* Memo1;
     QPlainTextEdit* Memo2;
-    QTableView* DBGrid1;
+    EntryGrid* DBGrid1;
     QPushButton* Button1;
     QPushButton* Button2;
     QPushButton* Button3;

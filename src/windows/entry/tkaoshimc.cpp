@@ -55,25 +55,30 @@ Tkaoshimc::Tkaoshimc() : Form(QStringLiteral("kaoshimc"))
 
 void Tkaoshimc::FormShow()
 {
-    // The number proposed is the id of the most recent saved examination.
-    if (const auto id = Entry::lastExamId())
-        Edit2->setText(QString::number(*id));
+    // One more than the highest number saved: re-processing an examination
+    // and saving it again does not move the next number on.
+    Edit2->setText(QString::number(Entry::proposedExamNumber()));
 }
 
 void Tkaoshimc::SpeedButton1Click()
 {
     const QString name = ksmc->text();
-    const QString number = Edit2->text();
-    if (name == kPlaceholder) {
+    if (name == kPlaceholder || name.trimmed().isEmpty()) {
         Msg::warning("你还没填入考试名称！！");
         return;
     }
+    const qint64 number = Entry::checkNewExam(name, Edit2->text());
+    // Queries and charts find an examination by its name: a second one under
+    // a saved name would be mixed with it.
+    const Entry::SavedExam saved = Entry::savedExam(name);
+    if (saved.exists() && !Msg::yesNo(Entry::sameNameQuestion(name, saved)))
+        return;
     // The two statistics windows save under the new examination.
     if (Formfx)
-        Formfx->setExam(name, number);
+        Formfx->setExam(name, QString::number(number));
     if (Form5)
-        Form5->setExam(name, number);
-    Entry::startExam(name, number);
+        Form5->setExam(name, QString::number(number));
+    Entry::startExam(name, QString::number(number));
     // An entry window left open must not go on showing the last examination.
     if (luru && luru->isVisible())
         luru->reopen();

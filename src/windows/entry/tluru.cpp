@@ -12,6 +12,8 @@
 #include "windows/entry/picturebutton.h"
 #include "engine/entry/setup.h"
 #include "engine/processing/saves.h"
+#include "engine/db/database.h"
+#include "engine/rules/subjects.h"
 #include "windows/processing/tform1.h"
 #include "windows/processing/tform8.h"
 
@@ -63,46 +65,6 @@ QFont gridFont(const QFont& base)
 }
 
 } // namespace
-
-EntryGrid::EntryGrid(QWidget* parent) : QTableView(parent)
-{
-    setFont(gridFont(font()));
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
-                    | QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    // Row numbers keep the ordinary font whatever size the marks are shown in.
-    verticalHeader()->setFont(QApplication::font());
-    verticalHeader()->setMinimumWidth(28);
-    // Columns take the widths they are given, however narrow.
-    horizontalHeader()->setMinimumSectionSize(0);
-}
-
-void EntryGrid::cancelEdit()
-{
-    const QModelIndex i = currentIndex();
-    if (state() != QAbstractItemView::EditingState || !i.isValid())
-        return;
-    if (QWidget* editor = indexWidget(i))
-        closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
-}
-
-void EntryGrid::goToRow(int row)
-{
-    if (!model() || model()->rowCount() == 0)
-        return;
-    row = qBound(0, row, model()->rowCount() - 1);
-    const int col = currentIndex().isValid() ? currentIndex().column() : 0;
-    setCurrentIndex(model()->index(row, col));
-    scrollTo(currentIndex());
-}
-
-void EntryGrid::changeEvent(QEvent* e)
-{
-    QTableView::changeEvent(e);
-    if (e->type() == QEvent::FontChange)
-        verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-}
 
 Tluru::Tluru() : Form(QStringLiteral("临时成绩处理库"))
 {
@@ -208,6 +170,7 @@ Tluru::Tluru() : Form(QStringLiteral("临时成绩处理库"))
 
     luru_dg = new EntryGrid(this);
     luru_dg->setObjectName("luru_dg");
+    luru_dg->setFont(gridFont(luru_dg->font()));
     luru_dg->setFixedWidth(kGridWidth);
     Print::addGridActions({luru_dg}, this, [this] { return printJob(); });
     right->addWidget(luru_dg, 1);
@@ -266,8 +229,23 @@ void Tluru::FormCreate()
 {
     // A refused cell (a word in a mark column) is told once, however the
     // grid is reached.
-    if (Form6)
+    if (Form6) {
         connect(Form6->Query1, &Db::GridModel::editRejected, this, [](const QString& m) { Msg::warning(m); });
+        Form6->Query1->setFullMarks(fullMarkOfColumn);
+    }
+}
+
+std::optional<double> Tluru::fullMarkOfColumn(const QString& column)
+{
+    // Only the mark columns themselves ("语文1"), not their ranks or totals.
+    if (!Form1 || !column.endsWith(QLatin1Char('1')))
+        return std::nullopt;
+    const QString subject = column.chopped(1);
+    if (!Rules::gradeSubjects().contains(subject))
+        return std::nullopt;
+    if (const auto full = Form1->fullMarkOf(subject))
+        return double(*full);
+    return std::nullopt;
 }
 
 QStringList Tluru::chosenSubjects() const
@@ -352,12 +330,17 @@ void Tluru::openGrid()
 
 void Tluru::layOutGrid()
 {
-    const int columns = Form6 ? Form6->Query1->columnCount() : 0;
-    for (int i = 0; i < columns; ++i)
-        luru_dg->setColumnWidth(i, i < 2 ? 80 : 55);
     QFont title = luru_dg->horizontalHeader()->font();
     title.setPointSize(12);
     luru_dg->horizontalHeader()->setFont(title);
+    // 学号 and 姓名 at least 80, every further column at least 55, each wide
+    // enough for its title and its longest value.
+    Ui::fitColumns(luru_dg, {80, 80}, 55);
+}
+
+void Tluru::layOutResult()
+{
+    Ui::fitColumns(luru_dg, {50, 80, 60, 70, 60}, 55);
 }
 
 void Tluru::reloadGrid()
@@ -400,9 +383,7 @@ void Tluru::showRankingResult(const Db::SelectSpec& query)
         Form6->Query1->open();
     }
     Button1->setVisible(true);
-    const int widths[] = {50, 80, 60, 70, 60};
-    for (int i = 0; i < 5; ++i)
-        luru_dg->setColumnWidth(i, widths[i]);
+    layOutResult();
 }
 
 Print::Job Tluru::printJob() const
@@ -417,8 +398,16 @@ QString Tluru::examName() const
 
 void Tluru::Button2Click()
 {
-    // The number is checked before anything is written.
+    // The number is checked before anything is written. The save makes the
+    // name and number it uses the current examination's.
     const Save::Exam exam{mingc->text(), Save::examNumber(bianh->text())};
+    if (exam.name.trimmed().isEmpty())
+        throw Db::InputError(QStringLiteral("考试名称不能是空的"));
+    if (exam.name != Entry::examState().name) {
+        const Entry::SavedExam saved = Entry::savedExam(exam.name);
+        if (saved.exists() && !Msg::yesNo(Entry::sameNameQuestion(exam.name, saved)))
+            return;
+    }
     const QString table = Form6 ? Form6->Table1.tableName() : workTable();
     {
         PleaseWait wait;
@@ -427,9 +416,7 @@ void Tluru::Button2Click()
     Button1->hide();
     Msg::info("成功保存到永久数据库，到主界面可以查看结果！！！");
     Panel3->show();
-    const int widths[] = {50, 80, 60, 70, 60};
-    for (int i = 0; i < 5; ++i)
-        luru_dg->setColumnWidth(i, widths[i]);
+    layOutResult();
 }
 
 void Tluru::Image5Click()

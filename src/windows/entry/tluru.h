@@ -8,7 +8,7 @@
 #include "windows/app/form.h"
 #include "windows/app/printing.h"
 
-#include <QTableView>
+#include "windows/entry/entrygrid.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -17,21 +17,6 @@ class QLineEdit;
 class QPushButton;
 class QToolButton;
 class PictureButton;
-
-// The entry grid. Its rows keep the height of its font, whatever size the
-// display settings choose.
-class EntryGrid : public QTableView {
-    Q_OBJECT
-public:
-    explicit EntryGrid(QWidget* parent);
-    // Drops the cell being typed without writing it.
-    void cancelEdit();
-    // Makes a row current, keeping the column.
-    void goToRow(int row);
-
-protected:
-    void changeEvent(QEvent* e) override;
-};
 
 class Tluru : public Form, public Print::Printable {
     Q_OBJECT
@@ -93,6 +78,10 @@ public:
 
     static constexpr int kGridWidth = 537;
 
+    // The full mark of a mark column ("语文1") as the processing panel holds
+    // it, for the grids that ask before taking a mark above it.
+    static std::optional<double> fullMarkOfColumn(const QString& column);
+
 public slots:
     void SpeedButton1Click();
     void Button2Click();
@@ -109,5 +98,6 @@ protected:
 
 private:
     void layOutGrid();
+    void layOutResult();
     QString m_table = QStringLiteral("cj");
 };

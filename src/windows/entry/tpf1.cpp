@@ -92,5 +92,7 @@ void Tpf1::Button2Click()
         Entry::zeroMarks(table);
         Tluru::tableChanged();
     }
+    // Roster preparation is done once the entry window takes over.
+    close();
     Tluru::showFresh();
 }

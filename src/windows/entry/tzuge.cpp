@@ -75,9 +75,7 @@ void Tzuge::reload(int currentRow)
     q.columns = QStringList{"姓名", "班号", "学号"};
     m_rows->setQuery(q);
     m_rows->open();
-    db1->setColumnWidth(0, 100);
-    db1->setColumnWidth(1, 80);
-    db1->setColumnWidth(2, 80);
+    Ui::fitColumns(db1, {100, 80, 80});
     if (m_rows->rowCount() > 0) {
         const int row = qBound(0, currentRow, m_rows->rowCount() - 1);
         db1->setCurrentIndex(m_rows->index(row, 0));

@@ -34,13 +34,9 @@ Tc1p::Tc1p() : Form(QStringLiteral("c1p"))
 
 void Tc1p::Button1Click()
 {
-    // The examination being re-processed is the one the entry window shows.
-    QString name;
-    if (luru)
-        name = luru->examName();
-    if (name.isNull())
-        name = Entry::examState().name;
-    Save::discardSavedGrades(name);
+    // The saved marks are those of the current examination: its save wrote
+    // its name and number into check. Only rows of that name and number go.
+    Save::discardSavedGrades(Save::currentExam());
     close();
     if (Form1)
         Form1->showMode(TForm1::Mode::Ranking);

@@ -6,6 +6,8 @@
 #include "windows/app/tform2.h"
 #include "windows/app/tform6.h"
 #include "engine/processing/runs.h"
+#include "engine/rules/numbers.h"
+#include "engine/rules/subjects.h"
 #include "windows/processing/tform8.h"
 #include "windows/reports/tform5.h"
 #include "windows/reports/tformfx.h"
@@ -125,16 +127,17 @@ TForm1::TForm1() : Form(QStringLiteral("成绩处理面板"))
     auto* g2 = new QGridLayout(GroupBox2);
     Label11 = Ui::label("分数满分值", GroupBox2, "Label11");
     g2->addWidget(Label11, 0, 0, 1, 6);
-    const QStringList names{"语文", "数学", "英语", "政治", "物理", "化学", "历史", "地理", "生物"};
-    QList<QLineEdit**> kemu{&kemu1, &kemu2, &kemu3, &kemu4, &kemu5, &kemu6, &kemu7, &kemu8, &kemu9};
-    for (int i = 0; i < 9; ++i) {
+    // 综合 has its full mark beside the others: out of 50 it must not be
+    // counted against 100.
+    const QStringList names{"语文", "数学", "英语", "政治", "物理", "化学", "历史", "地理", "生物", "综合"};
+    QList<QLineEdit**> kemu{&kemu1, &kemu2, &kemu3, &kemu4, &kemu5, &kemu6, &kemu7, &kemu8, &kemu9, &kemu10};
+    for (int i = 0; i < 10; ++i) {
         *kemu[i] = Ui::edit("100", GroupBox2, QStringLiteral("kemu%1").arg(i + 1));
         (*kemu[i])->setFixedWidth(50);
         g2->addWidget(Ui::label(names[i], GroupBox2), 1 + i / 3, (i % 3) * 2);
         g2->addWidget(*kemu[i], 1 + i / 3, (i % 3) * 2 + 1);
     }
-    kemu10 = Ui::edit("100", GroupBox2, "kemu10");
-    kemu10->hide();
+    g2->setVerticalSpacing(4);
     GroupBox4 = new QGroupBox("单科分数段", GroupBox2);
     GroupBox4->setObjectName("GroupBox4");
     auto* g4 = new QHBoxLayout(GroupBox4);
@@ -147,13 +150,13 @@ TForm1::TForm1() : Form(QStringLiteral("成绩处理面板"))
         g4->addWidget(Ui::label("前", GroupBox4));
         g4->addWidget(e);
     }
-    g2->addWidget(GroupBox4, 4, 0, 1, 6);
+    g2->addWidget(GroupBox4, 5, 0, 1, 6);
     Button5 = Ui::button("我要修改处理参数", GroupBox2, "Button5");
     fenxi = Ui::button("我对参数满意了，开始分析", GroupBox2, "fenxi");
-    g2->addWidget(Button5, 5, 0, 1, 3);
-    g2->addWidget(fenxi, 5, 3, 1, 3);
+    g2->addWidget(Button5, 6, 0, 1, 3);
+    g2->addWidget(fenxi, 6, 3, 1, 3);
     Gauge4 = gauge(GroupBox2, "Gauge4", Qt::Vertical);
-    g2->addWidget(Gauge4, 0, 6, 6, 1);
+    g2->addWidget(Gauge4, 0, 6, 7, 1);
     outer->addWidget(GroupBox2);
 
     // Band group.
@@ -183,13 +186,16 @@ TForm1::TForm1() : Form(QStringLiteral("成绩处理面板"))
     outer->addWidget(GroupBox3);
 
     auto* bottom = new QHBoxLayout;
+    banshu2Label = Ui::label("处理到第", this, "banshu2Label");
     banshu2 = Ui::edit("18", this, "banshu2");
     banshu2->setReadOnly(true);
     banshu2->setFixedWidth(40);
     banshu2->setToolTip("处理到的最后一个班");
     Button2 = Ui::button("关闭窗口", this, "Button2");
     Button3 = Ui::button("关闭窗口", this, "Button3");
+    bottom->addWidget(banshu2Label);
     bottom->addWidget(banshu2);
+    bottom->addWidget(Ui::label("班", this, "banshu2Unit"));
     bottom->addStretch();
     bottom->addWidget(Button2);
     bottom->addWidget(Button3);
@@ -235,6 +241,9 @@ void TForm1::setMode(Mode mode)
     Button2->setVisible(mode == Mode::Ranking);
     Button3->setVisible(mode == Mode::Analysis);
     banshu2->setVisible(mode != Mode::Bands);
+    banshu2Label->setVisible(mode != Mode::Bands);
+    if (auto* unit = findChild<QLabel*>("banshu2Unit"))
+        unit->setVisible(mode != Mode::Bands);
     Ui::setColour(GroupBox3, mode == Mode::Bands ? tooltip : Ui::kMoneyGreen);
     if (mode == Mode::Analysis)
         Ui::setColour(GroupBox2, caption.lighter(170));
@@ -250,6 +259,31 @@ void TForm1::showMode(Mode mode)
         Form2->show();
         Form2->raise();
     }
+}
+
+std::optional<qint64> TForm1::fullMarkOf(const QString& subject) const
+{
+    const QList<std::pair<QString, QLineEdit*>> fields{{"语文", kemu1}, {"数学", kemu2}, {"英语", kemu3},
+                                                       {"政治", kemu4}, {"物理", kemu5}, {"化学", kemu6},
+                                                       {"历史", kemu7}, {"地理", kemu8}, {"生物", kemu9},
+                                                       {"综合", kemu10}};
+    for (const auto& [s, edit] : fields) {
+        if (s != subject)
+            continue;
+        const auto v = Num::parseInteger(edit->text());
+        if (v && *v > 0)
+            return *v;
+    }
+    return std::nullopt;
+}
+
+QMap<QString, qint64> TForm1::fullMarks() const
+{
+    QMap<QString, qint64> out;
+    for (const QString& s : Rules::gradeSubjects())
+        if (const auto v = fullMarkOf(s))
+            out.insert(s, *v);
+    return out;
 }
 
 void TForm1::FormShow()
@@ -312,8 +346,9 @@ void TForm1::Button1Click()
     const Proc::RankResult res = Proc::rank(st, [this](int stage, qint64 done, qint64 total) {
         setGauge(stage == 1 ? Gauge1 : stage == 2 ? Gauge2 : Gauge3, done, total);
     });
+    // Full bars tell the run went through to its end.
     for (QProgressBar* g : {Gauge1, Gauge2, Gauge3})
-        g->setValue(0);
+        g->setValue(100);
     cj.close();
     cj.setTableName(st.table);
     Label23->setAutoFillBackground(true);
@@ -351,11 +386,11 @@ void TForm1::fenxiClick()
         Msg::info("上次的结果尚未清零，按确定将进行清零，这将增加一定的处理时间！", kHello);
     Gauge4->setValue(0);
     Proc::analyze(st, [this](int, qint64 done, qint64 total) { setGauge(Gauge4, done, total); });
+    Gauge4->setValue(100);
     Msg::info(kDone, kHello);
     // The result on screen, read from the table the run has just written.
     if (Formfx)
         Formfx->showResult(st.fxTable);
-    Gauge4->setValue(0);
 }
 
 void TForm1::fenduanClick()
@@ -368,12 +403,18 @@ void TForm1::fenduanClick()
     st.count = Ui::intOf(shumus, "分段数");
     st.lastClass = Ui::intOf(banshu2, "最后班号");
     Gauge5->setValue(0);
+    Proc::BandResult res;
     {
         PleaseWait wait;
-        Proc::bands(st, [this](int, qint64 done, qint64 total) { setGauge(Gauge5, done, total); });
+        res = Proc::bands(st, [this](int, qint64 done, qint64 total) { setGauge(Gauge5, done, total); });
         Gauge5->setValue(100);
     }
-    Msg::info(kDone, kHello);
+    // Totals above the first band are in no band: the teacher should know
+    // to raise the upper limit rather than trust counts that do not add up.
+    QString done = kDone;
+    if (res.aboveFirst > 0)
+        done += QStringLiteral("\n\n有%1名学生的总分高于分段上限%2，未计入任何分段").arg(res.aboveFirst).arg(st.upper);
+    Msg::info(done, kHello);
     close();
     if (Form5)
         Form5->showResult(st.tjTable);

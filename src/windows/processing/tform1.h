@@ -5,6 +5,9 @@
 #include "windows/app/form.h"
 #include "engine/db/table.h"
 
+#include <QMap>
+#include <optional>
+
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -26,6 +29,12 @@ public:
     // What the entry window's pictures do: set the mode, show the panel, then
     // the parameter panel on top of it.
     void showMode(Mode mode);
+
+    // The full mark typed for a subject (kemu1 … kemu10); none while its
+    // field holds no positive integer. Entry checks marks against these.
+    std::optional<qint64> fullMarkOf(const QString& subject) const;
+    // The known full marks of the seven subjects the grade tables hold.
+    QMap<QString, qint64> fullMarks() const;
 
     // Hidden working settings.
     QLineEdit* dbs;
@@ -68,6 +77,7 @@ public:
     QPushButton* Button7;
     QProgressBar* Gauge5;
 
+    QLabel* banshu2Label;
     QLineEdit* banshu2; // last class of the range (hidden in bands mode)
     QPushButton* Button2;
     QPushButton* Button3;
