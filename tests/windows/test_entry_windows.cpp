@@ -268,6 +268,22 @@ private slots:
         QVERIFY(!luru->Button1->isVisible());
     }
 
+    void savingAnEmptyTableIsRefused()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Fixture::setCheck({{"mc", "期中"}, {"bh", "3"}});
+        const QString before = Fixture::dump("ksmc") + Fixture::dump("check") + Fixture::dump("count");
+        luru->show();
+        luru->Button1->show();
+        luru->Button1->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
+        QVERIFY(!env.messages.last().contains("成功"));
+        QCOMPARE(Fixture::dump("ksmc") + Fixture::dump("check") + Fixture::dump("count"), before);
+        QVERIFY(!luru->Panel3->isVisible());
+    }
+
     void copiesMarksAndRanksForGood()
     {
         WindowTestEnv env;

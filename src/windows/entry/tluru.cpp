@@ -409,6 +409,10 @@ void Tluru::Button2Click()
             return;
     }
     const QString table = Form6 ? Form6->Table1.tableName() : workTable();
+    // A save of no student would record the examination as saved with no
+    // marks behind it, and the success message would be untrue.
+    if (Db::rowCount(table) == 0)
+        throw Db::InputError(QStringLiteral("成绩表“%1”中还没有学生，没有可以保存的成绩；请先录入学生和成绩").arg(table));
     {
         PleaseWait wait;
         Save::grades(table, exam);
