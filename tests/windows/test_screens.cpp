@@ -10,6 +10,12 @@
 #include "windows/reports/frozengrid.h"
 #include "windows/reports/tform5.h"
 #include "windows/reports/tformfx.h"
+#include "windows/reports/tsearch.h"
+#include "windows/reports/tstjf.h"
+#include "windows/charts/tp.h"
+#include "windows/charts/tp4.h"
+#include "windows/charts/tp5.h"
+#include "engine/processing/saves.h"
 #include "engine/db/database.h"
 #include "engine/db/gridmodel.h"
 #include "engine/processing/runs.h"
@@ -18,7 +24,9 @@
 #include "windowtest.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -75,6 +83,41 @@ class TestScreens : public QObject {
             w->hide();
     }
 
+    // A real grade run through the engine: 18 classes of 50, seven subjects
+    // analysed, 40 bands. `seed` varies the marks from one examination to the next.
+    static void wholeGrade(int seed)
+    {
+        Db::exec("DELETE FROM cj");
+        const QStringList subjects{"语文", "数学", "英语", "政治", "物理", "化学", "综合"};
+        Db::inTransaction([&] {
+            int n = 0;
+            for (int c = 1; c <= 18; ++c)
+                for (int i = 0; i < 50; ++i, ++n) {
+                    QVariantMap marks;
+                    for (int k = 0; k < subjects.size(); ++k)
+                        marks.insert(subjects[k] + "1", (k == 1 ? 20 : 30) + ((n + 1 + seed * 31) * (7 + 4 * k)) % (k == 1 ? 131 : 71) + (n % 2) * 0.5);
+                    Fixture::student("cj", QStringLiteral("%1%2").arg(c, 2, 10, QChar('0')).arg(i, 2, 10, QChar('0')), c,
+                                     QStringLiteral("学生%1").arg(n), marks);
+                }
+        });
+        Proc::RankSettings r;
+        r.subjects = subjects;
+        r.firstClass = 1;
+        r.lastClass = 18;
+        Proc::rank(r);
+        Proc::AnalysisSettings a;
+        a.subjects = subjects;
+        a.firstClass = 1;
+        a.lastClass = 18;
+        a.fullMarks = {{"数学", 150}};
+        Proc::analyze(a);
+        Proc::BandSettings b;
+        b.upper = 699;
+        b.count = 40;
+        b.lastClass = 18;
+        Proc::bands(b);
+    }
+
 private slots:
     void everyWindowPaints()
     {
@@ -108,34 +151,7 @@ private slots:
     {
         WindowTestEnv env;
         env.openDb();
-        const QStringList subjects{"语文", "数学", "英语", "政治", "物理", "化学", "综合"};
-        Db::inTransaction([&] {
-            int n = 0;
-            for (int c = 1; c <= 18; ++c)
-                for (int i = 0; i < 50; ++i, ++n) {
-                    QVariantMap marks;
-                    for (int k = 0; k < subjects.size(); ++k)
-                        marks.insert(subjects[k] + "1", (k == 1 ? 20 : 30) + ((n + 1) * (7 + 4 * k)) % (k == 1 ? 131 : 71) + (n % 2) * 0.5);
-                    Fixture::student("cj", QStringLiteral("%1%2").arg(c, 2, 10, QChar('0')).arg(i, 2, 10, QChar('0')), c,
-                                     QStringLiteral("学生%1").arg(n), marks);
-                }
-        });
-        Proc::RankSettings r;
-        r.subjects = subjects;
-        r.firstClass = 1;
-        r.lastClass = 18;
-        Proc::rank(r);
-        Proc::AnalysisSettings a;
-        a.subjects = subjects;
-        a.firstClass = 1;
-        a.lastClass = 18;
-        a.fullMarks = {{"数学", 150}};
-        Proc::analyze(a);
-        Proc::BandSettings b;
-        b.upper = 699;
-        b.count = 40;
-        b.lastClass = 18;
-        Proc::bands(b);
+        wholeGrade(0);
         Fixture::setCheck({{"mc", "2025学年第一学期期中考试"}, {"bh", "12"}});
         Db::close();
         QVERIFY(env.startForms());
@@ -196,6 +212,72 @@ private slots:
         Form1->setMode(TForm1::Mode::Analysis);
         shoot(Form1, "TForm1-analysis");
         QCOMPARE(Form1->height(), 428);
+    }
+
+    // The saved tables of two examinations of a whole grade and every chart
+    // drawn from them.
+    void savedTablesAndChartsOfAWholeGrade()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        const QString first = QStringLiteral("2025学年第一学期期中考试");
+        wholeGrade(0);
+        Save::analysis("fx", {first, 12, false});
+        Save::bands("tj", {first, 12, false});
+        wholeGrade(1);
+        Save::analysis("fx", {QStringLiteral("2025学年第一学期期末考试"), 13, false});
+        Save::bands("tj", {QStringLiteral("2025学年第一学期期末考试"), 13, false});
+        Db::close();
+        QVERIFY(env.startForms());
+
+        Forms::showWindow(stjf);
+        stjf->c1->setEditText(first);
+        stjf->Button1->click();
+        checkGrid(stjf->grid);
+        shoot(stjf, "Tstjf", false);
+        stjf->Button4->click();
+        checkGrid(stjf->grid);
+        shoot(stjf, "Tstjf-average", false);
+        stjf->Edit1->setText("3");
+        stjf->Button2->click();
+        QVERIFY(p5->isVisible());
+        shoot(p5, "Tp5-class", false);
+        stjf->ch->setChecked(true);
+        stjf->duanshu->setText("8");
+        stjf->jiange->setText("5");
+        stjf->Button2->click();
+        shoot(p5, "Tp5-grade", false);
+        // More slices than bands: the note says the last band counts again.
+        stjf->duanshu->setText("45");
+        stjf->jiange->setText("1");
+        stjf->Button2->click();
+        shoot(p5, "Tp5-repeat");
+        shoot(stjf, "Tstjf-after");
+
+        Forms::showWindow(search);
+        search->ComboBox1->setEditText(first);
+        search->c1->setEditText("数学");
+        search->banhao->setText("1");
+        search->banhao2->setText("18");
+        search->Button1->click();
+        QCOMPARE(search->Query1->rowCount(), 18);
+        checkGrid(search->grid);
+        shoot(search, "Tsearch", false);
+        search->Button4->click();
+        QVERIFY(p->isVisible());
+        shoot(p, "Tp");
+        // A class of nobody.
+        for (QLineEdit* e : p->inputs())
+            e->setText("0");
+        shoot(p, "Tp-nobody");
+        search->c1->setEditText("语文");
+        search->Button7->click();
+        QVERIFY(p4->isVisible());
+        shoot(p4, "Tp4");
+        search->Button2->click();
+        checkGrid(search->grid);
+        shoot(search, "Tsearch-all");
+        QVERIFY2(env.messages.records.isEmpty(), qPrintable(env.messages.last()));
     }
 };
 

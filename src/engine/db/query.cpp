@@ -80,20 +80,19 @@ QString SelectSpec::text() const
 {
     QString s = "select " + (columns.isEmpty() ? QStringLiteral("*") : columns.join(',')) + " from"
         + fromGap + table;
-    QStringList conds;
-    for (const Condition& c : where) {
+    for (int i = 0; i < where.size(); ++i) {
+        const Condition& c = where.at(i);
+        s += c.before.value_or(i == 0 ? QStringLiteral(" where ") : QStringLiteral(" and "));
         if (c.op == "like")
-            conds << c.column + " like '" + c.value.toString() + "%'";
+            s += c.column + " like '" + c.value.toString() + "%'";
         else
-            conds << c.column + c.op + literal(c.value);
+            s += c.column + c.op + literal(c.value);
     }
-    if (!conds.isEmpty())
-        s += " where " + conds.join(" and ");
     QStringList order;
     for (const OrderBy& o : orderBy)
         order << o.column + (o.descending ? " desc" : "");
     if (!order.isEmpty())
-        s += " order by " + order.join(',');
+        s += orderGap + "order by " + order.join(',');
     return s;
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <optional>
 
 namespace Db {
 
@@ -14,6 +15,9 @@ struct Condition {
     QString column;
     QString op;     // "=", ">=", "<=", "<", ">", "like" (prefix match)
     QVariant value; // numbers unquoted in text(), anything else in quotes
+    // What text() puts before the condition, when not the usual " where " /
+    // " and " (some windows describe "where  考试名称" with two blanks).
+    std::optional<QString> before = std::nullopt;
 };
 
 struct OrderBy {
@@ -27,6 +31,7 @@ struct SelectSpec {
     QList<Condition> where;
     QList<OrderBy> orderBy;
     QString fromGap = QStringLiteral("  "); // the blanks after "from" in text()
+    QString orderGap = QStringLiteral(" "); // what text() puts before "order by"
 
     bool isEmpty() const { return table.isEmpty(); }
     // Resolved column list: the given names, or every column of the table.

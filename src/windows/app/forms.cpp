@@ -22,6 +22,11 @@
 #include "windows/entry/tzuge.h"
 #include "windows/reports/tform5.h"
 #include "windows/reports/tformfx.h"
+#include "windows/reports/tsearch.h"
+#include "windows/reports/tstjf.h"
+#include "windows/charts/tp.h"
+#include "windows/charts/tp4.h"
+#include "windows/charts/tp5.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -47,11 +52,14 @@ Tc1p* c1p = nullptr;
 TFormnnn* Formnnn = nullptr;
 Tfast* fast = nullptr;
 Tbk* bk = nullptr;
+Tsearch* search = nullptr;
+Tstjf* stjf = nullptr;
+Tp* p = nullptr;
+Tp4* p4 = nullptr;
+Tp5* p5 = nullptr;
 
 QWidget* chaxun = nullptr;
 QWidget* sinngles = nullptr;
-QWidget* search = nullptr;
-QWidget* stjf = nullptr;
 QWidget* sppict1 = nullptr;
 QWidget* jiaoshigz = nullptr;
 
@@ -147,16 +155,21 @@ bool createAll()
     build(Formfx);
     build(Form5);
     build(Form8);
+    build(search);
     build(Formnnn);
     build(formin);
+    build(p);
+    build(p4);
     build(gai);
     build(luru);
+    build(stjf);
     build(kaoshimc);
     build(pf1);
     build(fast);
     build(bk);
     build(zuge);
     build(men1);
+    build(p5);
     build(luruxianshi);
     build(c1p);
     if (Form6)
@@ -189,6 +202,11 @@ void destroyAll()
     Formnnn = nullptr;
     fast = nullptr;
     bk = nullptr;
+    search = nullptr;
+    stjf = nullptr;
+    p = nullptr;
+    p4 = nullptr;
+    p5 = nullptr;
     Db::close();
 }
 

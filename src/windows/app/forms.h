@@ -26,6 +26,11 @@ class Tc1p;
 class TFormnnn;
 class Tfast;
 class Tbk;
+class Tsearch;
+class Tstjf;
+class Tp;
+class Tp4;
+class Tp5;
 class QWidget;
 
 
@@ -48,12 +53,15 @@ extern Tc1p* c1p;
 extern TFormnnn* Formnnn;
 extern Tfast* fast;
 extern Tbk* bk;
+extern Tsearch* search; // saved analysis tables
+extern Tstjf* stjf;     // saved total-score statistics
+extern Tp* p;           // band pie of one class and subject
+extern Tp4* p4;         // top-N bars of one class and subject
+extern Tp5* p5;         // total-score band pie
 
 // Windows of later parts of the program, not built yet.
 extern QWidget* chaxun;    // subject and class query
 extern QWidget* sinngles;  // single-student record
-extern QWidget* search;    // saved analysis tables
-extern QWidget* stjf;      // saved total-score statistics
 extern QWidget* sppict1;   // class comparison chart
 extern QWidget* jiaoshigz; // class ranking by rate
 

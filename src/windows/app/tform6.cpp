@@ -15,6 +15,8 @@
 #include "windows/entry/tformin.h"
 #include "windows/entry/tkaoshimc.h"
 #include "windows/entry/tluru.h"
+#include "windows/reports/tsearch.h"
+#include "windows/reports/tstjf.h"
 #include "engine/app/paths.h"
 
 #include <QApplication>

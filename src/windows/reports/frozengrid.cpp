@@ -106,6 +106,12 @@ void FrozenGrid::setFrozenColumns(int count)
     applyColumns();
 }
 
+void FrozenGrid::setFrozenRepeated(bool repeated)
+{
+    m_repeated = repeated;
+    applyColumns();
+}
+
 void FrozenGrid::setColumnWidths(const QList<int>& widths, int others)
 {
     m_widths = widths;
@@ -125,7 +131,7 @@ void FrozenGrid::applyColumns()
         const bool hidden = m_wide->isColumnHidden(c);
         m_narrow->setColumnWidth(c, m_wide->columnWidth(c));
         m_narrow->setColumnHidden(c, hidden || c >= m_frozen);
-        if (c < m_frozen)
+        if (c < m_frozen && !m_repeated)
             m_wide->setColumnHidden(c, true);
     }
     syncHeights();

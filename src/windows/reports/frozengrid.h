@@ -38,6 +38,9 @@ public:
     // How many leading columns stay in view at the left.
     void setFrozenColumns(int count);
     int frozenColumns() const { return m_frozen; }
+    // The wide grid also shows the frozen columns at its left, where they
+    // scroll away while the narrow grid keeps them.
+    void setFrozenRepeated(bool repeated);
     // Column widths as minimums (widened to fit titles and values); 0 hides
     // a column; columns past the list get `others` (their present width when
     // negative).
@@ -63,4 +66,5 @@ private:
     QList<int> m_widths;
     int m_others = -1;
     int m_frozen = 1;
+    bool m_repeated = false;
 };

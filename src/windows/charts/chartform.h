@@ -1,0 +1,36 @@
+#pragma once
+// The frame shared by the chart windows: one chart view that the window
+// fills each time it is shown, a note under the title when the chart needs
+// one, and the chart's own save and print actions.
+
+#include "windows/app/form.h"
+#include "windows/app/printing.h"
+
+class QChart;
+class QChartView;
+class QVBoxLayout;
+namespace Reports { struct ChartData; }
+
+class ChartForm : public Form, public Print::Printable {
+    Q_OBJECT
+public:
+    ChartForm(const QString& caption, const QString& printTitle);
+
+    QChartView* Chart1;
+
+    Print::Job printJob() const override;
+    // The title as the chart shows it: the title, then the note or an
+    // empty line when `twoLines`, then the note alone otherwise.
+    static QString titleHtml(const Reports::ChartData& d, bool twoLines);
+
+protected:
+    // Puts a new chart in the view (the previous one is deleted).
+    void setChart(QChart* chart, const QString& examName);
+    // An empty chart: nothing of an earlier drawing stays after a failure.
+    void clearChart();
+    QVBoxLayout* root;
+
+private:
+    QString m_printTitle;
+    QString m_exam;
+};

@@ -1,0 +1,158 @@
+#include "windows/reports/tstjf.h"
+
+#include "engine/db/gridmodel.h"
+#include "engine/reports/savedtables.h"
+#include "windows/app/forms.h"
+#include "windows/app/messages.h"
+#include "windows/app/tformxxx.h"
+#include "windows/charts/tp5.h"
+#include "windows/reports/frozengrid.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+Tstjf::Tstjf() : Form(QStringLiteral("查询以往保存的总分统计表"))
+{
+    setBackground(Ui::kSkyBlue);
+    resize(980, 620);
+    setMinimumSize(720, 420);
+    auto* root = new QVBoxLayout(this);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName("Panel1");
+    Panel1->setFrameShape(QFrame::StyledPanel);
+    Ui::setColour(Panel1, Ui::kMoneyGreen);
+    auto* bar = new QHBoxLayout(Panel1);
+    Label5 = Ui::label("我要查", Panel1, "Label5");
+    c1 = new QComboBox(Panel1);
+    c1->setObjectName("c1");
+    c1->setEditable(true);
+    c1->setInsertPolicy(QComboBox::NoInsert);
+    c1->setEditText(QStringLiteral("c1"));
+    c1->setMinimumWidth(280);
+    Button1 = Ui::button("查找纯数据", Panel1, "Button1");
+    Button4 = Ui::button("快速查找总分的平均分", Panel1, "Button4");
+    bar->addWidget(Label5);
+    bar->addWidget(c1, 1);
+    bar->addSpacing(12);
+    bar->addWidget(Button1);
+    bar->addWidget(Button4);
+    bar->addStretch(1);
+    root->addWidget(Panel1);
+
+    grid = new FrozenGrid(this);
+    grid->setObjectName("grid");
+    DBGrid1 = grid->wide();
+    DBGrid1->setObjectName("DBGrid1");
+    DBGrid2 = grid->narrow();
+    DBGrid2->setObjectName("DBGrid2");
+    Panel2 = grid->corner();
+    Panel2->setObjectName("Panel2");
+    root->addWidget(grid, 1);
+
+    GroupBox1 = new QGroupBox("用图表演示总分分段情况", this);
+    GroupBox1->setObjectName("GroupBox1");
+    auto* chart = new QHBoxLayout(GroupBox1);
+    Label6 = Ui::label("我要演示", GroupBox1, "Label6");
+    Edit1 = Ui::edit("1", GroupBox1, "Edit1");
+    Edit1->setFixedWidth(44);
+    Label1 = Ui::label("班的情况", GroupBox1, "Label1");
+    Label2 = Ui::label("图表段数", GroupBox1, "Label2");
+    duanshu = Ui::edit("13", GroupBox1, "duanshu");
+    duanshu->setFixedWidth(44);
+    Label3 = Ui::label("每一段间隔", GroupBox1, "Label3");
+    jiange = Ui::edit("2", GroupBox1, "jiange");
+    jiange->setFixedWidth(44);
+    Label4 = Ui::label("0分", GroupBox1, "Label4");
+    ch = Ui::check("查级的情况", false, GroupBox1, "ch");
+    Button2 = Ui::button("生成饼图", GroupBox1, "Button2");
+    chart->addWidget(Label6);
+    chart->addWidget(Edit1);
+    chart->addWidget(Label1);
+    chart->addSpacing(16);
+    chart->addWidget(Label2);
+    chart->addWidget(duanshu);
+    chart->addSpacing(16);
+    chart->addWidget(Label3);
+    // jiange and "0分" read as one figure: "2" "0分" is a slice of 20 marks.
+    auto* interval = new QHBoxLayout;
+    interval->setSpacing(1);
+    interval->addWidget(jiange);
+    interval->addWidget(Label4);
+    chart->addLayout(interval);
+    chart->addSpacing(16);
+    chart->addWidget(ch);
+    chart->addStretch(1);
+    chart->addWidget(Button2);
+    root->addWidget(GroupBox1);
+
+    // Saved tables are looked at, never edited.
+    Query1 = new Db::GridModel(this);
+    Query1->setObjectName("Query1");
+    Query1->setReadOnly(true);
+    grid->setFrozenColumns(kFrozen);
+    grid->setModel(Query1);
+    Print::addGridActions({DBGrid2, DBGrid1}, this, [this] { return printJob(); });
+
+    Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tstjf::Button1Click);
+    Ui::connectHandler(Button4, &QPushButton::clicked, this, &Tstjf::Button4Click);
+    Ui::connectHandler(Button2, &QPushButton::clicked, this, &Tstjf::Button3Click);
+}
+
+QString Tstjf::savedTable() const
+{
+    return Formxxx ? Formxxx->stj->text() : QStringLiteral("tjsave1");
+}
+
+void Tstjf::FormShow()
+{
+    const QStringList names = Reports::examNames(QStringLiteral("ksmcfd"));
+    c1->clear();
+    c1->addItems(names);
+    c1->setEditText(names.isEmpty() ? QString() : names.last());
+}
+
+void Tstjf::run(const Db::SelectSpec& query)
+{
+    Query1->setQuery(query);
+    Query1->open();
+    QList<int> widths{40, 40};
+    for (int c = 3; c <= 21; ++c)
+        widths << 64;
+    grid->setColumnWidths(widths);
+    grid->setCurrentRow(0);
+}
+
+void Tstjf::Button1Click()
+{
+    run(Reports::savedBandsQuery(savedTable(), c1->currentText()));
+}
+
+void Tstjf::Button4Click()
+{
+    run(Reports::savedBandAveragesQuery(savedTable(), c1->currentText()));
+}
+
+void Tstjf::Button3Click()
+{
+    Button1Click();
+    if (Query1->rowCount() == 0) {
+        Msg::warning(QStringLiteral("没有找到考试名称以“%1”开头的总分统计表，画不出饼图").arg(c1->currentText()));
+        return;
+    }
+    if (p5)
+        p5->showChart();
+}
+
+Print::Job Tstjf::printJob() const
+{
+    return {QStringLiteral("总分统计表"), c1->currentText(), Print::sheetOf({DBGrid2, DBGrid1}, QStringLiteral("总分统计表")),
+            nullptr};
+}
