@@ -12,7 +12,7 @@ namespace Db {
 
 struct Condition {
     QString column;
-    QString op;     // "=", ">=", "<=", "<", ">", "like" (prefix match)
+    QString op;     // "=", ">=", "<=", "<", ">", "like" (prefix match), "like=" (like without a wildcard)
     QVariant value; // numbers unquoted in text(), anything else in quotes
 };
 
