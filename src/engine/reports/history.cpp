@@ -22,6 +22,15 @@ Db::Condition examPrefix(const QString& exam)
 
 } // namespace
 
+QStringList examNames()
+{
+    QStringList out;
+    for (const auto& r : Db::selectRows(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
+                                            .arg(Db::column("ksmc", "name"), Db::table("ksmc"))))
+        out << r.first().toString();
+    return out;
+}
+
 QString valueColumn(const QString& subject, Kind kind, int suffix)
 {
     const QString n = QString::number(suffix);

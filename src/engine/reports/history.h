@@ -19,6 +19,10 @@ namespace History {
 inline const QString kSavedGrades = QStringLiteral("cjsave");
 inline const QString kSavedAnalysis = QStringLiteral("fxsave");
 
+// The saved examinations' names, oldest first (the exam-name list in stored
+// order); the last one is every list's default.
+QStringList examNames();
+
 // The value shown of a subject: the mark, the rank in the class or in the grade.
 enum class Kind { Raw, ClassRank, GradeRank };
 

@@ -20,8 +20,13 @@
 #include "windows/entry/tluruxianshi.h"
 #include "windows/entry/tpf1.h"
 #include "windows/entry/tzuge.h"
+#include "windows/charts/tsppict1.h"
+#include "windows/charts/tsppict2.h"
+#include "windows/reports/tchaxun.h"
 #include "windows/reports/tform5.h"
 #include "windows/reports/tformfx.h"
+#include "windows/reports/tjiaoshigz.h"
+#include "windows/reports/tsinggles.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -47,13 +52,14 @@ Tc1p* c1p = nullptr;
 TFormnnn* Formnnn = nullptr;
 Tfast* fast = nullptr;
 Tbk* bk = nullptr;
+Tchaxun* chaxun = nullptr;
+Tsinggles* sinngles = nullptr;
+Tsppict1* sppict1 = nullptr;
+Tsppict2* sppict2 = nullptr;
+Tjiaoshigz* jiaoshigz = nullptr;
 
-QWidget* chaxun = nullptr;
-QWidget* sinngles = nullptr;
 QWidget* search = nullptr;
 QWidget* stjf = nullptr;
-QWidget* sppict1 = nullptr;
-QWidget* jiaoshigz = nullptr;
 
 namespace {
 
@@ -149,10 +155,15 @@ bool createAll()
     build(Form8);
     build(Formnnn);
     build(formin);
+    build(chaxun);
+    build(sinngles);
     build(gai);
     build(luru);
     build(kaoshimc);
     build(pf1);
+    build(sppict1);
+    build(sppict2);
+    build(jiaoshigz);
     build(fast);
     build(bk);
     build(zuge);
@@ -189,6 +200,11 @@ void destroyAll()
     Formnnn = nullptr;
     fast = nullptr;
     bk = nullptr;
+    chaxun = nullptr;
+    sinngles = nullptr;
+    sppict1 = nullptr;
+    sppict2 = nullptr;
+    jiaoshigz = nullptr;
     Db::close();
 }
 

@@ -26,6 +26,11 @@ class Tc1p;
 class TFormnnn;
 class Tfast;
 class Tbk;
+class Tchaxun;
+class Tsinggles;
+class Tsppict1;
+class Tsppict2;
+class Tjiaoshigz;
 class QWidget;
 
 
@@ -48,14 +53,15 @@ extern Tc1p* c1p;
 extern TFormnnn* Formnnn;
 extern Tfast* fast;
 extern Tbk* bk;
+extern Tchaxun* chaxun;
+extern Tsinggles* sinngles;
+extern Tsppict1* sppict1;
+extern Tsppict2* sppict2;
+extern Tjiaoshigz* jiaoshigz;
 
 // Windows of later parts of the program, not built yet.
-extern QWidget* chaxun;    // subject and class query
-extern QWidget* sinngles;  // single-student record
 extern QWidget* search;    // saved analysis tables
 extern QWidget* stjf;      // saved total-score statistics
-extern QWidget* sppict1;   // class comparison chart
-extern QWidget* jiaoshigz; // class ranking by rate
 
 namespace Forms {
 // Builds every window. Returns false when the database could not be opened:

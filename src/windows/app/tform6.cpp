@@ -15,6 +15,9 @@
 #include "windows/entry/tformin.h"
 #include "windows/entry/tkaoshimc.h"
 #include "windows/entry/tluru.h"
+#include "windows/charts/tsppict1.h"
+#include "windows/reports/tchaxun.h"
+#include "windows/reports/tsinggles.h"
 #include "engine/app/paths.h"
 
 #include <QApplication>
