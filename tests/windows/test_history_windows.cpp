@@ -318,6 +318,8 @@ private slots:
         QVERIFY(!sinngles->DBGrid1->isColumnHidden(3));
         QVERIFY(sinngles->DBGrid2->isColumnHidden(3));
         QVERIFY(!sinngles->DBGrid2->isColumnHidden(4));
+        QVERIFY(!(sinngles->Query1->flags(sinngles->Query1->index(0, 7)) & Qt::ItemIsEditable));
+        QCOMPARE(sinngles->printJob().chart, sinngles->Chart1);
 
         // Raw marks on the same reversed axis: the higher mark is drawn lower.
         sinngles->a->setChecked(true);

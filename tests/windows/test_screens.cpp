@@ -10,12 +10,23 @@
 #include "windows/reports/frozengrid.h"
 #include "windows/reports/tform5.h"
 #include "windows/reports/tformfx.h"
+#include "windows/reports/tchaxun.h"
+#include "windows/reports/tjiaoshigz.h"
+#include "windows/reports/tsinggles.h"
+#include "windows/charts/tsppict1.h"
+#include "windows/charts/tsppict2.h"
 #include "engine/db/database.h"
 #include "engine/db/gridmodel.h"
 #include "engine/processing/runs.h"
 #include "windowtest.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
 #include <QHeaderView>
 #include <QImage>
 #include <QScrollBar>
@@ -155,6 +166,54 @@ private slots:
         Form5->Button3->click();
         checkGrid(Form5->grid);
         shoot(Form5, "TForm5-average");
+    }
+
+    // The windows over saved examinations with a school's data: three
+    // classes of 60, 58 and 45 students, ten examinations of long names.
+    void savedExaminationWindows()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        QList<Fixture::SavedExam> exams;
+        for (int e = 1; e <= 10; ++e)
+            exams.append({QStringLiteral("2025学年第%1学期第%2次阶段性质量检测").arg(1 + e / 6).arg(e), e});
+        Fixture::saveExams(exams, {60, 58, 45});
+        Db::close();
+        QVERIFY(env.startForms());
+
+        Forms::showWindow(chaxun);
+        chaxun->Button1->click();
+        shoot(chaxun, "Tchaxun", false);
+        chaxun->ComboBox1->setCurrentText("黄");
+        chaxun->Edit1->setText("40");
+        chaxun->Button5->click();
+        shoot(chaxun, "Tchaxun-filter", false);
+        chaxun->Button2->click();
+        shoot(chaxun, "Tchaxun-all");
+
+        Forms::showWindow(sinngles);
+        sinngles->edit2->setEditText(Fixture::studentName(2, 5));
+        sinngles->Button2->click();
+        shoot(sinngles, "Tsinggles", false);
+        sinngles->a->setChecked(true);
+        sinngles->c1->setEditText("数学");
+        sinngles->Button2->click();
+        shoot(sinngles, "Tsinggles-raw", false);
+        sinngles->SpeedButton1->click();
+        shoot(sinngles, "Tsinggles-one");
+
+        jiaoshigz->Button2->click();
+        shoot(jiaoshigz, "Tjiaoshigz");
+
+        Forms::showWindow(sppict1);
+        sppict1->che3->setChecked(true);
+        sppict1->SpeedButton1->click();
+        shoot(sppict1, "Tsppict1", false);
+        shoot(sppict2, "Tsppict2", false);
+        sppict2->scroll->horizontalScrollBar()->setValue(1800);
+        shoot(sppict2, "Tsppict2-scrolled");
+        sppict1->Button1->click();
+        shoot(sppict1, "Tsppict1-first");
     }
 };
 

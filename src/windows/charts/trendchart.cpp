@@ -16,10 +16,39 @@ namespace {
 constexpr int kLabelPixels = 11;
 constexpr int kMaxUprightChars = 14;
 
-// The characters of a wrapped line that fit a point's share of the width.
-int charsPerLine(qreal spacing)
+constexpr int kMaxLines = 3;
+
+// A name on lines no wider than `width`, broken preferably after the words
+// an examination's name is made of (学年, 学期, 第n次); a name that needs
+// more than three lines ends its third with "…".
+QString wrapToWidth(const QString& text, const QFont& font, qreal width)
 {
-    return std::clamp(int((spacing - 8) / kLabelPixels), 2, 8);
+    const QFontMetricsF fm(font);
+    QStringList lines;
+    QString cur;
+    int lastBreak = -1; // in cur: the position after a good place to break
+    for (QChar ch : text) {
+        if (fm.horizontalAdvance(cur + ch) > width && !cur.isEmpty()) {
+            const int at = lastBreak > 0 ? lastBreak : int(cur.size());
+            lines << cur.left(at);
+            cur = cur.mid(at);
+            lastBreak = -1;
+        }
+        cur += ch;
+        if (ch == u'年' || ch == u'期' || ch == u'次' || ch == u' ')
+            lastBreak = int(cur.size());
+    }
+    if (!cur.isEmpty())
+        lines << cur;
+    if (lines.size() > kMaxLines) {
+        QString last = lines.at(kMaxLines - 1);
+        while (!last.isEmpty() && fm.horizontalAdvance(last + QChar(0x2026)) > width)
+            last.chop(1);
+        lines = lines.mid(0, kMaxLines - 1) << last + QChar(0x2026);
+    }
+    for (QString& l : lines)
+        l = l.toHtmlEscaped();
+    return lines.join(QStringLiteral("<br>"));
 }
 
 QString elided(const QString& text, int chars)
@@ -59,18 +88,24 @@ void PointAxis::fit(qreal plotWidth)
     if (n == 0)
         return;
     const qreal perPoint = plotWidth / n;
-    // Few points with room: horizontal names wrapped onto lines. Otherwise
-    // upright names, every k-th one so that they stay apart.
-    const qreal lineHeight = QFontMetricsF(labelsFont()).height();
-    const bool flat = n <= 12 && perPoint >= 4 * kLabelPixels;
+    const QFontMetricsF fm(labelsFont());
+    qreal widest = 0;
+    for (const QString& l : m_labels)
+        widest = std::max(widest, fm.horizontalAdvance(l));
+    // Short names, and few points with room, lie flat (long ones wrapped
+    // onto lines); otherwise the names stand upright. Either way every k-th
+    // one is shown so that they stay apart.
+    const bool shortNames = widest + 6 <= kMinGap;
+    const bool flat = shortNames || (n <= 12 && perPoint >= 5 * kLabelPixels);
     setLabelsAngle(flat ? 0 : -90);
-    const qreal need = flat ? kMinGap : std::max<qreal>(kMinGap, lineHeight + 4);
+    const qreal need = flat ? kMinGap : std::max<qreal>(kMinGap, fm.height() + 4);
     const int step = std::max(1, int(std::ceil(need / perPoint)));
     m_spacing = perPoint * step;
     // Repeated names would be merged by the axis: make every one distinct.
     QStringList texts;
     for (int i = 0; i < n; i += step) {
-        texts << (flat ? wrapForAxis(m_labels.at(i), charsPerLine(m_spacing)) : elided(m_labels.at(i), kMaxUprightChars));
+        texts << (flat ? wrapToWidth(m_labels.at(i), labelsFont(), m_spacing - 6)
+                       : elided(m_labels.at(i), kMaxUprightChars).toHtmlEscaped());
         m_shown << i;
     }
     texts = uniqueCategories(texts);
@@ -185,14 +220,26 @@ void fitReversedAxis(QValueAxis* axis, const QList<double>& values, bool fromZer
     if (fromZero) {
         // Places count from 1: the axis starts at 0, so the best place is
         // drawn at the top, and leaves room below the worst.
-        axis->setRange(0, std::max({hi + 1, hi * 1.1, 5.0}));
+        lo = 0;
+        hi = std::max({hi + 1, hi * 1.1, 5.0});
     } else {
         const double pad = std::max(1.0, (hi - lo) * 0.1);
-        axis->setRange(std::floor(lo - pad), std::ceil(hi + pad));
+        lo = std::floor(lo - pad);
+        hi = std::ceil(hi + pad);
     }
-    axis->applyNiceNumbers();
-    if (fromZero && axis->min() < 0)
-        axis->setMin(0);
+    // Whole-number ticks, at most about eight of them: the labels are
+    // integers, and a tick between two integers would repeat one.
+    double step = 1;
+    for (double base = 1; (hi - lo) / step > 8; base *= 10)
+        for (double m : {1.0, 2.0, 5.0})
+            if ((hi - lo) / (step = base * m) <= 8)
+                break;
+    lo = std::floor(lo / step) * step;
+    hi = std::ceil(hi / step) * step;
+    if (fromZero)
+        lo = std::max(lo, 0.0);
+    axis->setRange(lo, hi);
+    axis->setTickCount(int(std::lround((hi - lo) / step)) + 1);
     axis->setReverse(true);
 }
 

@@ -5,7 +5,11 @@
 #include <QLineSeries>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QValueAxis>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -71,6 +75,17 @@ void Tsppict2::rebuild()
     LineSeries2 = qobject_cast<QLineSeries*>(series.value(1));
     LineSeries1->setMarkerSize(1); // drawn with this radius: a 2-pixel dot
     LineSeries2->setPointsVisible(false);
+    // The ranks of a grade reach as far as its size: an axis to 1000 would
+    // press a grade of 300 into the top third. Hundreds, up to the worst rank.
+    double worst = 0;
+    for (const auto* list : {&m_red, &m_blue})
+        for (const Charts::NamedPoint& p : *list)
+            worst = std::max(worst, p.y);
+    if (auto* axis = qobject_cast<QValueAxis*>(m_chart->axes(Qt::Vertical).value(0))) {
+        const double top = std::max(100.0, std::ceil((worst + 1) / 100) * 100);
+        axis->setRange(0, top);
+        axis->setTickCount(int(top / (top > 1000 ? 200 : top > 500 ? 100 : 50)) + 1);
+    }
     m_chart->setBackgroundBrush(Qt::white);
     Chart2->setChart(m_chart);
     delete old; // the view lets go of the chart it showed

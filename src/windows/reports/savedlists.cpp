@@ -20,6 +20,9 @@ void fillExams(QComboBox* box)
     box->addItems(names);
     if (!names.isEmpty())
         box->setCurrentIndex(int(names.size()) - 1);
+    // A long name is read from its start.
+    if (box->lineEdit())
+        box->lineEdit()->setCursorPosition(0);
 }
 
 void fillItems(QComboBox* box, const QStringList& items)

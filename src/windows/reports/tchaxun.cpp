@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -47,16 +48,21 @@ Tchaxun::Tchaxun() : Form(QStringLiteral("查询"))
     setMinimumSize(700, 480);
     auto* root = new QVBoxLayout(this);
 
+    auto* top = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
     GroupBox1 = new QGroupBox("查询条件设置", this);
     GroupBox1->setObjectName("GroupBox1");
     auto* conditions = new QVBoxLayout(GroupBox1);
+    // The conditions read as one sentence: 我要查 从 1 班到 2 班 总分 <exam> 的 原始成绩.
     auto* sentence = new QHBoxLayout;
     Edit2 = shortEdit("1", GroupBox1, "Edit2");
     Edit3 = shortEdit("2", GroupBox1, "Edit3");
     c1 = combo({}, "总分", true, GroupBox1, "c1");
-    c1->setMinimumWidth(80);
+    c1->setInsertPolicy(QComboBox::NoInsert);
+    c1->setFixedWidth(80);
     ksmc = combo({}, "ksmc", true, GroupBox1, "ksmc");
-    ksmc->setMinimumWidth(220);
+    ksmc->setInsertPolicy(QComboBox::NoInsert);
+    ksmc->setMinimumWidth(200);
     ksmc->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     a = new QRadioButton("原始成绩", GroupBox1);
     a->setObjectName("a");
@@ -74,50 +80,57 @@ Tchaxun::Tchaxun() : Form(QStringLiteral("查询"))
     sentence->addWidget(c1);
     sentence->addWidget(ksmc, 1);
     sentence->addWidget(Ui::label("的", GroupBox1));
-    sentence->addWidget(a);
-    sentence->addWidget(b);
-    sentence->addWidget(c);
     conditions->addLayout(sentence);
+    auto* second = new QHBoxLayout;
+    for (QRadioButton* r : {a, b, c})
+        second->addWidget(r);
+    second->addSpacing(24);
     cx = Ui::check("我想只查一个班(以黄色框为准)", false, GroupBox1, "cx");
     // The yellow box of the caption: the first class is the one queried.
     Edit2->setStyleSheet(QStringLiteral("QLineEdit { background: rgb(255,255,0); }"));
-    conditions->addWidget(cx);
-    root->addWidget(GroupBox1);
+    second->addWidget(cx);
+    second->addStretch(1);
+    conditions->addLayout(second);
+    left->addWidget(GroupBox1);
 
     auto* orders = new QHBoxLayout;
     Button1 = Ui::button("按照学号顺序  排列查询结果", this, "Button1");
     Button3 = Ui::button("按照排名从高到低排列结果", this, "Button3");
     Button4 = Ui::button("按照排名从低到高排列结果", this, "Button4");
-    Button2 = Ui::button("查询所有科目所有排名", this, "Button2");
-    for (QPushButton* p : {Button1, Button3, Button4, Button2})
+    for (QPushButton* p : {Button1, Button3, Button4})
         orders->addWidget(p);
-    root->addLayout(orders);
+    left->addLayout(orders);
 
     auto* filters = new QHBoxLayout;
     Button5 = Ui::button("只列出总分级排小于", this, "Button5");
     Edit1 = shortEdit("350", this, "Edit1", 56);
     Button6 = Ui::button("只列出总分级排大于", this, "Button6");
     ming = shortEdit("350", this, "ming", 56);
+    Button2 = Ui::button("查询所有科目所有排名", this, "Button2");
     filters->addWidget(Button5);
     filters->addWidget(Edit1);
-    filters->addSpacing(12);
+    filters->addSpacing(8);
     filters->addWidget(Button6);
     filters->addWidget(ming);
     filters->addStretch(1);
+    filters->addWidget(Button2);
+    left->addLayout(filters);
+    top->addLayout(left, 1);
+
     GroupBox2 = new QGroupBox("显示设置", this);
     GroupBox2->setObjectName("GroupBox2");
-    auto* display = new QHBoxLayout(GroupBox2);
-    Edit5 = shortEdit("17", GroupBox2, "Edit5");
+    auto* display = new QGridLayout(GroupBox2);
+    Edit5 = shortEdit("17", GroupBox2, "Edit5", 56);
     ComboBox2 = combo({"黑", "白", "黄", "蓝", "红", "绿", ""}, "黑", false, GroupBox2, "ComboBox2");
     ComboBox1 = combo({"黑", "白", "黄", "蓝", "红", "绿"}, "白", false, GroupBox2, "ComboBox1");
-    display->addWidget(Ui::label("字号", GroupBox2));
-    display->addWidget(Edit5);
-    display->addWidget(Ui::label("字的颜色", GroupBox2));
-    display->addWidget(ComboBox2);
-    display->addWidget(Ui::label("背景颜色", GroupBox2));
-    display->addWidget(ComboBox1);
-    filters->addWidget(GroupBox2);
-    root->addLayout(filters);
+    display->addWidget(Ui::label("字号", GroupBox2), 0, 0);
+    display->addWidget(Edit5, 0, 1);
+    display->addWidget(Ui::label("字的颜色", GroupBox2), 1, 0);
+    display->addWidget(ComboBox2, 1, 1);
+    display->addWidget(Ui::label("背景颜色", GroupBox2), 2, 0);
+    display->addWidget(ComboBox1, 2, 1);
+    top->addWidget(GroupBox2);
+    root->addLayout(top);
 
     // The suffix range of the value columns: always the first examination
     // column of a saved row.

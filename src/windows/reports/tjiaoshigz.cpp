@@ -67,6 +67,7 @@ Tjiaoshigz::Tjiaoshigz() : Form(QStringLiteral("jiaoshigz"))
     DBGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     QPalette p = DBGrid2->palette();
     p.setColor(QPalette::Base, Ui::kMoneyGreen);
+    p.setColor(QPalette::AlternateBase, Ui::kMoneyGreen.lighter(110));
     DBGrid2->setPalette(p);
 
     auto* split = new QSplitter(Qt::Vertical, this);

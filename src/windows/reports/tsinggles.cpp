@@ -109,6 +109,7 @@ Tsinggles::Tsinggles() : Form(QStringLiteral("singgles"))
         v->setEditTriggers(QAbstractItemView::NoEditTriggers);
         QPalette p = v->palette();
         p.setColor(QPalette::Base, Ui::kMoneyGreen);
+        p.setColor(QPalette::AlternateBase, Ui::kMoneyGreen.lighter(110));
         v->setPalette(p);
     }
     grid->setFrozenColumns(4); // ID, saved at, exam number hidden; 考试名称 stays in view
