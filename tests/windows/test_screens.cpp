@@ -24,6 +24,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -214,6 +215,24 @@ private slots:
         shoot(sppict2, "Tsppict2-scrolled");
         sppict1->Button1->click();
         shoot(sppict1, "Tsppict1-first");
+    }
+
+    // A student of three school years: thirty examinations under the points.
+    void aLongRecord()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        for (int e = 1; e <= 30; ++e)
+            Db::exec("INSERT INTO cjsave (ID, 考试编号, 考试名称, 学号, 班号, 姓名, 总分级排1) VALUES (?, ?, ?, '0101', 1, "
+                     "'王小明', ?)",
+                     {e, e, QStringLiteral("%1学年第%2次月考").arg(2023 + e / 10).arg(e % 10 + 1), 40 + (e * 37) % 200});
+        Db::close();
+        QVERIFY(env.startForms());
+        Forms::showWindow(sinngles);
+        sinngles->edit2->setEditText("王小明");
+        sinngles->Button2->click();
+        QCOMPARE(sinngles->Series1->count(), 30);
+        shoot(sinngles, "Tsinggles-30");
     }
 };
 

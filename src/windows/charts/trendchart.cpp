@@ -14,7 +14,7 @@ namespace Charts {
 namespace {
 
 constexpr int kLabelPixels = 11;
-constexpr int kMaxUprightChars = 14;
+constexpr int kMaxUprightChars = 8;
 
 constexpr int kMaxLines = 3;
 
@@ -51,9 +51,11 @@ QString wrapToWidth(const QString& text, const QFont& font, qreal width)
     return lines.join(QStringLiteral("<br>"));
 }
 
-QString elided(const QString& text, int chars)
+// Examinations differ at either end (the year, 期中 or 期末): a name too long
+// to stand upright loses its middle.
+QString elided(const QString& text, const QFont& font)
 {
-    return text.size() <= chars ? text : text.left(chars - 1) + QChar(0x2026);
+    return QFontMetricsF(font).elidedText(text, Qt::ElideMiddle, kMaxUprightChars * kLabelPixels);
 }
 
 } // namespace
@@ -105,7 +107,7 @@ void PointAxis::fit(qreal plotWidth)
     QStringList texts;
     for (int i = 0; i < n; i += step) {
         texts << (flat ? wrapToWidth(m_labels.at(i), labelsFont(), m_spacing - 6)
-                       : elided(m_labels.at(i), kMaxUprightChars).toHtmlEscaped());
+                       : elided(m_labels.at(i), labelsFont()).toHtmlEscaped());
         m_shown << i;
     }
     texts = uniqueCategories(texts);
