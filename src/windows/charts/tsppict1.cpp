@@ -152,8 +152,8 @@ void Tsppict1::openQueries()
 {
     const qint64 first = Ui::intOf(Edit2, "第一个班");
     const qint64 second = Ui::intOf(Edit3, "第二个班");
-    const QString subject = History::checkedSubject(c1->currentText());
     const QString table = Formxxx ? Formxxx->maincjsave->text() : History::kSavedGrades;
+    const QString subject = History::checkedSubject(c1->currentText(), table);
     chart->setBackgroundBrush(Qt::white);
     Query1->setQuery(History::classCurve(first, subject, ksmc->currentText(), che2->isChecked(), table));
     Query2->setQuery(History::classCurve(second, subject, ksmc->currentText(), che2->isChecked(), table));

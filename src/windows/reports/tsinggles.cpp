@@ -165,9 +165,9 @@ void Tsinggles::FormShow()
 void Tsinggles::Button2Click()
 {
     typing->stop();
-    const QString subject = History::checkedSubject(c1->currentText());
-    const History::Kind kind = SavedLists::kindOf(a, b, c);
     const QString table = Formxxx ? Formxxx->maincjsave->text() : History::kSavedGrades;
+    const QString subject = History::checkedSubject(c1->currentText(), table);
+    const History::Kind kind = SavedLists::kindOf(a, b, c);
     trend->setBackgroundBrush(Qt::white);
     if (History::trimEnd(edit2->currentText()).isEmpty()) {
         // An emptied box names no student (its prefix would match everyone).
@@ -188,9 +188,9 @@ void Tsinggles::Button2Click()
 void Tsinggles::SpeedButton1Click()
 {
     typing->stop();
-    const QString subject = History::checkedSubject(c1->currentText());
-    const History::Kind kind = SavedLists::kindOf(a, b, c);
     const QString table = Formxxx ? Formxxx->maincjsave->text() : History::kSavedGrades;
+    const QString subject = History::checkedSubject(c1->currentText(), table);
+    const History::Kind kind = SavedLists::kindOf(a, b, c);
     trend->setBackgroundBrush(Qt::white);
     Query1->setQuery(History::studentExam(edit2->currentText(), cv->isChecked(), ksmc->currentText(), table));
     Query1->open();
