@@ -2,6 +2,8 @@
 
 #include "engine/app/paths.h"
 #include "engine/db/database.h"
+#include "engine/processing/runs.h"
+#include "engine/processing/saves.h"
 
 #include <QDir>
 #include <QFile>
@@ -108,6 +110,52 @@ void setCheck(const QVariantMap& values)
 {
     for (auto it = values.constBegin(); it != values.constEnd(); ++it)
         Db::exec(QStringLiteral("UPDATE \"check\" SET %1 = ?").arg(Db::quote(it.key())), {it.value()});
+}
+
+QString studentName(int cls, int i)
+{
+    static const QString surnames = QStringLiteral("张王李赵刘陈杨黄周吴徐孙胡朱高林何郭马罗梁宋郑谢韩唐冯于董萧");
+    static const QString given = QStringLiteral("伟芳娜敏静丽强磊军洋勇艳杰娟涛明超秀霞平刚桂英华");
+    const int n = cls * 97 + i * 13;
+    QString name = surnames.at(n % surnames.size());
+    name += given.at((n / 7 + i) % given.size());
+    if ((cls + i) % 3)
+        name += given.at((n / 3 + 2 * i + cls) % given.size());
+    return name;
+}
+
+void saveExams(const QList<SavedExam>& exams, const QList<int>& classSizes)
+{
+    const QStringList subjects{"语文", "数学", "英语", "政治", "物理", "化学"};
+    for (const SavedExam& exam : exams) {
+        Db::inTransaction([&] {
+            Db::exec("DELETE FROM cj");
+            for (int c = 0; c < classSizes.size(); ++c)
+                for (int i = 0; i < classSizes.at(c); ++i) {
+                    QVariantMap marks;
+                    for (int k = 0; k < subjects.size(); ++k) {
+                        const int seed = (c + 1) * 7919 + i * 104729 + k * 1299709 + exam.number * 15485863;
+                        marks.insert(subjects.at(k) + "1", 35 + (seed / 7) % 66 - c * 3 + (i % 7 == 0 ? 10 : 0));
+                    }
+                    student("cj", QStringLiteral("%1%2").arg(c + 1, 2, 10, QChar('0')).arg(i + 1, 2, 10, QChar('0')),
+                            c + 1, studentName(c + 1, i), marks);
+                }
+        });
+        Proc::RankSettings r;
+        r.table = "cj";
+        r.subjects = subjects;
+        r.firstClass = 1;
+        r.lastClass = classSizes.size();
+        Proc::rank(r);
+        Proc::AnalysisSettings a;
+        a.table = "cj";
+        a.subjects = subjects;
+        a.firstClass = 1;
+        a.lastClass = classSizes.size();
+        Proc::analyze(a);
+        Save::grades("cj", {exam.name, exam.number, false});
+        Save::analysis("fx", {exam.name, exam.number, false});
+    }
 }
 
 } // namespace Fixture

@@ -35,6 +35,18 @@ QVariant value(const QString& table, const QString& column, int row = 0);
 // Every row of a table as text, for comparing a table before and after.
 QString dump(const QString& table);
 void setCheck(const QVariantMap& values);
+
+// Examinations saved as a school saves them: for each, in the order given,
+// the marks of one grade (classes of the given sizes) are entered into cj,
+// ranked, analysed and saved for good under its name and number. Marks
+// change from one examination to the next, so ranks move.
+struct SavedExam {
+    QString name;
+    int number;
+};
+void saveExams(const QList<SavedExam>& exams, const QList<int>& classSizes);
+// The name of student i (from 0) of class c as saveExams writes it.
+QString studentName(int cls, int i);
 } // namespace Fixture
 
 // Engine tests need no display.

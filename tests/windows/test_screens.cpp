@@ -16,6 +16,11 @@
 #include "windows/charts/tp4.h"
 #include "windows/charts/tp5.h"
 #include "engine/processing/saves.h"
+#include "windows/reports/tchaxun.h"
+#include "windows/reports/tjiaoshigz.h"
+#include "windows/reports/tsinggles.h"
+#include "windows/charts/tsppict1.h"
+#include "windows/charts/tsppict2.h"
 #include "engine/db/database.h"
 #include "engine/db/gridmodel.h"
 #include "engine/processing/runs.h"
@@ -27,6 +32,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -278,6 +287,72 @@ private slots:
         checkGrid(search->grid);
         shoot(search, "Tsearch-all");
         QVERIFY2(env.messages.records.isEmpty(), qPrintable(env.messages.last()));
+    }
+
+    // The windows over saved examinations with a school's data: three
+    // classes of 60, 58 and 45 students, ten examinations of long names.
+    void savedExaminationWindows()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        QList<Fixture::SavedExam> exams;
+        for (int e = 1; e <= 10; ++e)
+            exams.append({QStringLiteral("2025学年第%1学期第%2次阶段性质量检测").arg(1 + e / 6).arg(e), e});
+        Fixture::saveExams(exams, {60, 58, 45});
+        Db::close();
+        QVERIFY(env.startForms());
+
+        Forms::showWindow(chaxun);
+        chaxun->Button1->click();
+        shoot(chaxun, "Tchaxun", false);
+        chaxun->ComboBox1->setCurrentText("黄");
+        chaxun->Edit1->setText("40");
+        chaxun->Button5->click();
+        shoot(chaxun, "Tchaxun-filter", false);
+        chaxun->Button2->click();
+        shoot(chaxun, "Tchaxun-all");
+
+        Forms::showWindow(sinngles);
+        sinngles->edit2->setEditText(Fixture::studentName(2, 5));
+        sinngles->Button2->click();
+        shoot(sinngles, "Tsinggles", false);
+        sinngles->a->setChecked(true);
+        sinngles->c1->setEditText("数学");
+        sinngles->Button2->click();
+        shoot(sinngles, "Tsinggles-raw", false);
+        sinngles->SpeedButton1->click();
+        shoot(sinngles, "Tsinggles-one");
+
+        jiaoshigz->Button2->click();
+        shoot(jiaoshigz, "Tjiaoshigz");
+
+        Forms::showWindow(sppict1);
+        sppict1->che3->setChecked(true);
+        sppict1->SpeedButton1->click();
+        shoot(sppict1, "Tsppict1", false);
+        shoot(sppict2, "Tsppict2", false);
+        sppict2->scroll->horizontalScrollBar()->setValue(1800);
+        shoot(sppict2, "Tsppict2-scrolled");
+        sppict1->Button1->click();
+        shoot(sppict1, "Tsppict1-first");
+    }
+
+    // A student of three school years: thirty examinations under the points.
+    void aLongRecord()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        for (int e = 1; e <= 30; ++e)
+            Db::exec("INSERT INTO cjsave (ID, 考试编号, 考试名称, 学号, 班号, 姓名, 总分级排1) VALUES (?, ?, ?, '0101', 1, "
+                     "'王小明', ?)",
+                     {e, e, QStringLiteral("%1学年第%2次月考").arg(2023 + e / 10).arg(e % 10 + 1), 40 + (e * 37) % 200});
+        Db::close();
+        QVERIFY(env.startForms());
+        Forms::showWindow(sinngles);
+        sinngles->edit2->setEditText("王小明");
+        sinngles->Button2->click();
+        QCOMPARE(sinngles->Series1->count(), 30);
+        shoot(sinngles, "Tsinggles-30");
     }
 };
 

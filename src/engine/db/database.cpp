@@ -1,4 +1,5 @@
 #include "engine/db/database.h"
+#include "engine/db/indexes.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -240,6 +241,7 @@ void open(const QString& file)
         // A whole grade's tables fit in the page cache, so the runs' writes do
         // not spill to disk before their commit.
         exec("PRAGMA cache_size = -65536");
+        addQueryIndexes();
     } catch (...) {
         close();
         throw;

@@ -29,7 +29,7 @@ QString SelectSpec::sql(bool withRowid) const
     QString s = QStringLiteral("SELECT %1 FROM %2").arg(cols.join(','), t);
     QStringList conds;
     for (const Condition& c : where) {
-        if (c.op == "like")
+        if (c.op == "like" || c.op == "like=")
             conds << Db::column(table, c.column) + " LIKE ? ESCAPE '\\'";
         else
             conds << Db::column(table, c.column) + ' ' + sqlOp(c.op) + " ?";
@@ -46,17 +46,22 @@ QString SelectSpec::sql(bool withRowid) const
     return s;
 }
 
+// A LIKE pattern that matches the text itself: its own % and _ are escaped.
+static QString likeEscaped(QString v)
+{
+    return v.replace('\\', "\\\\").replace('%', "\\%").replace('_', "\\_");
+}
+
 QVariantList SelectSpec::binds() const
 {
     QVariantList out;
     for (const Condition& c : where) {
-        if (c.op == "like") {
-            QString v = c.value.toString();
-            v.replace('\\', "\\\\").replace('%', "\\%").replace('_', "\\_");
-            out << QVariant(v + '%');
-        } else {
+        if (c.op == "like")
+            out << QVariant(likeEscaped(c.value.toString()) + '%');
+        else if (c.op == "like=")
+            out << QVariant(likeEscaped(c.value.toString()));
+        else
             out << c.value;
-        }
     }
     return out;
 }
@@ -85,6 +90,8 @@ QString SelectSpec::text() const
         s += c.before.value_or(i == 0 ? QStringLiteral(" where ") : QStringLiteral(" and "));
         if (c.op == "like")
             s += c.column + " like '" + c.value.toString() + "%'";
+        else if (c.op == "like=")
+            s += c.column + " like '" + c.value.toString() + "'";
         else
             s += c.column + c.op + literal(c.value);
     }

@@ -20,6 +20,9 @@
 #include "windows/entry/tluruxianshi.h"
 #include "windows/entry/tpf1.h"
 #include "windows/entry/tzuge.h"
+#include "windows/charts/tsppict1.h"
+#include "windows/charts/tsppict2.h"
+#include "windows/reports/tchaxun.h"
 #include "windows/reports/tform5.h"
 #include "windows/reports/tformfx.h"
 #include "windows/reports/tsearch.h"
@@ -27,6 +30,8 @@
 #include "windows/charts/tp.h"
 #include "windows/charts/tp4.h"
 #include "windows/charts/tp5.h"
+#include "windows/reports/tjiaoshigz.h"
+#include "windows/reports/tsinggles.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -58,10 +63,12 @@ Tp* p = nullptr;
 Tp4* p4 = nullptr;
 Tp5* p5 = nullptr;
 
-QWidget* chaxun = nullptr;
-QWidget* sinngles = nullptr;
-QWidget* sppict1 = nullptr;
-QWidget* jiaoshigz = nullptr;
+Tchaxun* chaxun = nullptr;
+Tsinggles* sinngles = nullptr;
+Tsppict1* sppict1 = nullptr;
+Tsppict2* sppict2 = nullptr;
+Tjiaoshigz* jiaoshigz = nullptr;
+
 
 namespace {
 
@@ -158,6 +165,8 @@ bool createAll()
     build(search);
     build(Formnnn);
     build(formin);
+    build(chaxun);
+    build(sinngles);
     build(p);
     build(p4);
     build(gai);
@@ -165,6 +174,9 @@ bool createAll()
     build(stjf);
     build(kaoshimc);
     build(pf1);
+    build(sppict1);
+    build(sppict2);
+    build(jiaoshigz);
     build(fast);
     build(bk);
     build(zuge);
@@ -207,6 +219,11 @@ void destroyAll()
     p = nullptr;
     p4 = nullptr;
     p5 = nullptr;
+    chaxun = nullptr;
+    sinngles = nullptr;
+    sppict1 = nullptr;
+    sppict2 = nullptr;
+    jiaoshigz = nullptr;
     Db::close();
 }
 

@@ -31,6 +31,11 @@ class Tstjf;
 class Tp;
 class Tp4;
 class Tp5;
+class Tchaxun;
+class Tsinggles;
+class Tsppict1;
+class Tsppict2;
+class Tjiaoshigz;
 class QWidget;
 
 
@@ -59,11 +64,12 @@ extern Tp* p;           // band pie of one class and subject
 extern Tp4* p4;         // top-N bars of one class and subject
 extern Tp5* p5;         // total-score band pie
 
-// Windows of later parts of the program, not built yet.
-extern QWidget* chaxun;    // subject and class query
-extern QWidget* sinngles;  // single-student record
-extern QWidget* sppict1;   // class comparison chart
-extern QWidget* jiaoshigz; // class ranking by rate
+extern Tchaxun* chaxun;
+extern Tsinggles* sinngles;
+extern Tsppict1* sppict1;
+extern Tsppict2* sppict2;
+extern Tjiaoshigz* jiaoshigz;
+
 
 namespace Forms {
 // Builds every window. Returns false when the database could not be opened:

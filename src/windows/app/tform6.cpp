@@ -17,6 +17,9 @@
 #include "windows/entry/tluru.h"
 #include "windows/reports/tsearch.h"
 #include "windows/reports/tstjf.h"
+#include "windows/charts/tsppict1.h"
+#include "windows/reports/tchaxun.h"
+#include "windows/reports/tsinggles.h"
 #include "engine/app/paths.h"
 
 #include <QApplication>

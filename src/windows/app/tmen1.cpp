@@ -2,6 +2,7 @@
 
 #include "windows/app/forms.h"
 #include "windows/app/messages.h"
+#include "windows/reports/tjiaoshigz.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -30,10 +31,7 @@ void Tmen1::Button1Click()
 {
     // Compared exactly as typed: a trailing blank is a different code.
     if (Edit1->text() == QLatin1String(kViewingCode)) {
-        if (jiaoshigz)
-            Forms::showWindow(jiaoshigz);
-        else
-            Msg::info("按班级比率排名的查询将在后续版本中提供");
+        Forms::showWindow(jiaoshigz);
         hide();
     } else {
         Msg::warning("密码错误，你无权查看,请联系统管理员 ");

@@ -1,4 +1,5 @@
 #include "windows/entry/tluru.h"
+#include "windows/reports/tchaxun.h"
 #include "windows/entry/tluruxianshi.h"
 #include "windows/processing/tc1p.h"
 #include "windows/entry/tgai.h"
@@ -417,6 +418,8 @@ void Tluru::Button2Click()
         PleaseWait wait;
         Save::grades(table, exam);
     }
+    if (chaxun)
+        chaxun->addExam(exam.name);
     Button1->hide();
     Msg::info("成功保存到永久数据库，到主界面可以查看结果！！！");
     Panel3->show();

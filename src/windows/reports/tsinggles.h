@@ -1,0 +1,63 @@
+#pragma once
+// The single-student record: one student's saved rows across every saved
+// examination (found by a prefix of the name or of the number), in two grids
+// that scroll together, and a line of one value over the examinations in the
+// order they were held; or the student's rows of one examination.
+
+#include "windows/app/form.h"
+#include "windows/app/printing.h"
+
+class FrozenGrid;
+class QChartView;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineSeries;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class ResultView;
+namespace Charts { class TrendChart; }
+namespace Db { class GridModel; }
+
+class Tsinggles : public Form, public Print::Printable {
+    Q_OBJECT
+public:
+    Tsinggles();
+
+    QLabel* Label1;
+    QCheckBox* cv;     // ticked: edit2 holds a student number
+    QComboBox* edit2;  // the student
+    QComboBox* ksmc;   // the examination of SpeedButton1
+    QComboBox* c1;     // subject
+    QFrame* Panel1;
+    QRadioButton* a;   // raw score
+    QRadioButton* b;   // class rank
+    QRadioButton* c;   // grade rank
+    QPushButton* Button2;
+    QPushButton* SpeedButton1;
+    QChartView* Chart1;
+    Charts::TrendChart* trend; // the chart of Chart1
+    QLineSeries* Series1;      // its line; the markers and values are trend->marks()
+    FrozenGrid* grid;
+    ResultView* DBGrid1; // 考试名称
+    ResultView* DBGrid2; // number, class, name and every mark
+    Db::GridModel* Query1; // read only
+
+    // Typing into edit2 runs the query this long after the last key.
+    static constexpr int kTypingDelayMs = 250;
+    QTimer* typing;
+
+    Print::Job printJob() const override;
+
+public slots:
+    void Button2Click();
+    void SpeedButton1Click();
+
+protected:
+    void FormShow() override;
+
+private:
+    void showRows(const QColor& colour);
+};

@@ -1,0 +1,623 @@
+// Following classes, subjects and students across saved examinations: the
+// class query, the student record, the class ranking by rate and the class
+// comparison, driven through their controls and read back from their grids
+// and series.
+#include "engine/db/database.h"
+#include "engine/db/gridmodel.h"
+#include "windows/app/forms.h"
+#include "windows/app/tmen1.h"
+#include "windows/charts/trendchart.h"
+#include "windows/charts/tsppict1.h"
+#include "windows/charts/tsppict2.h"
+#include "windows/entry/tluru.h"
+#include "windows/reports/frozengrid.h"
+#include "windows/reports/tchaxun.h"
+#include "windows/reports/tjiaoshigz.h"
+#include "windows/reports/tsinggles.h"
+#include "windowtest.h"
+
+#include <QChartView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QGraphicsSimpleTextItem>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QRadioButton>
+#include <QScatterSeries>
+#include <QTableView>
+#include <QTimer>
+#include <QValueAxis>
+
+namespace {
+
+// One saved grade row; marks by column name.
+void saved(qint64 id, qint64 examNo, const QString& exam, const QString& number, int cls, const QString& name,
+           const QVariantMap& marks = {})
+{
+    QStringList cols{"ID", "考试编号", "考试名称", "学号", "班号", "姓名"};
+    QVariantList vals{id, examNo, exam, number, cls, name};
+    for (auto it = marks.begin(); it != marks.end(); ++it) {
+        cols << it.key();
+        vals << it.value();
+    }
+    QStringList quoted, holes;
+    for (const QString& c : cols) {
+        quoted << Db::quote(c);
+        holes << "?";
+    }
+    Db::exec(QStringLiteral("INSERT INTO cjsave (%1) VALUES (%2)").arg(quoted.join(','), holes.join(',')), vals);
+}
+
+void examName(const QString& name)
+{
+    Db::exec("INSERT INTO ksmc(name) VALUES (?)", {name});
+}
+
+// One saved analysis row of a class and subject.
+void analysisRow(const QString& exam, int examNo, int cls, const QString& subject, const QVariantMap& ranks)
+{
+    QStringList cols{"科目", "班号", "考试名称", "考试编号"};
+    QVariantList vals{subject + "1", cls, exam, examNo};
+    for (auto it = ranks.begin(); it != ranks.end(); ++it) {
+        cols << it.key();
+        vals << it.value();
+    }
+    QStringList quoted, holes;
+    for (const QString& c : cols) {
+        quoted << Db::quote(c);
+        holes << "?";
+    }
+    Db::exec(QStringLiteral("INSERT INTO fxsave (%1) VALUES (%2)").arg(quoted.join(','), holes.join(',')), vals);
+}
+
+QVariantList column(const Db::GridModel* m, const QString& name)
+{
+    QVariantList out;
+    for (int r = 0; r < m->rowCount(); ++r)
+        out << m->value(r, name);
+    return out;
+}
+
+QList<double> ys(const QXYSeries* s)
+{
+    QList<double> out;
+    for (const QPointF& p : s->points())
+        out << p.y();
+    return out;
+}
+
+QList<double> xs(const QXYSeries* s)
+{
+    QList<double> out;
+    for (const QPointF& p : s->points())
+        out << p.x();
+    return out;
+}
+
+QStringList labels(const Charts::TrendChart* c)
+{
+    QStringList out;
+    for (const auto& p : c->points())
+        out << p.label;
+    return out;
+}
+
+void showLaidOut(QWidget* w)
+{
+    Forms::showWindow(w);
+    QCoreApplication::processEvents();
+}
+
+// Five students of classes 1 and 2 in three examinations saved in the
+// order 3, 1, 2 of their numbers.
+void threeExams()
+{
+    int id = 1;
+    for (auto [no, exam] : {std::pair{3, "第三次月考"}, {1, "第一次月考"}, {2, "第二次月考"}}) {
+        examName(exam);
+        for (int i = 0; i < 5; ++i)
+            saved(id++, no, exam, QStringLiteral("01%1").arg(i), 1 + i % 2, QStringLiteral("张") + QStringLiteral("甲乙丙丁戊").at(i),
+                  {{"总分1", 400 + 10 * no + i}, {"总分级排1", 10 * no + i}, {"总分班排1", no + i},
+                   {"语文1", 80 + no}, {"语文班排1", i + 1}, {"语文级排1", 5 - i + no}});
+    }
+}
+
+} // namespace
+
+class TestHistoryWindows : public QObject {
+    Q_OBJECT
+private slots:
+    // ---- the class query ----
+    void theClassQueryDefaults()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        threeExams();
+        QVERIFY(env.startForms());
+        showLaidOut(chaxun);
+        QCOMPARE(chaxun->ksmc->currentText(), QString("第二次月考"));
+        QCOMPARE(chaxun->ksmc->count(), 4); // the blank database's own entry first
+        QCOMPARE(chaxun->c1->itemText(7), QString("化学"));
+        chaxun->Button1->click();
+        QCOMPARE(chaxun->Query1->columnNames(), (QStringList{"班号", "学号", "姓名", "总分1", "ID"}));
+        QCOMPARE(chaxun->Query1->queryText(),
+                 QString("select 班号,学号,姓名,总分1,ID from  cjsave where 班号>=1 and 班号<=2 and 考试名称 like "
+                         "'第二次月考%'"));
+        QCOMPARE(column(chaxun->Query1, "ID"), (QVariantList{11, 12, 13, 14, 15}));
+        QVERIFY(chaxun->DBGrid1->columnWidth(1) >= 100);
+        QVERIFY(chaxun->DBGrid1->columnWidth(2) >= 100);
+        QCOMPARE(chaxun->DBGrid1->font().pointSize(), 17);
+        // Read only: nothing typed into the grid reaches the saved rows.
+        const QString before = Fixture::dump("cjsave");
+        const QModelIndex cell = chaxun->Query1->index(0, 3);
+        QVERIFY(!(chaxun->Query1->flags(cell) & Qt::ItemIsEditable));
+        QVERIFY(!chaxun->Query1->setData(cell, 1));
+        QCOMPARE(Fixture::dump("cjsave"), before);
+        QVERIFY(env.messages.records.isEmpty());
+    }
+
+    void orderingsAndRankFilters()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        threeExams();
+        QVERIFY(env.startForms());
+        showLaidOut(chaxun);
+        // One class, 语文 class ranks, worst grade rank first.
+        chaxun->cx->setChecked(true);
+        chaxun->c1->setEditText("语文");
+        chaxun->b->setChecked(true);
+        chaxun->Button4->click();
+        QCOMPARE(chaxun->Query1->columnNames(), (QStringList{"班号", "学号", "姓名", "语文班排1", "ID"}));
+        QCOMPARE(column(chaxun->Query1, "班号"), (QVariantList{1, 1, 1}));
+        QVERIFY(chaxun->Query1->queryText().endsWith("order by 语文级排1 desc"));
+        QCOMPARE(column(chaxun->Query1, "ID"), (QVariantList{11, 13, 15})); // 语文级排1 7, 5, 3
+        chaxun->Button3->click();
+        QCOMPARE(column(chaxun->Query1, "ID"), (QVariantList{15, 13, 11}));
+        // The grade-rank filters switch to grade ranks and keep their limit.
+        chaxun->cx->setChecked(false);
+        chaxun->c1->setEditText("总分");
+        chaxun->a->setChecked(true);
+        chaxun->Edit1->setText("22");
+        chaxun->Button5->click();
+        QVERIFY(chaxun->c->isChecked());
+        QCOMPARE(chaxun->Query1->columnNames().at(3), QString("总分级排1"));
+        QCOMPARE(column(chaxun->Query1, "总分级排1"), (QVariantList{20, 21, 22}));
+        QCOMPARE(env.messages.last(), QString("符合条件的共有3个"));
+        QVERIFY(chaxun->DBGrid1->isColumnHidden(4));
+        chaxun->ming->setText("23");
+        chaxun->Button6->click();
+        QCOMPARE(column(chaxun->Query1, "总分级排1"), (QVariantList{23, 24}));
+        QCOMPARE(env.messages.last(), QString("符合条件的共有2个"));
+        chaxun->ming->setText("999");
+        chaxun->Button6->click();
+        QCOMPARE(chaxun->Query1->rowCount(), 0);
+        QCOMPARE(env.messages.last(), QString("符合条件的共有0个"));
+        // Every column of one class, the bookkeeping ones hidden.
+        chaxun->Edit2->setText("2");
+        chaxun->Button2->click();
+        QCOMPARE(chaxun->Query1->columnNames().size(), 34);
+        QCOMPARE(column(chaxun->Query1, "ID"), (QVariantList{12, 14}));
+        for (int c = 0; c < 4; ++c)
+            QVERIFY(chaxun->DBGrid1->isColumnHidden(c));
+        QVERIFY(!chaxun->DBGrid1->isColumnHidden(4));
+    }
+
+    void aShortExamNameFindsTheLongerOne()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        saved(1, 1, "期中", "0101", 1, "甲");
+        saved(2, 2, "期中补考", "0102", 1, "乙");
+        saved(3, 3, "期末", "0103", 1, "丙");
+        examName("期中");
+        QVERIFY(env.startForms());
+        showLaidOut(chaxun);
+        chaxun->ksmc->setEditText("期中  ");
+        chaxun->Button1->click();
+        QCOMPARE(column(chaxun->Query1, "ID"), (QVariantList{1, 2}));
+    }
+
+    void badInputKeepsTheGridAndNamesTheField_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("first class") << "Edit2" << "一" << "第一个班";
+        QTest::newRow("last class") << "Edit3" << "2.5" << "最后一个班";
+        QTest::newRow("font size") << "Edit5" << "大" << "字号";
+        QTest::newRow("threshold") << "Edit1" << "三百" << "级排小于";
+        QTest::newRow("subject") << "c1" << "体育" << "体育";
+        QTest::newRow("subject as sql") << "c1" << "总分1 from cjsave --" << "总分1 from cjsave --";
+    }
+    void badInputKeepsTheGridAndNamesTheField()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, text);
+        QFETCH(QString, named);
+        WindowTestEnv env;
+        env.openDb();
+        threeExams();
+        QVERIFY(env.startForms());
+        showLaidOut(chaxun);
+        chaxun->Button1->click();
+        QCOMPARE(chaxun->Query1->rowCount(), 5);
+        if (auto* e = chaxun->findChild<QLineEdit*>(control))
+            e->setText(text);
+        else
+            chaxun->findChild<QComboBox*>(control)->setEditText(text);
+        (control == "Edit1" ? chaxun->Button5 : chaxun->Button1)->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QVERIFY2(env.messages.last().contains(QStringLiteral("“%1”").arg(named)), qPrintable(env.messages.last()));
+        QCOMPARE(chaxun->Query1->rowCount(), 5);
+        QCOMPARE(chaxun->DBGrid1->font().pointSize(), 17);
+    }
+
+    void coloursActAtOnceAndTheEmptyItemChangesNothing()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        showLaidOut(chaxun);
+        chaxun->ComboBox2->setCurrentText("红");
+        QCOMPARE(chaxun->DBGrid1->palette().color(QPalette::Text), QColor(255, 0, 0));
+        chaxun->ComboBox2->setCurrentIndex(chaxun->ComboBox2->findText(""));
+        QCOMPARE(chaxun->DBGrid1->palette().color(QPalette::Text), QColor(255, 0, 0));
+        chaxun->ComboBox1->setCurrentText("绿");
+        QCOMPARE(chaxun->DBGrid1->palette().color(QPalette::Base), QColor(192, 220, 192));
+        const int before = chaxun->DBGrid1->font().pointSize();
+        chaxun->Edit5->setText("11");
+        QCOMPARE(chaxun->DBGrid1->font().pointSize(), before); // only a query applies the size
+        chaxun->Button1->click();
+        QCOMPARE(chaxun->DBGrid1->font().pointSize(), 11);
+    }
+
+    void aGradeSaveNamesItsExaminationInTheQuery()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        showLaidOut(chaxun);
+        Fixture::student("cj", "0101", 1, "甲");
+        luru->mingc->setText("2025学年期中");
+        luru->bianh->setText("4");
+        luru->Button1->click();
+        QCOMPARE(chaxun->ksmc->currentText(), QString("2025学年期中"));
+        QCOMPARE(chaxun->ksmc->itemText(chaxun->ksmc->count() - 1), QString("2025学年期中"));
+    }
+
+    // ---- the student record ----
+    void theStudentTrendFollowsTheExaminations()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        threeExams();
+        QVERIFY(env.startForms());
+        showLaidOut(sinngles);
+        // Showing fills the boxes and queries nothing.
+        QCOMPARE(sinngles->edit2->count(), 15);
+        QCOMPARE(sinngles->edit2->currentText(), QString("张戊")); // the 15th row: the table has no 16th
+        QCOMPARE(sinngles->ksmc->currentText(), QString("第二次月考"));
+        QCOMPARE(sinngles->c1->itemText(8), QString("综合"));
+        QCOMPARE(sinngles->Query1->rowCount(), 0);
+        QCOMPARE(sinngles->trend->title(), QString("该学生各科水平图---水平数值为级总人数减去级排名"));
+
+        sinngles->edit2->setEditText("张乙");
+        QTRY_COMPARE(sinngles->Query1->rowCount(), 3);
+        QCOMPARE(column(sinngles->Query1, "考试编号"), (QVariantList{1, 2, 3}));
+        QCOMPARE(ys(sinngles->Series1), (QList<double>{11, 21, 31}));
+        QCOMPARE(xs(sinngles->Series1), (QList<double>{0, 1, 2}));
+        QCOMPARE(labels(sinngles->trend), (QStringList{"第一次月考", "第二次月考", "第三次月考"}));
+        QVERIFY(sinngles->trend->axisY()->isReverse());
+        QCOMPARE(sinngles->trend->marks()->pointConfiguration(2).value(QXYSeries::PointConfiguration::Color).value<QColor>(),
+                 QColor(Qt::red));
+        QVERIFY(sinngles->trend->marks()->pointLabelsVisible());
+        QCOMPARE(sinngles->trend->title(), QString("张乙同学历次考试 总分级排 成绩波动图"));
+        // Only 考试名称 stays in view at the left; the right grid starts at 学号.
+        for (int c = 0; c < 3; ++c)
+            QVERIFY(sinngles->DBGrid1->isColumnHidden(c));
+        QVERIFY(!sinngles->DBGrid1->isColumnHidden(3));
+        QVERIFY(sinngles->DBGrid2->isColumnHidden(3));
+        QVERIFY(!sinngles->DBGrid2->isColumnHidden(4));
+        QVERIFY(!(sinngles->Query1->flags(sinngles->Query1->index(0, 7)) & Qt::ItemIsEditable));
+        QCOMPARE(sinngles->printJob().chart, sinngles->Chart1);
+
+        // Raw marks on the same reversed axis: the higher mark is drawn lower.
+        sinngles->a->setChecked(true);
+        sinngles->Button2->click();
+        QCOMPARE(ys(sinngles->Series1), (QList<double>{411, 421, 431}));
+        QCoreApplication::processEvents();
+        QVERIFY(sinngles->trend->mapToPosition({2, 431}, sinngles->Series1).y()
+                > sinngles->trend->mapToPosition({0, 411}, sinngles->Series1).y());
+        QCOMPARE(sinngles->trend->title(), QString("张乙同学历次考试 总分原始 成绩波动图"));
+
+        // Picking a subject redraws at once.
+        sinngles->c1->setCurrentIndex(sinngles->c1->findText("语文"));
+        emit sinngles->c1->activated(sinngles->c1->currentIndex());
+        QCOMPARE(ys(sinngles->Series1), (QList<double>{81, 82, 83}));
+        QVERIFY(env.messages.records.isEmpty());
+    }
+
+    void aPrefixFindsEveryStudentItStarts()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        saved(1, 1, "期中", "0101", 1, "张三", {{"总分级排1", 5}});
+        saved(2, 2, "期末", "0102", 1, "张三丰", {{"总分级排1", 7}});
+        saved(3, 3, "期末", "0201", 2, "O'Neil", {{"总分级排1", 9}});
+        QVERIFY(env.startForms());
+        showLaidOut(sinngles);
+        sinngles->edit2->setEditText("张三 ");
+        sinngles->Button2->click();
+        QCOMPARE(column(sinngles->Query1, "ID"), (QVariantList{1, 2}));
+        QCOMPARE(sinngles->trend->title(), QString("张三丰同学历次考试 总分级排 成绩波动图"));
+        sinngles->cv->setChecked(true);
+        sinngles->edit2->setEditText("02");
+        sinngles->Button2->click();
+        QCOMPARE(column(sinngles->Query1, "ID"), (QVariantList{3}));
+        sinngles->cv->setChecked(false);
+        sinngles->edit2->setEditText("O'Neil");
+        sinngles->Button2->click();
+        QCOMPARE(column(sinngles->Query1, "ID"), (QVariantList{3}));
+        QVERIFY(env.messages.records.isEmpty());
+    }
+
+    void oneExaminationIsMatchedExactly()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        threeExams();
+        QVERIFY(env.startForms());
+        showLaidOut(sinngles);
+        sinngles->edit2->setEditText("张丙");
+        sinngles->ksmc->setEditText("第一次月考 ");
+        sinngles->SpeedButton1->click();
+        QCOMPARE(sinngles->Query1->rowCount(), 0);
+        QCOMPARE(sinngles->Series1->count(), 0);
+        sinngles->ksmc->setEditText("第一次月考");
+        sinngles->SpeedButton1->click();
+        QCOMPARE(column(sinngles->Query1, "ID"), (QVariantList{8}));
+        QCOMPARE(ys(sinngles->Series1), (QList<double>{12}));
+        QCOMPARE(sinngles->trend->marks()->pointConfiguration(0).value(QXYSeries::PointConfiguration::Color).value<QColor>(),
+                 QColor(192, 220, 192));
+        QCOMPARE(sinngles->trend->title(), QString("该学生第一次月考  总分级排成绩示意图"));
+    }
+
+    void noSavedRowsLeaveEverythingEmpty()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        showLaidOut(sinngles);
+        QCOMPARE(sinngles->edit2->count(), 0);
+        sinngles->edit2->setEditText("李四");
+        sinngles->Button2->click();
+        QCOMPARE(sinngles->Query1->rowCount(), 0);
+        QCOMPARE(sinngles->Series1->count(), 0);
+        QCOMPARE(sinngles->trend->title(), QString());
+        showLaidOut(jiaoshigz);
+        jiaoshigz->Button2->click();
+        QCOMPARE(jiaoshigz->Query1->rowCount(), 0);
+        QCOMPARE(jiaoshigz->trend->title(), QString("某位老师历次考试业绩波动图"));
+        showLaidOut(sppict1);
+        sppict1->SpeedButton1->click();
+        QCOMPARE(sppict1->Series1->count() + sppict1->Series2->count(), 0);
+        QVERIFY(sppict1->chart->title().endsWith("1班与2班总分科全班成绩波动对比图"));
+        QVERIFY(env.messages.records.isEmpty());
+    }
+
+    void typingWaitsForThePauseAndStaysQuick()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        // 100,000 saved rows: 100 examinations of a grade of 1,000.
+        Db::inTransaction([] {
+            QSqlQuery q = Db::prepare("INSERT INTO cjsave (ID, 考试编号, 考试名称, 学号, 班号, 姓名, 总分级排1) "
+                                      "VALUES (?, ?, ?, ?, ?, ?, ?)");
+            int id = 0;
+            for (int e = 1; e <= 100; ++e)
+                for (int s = 0; s < 1000; ++s, ++id)
+                    Db::exec(q, {id, e, QStringLiteral("第%1次考试").arg(e), QStringLiteral("%1").arg(s, 4, 10, QChar('0')),
+                                 1 + s / 56, Fixture::studentName(1 + s / 56, s % 56) + QString::number(s), (s * 7 + e) % 1000 + 1});
+        });
+        QVERIFY(env.startForms());
+        showLaidOut(sinngles);
+        const QString name = Fixture::studentName(3, 20) + "132";
+        QElapsedTimer t;
+        t.start();
+        for (int i = 1; i <= name.size(); ++i)
+            sinngles->edit2->setEditText(name.left(i));
+        QVERIFY(t.elapsed() < sinngles->kTypingDelayMs); // no query while the keys come
+        QCOMPARE(sinngles->Query1->rowCount(), 0);
+        QTRY_COMPARE(sinngles->Query1->rowCount(), 100);
+        QCOMPARE(sinngles->Series1->count(), 100);
+        // The looked-up name itself, timed as the pause ends.
+        t.restart();
+        sinngles->Button2->click();
+        const qint64 ms = t.elapsed();
+        qInfo("one name among 100,000 saved rows: %lld ms", ms);
+        QVERIFY2(ms < 1000, qPrintable(QString::number(ms)));
+        // A single letter pausing: thousands of rows, still no frozen window.
+        sinngles->edit2->setEditText(name.left(1));
+        t.restart();
+        sinngles->Button2->click();
+        qInfo("one letter (%d rows): %lld ms", sinngles->Query1->rowCount(), t.elapsed());
+        QVERIFY(sinngles->Query1->rowCount() > 2000);
+        QCoreApplication::processEvents();
+        QVERIFY(sinngles->trend->axisX()->labelSpacing() >= Charts::PointAxis::kMinGap);
+        // Picking a name from the list needs no pause.
+        sinngles->edit2->setCurrentIndex(1);
+        emit sinngles->edit2->activated(1);
+        QVERIFY(sinngles->Query1->rowCount() > 0);
+        QVERIFY(!sinngles->typing->isActive());
+    }
+
+    // ---- the class ranking by rate ----
+    void theTeacherRecordIsInExaminationOrder()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        for (auto [no, exam, avg, high] : {std::tuple{3, "期末", 4, 1}, {1, "期中", 2, 3}, {2, "月考", 5, 2}}) {
+            analysisRow(exam, no, 2, "语文", {{"平均分排名", avg}, {"高分率排名", high}, {"合格率", 0.5}});
+            analysisRow(exam, no, 1, "语文", {{"平均分排名", 1}, {"高分率排名", 1}});
+            analysisRow(exam, no, 2, "数学", {{"平均分排名", 9}});
+        }
+        QVERIFY(env.startForms());
+        // Reached through the viewing-code prompt.
+        men1->Edit1->setText(QLatin1String(Tmen1::kViewingCode));
+        men1->Button1->click();
+        QVERIFY(jiaoshigz->isVisible());
+        QCOMPARE(jiaoshigz->trend->title(), QString("教师业绩波动图"));
+        jiaoshigz->Button2->click();
+        QCOMPARE(ys(jiaoshigz->Series1), (QList<double>{2, 5, 4}));
+        QCOMPARE(labels(jiaoshigz->trend), (QStringList{"期中", "月考", "期末"}));
+        QVERIFY(jiaoshigz->trend->axisY()->isReverse());
+        QCOMPARE(jiaoshigz->trend->title(), QString("某位老师历次考试业绩波动图"));
+        QVERIFY(jiaoshigz->DBGrid2->columnWidth(0) >= 40);
+        // A rank picked from the list redraws at once.
+        jiaoshigz->c1->setCurrentIndex(2);
+        emit jiaoshigz->c1->activated(2);
+        QCOMPARE(jiaoshigz->c1->currentText(), QString("高分率排名"));
+        QCOMPARE(ys(jiaoshigz->Series1), (QList<double>{3, 2, 1}));
+        // First of the grade every time: a flat line at the top.
+        jiaoshigz->Edit2->setText("1");
+        jiaoshigz->Button2->click();
+        QCOMPARE(ys(jiaoshigz->Series1), (QList<double>{1, 1, 1}));
+        QCOMPARE(jiaoshigz->trend->axisY()->min(), 0.0);
+        QCoreApplication::processEvents();
+        const QRectF plot = jiaoshigz->trend->plotArea();
+        const qreal y = jiaoshigz->trend->mapToPosition({1, 1}, jiaoshigz->Series1).y();
+        QVERIFY2(y < plot.top() + plot.height() / 4, qPrintable(QString::number(y)));
+        QVERIFY(env.messages.records.isEmpty());
+        // A rank name typed that the table has no column for.
+        jiaoshigz->c1->setEditText("优秀率排名");
+        jiaoshigz->Button2->click();
+        QVERIFY(env.messages.last().contains("“优秀率排名”"));
+        QCOMPARE(jiaoshigz->Series1->count(), 3);
+        jiaoshigz->c1->setEditText("平均分排名");
+        jiaoshigz->Edit2->setText("二");
+        jiaoshigz->Button2->click();
+        QVERIFY(env.messages.last().contains("“班号”"));
+        QCOMPARE(jiaoshigz->Query1->rowCount(), 3);
+    }
+
+    // ---- the class comparison ----
+    void twoClassesGiveTwoCurvesFromTheLeft()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        examName("期中");
+        const QList<int> ranks1{30, 10, 20};
+        const QList<int> ranks2{5, 50, 15, 40, 25};
+        for (int i = 0; i < 3; ++i)
+            saved(i + 1, 1, "期中", QStringLiteral("01%1").arg(3 - i), 1, QStringLiteral("一班%1").arg(i),
+                  {{"总分级排1", ranks1[i]}, {"数学级排1", i + 1}});
+        for (int i = 0; i < 5; ++i)
+            saved(i + 10, 1, "期中", QStringLiteral("02%1").arg(5 - i), 2, QStringLiteral("二班%1").arg(i),
+                  {{"总分级排1", ranks2[i]}, {"数学级排1", 10 - i}});
+        saved(20, 2, "期末", "0101", 1, "一班0", {{"总分级排1", 1}});
+        QVERIFY(env.startForms());
+        showLaidOut(sppict1);
+        QCOMPARE(sppict1->chart->title(), QString("班成绩分布曲线"));
+        QCOMPARE(sppict1->ksmc->currentText(), QString("期中"));
+        sppict1->SpeedButton1->click();
+        QCOMPARE(ys(sppict1->Series1), (QList<double>{10, 20, 30}));
+        QCOMPARE(ys(sppict1->Series2), (QList<double>{5, 15, 25, 40, 50}));
+        QCOMPARE(xs(sppict1->Series1), (QList<double>{0, 1, 2}));
+        QCOMPARE(xs(sppict1->Series2).first(), 0.0);
+        QCOMPARE(sppict1->Series1->color(), QColor(Qt::red));
+        QCOMPARE(sppict1->Series2->color(), QColor(Qt::blue));
+        QVERIFY(sppict1->Series1->pointsVisible());
+        QVERIFY(!sppict1->Series2->pointsVisible());
+        QVERIFY(sppict1->axisY->isReverse());
+        QCOMPARE(sppict1->axisY->min(), 0.0);
+        QCOMPARE(sppict1->axisX->pointLabels(), QStringList(5, "s"));
+        QCOMPARE(sppict1->chart->title(), QString("期中 1班与2班总分科全班成绩波动对比图"));
+        QVERIFY(!sppict2->isVisible());
+
+        // Ticking 无序分布 alone draws nothing new; the next drawing follows 学号.
+        sppict1->che2->setChecked(true);
+        QCOMPARE(ys(sppict1->Series1), (QList<double>{10, 20, 30}));
+        sppict1->SpeedButton1->click();
+        QCOMPARE(ys(sppict1->Series1), (QList<double>{20, 10, 30}));
+        QCOMPARE(ys(sppict1->Series2), (QList<double>{25, 40, 15, 50, 5}));
+
+        // The detail window names every student, red first class, blue second.
+        sppict1->che2->setChecked(false);
+        sppict1->che3->setChecked(true);
+        sppict1->SpeedButton1->click();
+        QVERIFY(sppict2->isVisible());
+        QCOMPARE(sppict2->red().first().name, QString("一班1"));
+        QCOMPARE(sppict2->blue().size(), 5);
+        QCOMPARE(sppict2->LineSeries1->count(), 3);
+        QCOMPARE(sppict2->LineSeries2->count(), 5);
+        QCOMPARE(sppict2->LineSeries1->color(), QColor(Qt::red));
+        QCOMPARE(sppict2->LineSeries2->color(), QColor(Qt::blue));
+        QStringList names;
+        for (QGraphicsSimpleTextItem* item : sppict2->chart()->nameItems())
+            names << item->text();
+        QVERIFY(names.contains("一班1 10"));
+        QVERIFY(names.contains("二班0 5"));
+        QCOMPARE(sppict2->Chart2->width(), 4600);
+
+        // The first class alone: the blue curve and the red detail emptied.
+        sppict1->Button1->click();
+        QCOMPARE(sppict1->Series1->count(), 3);
+        QCOMPARE(sppict1->Series2->count(), 0);
+        QCOMPARE(sppict2->LineSeries1->count(), 0);
+        QCOMPARE(sppict2->LineSeries2->count(), 5);
+        QCOMPARE(sppict1->chart->title(), QString("期中 1班与2班总分科全班成绩波动对比图"));
+
+        // A subject picked redraws both curves at once.
+        sppict1->c1->setCurrentIndex(sppict1->c1->findText("数学"));
+        emit sppict1->c1->activated(sppict1->c1->currentIndex());
+        QCOMPARE(ys(sppict1->Series1), (QList<double>{1, 2, 3}));
+        QCOMPARE(ys(sppict1->Series2), (QList<double>{6, 7, 8, 9, 10}));
+        QVERIFY(env.messages.records.isEmpty());
+
+        sppict1->Button2->click();
+        QCOMPARE(env.messages.last(),
+                 QString("本曲线由某次考试全班成绩组成，曲线上一个点即是一个人的成绩，默认是按高低排序。你也可以选择无序"));
+        env.messages.clear();
+        sppict1->Edit3->setText("2班");
+        sppict1->Button1->click();
+        QVERIFY(env.messages.last().contains("“第二个班”"));
+        QCOMPARE(sppict1->Series1->count(), 3);
+    }
+
+    // ---- legible with real data ----
+    void longExamNamesAndManyStudentsStayApart()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        QList<Fixture::SavedExam> exams;
+        for (int e = 1; e <= 10; ++e)
+            exams.append({QStringLiteral("2025学年第%1学期第%2次阶段性质量检测").arg(1 + e / 6).arg(e), e});
+        Fixture::saveExams(exams, {60, 58, 45});
+        QVERIFY(env.startForms());
+        showLaidOut(sinngles);
+        sinngles->edit2->setEditText(Fixture::studentName(2, 5));
+        sinngles->Button2->click();
+        QCOMPARE(sinngles->Series1->count(), 10);
+        QCoreApplication::processEvents();
+        Charts::PointAxis* axis = sinngles->trend->axisX();
+        QCOMPARE(axis->shownPoints().size(), 10);
+        QVERIFY(axis->labelSpacing() >= Charts::PointAxis::kMinGap);
+        QVERIFY(!axis->labelsTruncated());
+
+        showLaidOut(sppict1);
+        sppict1->che3->setChecked(true);
+        sppict1->SpeedButton1->click();
+        QCOMPARE(sppict1->Series1->count(), 60);
+        QVERIFY(sppict1->axisX->labelSpacing() >= Charts::PointAxis::kMinGap);
+        QCoreApplication::processEvents();
+        sppict2->chart()->placeLabels();
+        const auto items = sppict2->chart()->nameItems();
+        QCOMPARE(items.size(), 118);
+        for (int i = 0; i < items.size(); ++i)
+            for (int j = i + 1; j < items.size(); ++j)
+                QVERIFY2(!items[i]->sceneBoundingRect().intersects(items[j]->sceneBoundingRect()),
+                         qPrintable(items[i]->text() + " / " + items[j]->text()));
+    }
+};
+
+GRADEBOOK_WINDOW_TEST_MAIN(TestHistoryWindows)
+#include "test_history_windows.moc"
