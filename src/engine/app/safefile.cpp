@@ -31,26 +31,6 @@ bool injectFailure()
     return true;
 }
 
-QString systemReason(int err)
-{
-    switch (err) {
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("磁盘已满");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("没有写入这个文件夹的权限");
-    case EROFS:
-        return QStringLiteral("磁盘是只读的");
-    case ENOENT:
-        return QStringLiteral("文件夹不存在");
-    case EISDIR:
-        return QStringLiteral("这是一个文件夹的名字");
-    default:
-        return QString::fromLocal8Bit(std::strerror(err));
-    }
-}
-
 // Pushes the file's bytes to the disk: a rename must not land before them.
 // Messages name the file the user asked for, not the temporary one.
 void syncFile(const QString& path, const QString& shown)
@@ -75,6 +55,28 @@ void syncFolder(const QString& folder)
 }
 
 } // namespace
+
+QString systemReason(int err)
+{
+    switch (err) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("磁盘已满");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("没有写入这个文件夹的权限");
+    case EROFS:
+        return QStringLiteral("磁盘是只读的");
+    case ENOENT:
+        return QStringLiteral("文件夹不存在");
+    case ENAMETOOLONG:
+        return QStringLiteral("名字太长");
+    case EISDIR:
+        return QStringLiteral("这是一个文件夹的名字");
+    default:
+        return QString::fromLocal8Bit(std::strerror(err));
+    }
+}
 
 QString writeFailure(const QString& path, const QString& reason)
 {

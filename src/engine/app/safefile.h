@@ -45,6 +45,9 @@ private:
 // Writes the bytes to the file through a temporary name, every write checked.
 void writeAll(const QString& path, const QByteArray& data);
 
+// What an errno means for a teacher: 磁盘已满, 没有写入这个文件夹的权限, ...
+QString systemReason(int err);
+
 // The Chinese message for a file that could not be written, with the reason.
 QString writeFailure(const QString& path, const QString& reason);
 

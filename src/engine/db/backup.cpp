@@ -188,24 +188,6 @@ bool renameNoReplace(const QString& from, const QString& to, int* err)
     return false;
 }
 
-QString systemReason(int err)
-{
-    switch (err) {
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("磁盘已满");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("没有写入这个文件夹的权限");
-    case EROFS:
-        return QStringLiteral("磁盘是只读的");
-    case ENAMETOOLONG:
-        return QStringLiteral("名字太长");
-    default:
-        return QString::fromLocal8Bit(std::strerror(err));
-    }
-}
-
 // Every table of the schema with its columns, read from the script itself.
 const QHash<QString, QStringList>& schemaTables()
 {
@@ -349,7 +331,7 @@ BackupResult backupDatabase(const QString& typedName, const ProgressFn& progress
             return {name, path, name != typedName, false};
         }
         if (err != EEXIST)
-            throw Db::Error(QStringLiteral("备份失败：%1").arg(Files::writeFailure(path, systemReason(err))));
+            throw Db::Error(QStringLiteral("备份失败：%1").arg(Files::writeFailure(path, Files::systemReason(err))));
         // Taken in the meantime: the next free name.
     }
 }

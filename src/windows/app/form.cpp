@@ -5,6 +5,7 @@
 #include "engine/rules/numbers.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -85,6 +86,16 @@ QCheckBox* check(const QString& text, bool checked, QWidget* parent, const QStri
     c->setObjectName(name);
     c->setChecked(checked);
     return c;
+}
+
+QComboBox* editableCombo(QWidget* parent, const QString& name, int minimumWidth)
+{
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setMinimumWidth(minimumWidth);
+    return box;
 }
 
 void setColour(QWidget* w, const QColor& colour)

@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QTableView;
 
@@ -62,6 +63,8 @@ QLabel* label(const QString& text, QWidget* parent, const QString& name = QStrin
 QLineEdit* edit(const QString& text, QWidget* parent, const QString& name);
 QPushButton* button(const QString& text, QWidget* parent, const QString& name);
 QCheckBox* check(const QString& text, bool checked, QWidget* parent, const QString& name);
+// A combo box the teacher may also type into; typing adds no item to its list.
+QComboBox* editableCombo(QWidget* parent, const QString& name, int minimumWidth);
 void setColour(QWidget* w, const QColor& colour);
 // Elapsed time the way a clock shows a time of day: 0:00:03.
 QString clockText(qint64 ms);

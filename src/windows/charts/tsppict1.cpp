@@ -27,15 +27,6 @@ namespace {
 
 const QString kPointLabel = QStringLiteral("s");
 
-QComboBox* editableCombo(QWidget* parent, const QString& name, int width)
-{
-    auto* box = new QComboBox(parent);
-    box->setObjectName(name);
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    box->setMinimumWidth(width);
-    return box;
-}
 
 } // namespace
 
@@ -67,9 +58,9 @@ Tsppict1::Tsppict1() : Form(QStringLiteral("sppict1"))
     GroupBox2 = new QGroupBox("选择考试以及科目", this);
     GroupBox2->setObjectName("GroupBox2");
     auto* pick = new QVBoxLayout(GroupBox2);
-    c1 = editableCombo(GroupBox2, "c1", 80);
+    c1 = Ui::editableCombo(GroupBox2, "c1", 80);
     c1->setEditText("总分");
-    ksmc = editableCombo(GroupBox2, "ksmc", 220);
+    ksmc = Ui::editableCombo(GroupBox2, "ksmc", 220);
     ksmc->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     pick->addWidget(c1);
     pick->addWidget(ksmc);

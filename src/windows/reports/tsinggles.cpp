@@ -27,15 +27,6 @@ namespace {
 
 const QString kFirstTitle = QStringLiteral("该学生各科水平图---水平数值为级总人数减去级排名");
 
-QComboBox* editableCombo(QWidget* parent, const QString& name, int width)
-{
-    auto* box = new QComboBox(parent);
-    box->setObjectName(name);
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    box->setMinimumWidth(width);
-    return box;
-}
 
 } // namespace
 
@@ -51,10 +42,10 @@ Tsinggles::Tsinggles() : Form(QStringLiteral("singgles"))
     auto* top = new QHBoxLayout;
     Label1 = Ui::label("我要查", this, "Label1");
     cv = Ui::check("我要按学号查找", false, this, "cv");
-    edit2 = editableCombo(this, "edit2", 110);
-    ksmc = editableCombo(this, "ksmc", 200);
+    edit2 = Ui::editableCombo(this, "edit2", 110);
+    ksmc = Ui::editableCombo(this, "ksmc", 200);
     ksmc->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    c1 = editableCombo(this, "c1", 70);
+    c1 = Ui::editableCombo(this, "c1", 70);
     c1->setEditText("总分");
     Panel1 = new QFrame(this);
     Panel1->setObjectName("Panel1");
