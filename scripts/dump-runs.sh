@@ -9,6 +9,10 @@
 #   diff -r /tmp/before /tmp/after && echo identical
 #
 # The saved-at column of cjsave is left out: it is the clock, not a result.
+# A second examination then runs over what hand edits and other programs leave
+# behind (blank marks and ranks, text marks with full-width digits or blanks
+# around them, text class numbers, .5 marks) with partial class ranges, and is
+# kept too. Needs the sqlite3 command (Debian package sqlite3).
 set -euo pipefail
 batch=$1; bench=$2; out=$3; n=${4:-100000}
 mkdir -p "$out"
@@ -24,5 +28,24 @@ subjects=语文,数学,英语,政治,物理,化学,综合
 "$batch" save grades --db "$db" --exam 期中 --number 1 >/dev/null
 for t in cjn fx tj; do "$batch" export "$t" --db "$db" --out "$out/$t.csv" >/dev/null; done
 "$batch" export cjsave --db "$db" | cut -d, -f1,3- > "$out/cjsave.csv"
+
+sqlite3 "$db" <<'SQL'
+UPDATE cjn SET 语文1 = NULL WHERE rowid % 97 = 0;
+UPDATE cjn SET 数学1 = '８５' WHERE rowid % 89 = 0;
+UPDATE cjn SET 英语1 = ' 72.5 ' WHERE rowid % 83 = 0;
+UPDATE cjn SET 物理1 = '缺考' WHERE rowid % 67 = 0;
+UPDATE cjn SET 化学1 = 84.5 WHERE rowid % 7 = 0;
+UPDATE cjn SET 政治1 = 85.5 WHERE rowid % 5 = 0;
+UPDATE cjn SET 班号 = '３' WHERE rowid % 79 = 0;
+UPDATE cjn SET 班号 = ' 4 ' WHERE rowid % 73 = 0;
+UPDATE cjn SET 语文班排1 = NULL, 总分级排1 = NULL, 三总班排1 = NULL WHERE rowid % 71 = 0;
+SQL
+"$batch" rank --db "$db" --classes 3-7 --subjects 语文,数学,英语,物理 >/dev/null
+"$batch" rank --db "$db" --classes 2-2 --subjects 政治,化学 >/dev/null
+"$batch" analyze --db "$db" --classes 2-9 --subjects 语文,数学,物理,政治 --full 数学=120 >/dev/null
+"$batch" bands --db "$db" --upper 399 --count 30 --last-class 12 >/dev/null
+"$batch" save grades --db "$db" --exam "期末'二" --number 2 >/dev/null
+for t in cjn fx tj; do "$batch" export "$t" --db "$db" --out "$out/messy-$t.csv" >/dev/null; done
+"$batch" export cjsave --db "$db" | cut -d, -f1,3- > "$out/messy-cjsave.csv"
 rm -f "$db"
 (cd "$out" && sha256sum ./*.csv)

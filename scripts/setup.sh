@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   g++ make cmake
-  qt6-base-dev qt6-charts-dev libqt6sql6-sqlite libsqlite3-dev libqt6opengl6-dev libgl-dev libglx-dev libegl-dev
+  qt6-base-dev qt6-charts-dev libqt6sql6-sqlite libsqlite3-dev sqlite3 libqt6opengl6-dev libgl-dev libglx-dev libegl-dev
   qt6-translations-l10n fonts-noto-cjk
   libbenchmark-dev
   pkg-config libxlsxwriter-dev libshp-dev libminizip-dev

@@ -1,5 +1,6 @@
 #include "engine/db/database.h"
 #include "engine/db/indexes.h"
+#include "engine/db/statement.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -250,6 +251,8 @@ void open(const QString& file)
 
 void close()
 {
+    // SQLite will not close a connection that still has statements.
+    Statement::finalizeAll();
     transactionDepth() = 0;
     catalogue().loaded = false;
     catalogue().tables.clear();

@@ -1,6 +1,7 @@
 #include "engine/entry/roster.h"
 
 #include "engine/db/database.h"
+#include "engine/db/statement.h"
 #include "engine/entry/setup.h"
 #include "engine/rules/numbers.h"
 #include "engine/rules/subjects.h"
@@ -43,17 +44,28 @@ void replace(const QString& table, const QList<Student>& students)
     for (const QString& c : namedColumns())
         cols << Db::column(table, c);
     const QString marks = QStringList(QList<QString>(cols.size(), "?")).join(',');
+    // For each named column, the subject whose mark it takes (-1: it holds 0).
+    QList<QString> markOf;
+    for (const QString& c : namedColumns())
+        markOf << (Rules::gradeSubjects().contains(c.chopped(1)) ? c.chopped(1) : QString());
     Db::inTransaction([&] {
         Db::exec(QStringLiteral("DELETE FROM %1").arg(t));
-        QSqlQuery insert = Db::prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(t, cols.join(','), marks));
+        Db::Statement insert(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(t, cols.join(','), marks));
         qint64 k = 0;
         for (const Student& s : students) {
-            QVariantList v{k++, s.number, s.cls, s.name};
-            for (const QString& c : namedColumns()) {
-                const QString subject = c.chopped(1);
-                v << (s.marks.contains(subject) ? QVariant(s.marks.value(subject)) : QVariant(0));
+            insert.bind(0, k++);
+            insert.bind(1, s.number);
+            insert.bind(2, s.cls);
+            insert.bind(3, s.name);
+            int i = 4;
+            for (const QString& subject : markOf) {
+                const auto m = subject.isEmpty() ? s.marks.constEnd() : s.marks.constFind(subject);
+                if (m != s.marks.constEnd())
+                    insert.bind(i++, *m);
+                else
+                    insert.bind(i++, qint64(0));
             }
-            Db::exec(insert, v);
+            insert.run();
         }
     });
 }

@@ -1,6 +1,7 @@
 #include "engine/processing/runs.h"
 
 #include "engine/db/database.h"
+#include "engine/db/statement.h"
 #include "engine/rules/bands.h"
 #include "engine/rules/numbers.h"
 #include "engine/rules/ranking.h"
@@ -10,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace Proc {
@@ -43,6 +45,37 @@ void checkClasses(qint64 first, qint64 last)
     checkBounds(QStringLiteral("最后班号"), last, Rules::kFirstClass, Rules::kLastClass);
     if (last < first)
         throw Db::InputError(QStringLiteral("起始班号（%1）大于最后一个班号（%2）").arg(first).arg(last));
+}
+
+// A stored mark as the rules read it (Num::markOf), without a QVariant for
+// the numbers that make up nearly every cell.
+Fixed markAt(const Db::Statement& st, int column)
+{
+    switch (st.type(column)) {
+    case Db::Statement::Integer:
+        return Num::toFixed(double(st.integer(column)));
+    case Db::Statement::Real: {
+        const double d = st.real(column);
+        return std::isfinite(d) ? Num::toFixed(d) : 0;
+    }
+    case Db::Statement::Null:
+        return 0;
+    default:
+        return Num::markOf(st.value(column));
+    }
+}
+
+// A stored class number read as an integer the way Qt SQL's value does.
+qint64 classAt(const Db::Statement& st, int column)
+{
+    switch (st.type(column)) {
+    case Db::Statement::Integer:
+        return st.integer(column);
+    case Db::Statement::Null:
+        return 0;
+    default:
+        return st.value(column).toLongLong();
+    }
 }
 
 void report(const ProgressFn& progress, int stage, qint64 done, qint64 total)
@@ -87,16 +120,17 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
     // the rows between what this run reads and what it writes back.
     Db::Transaction tx;
     {
-        const auto rows = Db::selectRows(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(readCols.join(','), t));
-        rowid.resize(size_t(rows.size()));
-        cls.resize(size_t(rows.size()));
+        const qint64 rows = Db::rowCount(st.table);
+        rowid.reserve(size_t(rows));
+        cls.reserve(size_t(rows));
         for (auto& v : score)
-            v.resize(size_t(rows.size()));
-        for (size_t r = 0; r < size_t(rows.size()); ++r) {
-            rowid[r] = rows[qsizetype(r)][0].toLongLong();
-            cls[r] = rows[qsizetype(r)][1].toLongLong();
+            v.reserve(size_t(rows));
+        Db::Statement read(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(readCols.join(','), t));
+        while (read.step()) {
+            rowid.push_back(read.integer(0));
+            cls.push_back(classAt(read, 1));
             for (int i = 0; i < nItems; ++i)
-                score[size_t(i)][r] = Num::markOf(rows[qsizetype(r)][2 + i]);
+                score[size_t(i)].push_back(markAt(read, 2 + i));
         }
     }
     const int n = int(rowid.size());
@@ -119,30 +153,36 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
     report(progress, 1, n, n);
 
     // Class ranks for the classes of the range; other classes keep theirs.
-    QHash<qint64, std::vector<int>> byClass;
+    // Ranks go by the rounded scores, rounded once per item.
+    std::vector<std::vector<int>> byClass(size_t(Rules::kClassCount) + 1);
     for (int r = 0; r < n; ++r)
-        if (cls[r] >= st.firstClass && cls[r] <= st.lastClass)
-            byClass[cls[r]].push_back(r);
+        if (cls[size_t(r)] >= st.firstClass && cls[size_t(r)] <= st.lastClass)
+            byClass[size_t(cls[size_t(r)])].push_back(r);
+    qint64 inRangeCount = 0;
+    for (const auto& v : byClass)
+        inRangeCount += qint64(v.size());
     std::vector<std::vector<qint64>> classRank(nItems, std::vector<qint64>(n, 0));
     std::vector<std::vector<qint64>> gradeRank(nItems, std::vector<qint64>(n, 0));
+    std::vector<int> everyone(n);
+    std::iota(everyone.begin(), everyone.end(), 0);
+    std::vector<qint64> key(n);
     qint64 done = 0;
-    const qint64 classWork = qint64(nItems) * std::accumulate(byClass.cbegin(), byClass.cend(), qint64(0),
-                                                              [](qint64 a, const std::vector<int>& v) { return a + qint64(v.size()); });
+    const qint64 classWork = qint64(nItems) * inRangeCount;
     for (int i = 0; i < nItems; ++i) {
-        for (auto it = byClass.cbegin(); it != byClass.cend(); ++it) {
-            std::vector<int> idx = it.value();
-            Rules::competitionRanks(idx, score[i], classRank[i]);
-            done += qint64(idx.size());
+        for (int r = 0; r < n; ++r)
+            key[size_t(r)] = Rules::rankKey(score[size_t(i)][size_t(r)]);
+        for (const auto& students : byClass) {
+            if (students.empty())
+                continue;
+            Rules::ranksByKey(students, key, classRank[size_t(i)]);
+            done += qint64(students.size());
             report(progress, 2, done, classWork);
         }
+        // Grade ranks over every row, whatever its class.
+        Rules::ranksByKey(everyone, key, gradeRank[size_t(i)]);
     }
-    // Grade ranks over every row, whatever its class.
-    for (int i = 0; i < nItems; ++i) {
-        std::vector<int> idx(n);
-        std::iota(idx.begin(), idx.end(), 0);
-        Rules::competitionRanks(idx, score[i], gradeRank[i]);
+    for (int i = 0; i < nItems; ++i)
         report(progress, 3, i + 1, nItems);
-    }
 
     {
         QStringList inRange, outRange;
@@ -150,34 +190,45 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
             inRange << Db::quote(items[0].score) + "=?" << Db::quote(items[1].score) + "=?";
             outRange = inRange;
         }
+        QStringList written;
         for (const Item& it : items) {
             inRange << Db::quote(it.classRank) + "=?" << Db::quote(it.gradeRank) + "=?";
             outRange << Db::quote(it.gradeRank) + "=?";
-        }
-        QSqlQuery upIn = Db::prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(t, inRange.join(',')));
-        QSqlQuery upOut = Db::prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(t, outRange.join(',')));
-        for (int r = 0; r < n; ++r) {
-            const bool in = cls[r] >= st.firstClass && cls[r] <= st.lastClass;
-            QVariantList v;
-            v.reserve(3 + 2 * nItems);
-            if (totals)
-                v << Num::fromFixed(score[0][r]) << Num::fromFixed(score[1][r]);
-            for (int i = 0; i < nItems; ++i) {
-                if (in)
-                    v << classRank[i][r];
-                v << gradeRank[i][r];
-            }
-            v << rowid[r];
-            Db::exec(in ? upIn : upOut, v);
+            written << it.classRank << it.gradeRank;
         }
         // Blank ranks left by other paths read as 0, so that every rank
-        // column holds an integer after a run.
-        for (const QString& subj : Rules::allSubjects() + QStringList{"三总", "总分"}) {
-            for (const QString& kind : {QStringLiteral("班排"), QStringLiteral("级排")}) {
-                const QString c = subj + kind + s;
-                if (Db::hasColumn(st.table, c))
-                    Db::exec(QStringLiteral("UPDATE %1 SET %2 = 0 WHERE %2 IS NULL").arg(t, Db::quote(c)));
+        // column holds an integer after a run; every row is written below,
+        // so the rank columns this run does not set are mended in the same
+        // pass.
+        auto mendBlanks = [&](QStringList& sets, bool classRanksSet) {
+            for (const QString& subj : Rules::allSubjects() + QStringList{"三总", "总分"}) {
+                for (const QString& kind : {QStringLiteral("班排"), QStringLiteral("级排")}) {
+                    const QString c = subj + kind + s;
+                    const bool set = written.contains(c) && (classRanksSet || kind == QStringLiteral("级排"));
+                    if (!set && Db::hasColumn(st.table, c))
+                        sets << QStringLiteral("%1 = coalesce(%1, 0)").arg(Db::quote(c));
+                }
             }
+        };
+        mendBlanks(inRange, true);
+        mendBlanks(outRange, false);
+        Db::Statement upIn(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(t, inRange.join(',')));
+        Db::Statement upOut(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(t, outRange.join(',')));
+        for (int r = 0; r < n; ++r) {
+            const bool in = cls[size_t(r)] >= st.firstClass && cls[size_t(r)] <= st.lastClass;
+            Db::Statement& up = in ? upIn : upOut;
+            int k = 0;
+            if (totals) {
+                up.bind(k++, Num::fromFixed(score[0][size_t(r)]));
+                up.bind(k++, Num::fromFixed(score[1][size_t(r)]));
+            }
+            for (int i = 0; i < nItems; ++i) {
+                if (in)
+                    up.bind(k++, classRank[size_t(i)][size_t(r)]);
+                up.bind(k++, gradeRank[size_t(i)][size_t(r)]);
+            }
+            up.bind(k, rowid[size_t(r)]);
+            up.run();
         }
     }
     tx.commit();
@@ -275,19 +326,20 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
     QStringList names;
     std::vector<std::vector<Fixed>> mark(size_t(subjects.size())), gradeRank(size_t(subjects.size()));
     {
-        const auto rows = Db::selectRows(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(readCols.join(','), t));
-        cls.reserve(size_t(rows.size()));
-        names.reserve(rows.size());
+        const qint64 rows = Db::rowCount(st.table);
+        cls.reserve(size_t(rows));
+        names.reserve(rows);
         for (auto& m : mark)
-            m.reserve(size_t(rows.size()));
+            m.reserve(size_t(rows));
         for (auto& g : gradeRank)
-            g.reserve(size_t(rows.size()));
-        for (const QVariantList& r : rows) {
-            cls.push_back(r[0].toLongLong());
-            names << r[1].toString();
+            g.reserve(size_t(rows));
+        Db::Statement read(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(readCols.join(','), t));
+        while (read.step()) {
+            cls.push_back(classAt(read, 0));
+            names << (read.type(1) == Db::Statement::Text ? read.text(1) : read.value(1).toString());
             for (size_t b = 0; b < size_t(subjects.size()); ++b) {
-                mark[b].push_back(Num::markOf(r[int(2 + 2 * b)]));
-                gradeRank[b].push_back(Num::markOf(r[int(3 + 2 * b)]));
+                mark[b].push_back(markAt(read, int(2 + 2 * b)));
+                gradeRank[b].push_back(markAt(read, int(3 + 2 * b)));
             }
         }
     }
@@ -417,7 +469,7 @@ BandResult bands(const BandSettings& st, const ProgressFn& progress)
     const qint64 K = st.lastClass;
     const Rules::TotalBands limits{st.upper, B};
 
-    const auto rows = Db::selectRows(QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY rowid").arg(Db::quote("班号"), totalCol, t));
+    Db::Statement read(QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY rowid").arg(Db::quote("班号"), totalCol, t));
     // counts[c][i]: class c (1..18, 0 unused) or the grade in band i;
     // cumul: total at least the band's lower limit.
     constexpr int kGrade = Rules::kClassCount + 1;
@@ -426,9 +478,11 @@ BandResult bands(const BandSettings& st, const ProgressFn& progress)
     std::array<Fixed, kGrade + 1> sum{};
     std::array<qint64, kGrade + 1> heads{};
     int above = 0;
-    for (const auto& r : rows) {
-        const qint64 c = r[0].toLongLong();
-        const Fixed total = Num::markOf(r[1]);
+    int students = 0;
+    while (read.step()) {
+        ++students;
+        const qint64 c = classAt(read, 0);
+        const Fixed total = markAt(read, 1);
         const bool ownColumns = c >= 1 && c <= K;
         const qint64 band = limits.bandOf(total);
         if (limits.aboveFirst(total))
@@ -498,7 +552,7 @@ BandResult bands(const BandSettings& st, const ProgressFn& progress)
 
     BandResult res;
     res.bands = int(B);
-    res.students = int(rows.size());
+    res.students = students;
     res.aboveFirst = above;
     res.elapsedMs = timer.elapsed();
     return res;

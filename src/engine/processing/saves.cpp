@@ -1,6 +1,7 @@
 #include "engine/processing/saves.h"
 
 #include "engine/db/database.h"
+#include "engine/db/statement.h"
 #include "engine/rules/numbers.h"
 #include "engine/rules/subjects.h"
 
@@ -11,17 +12,21 @@ namespace Save {
 
 namespace {
 
-QString insertInto(const QString& table, int values)
+// "INSERT INTO table (its first `values` columns)", without the values.
+QString insertHead(const QString& table, int values)
 {
     const QStringList cols = Db::columns(table);
     if (cols.size() < values)
         throw Db::Error(QStringLiteral("表“%1”的列数不对").arg(table));
-    QStringList names, marks;
-    for (int i = 0; i < values; ++i) {
+    QStringList names;
+    for (int i = 0; i < values; ++i)
         names << Db::quote(cols.at(i));
-        marks << "?";
-    }
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(Db::table(table), names.join(','), marks.join(','));
+    return QStringLiteral("INSERT INTO %1 (%2)").arg(Db::table(table), names.join(','));
+}
+
+QString insertInto(const QString& table, int values)
+{
+    return insertHead(table, values) + QStringLiteral(" VALUES (%1)").arg(QStringList(QList<QString>(values, "?")).join(','));
 }
 
 qint64 counter(const QString& column)
@@ -50,6 +55,18 @@ struct Copy {
     QString counter, nameTable, flag;
 };
 
+// After the rows: the counter moves on, the name is recorded and the
+// examination's flag is set.
+void recordSave(const Copy& c, const Exam& exam, qint64 next)
+{
+    Db::exec(QStringLiteral("UPDATE \"count\" SET %1 = ?").arg(Db::column("count", c.counter)), {next});
+    Db::exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(Db::table(c.nameTable), Db::column(c.nameTable, "name")),
+             {exam.name});
+    if (exam.current)
+        Db::exec(QStringLiteral("UPDATE \"check\" SET %1 = 1, \"mc\" = ?, \"bh\" = ?").arg(Db::column("check", c.flag)),
+                 {exam.name, QString::number(exam.number)});
+}
+
 Result copyRows(const Copy& c, const Exam& exam,
                 const std::function<QVariantList(const QVariantList&, qint64, const QString&)>& row)
 {
@@ -71,12 +88,7 @@ Result copyRows(const Copy& c, const Exam& exam,
             ++id;
             ++res.rows;
         }
-        Db::exec(QStringLiteral("UPDATE \"count\" SET %1 = ?").arg(Db::column("count", c.counter)), {id});
-        Db::exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(Db::table(c.nameTable), Db::column(c.nameTable, "name")),
-                 {exam.name});
-        if (exam.current)
-            Db::exec(QStringLiteral("UPDATE \"check\" SET %1 = 1, \"mc\" = ?, \"bh\" = ?").arg(Db::column("check", c.flag)),
-                     {exam.name, QString::number(exam.number)});
+        recordSave(c, exam, id);
         res.firstId = first;
         res.nextId = id;
     });
@@ -96,14 +108,34 @@ qint64 examNumber(const QString& text)
 
 Result grades(const QString& workTable, const Exam& exam)
 {
+    QElapsedTimer timer;
+    timer.start();
     QStringList read{Db::column(workTable, "学号"), Db::column(workTable, "班号"), Db::column(workTable, "姓名")};
     for (const QString& item : Rules::savedItems())
         for (const QString& kind : {QString(), QStringLiteral("班排"), QStringLiteral("级排")})
             read << Db::column(workTable, item + kind + "1");
-    return copyRows({workTable, read, "cjsave", 34, "count", "ksmc", "c1"}, exam,
-                    [&](const QVariantList& r, qint64 id, const QString& at) {
-                        return QVariantList{id, at, exam.number, exam.name} + r;
-                    });
+    const Copy c{workTable, read, "cjsave", 34, "count", "ksmc", "c1"};
+    // The whole table in one statement: SQLite copies the values as stored,
+    // and the running numbers follow the stored order.
+    const QString sql = insertHead(c.target, c.values)
+        + QStringLiteral(" SELECT ? + row_number() OVER (ORDER BY rowid) - 1, ?, ?, ?, %1 FROM %2 ORDER BY rowid")
+              .arg(read.join(','), Db::table(workTable));
+    Result res;
+    Db::inTransaction([&] {
+        const qint64 first = counter(c.counter);
+        Db::Statement copy(sql);
+        copy.bind(0, first);
+        copy.bind(1, Db::now());
+        copy.bind(2, exam.number);
+        copy.bind(3, exam.name);
+        copy.run();
+        res.rows = int(copy.changes());
+        res.firstId = first;
+        res.nextId = first + res.rows;
+        recordSave(c, exam, res.nextId);
+    });
+    res.elapsedMs = timer.elapsed();
+    return res;
 }
 
 Result analysis(const QString& fxTable, const Exam& exam)
