@@ -111,8 +111,9 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
     const bool totals = subjects.contains("语文") && subjects.contains("数学") && subjects.contains("英语");
 
     QStringList readCols{"rowid", Db::column(st.table, "班号")};
+    // Totals about to be recomputed need not be read.
     for (const Item& it : items)
-        readCols << Db::quote(it.score);
+        readCols << (totals && (&it == &items[0] || &it == &items[1]) ? QStringLiteral("0") : Db::quote(it.score));
     const int nItems = int(items.size());
     std::vector<qint64> rowid, cls;
     std::vector<std::vector<Fixed>> score(nItems);
