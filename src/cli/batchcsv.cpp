@@ -285,6 +285,7 @@ RosterCsv parseRoster(const QByteArray& raw)
         if (result.subjects.contains(s))
             throw Db::InputError(headLine + QStringLiteral("科目“%1”出现了两次").arg(s));
         result.subjects << s;
+        markIndex << int(Rules::gradeSubjects().indexOf(s));
     }
     const qsizetype width = names.size();
 
@@ -297,13 +298,14 @@ RosterCsv parseRoster(const QByteArray& raw)
         }
         if (isEmptyRecord(rec))
             continue;
-        const QString at = QStringLiteral("第%1行：").arg(rec.line);
+        // Built only for a complaint: most lines have none.
+        const auto at = [&rec] { return QStringLiteral("第%1行：").arg(rec.line); };
         if (rec.fields.size() != width) {
-            complaints.add(at + QStringLiteral("有%1个字段，应与标题行一样是%2个").arg(rec.fields.size()).arg(width));
+            complaints.add(at() + QStringLiteral("有%1个字段，应与标题行一样是%2个").arg(rec.fields.size()).arg(width));
             continue;
         }
         if (rec.lineBreak) {
-            complaints.add(at + QStringLiteral("引号里的内容跨了行，学号、姓名和成绩中不能有换行"));
+            complaints.add(at() + QStringLiteral("引号里的内容跨了行，学号、姓名和成绩中不能有换行"));
             continue;
         }
         Roster::Student s;
@@ -312,13 +314,13 @@ RosterCsv parseRoster(const QByteArray& raw)
         const QString& cls = rec.fields.at(1);
         const auto c = Num::parseInteger(cls);
         if (!c) {
-            complaints.add(at + QStringLiteral("班号“%1”不是整数").arg(cls));
+            complaints.add(at() + QStringLiteral("班号“%1”不是整数").arg(cls));
             ok = false;
         } else if (*c < 1) {
-            complaints.add(at + QStringLiteral("班号“%1”不是正整数（班号从1开始）").arg(cls));
+            complaints.add(at() + QStringLiteral("班号“%1”不是正整数（班号从1开始）").arg(cls));
             ok = false;
         } else if (!Rules::isClassNumber(*c)) {
-            complaints.add(at + QStringLiteral("班号“%1”超出范围（班号是%2到%3）")
+            complaints.add(at() + QStringLiteral("班号“%1”超出范围（班号是%2到%3）")
                                     .arg(cls)
                                     .arg(Rules::kFirstClass)
                                     .arg(Rules::kLastClass));
@@ -328,12 +330,12 @@ RosterCsv parseRoster(const QByteArray& raw)
         }
         s.name = rec.fields.at(2);
         if (s.name.trimmed().isEmpty()) {
-            complaints.add(at + QStringLiteral("姓名是空的"));
+            complaints.add(at() + QStringLiteral("姓名是空的"));
             ok = false;
         }
         for (const auto& [what, value] : {std::pair{QStringLiteral("学号"), s.number}, std::pair{QStringLiteral("姓名"), s.name}}) {
             if (const auto ctl = controlCharacter(value)) {
-                complaints.add(at + QStringLiteral("%1中有看不见的控制字符（U+%2），请删去后再导入")
+                complaints.add(at() + QStringLiteral("%1中有看不见的控制字符（U+%2），请删去后再导入")
                                         .arg(what, QString::number(ctl->unicode(), 16).toUpper().rightJustified(4, '0')));
                 ok = false;
             }
@@ -342,17 +344,17 @@ RosterCsv parseRoster(const QByteArray& raw)
             const QString& subject = result.subjects.at(k - 3);
             const QString& field = rec.fields.at(k);
             if (field.trimmed().isEmpty()) {
-                complaints.add(at + QStringLiteral("%1成绩是空的（每个成绩都要填写，缺考填0）").arg(subject));
+                complaints.add(at() + QStringLiteral("%1成绩是空的（每个成绩都要填写，缺考填0）").arg(subject));
                 ok = false;
                 continue;
             }
             const auto v = Num::parseNumber(field);
             if (!v) {
-                complaints.add(at + QStringLiteral("%1成绩“%2”不是数字").arg(subject, field));
+                complaints.add(at() + QStringLiteral("%1成绩“%2”不是数字").arg(subject, field));
                 ok = false;
                 continue;
             }
-            s.marks.insert(subject, *v);
+            s.marks[size_t(markIndex.at(k - 3))] = *v;
         }
         if (ok)
             result.students << s;

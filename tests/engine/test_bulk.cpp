@@ -157,8 +157,10 @@ private slots:
         Db::exec("CREATE TRIGGER full2 BEFORE INSERT ON cj WHEN NEW.学号 = '3' "
                  "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END");
         QList<Roster::Student> students;
-        for (int i = 1; i <= 4; ++i)
-            students.append({QString::number(i), 2, QStringLiteral("新%1").arg(i), {{"语文", 90.0}}});
+        for (int i = 1; i <= 4; ++i) {
+            students.append({QString::number(i), 2, QStringLiteral("新%1").arg(i), {}});
+            QVERIFY(students.last().setMark("语文", 90.0));
+        }
         QVERIFY_THROWS_EXCEPTION(Db::Error, Roster::replace("cj", students));
         QCOMPARE(Fixture::dump("cj"), work);
 

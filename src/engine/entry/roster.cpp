@@ -21,6 +21,15 @@ const QStringList& namedColumns()
     return cols;
 }
 
+bool Student::setMark(const QString& subject, double mark)
+{
+    const qsizetype k = Rules::gradeSubjects().indexOf(subject);
+    if (k < 0 || k >= kRosterSubjects)
+        return false;
+    marks[size_t(k)] = mark;
+    return true;
+}
+
 QStringList lines(const QString& box)
 {
     QString text = box;
@@ -45,9 +54,9 @@ void replace(const QString& table, const QList<Student>& students)
         cols << Db::column(table, c);
     const QString marks = QStringList(QList<QString>(cols.size(), "?")).join(',');
     // For each named column, the subject whose mark it takes (-1: it holds 0).
-    QList<QString> markOf;
+    QList<int> markOf;
     for (const QString& c : namedColumns())
-        markOf << (Rules::gradeSubjects().contains(c.chopped(1)) ? c.chopped(1) : QString());
+        markOf << int(Rules::gradeSubjects().indexOf(c.chopped(1)));
     Db::inTransaction([&] {
         Db::exec(QStringLiteral("DELETE FROM %1").arg(t));
         Db::Statement insert(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(t, cols.join(','), marks));
@@ -58,10 +67,9 @@ void replace(const QString& table, const QList<Student>& students)
             insert.bind(2, s.cls);
             insert.bind(3, s.name);
             int i = 4;
-            for (const QString& subject : markOf) {
-                const auto m = subject.isEmpty() ? s.marks.constEnd() : s.marks.constFind(subject);
-                if (m != s.marks.constEnd())
-                    insert.bind(i++, *m);
+            for (int subject : markOf) {
+                if (subject >= 0 && s.marks[size_t(subject)])
+                    insert.bind(i++, *s.marks[size_t(subject)]);
                 else
                     insert.bind(i++, qint64(0));
             }

@@ -7,17 +7,27 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <array>
+#include <optional>
 
 namespace Roster {
 
 // Every named mark, total and rank column of a grade table (27 columns).
 const QStringList& namedColumns();
 
+// The seven subjects whose marks a roster row may carry (Rules::gradeSubjects).
+inline constexpr int kRosterSubjects = 7;
+
 struct Student {
     QString number;             // 学号
     qint64 cls = 0;             // 班号
     QString name;               // 姓名
-    QMap<QString, double> marks; // by subject ("语文"), written to subject + "1"
+    // By subject in the order of Rules::gradeSubjects(), written to subject
+    // + "1"; a subject without a mark is written as 0.
+    std::array<std::optional<double>, kRosterSubjects> marks{};
+
+    // Sets the mark of a subject of Rules::gradeSubjects(); false for any other name.
+    bool setMark(const QString& subject, double mark);
 };
 
 // Replaces every row of the table by the students, numbered from 0 in order;

@@ -96,9 +96,21 @@ static QString normalised(const QString& text)
     return out.trimmed();
 }
 
+// Digits and points only: what nearly every typed or imported mark is, and
+// what normalising would leave as it is.
+static bool plainDecimal(const QString& text)
+{
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text)
+        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('.')))
+            return false;
+    return true;
+}
+
 std::optional<double> parseNumber(const QString& text)
 {
-    const QString t = normalised(text);
+    const QString t = plainDecimal(text) ? text : normalised(text);
     if (t.isEmpty())
         return std::nullopt;
     for (QChar c : t)
