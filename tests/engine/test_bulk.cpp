@@ -196,6 +196,16 @@ private slots:
         QCOMPARE(Save::grades("cj", {"期中", 1}).rows, 3);
     }
 
+    // Speed must not come from weaker commits: a rollback journal, and every
+    // commit waits for the disk.
+    void commitsStayDurable()
+    {
+        TestEnv env;
+        env.openDb();
+        QCOMPARE(Db::selectValue("PRAGMA journal_mode").toString(), QString("delete"));
+        QCOMPARE(Db::selectValue("PRAGMA synchronous").toInt(), 2);
+    }
+
     void aStatementReportsSqliteWordsInTheUsersMessage()
     {
         TestEnv env;

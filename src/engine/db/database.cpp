@@ -242,6 +242,9 @@ void open(const QString& file)
         // A whole grade's tables fit in the page cache, so the runs' writes do
         // not spill to disk before their commit.
         exec("PRAGMA cache_size = -65536");
+        // A commit returns only once the journal and the file are on the disk:
+        // a saved examination survives a power cut (see README, Durability).
+        exec("PRAGMA synchronous = FULL");
         addQueryIndexes();
     } catch (...) {
         close();

@@ -53,7 +53,17 @@ static qint64 divHalfEven(qint64 num, qint64 den)
 
 qint64 roundHalfEven(Fixed value)
 {
-    return divHalfEven(value, kScale);
+    // The same as divHalfEven(value, kScale); a constant divisor lets the
+    // compiler multiply instead of divide, and every rank key comes here.
+    qint64 q = value / kScale;
+    qint64 r = value % kScale;
+    if (r < 0) {
+        q -= 1;
+        r += kScale;
+    }
+    if (2 * r > kScale || (2 * r == kScale && (q % 2 != 0)))
+        q += 1;
+    return q;
 }
 
 qint64 roundHalfEven(double value)
