@@ -354,6 +354,12 @@ RosterCsv parseRoster(const QByteArray& raw)
                 ok = false;
                 continue;
             }
+            // As in bulk input and the grid: a mark below 0 is a typing slip.
+            if (*v < 0) {
+                complaints.add(at() + QStringLiteral("%1成绩“%2”是负数，成绩不能小于0").arg(subject, field));
+                ok = false;
+                continue;
+            }
             s.marks[size_t(markIndex.at(k - 3))] = *v;
         }
         if (ok)

@@ -208,6 +208,8 @@ private slots:
         QTest::newRow("class 0") << h + "1,0,a,90,80\n" << QStringList{"第2行：班号“0”不是正整数"};
         QTest::newRow("mark not a number") << h + "1,1,a,90,九十\n" << QStringList{"第2行：数学成绩“九十”不是数字"};
         QTest::newRow("blank mark") << h + "1,1,a,,80\n" << QStringList{"第2行：语文成绩是空的"};
+        QTest::newRow("negative mark") << h + "1,1,a,90,80\n2,1,b,-5,70\n3,1,c,90,－１\n"
+                                       << QStringList{"第3行：语文成绩“-5”是负数", "第4行：数学成绩“－１”是负数"};
         QTest::newRow("too few fields") << h + "1,1,a,90\n" << QStringList{"第2行：有4个字段，应与标题行一样是5个"};
         QTest::newRow("trailing comma") << h + "1,1,a,90,80,\n" << QStringList{"第2行：有6个字段"};
         QTest::newRow("empty name") << h + "1,1, ,90,80\n" << QStringList{"第2行：姓名是空的"};
