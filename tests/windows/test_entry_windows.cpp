@@ -402,6 +402,9 @@ private slots:
         type("19");
         press(Qt::Key_Return);
         QVERIFY(env.messages.last().contains("1到18"));
+        // The refusal says whose class it was.
+        const QString who = QStringLiteral("第3行（%1）").arg(Fixture::value("cjn", "姓名", 2).toString());
+        QVERIFY2(env.messages.last().startsWith(who), qPrintable(env.messages.last()));
         QCOMPARE(Fixture::value("cjn", "班号", 2).toInt(), 1);
     }
 

@@ -124,6 +124,15 @@ QString GridModel::write(int row, int column, const QString& text)
     if (row < 0 || row >= m_rows.size() || !isEditable(column))
         return QStringLiteral("该单元格不能修改");
     const QString& name = m_columns.at(column);
+    // A refusal names the row and, where the grid shows one, the student:
+    // the teacher may have typed down a column past the cell in view.
+    auto refuse = [&](const QString& why) {
+        const int nameColumn = columnIndex("姓名");
+        const QString student = nameColumn >= 0 && nameColumn != column ? value(row, "姓名").toString().trimmed() : QString();
+        const QString where = student.isEmpty() ? QStringLiteral("第%1行").arg(row + 1)
+                                                : QStringLiteral("第%1行（%2）").arg(row + 1).arg(student);
+        return where + QStringLiteral("：") + why;
+    };
     // Class numbers of students: the analysis table's 班号 100 (the whole
     // grade) is no student's class.
     const bool isClass = name == QStringLiteral("班号") && m_students;
@@ -132,29 +141,29 @@ QString GridModel::write(int row, int column, const QString& text)
         if (!text.trimmed().isEmpty()) {
             const auto n = Num::parseNumber(text);
             if (!n)
-                return QStringLiteral("“%1”一栏只能填数字，“%2”不是数字").arg(name, text);
+                return refuse(QStringLiteral("“%1”一栏只能填数字，“%2”不是数字").arg(name, text));
             if (*n < 0)
-                return QStringLiteral("“%1”一栏不能填负数，“%2”小于0").arg(name, text);
+                return refuse(QStringLiteral("“%1”一栏不能填负数，“%2”小于0").arg(name, text));
             stored = *n;
             if (isClass) {
                 if (*n != double(qint64(*n)))
-                    return QStringLiteral("班号必须是整数，“%1”不是整数").arg(text);
+                    return refuse(QStringLiteral("班号必须是整数，“%1”不是整数").arg(text));
                 if (!Rules::isClassNumber(qint64(*n)))
-                    return Rules::classProblem(qint64(*n));
+                    return refuse(Rules::classProblem(qint64(*n)));
                 stored = qint64(*n);
             }
         } else if (isClass) {
             // A row without a class drops out of every class's results.
-            return QStringLiteral("班号不能是空的");
+            return refuse(QStringLiteral("班号不能是空的"));
         } else {
             // A cleared mark is blank, not the old mark kept behind the user's back.
             stored = QVariant(QMetaType(QMetaType::Double));
         }
     } else {
         if (!Rules::isCleanText(text))
-            return QStringLiteral("“%1”一栏不能有制表符、换行等控制字符").arg(name);
+            return refuse(QStringLiteral("“%1”一栏不能有制表符、换行等控制字符").arg(name));
         if ((name == QStringLiteral("姓名") || name == QStringLiteral("学号")) && text.trimmed().isEmpty())
-            return QStringLiteral("%1不能是空的").arg(name);
+            return refuse(QStringLiteral("%1不能是空的").arg(name));
         stored = text;
     }
     exec(QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
