@@ -87,6 +87,19 @@ private slots:
         QCOMPARE(Form1->bb->text(), QString("数学"));
         for (QLabel* l : {Form1->cc, Form1->dd, Form1->Label37, Form1->Label38})
             QVERIFY(l->text().isEmpty());
+
+        // Every subject ticked: the strip names each of them once, also when
+        // the panel is shown again later.
+        for (QCheckBox* c : {Form2->CheckBox3, Form2->CheckBox4, Form2->CheckBox5, Form2->CheckBox6})
+            c->setChecked(true);
+        Form2->show();
+        Form2->Button1->click();
+        Form1->hide();
+        Forms::showWindow(Form1);
+        QStringList strip;
+        for (QLabel* l : {Form1->aa, Form1->bb, Form1->cc, Form1->dd, Form1->Label37, Form1->Label38})
+            strip << l->text();
+        QCOMPARE(strip, (QStringList{"语文", "数学", "英语", "政治", "物理", "化学"}));
     }
 
     void rankingThroughThePanel()

@@ -143,18 +143,5 @@ void TForm2::FormClose()
     Form1->Edit1->setText(banshu2->text());
     // Every run then starts from the first class shown here.
     Form1->banshu0->setText(banshu1->text());
-    for (QLabel* l : {Form1->aa, Form1->bb, Form1->cc, Form1->dd, Form1->Label37, Form1->Label38})
-        l->clear();
-    if (CheckBox1->isChecked())
-        Form1->aa->setText("语文");
-    if (CheckBox6->isChecked())
-        Form1->Label38->setText("化学");
-    if (CheckBox5->isChecked())
-        Form1->Label37->setText("物理");
-    if (CheckBox3->isChecked())
-        Form1->cc->setText("英语");
-    if (CheckBox4->isChecked())
-        Form1->dd->setText("政治");
-    if (CheckBox2->isChecked())
-        Form1->bb->setText("数学");
+    Form1->showSubjects(selectedSubjects());
 }

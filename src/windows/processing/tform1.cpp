@@ -294,13 +294,17 @@ void TForm1::FormShow()
     Edit1->setText(Form2->banshu2->text());
     cishuk->setText(Form2->cishuk->text());
     banshu1->setText(Form2->banshu1->text());
-    // Each label takes the last ticked subject of its group.
-    const QList<std::pair<QLabel*, QStringList>> groups{
-        {aa, {"语文", "化学", "地理"}}, {cc, {"英语", "政治", "生物"}}, {bb, {"数学", "物理", "历史"}}};
-    for (const auto& [label, subjects] : groups)
-        for (const QString& s : subjects)
-            if (Form2->subjectBox(s)->isChecked())
-                label->setText(s);
+    // One label per subject, as the parameter panel fills them: sharing three
+    // labels among six subjects named 化学 and 政治 twice and 语文 not at all.
+    showSubjects(Form2->selectedSubjects());
+}
+
+void TForm1::showSubjects(const QStringList& ticked)
+{
+    const QList<std::pair<QLabel*, QString>> labels{{aa, "语文"}, {bb, "数学"},      {cc, "英语"},
+                                                    {dd, "政治"}, {Label37, "物理"}, {Label38, "化学"}};
+    for (const auto& [label, subject] : labels)
+        label->setText(ticked.contains(subject) ? subject : QString());
 }
 
 void TForm1::Button2Click()

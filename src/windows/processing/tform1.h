@@ -35,6 +35,9 @@ public:
     std::optional<qint64> fullMarkOf(const QString& subject) const;
     // The known full marks of the seven subjects the grade tables hold.
     QMap<QString, qint64> fullMarks() const;
+    // The summary strip names the ticked subjects, each in its own label
+    // (综合 has none), and no other.
+    void showSubjects(const QStringList& ticked);
 
     // Hidden working settings.
     QLineEdit* dbs;
