@@ -197,6 +197,9 @@ private slots:
         Save::analysis("fx", other);
         QCOMPARE(Fixture::value("check", "mc").toString(), QString("期中（再改）"));
         QCOMPARE(Fixture::value("check", "bh").toString(), QString("6"));
+        Save::analysis("fx", {"期中（三改）", 7});
+        QCOMPARE(Fixture::value("check", "mc").toString(), QString("期中（三改）"));
+        QCOMPARE(Save::currentExam().number, qint64(7));
         Fixture::setCheck({{"bh", "第六次"}});
         QVERIFY_THROWS_EXCEPTION(Db::InputError, Save::currentExam());
     }

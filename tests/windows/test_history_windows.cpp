@@ -5,6 +5,7 @@
 #include "engine/db/database.h"
 #include "engine/db/gridmodel.h"
 #include "windows/app/forms.h"
+#include "windows/app/printing.h"
 #include "windows/app/tmen1.h"
 #include "windows/charts/trendchart.h"
 #include "windows/charts/tsppict1.h"
@@ -16,10 +17,12 @@
 #include "windows/reports/tsinggles.h"
 #include "windowtest.h"
 
+#include <QAction>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGraphicsSimpleTextItem>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -497,6 +500,47 @@ private slots:
         jiaoshigz->Button2->click();
         QVERIFY(env.messages.last().contains("“班号”"));
         QCOMPARE(jiaoshigz->Query1->rowCount(), 3);
+    }
+
+    // Every query window hands on what its grid shows: the context menu's
+    // export writes the visible columns of the rows on screen.
+    void theQueryGridsExportWhatTheyShow()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        threeExams();
+        for (auto [no, exam] : {std::pair{1, "期中"}, {2, "月考"}})
+            analysisRow(exam, no, 2, "语文", {{"平均分排名", no}, {"合格率", 0.5}});
+        QVERIFY(env.startForms());
+        auto exportFrom = [&](QWidget* grid, const QString& path) {
+            env.messages.clear();
+            env.messages.files = {path};
+            QAction* action = nullptr;
+            for (QAction* a : grid->actions())
+                if (a->text().startsWith("导出为Excel"))
+                    action = a;
+            QVERIFY(action);
+            action->trigger();
+            QFile f(path + ".xlsx");
+            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(env.messages.last()));
+            QCOMPARE(f.read(2), QByteArray("PK"));
+        };
+        showLaidOut(chaxun);
+        chaxun->Button1->click();
+        exportFrom(chaxun->DBGrid1, env.root() + "/班级查询");
+        QVERIFY2(env.messages.last().contains("已导出5行"), qPrintable(env.messages.last()));
+        // A rank filter hides the running number on screen, so it is not
+        // handed on either.
+        chaxun->Edit1->setText("22");
+        chaxun->Button5->click();
+        const Export::Sheet sheet = Print::sheetOf({chaxun->DBGrid1}, "查询");
+        QVERIFY2(sheet.headers == (QStringList{"班号", "学号", "姓名", "总分级排1"}), qPrintable(sheet.headers.join(",")));
+        QCOMPARE(sheet.rows.size(), 3);
+
+        showLaidOut(jiaoshigz);
+        jiaoshigz->Button2->click();
+        exportFrom(jiaoshigz->DBGrid2, env.root() + "/教师");
+        QVERIFY2(env.messages.last().contains("已导出2行"), qPrintable(env.messages.last()));
     }
 
     // ---- the class comparison ----
