@@ -38,6 +38,7 @@
 #include <memory>
 #include <random>
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -251,11 +252,13 @@ void RankFloor(benchmark::State& s)
         }
         benchmark::DoNotOptimize(sum);
         Db::Statement up(QStringLiteral("UPDATE \"cjn\" SET %1 WHERE rowid=?").arg(out.join(',')));
+        // Values as wide as real results (totals with a half, ranks of up
+        // to six digits), so that the rows keep their size.
         for (qint64 id : rowid) {
-            up.bind(0, 1.0);
-            up.bind(1, 1.0);
+            up.bind(0, 300.5 + double(id % 400));
+            up.bind(1, 150.5 + double(id % 150));
             for (int k = 2; k < 20; ++k)
-                up.bind(k, qint64(1));
+                up.bind(k, qint64((id * 7 + k) % 99991 + 1));
             up.bind(20, id);
             up.run();
         }
@@ -310,6 +313,10 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& r : runs) {
+            if (r.error_occurred) {
+                failed.push_back(r.benchmark_name() + ": " + r.error_message);
+                continue;
+            }
             const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
             if (!(median || r.run_type == Run::RT_Iteration) || r.error_occurred || r.report_big_o || r.report_rms)
                 continue;
@@ -325,6 +332,7 @@ public:
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, std::map<long long, double>> times;
+    std::vector<std::string> failed; // benchmarks that stopped with an error
 };
 
 // ---------------------------------------------------------------------------
@@ -344,6 +352,7 @@ ProcessRun runProcess(const QStringList& command, bool memory = false)
     const QString gnuTime = QStringLiteral("/usr/bin/time");
     const QString report = workDir().filePath("peak.txt");
     QStringList args = command;
+    QFile::remove(report);
     if (memory && QFileInfo(gnuTime).isExecutable())
         args = QStringList{gnuTime, "-f", "%M", "-o", report} + command;
     else
@@ -370,12 +379,19 @@ ProcessRun runProcess(const QStringList& command, bool memory = false)
     ProcessRun run;
     int status = 0;
     rusage use{};
-    if (pid < 0 || wait4(pid, &status, 0, &use) != pid)
+    if (pid < 0)
+        return run;
+    pid_t waited;
+    while ((waited = wait4(pid, &status, 0, &use)) < 0 && errno == EINTR) {
+    }
+    if (waited != pid)
         return run;
     run.ms = double(timer.nsecsElapsed()) / 1e6;
     if (memory) {
         QFile f(report);
-        run.peakMb = f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toDouble() / 1024.0 : -1;
+        bool ok = false;
+        const double kb = f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toDouble(&ok) : 0;
+        run.peakMb = ok ? kb / 1024.0 : -1;
     }
     run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return run;
@@ -445,7 +461,8 @@ ProcessFigures measureProcesses()
                     std::printf("  %s failed (%s)\n", qPrintable(name), qPrintable(args.join(' ')));
                     f.failed = true;
                 }
-                total += r.ms;
+                if (r.ok)
+                    total += r.ms;
                 if (n == 100000) {
                     f.at100k[name] = r;
                     f.order << name;
@@ -512,7 +529,32 @@ double pandasRank()
     return median(ms);
 }
 
-bool printGoals(const GoalReporter& rep, const ProcessFigures& proc, double pandasMs)
+// The rank run as the pandas script meets its work: a fresh connection on a
+// freshly copied file, timed from the run's start to its commit; median of three.
+double coldRank()
+{
+    const QString copy = workDir().filePath("cold.db");
+    std::vector<double> ms;
+    for (int round = 0; round < 3; ++round) {
+        Db::close();
+        QFile::remove(copy);
+        if (!QFile::copy(grade(100000).db, copy))
+            return -1;
+        Db::close();
+        Db::open(copy);
+        QElapsedTimer timer;
+        timer.start();
+        Proc::rank(rankSettings());
+        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+        Db::close();
+    }
+    QFile::remove(copy);
+    return median(ms);
+}
+
+// everything: the whole benchmark ran, so every figure of a goal must be there.
+bool printGoals(const GoalReporter& rep, const ProcessFigures& proc, double pandasMs, double coldRankMs,
+                bool everything)
 {
     bool allMet = true;
     auto at = [&](const std::string& name, long long n) -> double {
@@ -527,14 +569,34 @@ bool printGoals(const GoalReporter& rep, const ProcessFigures& proc, double pand
         return ok ? "met" : "NOT MET";
     };
     std::printf("\nGoals (medians)\n");
+    for (const std::string& f : rep.failed)
+        std::printf("  %s: NOT MET\n", f.c_str());
+    if (!rep.failed.empty())
+        allMet = false;
+    // A figure a goal needs that is missing counts as a missed goal.
+    auto need = [&](const char* what, double value) {
+        if (everything && value < 0) {
+            std::printf("  %s: no figure, NOT MET\n", what);
+            allMet = false;
+        }
+    };
+    need("Rank at 100,000", at("Rank", 100000));
+    need("RankFloor at 100,000", at("RankFloor", 100000));
+    need("SaveGrades at 100,000", at("SaveGrades", 100000));
+    need("Import at 100,000", at("Import", 100000));
+    need("Examination at 1,000", at("Examination", 1000));
+    need("eight batch-tool processes at 1,000", proc.examination1k);
     const double rank = at("Rank", 100000), floor = at("RankFloor", 100000);
     if (rank >= 0 && floor > 0)
         std::printf("  100,000 students, rank %.1f ms = %.2f x its floor %.1f ms (at most x1.6): %s\n", rank,
                     rank / floor, floor, verdict(rank / floor <= 1.6));
-    if (rank > 0 && pandasMs > 0)
-        std::printf("  100,000 students, rank %.1f ms against the pandas script %.1f ms: %.1f x faster (at least x3): %s\n",
-                    rank, pandasMs, pandasMs / rank, verdict(pandasMs / rank >= 3.0));
-    else if (rank > 0)
+    if (coldRankMs > 0 && pandasMs > 0) {
+        std::printf("  100,000 students, the pandas script %.1f ms against rank on a fresh connection and file %.1f ms: "
+                    "%.1f x faster (at least x3): %s\n",
+                    pandasMs, coldRankMs, pandasMs / coldRankMs, verdict(pandasMs / coldRankMs >= 3.0));
+        if (rank > 0)
+            std::printf("    (against rank on the warm connection %.1f ms: x%.1f)\n", rank, pandasMs / rank);
+    } else if (rank > 0)
         std::printf("  (Debian's python3-pandas is not installed: the pandas comparison is left out)\n");
     const double save = at("SaveGrades", 100000), saveFloor = at("SaveFloor", 100000);
     if (save >= 0)
@@ -573,7 +635,8 @@ bool printGoals(const GoalReporter& rep, const ProcessFigures& proc, double pand
             if (r.peakMb > 0)
                 std::printf("    %-14s %8.1f ms %6.1f MB: %s\n", qPrintable(name), r.ms, r.peakMb, verdict(r.peakMb < 150));
             else
-                std::printf("    %-14s %8.1f ms (GNU time is not installed: no memory figure)\n", qPrintable(name), r.ms);
+                std::printf("    %-14s %8.1f ms, no memory figure (is GNU time, Debian package time, installed?): %s\n",
+                            qPrintable(name), r.ms, verdict(false));
         }
     }
     rusage use{};
@@ -607,7 +670,8 @@ int main(int argc, char** argv)
     const bool everything = reporter.times.size() >= 10;
     const ProcessFigures proc = everything ? measureProcesses() : ProcessFigures{};
     const double pandasMs = everything ? pandasRank() : -1;
-    const bool met = printGoals(reporter, proc, pandasMs);
+    const double coldRankMs = everything && pandasMs > 0 ? coldRank() : -1;
+    const bool met = printGoals(reporter, proc, pandasMs, coldRankMs, everything);
     Db::close();
     return met ? 0 : 1;
 }

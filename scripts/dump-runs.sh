@@ -12,12 +12,23 @@
 # A second examination then runs over what hand edits and other programs leave
 # behind (blank marks and ranks, text marks with full-width digits or blanks
 # around them, text class numbers, .5 marks) with partial class ranges, and is
-# kept too. Needs the sqlite3 command (Debian package sqlite3).
+# kept too. Besides the CSV exports every table is dumped as SQL literals
+# (.mode quote), so that NULL and '', 85, 85.0 and '85' tell apart. Needs the
+# sqlite3 command (Debian package sqlite3).
 set -euo pipefail
 batch=$1; bench=$2; out=$3; n=${4:-100000}
 mkdir -p "$out"
-rm -f "$out"/*.csv "$out"/g.mdb
+rm -f "$out"/*.csv "$out"/*.sql "$out"/g.mdb
 db="$out/g.mdb"
+# Every stored cell as an SQL literal, the saved-at clock blanked.
+literals() {
+  cp "$db" "$out/t.mdb"
+  sqlite3 "$out/t.mdb" "UPDATE cjsave SET 保存时间 = ''"
+  for t in cjn cj fx tj cjsave; do
+    sqlite3 -cmd ".mode quote" "$out/t.mdb" "SELECT * FROM \"$t\" ORDER BY rowid" > "$out/$1$t.sql"
+  done
+  rm -f "$out/t.mdb"
+}
 "$bench" --write-csv "$n" "$out/roster.csv" >/dev/null
 subjects=语文,数学,英语,政治,物理,化学,综合
 "$batch" init --db "$db" >/dev/null
@@ -28,6 +39,7 @@ subjects=语文,数学,英语,政治,物理,化学,综合
 "$batch" save grades --db "$db" --exam 期中 --number 1 >/dev/null
 for t in cjn fx tj; do "$batch" export "$t" --db "$db" --out "$out/$t.csv" >/dev/null; done
 "$batch" export cjsave --db "$db" | cut -d, -f1,3- > "$out/cjsave.csv"
+literals ""
 
 sqlite3 "$db" <<'SQL'
 UPDATE cjn SET 语文1 = NULL WHERE rowid % 97 = 0;
@@ -47,5 +59,13 @@ SQL
 "$batch" save grades --db "$db" --exam "期末'二" --number 2 >/dev/null
 for t in cjn fx tj; do "$batch" export "$t" --db "$db" --out "$out/messy-$t.csv" >/dev/null; done
 "$batch" export cjsave --db "$db" | cut -d, -f1,3- > "$out/messy-cjsave.csv"
+
+# A small roster pasted from a spreadsheet: empty and quoted-empty numbers.
+printf '学号,班号,姓名,语文\n"",1,甲,90\n,2,乙,80\n0103,1,丙,85.5\n' > "$out/small.in"
+"$batch" import --db "$db" --table cj "$out/small.in" >/dev/null
+"$batch" rank --db "$db" --table cj --classes 1-2 --subjects 语文 >/dev/null
+"$batch" save grades --db "$db" --table cj --exam 小测 --number 3 >/dev/null
+literals messy-
+rm -f "$out/small.in"
 rm -f "$db"
-(cd "$out" && sha256sum ./*.csv)
+(cd "$out" && sha256sum ./*.csv ./*.sql)

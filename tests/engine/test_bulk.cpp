@@ -143,8 +143,10 @@ private slots:
         const QString work = Fixture::dump("cj");
         const QString counters = Fixture::dump("count") + Fixture::dump("ksmc") + Fixture::dump("check");
 
+        // FAIL keeps the rows the statement wrote before the third: only the
+        // transaction's rollback removes them.
         Db::exec("CREATE TRIGGER full BEFORE INSERT ON cjsave WHEN NEW.学号 = '3' "
-                 "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END");
+                 "BEGIN SELECT RAISE(FAIL, 'database or disk is full'); END");
         try {
             Save::grades("cj", {"期中", 1});
             QFAIL("the save should fail");
@@ -155,7 +157,7 @@ private slots:
         QCOMPARE(Fixture::dump("count") + Fixture::dump("ksmc") + Fixture::dump("check"), counters);
 
         Db::exec("CREATE TRIGGER full2 BEFORE INSERT ON cj WHEN NEW.学号 = '3' "
-                 "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END");
+                 "BEGIN SELECT RAISE(FAIL, 'database or disk is full'); END");
         QList<Roster::Student> students;
         for (int i = 1; i <= 4; ++i) {
             students.append({QString::number(i), 2, QStringLiteral("新%1").arg(i), {}});
@@ -171,6 +173,27 @@ private slots:
         Roster::replace("cj", students);
         QCOMPARE(Fixture::column("cj", "姓名"), (QVariantList{"新1", "新2", "新3", "新4"}));
         QCOMPARE(Proc::rank(rankOf({"语文"}, 2, 2)).students, 4);
+    }
+
+    // An empty quoted field reaches the roster as a null text and was
+    // always stored as NULL, an empty one as ''; cells read back as stored.
+    void aRosterKeepsNullAndEmptyTextApart()
+    {
+        TestEnv env;
+        env.openDb();
+        QList<Roster::Student> students{{QString(), 1, "甲", {}}, {QStringLiteral(""), 1, "乙", {}}};
+        Roster::replace("cj", students);
+        const auto types = Db::selectRows("SELECT typeof(学号), typeof(语文1) FROM cj ORDER BY rowid");
+        QCOMPARE(types.at(0).at(0).toString(), QString("null"));
+        QCOMPARE(types.at(1).at(0).toString(), QString("text"));
+        QCOMPARE(types.at(0).at(1).toString(), QString("integer"));
+        // A class stored as a real and a mark too large for a double read as
+        // the rules read them: 2.0 is class 2, an infinite mark counts 0.
+        Db::exec("UPDATE cj SET 班号 = 2.0, 语文1 = 9e999 WHERE 姓名 = '乙'");
+        Db::exec("UPDATE cj SET 语文1 = 60 WHERE 姓名 = '甲'");
+        Proc::rank(rankOf({"语文"}, 2, 2));
+        QCOMPARE(ints(Fixture::column("cj", "语文级排1")), (QList<qint64>{1, 2}));
+        QCOMPARE(ints(Fixture::column("cj", "语文班排1")), (QList<qint64>{0, 1}));
     }
 
     void aStatementNeverKeepsTheDatabaseFromClosing()

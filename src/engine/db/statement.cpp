@@ -91,49 +91,19 @@ void Statement::bind(int index, const QString& value)
 {
     if (!m_stmt)
         fail(SQLITE_MISUSE);
-    // A null QString is still text, as Qt SQL binds it.
-    checkBind(sqlite3_bind_text16(m_stmt, index + 1, value.isNull() ? static_cast<const void*>(u"") : static_cast<const void*>(value.utf16()),
-                                  int(value.size() * sizeof(char16_t)), SQLITE_TRANSIENT));
+    // Qt SQL binds a null QString (an empty quoted CSV field, say) as NULL
+    // and an empty one as ''; the stored tables stay as they were.
+    if (value.isNull()) {
+        bindNull(index);
+        return;
+    }
+    checkBind(sqlite3_bind_text16(m_stmt, index + 1, value.utf16(), int(value.size() * sizeof(char16_t)),
+                                  SQLITE_TRANSIENT));
 }
 
 void Statement::bindNull(int index)
 {
     checkBind(m_stmt ? sqlite3_bind_null(m_stmt, index + 1) : SQLITE_MISUSE);
-}
-
-void Statement::bind(int index, const QVariant& value)
-{
-    if (value.isNull()) {
-        bindNull(index);
-        return;
-    }
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        bind(index, value.toLongLong());
-        break;
-    case QMetaType::ULongLong:
-        bind(index, qint64(value.toULongLong()));
-        break;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        bind(index, value.toDouble());
-        break;
-    case QMetaType::QByteArray: {
-        const QByteArray b = value.toByteArray();
-        if (!m_stmt)
-            fail(SQLITE_MISUSE);
-        checkBind(sqlite3_bind_blob(m_stmt, index + 1, b.constData(), int(b.size()), SQLITE_TRANSIENT));
-        break;
-    }
-    default:
-        bind(index, value.toString());
-        break;
-    }
 }
 
 bool Statement::step()

@@ -30,14 +30,13 @@ public:
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    // Parameters count from 0, in the order of the ?s.
+    // Parameters count from 0, in the order of the ?s. A null QString binds
+    // NULL, as Qt SQL binds it.
     void bind(int index, qint64 value);
     void bind(int index, int value) { bind(index, qint64(value)); }
     void bind(int index, double value);
     void bind(int index, const QString& value);
     void bindNull(int index);
-    // As Qt SQL would bind it: null, integer, real or text.
-    void bind(int index, const QVariant& value);
 
     // The next result row: false when there is none. A row that cannot be
     // read throws rather than ending the rows early.

@@ -181,9 +181,8 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
         }
         // Grade ranks over every row, whatever its class.
         Rules::ranksByKey(everyone, key, gradeRank[size_t(i)]);
-    }
-    for (int i = 0; i < nItems; ++i)
         report(progress, 3, i + 1, nItems);
+    }
 
     {
         QStringList inRange, outRange;
