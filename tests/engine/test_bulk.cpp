@@ -196,6 +196,29 @@ private slots:
         QCOMPARE(ints(Fixture::column("cj", "语文班排1")), (QList<qint64>{0, 1}));
     }
 
+    // Running numbers follow the stored order without gaps, also when a
+    // student was taken out of the middle of the table.
+    void savedRowsAreNumberedWithoutGaps()
+    {
+        TestEnv env;
+        env.openDb();
+        for (int i = 1; i <= 5; ++i)
+            Fixture::student("cj", QString::number(i), 1, QStringLiteral("生%1").arg(i), {{"语文1", 60 + i}});
+        Db::exec("DELETE FROM cj WHERE 学号 = '3'");
+        Db::exec("UPDATE count SET count = 40");
+        QCOMPARE(Save::grades("cj", {"期中", 1}).nextId, qint64(44));
+        const auto rows = Db::selectRows("SELECT ID, 学号 FROM cjsave ORDER BY rowid");
+        QCOMPARE(rows.size(), 4);
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(rows.at(i).at(0).toLongLong(), qint64(40 + i));
+            QCOMPARE(rows.at(i).at(1).toString(), QString::number(i < 2 ? i + 1 : i + 2));
+        }
+        // Without gaps the next save numbers on from the counter.
+        Roster::replace("cj", {{"9", 1, "新", {}}, {"8", 1, "旧", {}}});
+        QCOMPARE(Save::grades("cj", {"期末", 2}).firstId, qint64(44));
+        QCOMPARE(Db::selectValue("SELECT max(ID) FROM cjsave").toLongLong(), qint64(45));
+    }
+
     void aStatementNeverKeepsTheDatabaseFromClosing()
     {
         TestEnv env;

@@ -116,18 +116,31 @@ Result grades(const QString& workTable, const Exam& exam)
             read << Db::column(workTable, item + kind + "1");
     const Copy c{workTable, read, "cjsave", 34, "count", "ksmc", "c1"};
     // The whole table in one statement: SQLite copies the values as stored,
-    // and the running numbers follow the stored order.
-    const QString sql = insertHead(c.target, c.values)
-        + QStringLiteral(" SELECT ? + row_number() OVER (ORDER BY rowid) - 1, ?, ?, ?, %1 FROM %2 ORDER BY rowid")
-              .arg(read.join(','), Db::table(workTable));
+    // and the running numbers follow the stored order. When the rowids have
+    // no gaps (a roster written at once always has none) the running number
+    // is the rowid's distance from the first one, which spares SQLite the
+    // window's copy of every row; the numbers are the same either way.
+    const QString head = insertHead(c.target, c.values);
+    const QString from = QStringLiteral(" FROM %1 ORDER BY rowid").arg(Db::table(workTable));
+    const QString byWindow = head + QStringLiteral(" SELECT ? + row_number() OVER (ORDER BY rowid) - 1, ?, ?, ?, ")
+        + read.join(',') + from;
+    const QString byRowid = head + QStringLiteral(" SELECT ? + rowid - ?, ?, ?, ?, ") + read.join(',') + from;
     Result res;
     Db::inTransaction([&] {
         const qint64 first = counter(c.counter);
-        Db::Statement copy(sql);
-        copy.bind(0, first);
-        copy.bind(1, Db::now());
-        copy.bind(2, exam.number);
-        copy.bind(3, exam.name);
+        const auto span = Db::selectRows(QStringLiteral("SELECT min(rowid), max(rowid), count(*) FROM %1")
+                                             .arg(Db::table(workTable)))
+                              .first();
+        const qint64 low = span.at(0).toLongLong(), high = span.at(1).toLongLong(), rows = span.at(2).toLongLong();
+        const bool dense = rows == 0 || high - low + 1 == rows;
+        Db::Statement copy(dense ? byRowid : byWindow);
+        int k = 0;
+        copy.bind(k++, first);
+        if (dense)
+            copy.bind(k++, low);
+        copy.bind(k++, Db::now());
+        copy.bind(k++, exam.number);
+        copy.bind(k++, exam.name);
         copy.run();
         res.rows = int(copy.changes());
         res.firstId = first;
