@@ -1,6 +1,7 @@
 #include "windows/charts/chartform.h"
 
 #include "engine/reports/chartdata.h"
+#include "windows/app/forms.h"
 
 #include <QChart>
 #include <QChartView>
@@ -52,4 +53,18 @@ void ChartForm::setChart(QChart* chart, const QString& examName)
 void ChartForm::clearChart()
 {
     setChart(new QChart, QString());
+}
+
+void ChartForm::showChart()
+{
+    const Reports::ChartData d = chartData();
+    if (isVisible())
+        draw(d);
+    Forms::showWindow(this);
+}
+
+void ChartForm::FormShow()
+{
+    clearChart();
+    draw(chartData());
 }

@@ -19,11 +19,19 @@ public:
     QChartView* Chart1;
 
     Print::Job printJob() const override;
+    // What the window's inputs make; a clear message when one is unusable.
+    virtual Reports::ChartData chartData() const = 0;
+    // Checks the inputs, then shows the window with their chart (drawn
+    // again when the window is already on screen).
+    void showChart();
     // The title as the chart shows it: the title, then the note or an
     // empty line when `twoLines`, then the note alone otherwise.
     static QString titleHtml(const Reports::ChartData& d, bool twoLines);
 
 protected:
+    // Every showing starts from an empty chart and draws the inputs afresh.
+    void FormShow() override;
+    virtual void draw(const Reports::ChartData& d) = 0;
     // Puts a new chart in the view (the previous one is deleted).
     void setChart(QChart* chart, const QString& examName);
     // An empty chart: nothing of an earlier drawing stays after a failure.

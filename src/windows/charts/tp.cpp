@@ -53,20 +53,6 @@ void Tp::draw(const Reports::ChartData& d)
     setChart(c, d.exam);
 }
 
-void Tp::showChart()
-{
-    const Reports::ChartData d = chartData();
-    if (isVisible())
-        draw(d);
-    Forms::showWindow(this);
-}
-
-void Tp::FormShow()
-{
-    clearChart();
-    draw(chartData());
-}
-
 void Tp::Button1Click()
 {
     close();

@@ -23,17 +23,11 @@ public:
 
     QList<QLineEdit*> inputs() const;
     // What the inputs make; a clear message when one is not a whole number.
-    Reports::ChartData chartData() const;
-    // Checks the inputs, then shows the window with their chart (drawn
-    // again when the window is already on screen).
-    void showChart();
+    Reports::ChartData chartData() const override;
 
 public slots:
     void Button1Click();
 
-protected:
-    void FormShow() override;
-
 private:
-    void draw(const Reports::ChartData& d);
+    void draw(const Reports::ChartData& d) override;
 };

@@ -66,20 +66,6 @@ void Tp4::draw(const Reports::ChartData& d)
     setChart(c, d.exam);
 }
 
-void Tp4::showChart()
-{
-    const Reports::ChartData d = chartData();
-    if (isVisible())
-        draw(d);
-    Forms::showWindow(this);
-}
-
-void Tp4::FormShow()
-{
-    clearChart();
-    draw(chartData());
-}
-
 void Tp4::Button1Click()
 {
     close();

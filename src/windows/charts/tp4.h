@@ -22,15 +22,11 @@ public:
     QPushButton* Button1; // 关闭窗口
 
     QList<QLineEdit*> inputs() const;
-    Reports::ChartData chartData() const;
-    void showChart();
+    Reports::ChartData chartData() const override;
 
 public slots:
     void Button1Click();
 
-protected:
-    void FormShow() override;
-
 private:
-    void draw(const Reports::ChartData& d);
+    void draw(const Reports::ChartData& d) override;
 };

@@ -54,16 +54,3 @@ void Tp5::draw(const Reports::ChartData& d)
     setChart(c, d.exam);
 }
 
-void Tp5::showChart()
-{
-    const Reports::ChartData d = chartData();
-    if (isVisible())
-        draw(d);
-    Forms::showWindow(this);
-}
-
-void Tp5::FormShow()
-{
-    clearChart();
-    draw(chartData());
-}

@@ -14,12 +14,8 @@ public:
     // What the opener's open rows and chart settings make; a clear message
     // for a setting that is not a number, a class without a column or a
     // count that is not a number.
-    Reports::ChartData chartData() const;
-    void showChart();
-
-protected:
-    void FormShow() override;
+    Reports::ChartData chartData() const override;
 
 private:
-    void draw(const Reports::ChartData& d);
+    void draw(const Reports::ChartData& d) override;
 };

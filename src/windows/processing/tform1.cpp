@@ -195,7 +195,8 @@ TForm1::TForm1() : Form(QStringLiteral("成绩处理面板"))
     Button3 = Ui::button("关闭窗口", this, "Button3");
     bottom->addWidget(banshu2Label);
     bottom->addWidget(banshu2);
-    bottom->addWidget(Ui::label("班", this, "banshu2Unit"));
+    banshu2Unit = Ui::label("班", this, "banshu2Unit");
+    bottom->addWidget(banshu2Unit);
     bottom->addStretch();
     bottom->addWidget(Button2);
     bottom->addWidget(Button3);
@@ -242,8 +243,7 @@ void TForm1::setMode(Mode mode)
     Button3->setVisible(mode == Mode::Analysis);
     banshu2->setVisible(mode != Mode::Bands);
     banshu2Label->setVisible(mode != Mode::Bands);
-    if (auto* unit = findChild<QLabel*>("banshu2Unit"))
-        unit->setVisible(mode != Mode::Bands);
+    banshu2Unit->setVisible(mode != Mode::Bands);
     Ui::setColour(GroupBox3, mode == Mode::Bands ? tooltip : Ui::kMoneyGreen);
     if (mode == Mode::Analysis)
         Ui::setColour(GroupBox2, caption.lighter(170));

@@ -81,6 +81,7 @@ public:
     QProgressBar* Gauge5;
 
     QLabel* banshu2Label;
+    QLabel* banshu2Unit; // "班" after banshu2
     QLineEdit* banshu2; // last class of the range (hidden in bands mode)
     QPushButton* Button2;
     QPushButton* Button3;

@@ -197,8 +197,8 @@ void Tchaxun::run(History::ClassOrder order, qint64 threshold)
 {
     const History::ClassQuery q = settings();
     const int points = SavedLists::fontSize(Edit5->text(), "字号");
-    const Db::SelectSpec spec = History::classQuery(q, order, threshold);
-    Query1->setQuery(spec);
+    const Db::SelectSpec select = History::classQuery(q, order, threshold);
+    Query1->setQuery(select);
     Query1->open();
     QList<int> widths{-1, 100, 100};
     const bool filtered = order == History::ClassOrder::AtMost || order == History::ClassOrder::AtLeast;
