@@ -72,10 +72,7 @@ Tbk::Tbk() : Form(QStringLiteral("备份或还原"))
     auto* l2 = new QVBoxLayout(g2);
     Label4 = Ui::label("输入你想还原的数据库名字", g2, "Label4");
     Label5 = Ui::label("即将还原成", g2, "Label5");
-    c1 = new QComboBox(g2);
-    c1->setObjectName("c1");
-    c1->setEditable(true);
-    c1->setInsertPolicy(QComboBox::NoInsert);
+    c1 = Ui::editableCombo(g2, "c1", 0);
     Button2 = Ui::button("开始还原", g2, "Button2");
     Button2->setMinimumWidth(110);
     auto* row2 = new QHBoxLayout;

@@ -17,12 +17,9 @@
 
 namespace {
 
-QComboBox* editableCombo(const QStringList& items, QWidget* parent, const QString& name)
+QComboBox* listCombo(const QStringList& items, QWidget* parent, const QString& name)
 {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(name);
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
+    auto* box = Ui::editableCombo(parent, name, 0);
     box->addItems(items);
     box->setCurrentIndex(0);
     return box;
@@ -40,8 +37,8 @@ Tjiaoshigz::Tjiaoshigz() : Form(QStringLiteral("jiaoshigz"))
     Edit2 = Ui::edit("2", this, "Edit2");
     Edit2->setFixedWidth(44);
     Label2 = Ui::label("班", this, "Label2");
-    c2 = editableCombo({"语文", "数学", "英语", "政治", "物理", "化学"}, this, "c2");
-    c1 = editableCombo({"平均分排名", "及格率排名", "高分率排名", "低分率排名"}, this, "c1");
+    c2 = listCombo({"语文", "数学", "英语", "政治", "物理", "化学"}, this, "c2");
+    c1 = listCombo({"平均分排名", "及格率排名", "高分率排名", "低分率排名"}, this, "c1");
     c1->setMinimumWidth(120);
     Label3 = Ui::label("历次考试波动曲线", this, "Label3");
     Button2 = Ui::button("确定", this, "Button2");

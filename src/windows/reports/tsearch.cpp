@@ -35,15 +35,8 @@ Tsearch::Tsearch() : Form(QStringLiteral("各科成绩分析表查询"))
     auto* panel = new QVBoxLayout(Panel1);
     auto* line = new QHBoxLayout;
     Label5 = Ui::label("我要查", Panel1, "Label5");
-    ComboBox1 = new QComboBox(Panel1);
-    ComboBox1->setObjectName("ComboBox1");
-    ComboBox1->setEditable(true);
-    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox1->setMinimumWidth(220);
-    c1 = new QComboBox(Panel1);
-    c1->setObjectName("c1");
-    c1->setEditable(true);
-    c1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1 = Ui::editableCombo(Panel1, "ComboBox1", 220);
+    c1 = Ui::editableCombo(Panel1, "c1", 0);
     c1->addItems({"语文", "数学", "英语", "物理", "政治", "化学", "生物", "历史", "地理"});
     c1->setEditText(QStringLiteral("语文"));
     c1->setFixedWidth(80);

@@ -31,12 +31,8 @@ Tstjf::Tstjf() : Form(QStringLiteral("查询以往保存的总分统计表"))
     Ui::setColour(Panel1, Ui::kMoneyGreen);
     auto* bar = new QHBoxLayout(Panel1);
     Label5 = Ui::label("我要查", Panel1, "Label5");
-    c1 = new QComboBox(Panel1);
-    c1->setObjectName("c1");
-    c1->setEditable(true);
-    c1->setInsertPolicy(QComboBox::NoInsert);
+    c1 = Ui::editableCombo(Panel1, "c1", 280);
     c1->setEditText(QStringLiteral("c1"));
-    c1->setMinimumWidth(280);
     Button1 = Ui::button("查找纯数据", Panel1, "Button1");
     Button4 = Ui::button("快速查找总分的平均分", Panel1, "Button4");
     bar->addWidget(Label5);
