@@ -80,6 +80,28 @@ void student(const QString& table, const QString& number, int cls, const QString
              binds);
 }
 
+void insert(const QString& table, const QVariantMap& values)
+{
+    QStringList names, holders;
+    QVariantList binds;
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        names << Db::quote(it.key());
+        holders << "?";
+        binds << it.value();
+    }
+    Db::exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                 .arg(Db::quote(table), names.join(','), holders.join(',')),
+             binds);
+}
+
+void savedGrade(qint64 id, qint64 examNo, const QString& exam, const QString& number, int cls, const QString& name,
+                const QVariantMap& marks)
+{
+    QVariantMap row = marks;
+    row.insert({{"ID", id}, {"考试编号", examNo}, {"考试名称", exam}, {"学号", number}, {"班号", cls}, {"姓名", name}});
+    insert("cjsave", row);
+}
+
 QVariantList column(const QString& table, const QString& col)
 {
     QVariantList out;

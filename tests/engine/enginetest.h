@@ -29,6 +29,12 @@ namespace Fixture {
 // Every named mark, total and rank column not given gets 0, as a roster row does.
 void student(const QString& table, const QString& number, int cls, const QString& name,
              const QVariantMap& marks = {});
+// A row of any table: the given values by column name, the rest as the
+// table's defaults.
+void insert(const QString& table, const QVariantMap& values);
+// One saved grade row (cjsave) of an examination; marks by column name.
+void savedGrade(qint64 id, qint64 examNo, const QString& exam, const QString& number, int cls, const QString& name,
+                const QVariantMap& marks = {});
 // One column of every row of a table in stored order.
 QVariantList column(const QString& table, const QString& column);
 QVariant value(const QString& table, const QString& column, int row = 0);

@@ -11,24 +11,6 @@ using History::Kind;
 
 namespace {
 
-// One saved grade row; marks by column name.
-void saved(qint64 id, qint64 examNo, const QString& exam, const QString& number, int cls, const QString& name,
-           const QVariantMap& marks = {})
-{
-    QStringList cols{"ID", "考试编号", "考试名称", "学号", "班号", "姓名"};
-    QVariantList vals{id, examNo, exam, number, cls, name};
-    for (auto it = marks.begin(); it != marks.end(); ++it) {
-        cols << it.key();
-        vals << it.value();
-    }
-    QStringList quoted, marks_;
-    for (const QString& c : cols) {
-        quoted << Db::quote(c);
-        marks_ << "?";
-    }
-    Db::exec(QStringLiteral("INSERT INTO cjsave (%1) VALUES (%2)").arg(quoted.join(','), marks_.join(',')), vals);
-}
-
 QVariantList column(const Db::SelectSpec& q, const QString& name)
 {
     const int c = int(q.resolvedColumns().indexOf(name));
@@ -152,11 +134,11 @@ private slots:
     {
         TestEnv env;
         env.openDb();
-        saved(1, 1, "初一'期中", "0101", 1, "O'Neil", {{"总分1", 300}, {"总分级排1", 5}});
-        saved(2, 2, "初一'期中 补考", "0101", 1, "O'Neil", {{"总分1", 310}, {"总分级排1", 4}});
-        saved(3, 1, "初一'期中", "0102", 1, "O'Neill", {{"总分1", 200}, {"总分级排1", 50}});
-        saved(4, 1, "100%达标", "0103", 1, "张_三", {{"总分1", 250}});
-        saved(5, 1, "100分达标", "0104", 1, "张四", {{"总分1", 260}});
+        Fixture::savedGrade(1, 1, "初一'期中", "0101", 1, "O'Neil", {{"总分1", 300}, {"总分级排1", 5}});
+        Fixture::savedGrade(2, 2, "初一'期中 补考", "0101", 1, "O'Neil", {{"总分1", 310}, {"总分级排1", 4}});
+        Fixture::savedGrade(3, 1, "初一'期中", "0102", 1, "O'Neill", {{"总分1", 200}, {"总分级排1", 50}});
+        Fixture::savedGrade(4, 1, "100%达标", "0103", 1, "张_三", {{"总分1", 250}});
+        Fixture::savedGrade(5, 1, "100分达标", "0104", 1, "张四", {{"总分1", 260}});
         // A prefix also finds the longer name; a quote is just a character.
         QCOMPARE(column(History::studentHistory("O'Neil", false), "ID"), (QVariantList{1, 3, 2}));
         QCOMPARE(column(History::studentHistory("O'Neil", false), "考试编号"), (QVariantList{1, 1, 2}));
@@ -177,7 +159,7 @@ private slots:
         TestEnv env;
         env.openDb();
         for (int i = 1; i <= 6; ++i)
-            saved(i, 1, "期中", QString("01%1").arg(i), 1 + i % 2, QString("学生%1").arg(i),
+            Fixture::savedGrade(i, 1, "期中", QString("01%1").arg(i), 1 + i % 2, QString("学生%1").arg(i),
                   {{"总分级排1", i * 100}, {"语文级排1", 7 - i}});
         History::ClassQuery q;
         q.exam = "期中";
@@ -197,14 +179,14 @@ private slots:
         env.openDb();
         QCOMPARE(History::firstNames().items, QStringList{});
         for (int i = 1; i <= 3; ++i)
-            saved(i, 1, "期中", QString::number(i), 1, QString("学生%1").arg(i));
+            Fixture::savedGrade(i, 1, "期中", QString::number(i), 1, QString("学生%1").arg(i));
         History::NameList l = History::firstNames();
         QCOMPARE(l.items.size(), 15);
         QCOMPARE(l.items.mid(0, 4), (QStringList{"学生1", "学生2", "学生3", "学生3"}));
         QCOMPARE(l.items.last(), QString("学生3"));
         QCOMPARE(l.current, QString("学生3"));
         for (int i = 4; i <= 20; ++i)
-            saved(i, 1, "期中", QString::number(i), 1, QString("学生%1").arg(i));
+            Fixture::savedGrade(i, 1, "期中", QString::number(i), 1, QString("学生%1").arg(i));
         l = History::firstNames();
         QCOMPARE(l.items.first(), QString("学生1"));
         QCOMPARE(l.items.last(), QString("学生15"));
@@ -215,9 +197,9 @@ private slots:
     {
         TestEnv env;
         env.openDb();
-        saved(1, 3, "第三次", "1", 1, "甲", {{"总分级排1", 30}});
-        saved(2, 1, "第一次", "1", 1, "甲", {{"总分级排1", 10.5}});
-        saved(3, 2, "第二次", "1", 1, "甲");
+        Fixture::savedGrade(1, 3, "第三次", "1", 1, "甲", {{"总分级排1", 30}});
+        Fixture::savedGrade(2, 1, "第一次", "1", 1, "甲", {{"总分级排1", 10.5}});
+        Fixture::savedGrade(3, 2, "第二次", "1", 1, "甲");
         Db::exec("UPDATE cjsave SET 总分级排1 = NULL WHERE ID = 3");
         Db::GridModel m;
         m.setQuery(History::studentHistory("甲", false));

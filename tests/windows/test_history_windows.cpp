@@ -34,24 +34,6 @@
 
 namespace {
 
-// One saved grade row; marks by column name.
-void saved(qint64 id, qint64 examNo, const QString& exam, const QString& number, int cls, const QString& name,
-           const QVariantMap& marks = {})
-{
-    QStringList cols{"ID", "考试编号", "考试名称", "学号", "班号", "姓名"};
-    QVariantList vals{id, examNo, exam, number, cls, name};
-    for (auto it = marks.begin(); it != marks.end(); ++it) {
-        cols << it.key();
-        vals << it.value();
-    }
-    QStringList quoted, holes;
-    for (const QString& c : cols) {
-        quoted << Db::quote(c);
-        holes << "?";
-    }
-    Db::exec(QStringLiteral("INSERT INTO cjsave (%1) VALUES (%2)").arg(quoted.join(','), holes.join(',')), vals);
-}
-
 void examName(const QString& name)
 {
     Db::exec("INSERT INTO ksmc(name) VALUES (?)", {name});
@@ -60,18 +42,9 @@ void examName(const QString& name)
 // One saved analysis row of a class and subject.
 void analysisRow(const QString& exam, int examNo, int cls, const QString& subject, const QVariantMap& ranks)
 {
-    QStringList cols{"科目", "班号", "考试名称", "考试编号"};
-    QVariantList vals{subject + "1", cls, exam, examNo};
-    for (auto it = ranks.begin(); it != ranks.end(); ++it) {
-        cols << it.key();
-        vals << it.value();
-    }
-    QStringList quoted, holes;
-    for (const QString& c : cols) {
-        quoted << Db::quote(c);
-        holes << "?";
-    }
-    Db::exec(QStringLiteral("INSERT INTO fxsave (%1) VALUES (%2)").arg(quoted.join(','), holes.join(',')), vals);
+    QVariantMap row = ranks;
+    row.insert({{"科目", subject + "1"}, {"班号", cls}, {"考试名称", exam}, {"考试编号", examNo}});
+    Fixture::insert("fxsave", row);
 }
 
 QVariantList column(const Db::GridModel* m, const QString& name)
@@ -120,7 +93,7 @@ void threeExams()
     for (auto [no, exam] : {std::pair{3, "第三次月考"}, {1, "第一次月考"}, {2, "第二次月考"}}) {
         examName(exam);
         for (int i = 0; i < 5; ++i)
-            saved(id++, no, exam, QStringLiteral("01%1").arg(i), 1 + i % 2, QStringLiteral("张") + QStringLiteral("甲乙丙丁戊").at(i),
+            Fixture::savedGrade(id++, no, exam, QStringLiteral("01%1").arg(i), 1 + i % 2, QStringLiteral("张") + QStringLiteral("甲乙丙丁戊").at(i),
                   {{"总分1", 400 + 10 * no + i}, {"总分级排1", 10 * no + i}, {"总分班排1", no + i},
                    {"语文1", 80 + no}, {"语文班排1", i + 1}, {"语文级排1", 5 - i + no}});
     }
@@ -211,9 +184,9 @@ private slots:
     {
         WindowTestEnv env;
         env.openDb();
-        saved(1, 1, "期中", "0101", 1, "甲");
-        saved(2, 2, "期中补考", "0102", 1, "乙");
-        saved(3, 3, "期末", "0103", 1, "丙");
+        Fixture::savedGrade(1, 1, "期中", "0101", 1, "甲");
+        Fixture::savedGrade(2, 2, "期中补考", "0102", 1, "乙");
+        Fixture::savedGrade(3, 3, "期末", "0103", 1, "丙");
         examName("期中");
         QVERIFY(env.startForms());
         showLaidOut(chaxun);
@@ -344,9 +317,9 @@ private slots:
     {
         WindowTestEnv env;
         env.openDb();
-        saved(1, 1, "期中", "0101", 1, "张三", {{"总分级排1", 5}});
-        saved(2, 2, "期末", "0102", 1, "张三丰", {{"总分级排1", 7}});
-        saved(3, 3, "期末", "0201", 2, "O'Neil", {{"总分级排1", 9}});
+        Fixture::savedGrade(1, 1, "期中", "0101", 1, "张三", {{"总分级排1", 5}});
+        Fixture::savedGrade(2, 2, "期末", "0102", 1, "张三丰", {{"总分级排1", 7}});
+        Fixture::savedGrade(3, 3, "期末", "0201", 2, "O'Neil", {{"总分级排1", 9}});
         QVERIFY(env.startForms());
         showLaidOut(sinngles);
         sinngles->edit2->setEditText("张三 ");
@@ -552,12 +525,12 @@ private slots:
         const QList<int> ranks1{30, 10, 20};
         const QList<int> ranks2{5, 50, 15, 40, 25};
         for (int i = 0; i < 3; ++i)
-            saved(i + 1, 1, "期中", QStringLiteral("01%1").arg(3 - i), 1, QStringLiteral("一班%1").arg(i),
+            Fixture::savedGrade(i + 1, 1, "期中", QStringLiteral("01%1").arg(3 - i), 1, QStringLiteral("一班%1").arg(i),
                   {{"总分级排1", ranks1[i]}, {"数学级排1", i + 1}});
         for (int i = 0; i < 5; ++i)
-            saved(i + 10, 1, "期中", QStringLiteral("02%1").arg(5 - i), 2, QStringLiteral("二班%1").arg(i),
+            Fixture::savedGrade(i + 10, 1, "期中", QStringLiteral("02%1").arg(5 - i), 2, QStringLiteral("二班%1").arg(i),
                   {{"总分级排1", ranks2[i]}, {"数学级排1", 10 - i}});
-        saved(20, 2, "期末", "0101", 1, "一班0", {{"总分级排1", 1}});
+        Fixture::savedGrade(20, 2, "期末", "0101", 1, "一班0", {{"总分级排1", 1}});
         QVERIFY(env.startForms());
         showLaidOut(sppict1);
         QCOMPARE(sppict1->chart->title(), QString("班成绩分布曲线"));
