@@ -4,6 +4,7 @@
 #include "engine/db/database.h"
 #include "engine/rules/numbers.h"
 
+#include <QFrame>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCloseEvent>
@@ -96,6 +97,14 @@ QComboBox* editableCombo(QWidget* parent, const QString& name, int minimumWidth)
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setMinimumWidth(minimumWidth);
     return box;
+}
+
+QFrame* panel(QWidget* parent, const QString& name)
+{
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(name);
+    frame->setFrameShape(QFrame::StyledPanel);
+    return frame;
 }
 
 void setColour(QWidget* w, const QColor& colour)

@@ -13,6 +13,7 @@ class QLineEdit;
 class QPushButton;
 class QCheckBox;
 class QComboBox;
+class QFrame;
 class QGroupBox;
 class QTableView;
 
@@ -65,6 +66,8 @@ QPushButton* button(const QString& text, QWidget* parent, const QString& name);
 QCheckBox* check(const QString& text, bool checked, QWidget* parent, const QString& name);
 // A combo box the teacher may also type into; typing adds no item to its list.
 QComboBox* editableCombo(QWidget* parent, const QString& name, int minimumWidth);
+// A framed panel that groups a line or block of controls.
+QFrame* panel(QWidget* parent, const QString& name);
 void setColour(QWidget* w, const QColor& colour);
 // Elapsed time the way a clock shows a time of day: 0:00:03.
 QString clockText(qint64 ms);

@@ -68,9 +68,7 @@ TForm1::TForm1() : Form(QStringLiteral("成绩处理面板"))
     auto* outer = new QVBoxLayout(this);
 
     // Summary strip: which classes and subjects the run covers.
-    Panel3 = new QFrame(this);
-    Panel3->setObjectName("Panel3");
-    Panel3->setFrameShape(QFrame::StyledPanel);
+    Panel3 = Ui::panel(this, "Panel3");
     auto* strip = new QHBoxLayout(Panel3);
     Label36 = Ui::label("系统将会处理", Panel3, "Label36");
     Label24 = Ui::label("从", Panel3, "Label24");

@@ -28,9 +28,7 @@ Tsearch::Tsearch() : Form(QStringLiteral("各科成绩分析表查询"))
     setMinimumSize(640, 420);
     auto* root = new QVBoxLayout(this);
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName("Panel1");
-    Panel1->setFrameShape(QFrame::StyledPanel);
+    Panel1 = Ui::panel(this, "Panel1");
     Ui::setColour(Panel1, Ui::kMoneyGreen);
     auto* panel = new QVBoxLayout(Panel1);
     auto* line = new QHBoxLayout;

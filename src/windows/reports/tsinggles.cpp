@@ -47,10 +47,8 @@ Tsinggles::Tsinggles() : Form(QStringLiteral("singgles"))
     ksmc->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     c1 = Ui::editableCombo(this, "c1", 70);
     c1->setEditText("总分");
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName("Panel1");
+    Panel1 = Ui::panel(this, "Panel1");
     Panel1->setAutoFillBackground(true);
-    Panel1->setFrameShape(QFrame::StyledPanel);
     auto* kinds = new QHBoxLayout(Panel1);
     kinds->setContentsMargins(6, 2, 6, 2);
     a = new QRadioButton("原始成绩", Panel1);

@@ -25,9 +25,7 @@ Tstjf::Tstjf() : Form(QStringLiteral("查询以往保存的总分统计表"))
     setMinimumSize(720, 420);
     auto* root = new QVBoxLayout(this);
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName("Panel1");
-    Panel1->setFrameShape(QFrame::StyledPanel);
+    Panel1 = Ui::panel(this, "Panel1");
     Ui::setColour(Panel1, Ui::kMoneyGreen);
     auto* bar = new QHBoxLayout(Panel1);
     Label5 = Ui::label("我要查", Panel1, "Label5");
