@@ -44,10 +44,16 @@ const QList<CommandSpec>& commands()
         {"rank", {"table", "classes", "subjects"}, 0, {}},
         {"analyze", {"table", "classes", "subjects", "full", "top"}, 0, {}},
         {"bands", {"table", "upper", "count", "last-class"}, 0, {}},
-        {"save", {"table", "exam", "number"}, 1, QStringLiteral("保存的内容（grades、analysis 或 bands）")},
+        {"save", {"table", "exam", "number", "replace"}, 1, QStringLiteral("保存的内容（grades、analysis 或 bands）")},
         {"export", {"out"}, 1, QStringLiteral("表名")},
     };
     return list;
+}
+
+// Options that take no value: their presence says yes.
+bool isFlag(const QString& option)
+{
+    return option == QLatin1String("replace");
 }
 
 const CommandSpec* findCommand(const QString& name)
@@ -426,6 +432,20 @@ Outcome runSave(const Invocation& inv)
     // another one leaves them alone (a blank database has none to protect).
     exam.current = exam.name == currentName || currentName == kNoExam;
 
+    // A second save of one examination would store it twice: it replaces
+    // the first when asked to, and is refused otherwise.
+    const Save::Kind which = kind == QLatin1String("grades")     ? Save::Kind::Grades
+                             : kind == QLatin1String("analysis") ? Save::Kind::Analysis
+                                                                 : Save::Kind::Bands;
+    if (const qint64 earlier = Save::savedRows(which, exam); earlier > 0) {
+        if (!inv.options.contains("replace"))
+            throw Db::InputError(QStringLiteral("考试“%1”（编号%2）的这份结果已经永久保存过（%3行）。再保存一份，以后的查询和图表里"
+                                                "这次考试会出现两遍；要换成这次的结果，请加 --replace")
+                                     .arg(exam.name)
+                                     .arg(exam.number)
+                                     .arg(earlier));
+        exam.replace = true;
+    }
     Save::Result r;
     QString what, into, names;
     if (kind == QLatin1String("grades")) {
@@ -454,7 +474,8 @@ Outcome runSave(const Invocation& inv)
                     .arg(into);
     if (r.rows > 0)
         o.summary += QStringLiteral("（序号%1-%2）").arg(r.firstId).arg(r.nextId - 1);
-    o.summary += QStringLiteral("，考试名称记入 %1").arg(names);
+    o.summary += exam.replace ? QStringLiteral("，替换了原来保存的，考试名称在 %1 中只记一次").arg(names)
+                              : QStringLiteral("，考试名称记入 %1").arg(names);
     return o;
 }
 
@@ -525,6 +546,8 @@ Invocation parseArguments(const QStringList& args)
             if (eq >= 0) {
                 value = name.mid(eq + 1);
                 name = name.left(eq);
+            } else if (isFlag(name)) {
+                value = QStringLiteral("1");
             } else {
                 if (i + 1 >= args.size() || args.at(i + 1).startsWith(QLatin1String("--")))
                     throw UsageError(QStringLiteral("选项 --%1 后面缺少值").arg(name));
@@ -622,9 +645,10 @@ QString helpText()
         "      生成成绩分析表 fx。\n"
         "  bands [--table T] [--upper 399] [--count 30] [--last-class K]\n"
         "      生成总分分段表 tj。\n"
-        "  save grades|analysis|bands [--exam 考试名称] [--number 编号] [--table T]\n"
+        "  save grades|analysis|bands [--exam 考试名称] [--number 编号] [--table T] [--replace]\n"
         "      永久保存：成绩存入 cjsave（名称记入 ksmc，置 check.c1），分析表存入 fxsave\n"
         "      （ksmcfx，c2），分段表存入 tjsave1（ksmcfd，c3）。--table 只用于 grades。\n"
+        "      同一考试（名称和编号）已经保存过的，不加 --replace 不保存；加 --replace 替换原来保存的。\n"
         "  export 表名 [--out 文件.csv]\n"
         "      按存储顺序导出表的全部记录，第一行是列名，UTF-8 编码；不写 --out 时输出到屏幕。\n"
         "\n"

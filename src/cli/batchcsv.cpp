@@ -1,6 +1,8 @@
 #include "cli/batchcsv.h"
 #include "engine/rules/subjects.h"
 
+#include <QHash>
+
 #include "engine/db/database.h"
 #include "engine/rules/numbers.h"
 
@@ -291,6 +293,8 @@ RosterCsv parseRoster(const QByteArray& raw)
 
     Complaints complaints;
     Record rec;
+    // 学号 names a student in every query: the line each was first seen on.
+    QHash<QString, qint64> numberLine;
     while (reader.next(rec)) {
         if (!rec.error.isEmpty()) {
             complaints.add(rec.error);
@@ -311,6 +315,14 @@ RosterCsv parseRoster(const QByteArray& raw)
         Roster::Student s;
         bool ok = true;
         s.number = rec.fields.at(0);
+        if (!s.number.trimmed().isEmpty()) {
+            if (const auto seen = numberLine.constFind(s.number); seen != numberLine.constEnd()) {
+                complaints.add(at() + QStringLiteral("学号“%1”在第%2行已经有了，一个学号只能属于一名学生").arg(s.number).arg(*seen));
+                ok = false;
+            } else {
+                numberLine.insert(s.number, rec.line);
+            }
+        }
         const QString& cls = rec.fields.at(1);
         const auto c = Num::parseInteger(cls);
         if (!c) {

@@ -165,6 +165,17 @@ private slots:
         QCOMPARE(rows(db(), "SELECT (SELECT name FROM ksmc ORDER BY rowid DESC LIMIT 1), (SELECT group_concat(name) FROM ksmcfx),"
                             " (SELECT group_concat(name) FROM ksmcfd)"),
                  QStringList{"期中考试|期中考试|期中考试"});
+
+        // The same examination again: refused, or replacing the first with --replace.
+        const QString before = rows(db(), "SELECT count(*) FROM fxsave").first();
+        r = batch({"save", "analysis", "--db", db(), "--exam", "期中考试", "--number", "3"});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("已经永久保存过（6行）") && r.err.contains("--replace"), qPrintable(r.err));
+        r = batch({"save", "analysis", "--db", db(), "--exam", "期中考试", "--number", "3", "--replace"});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains("替换了原来保存的"), qPrintable(r.out));
+        QCOMPARE(rows(db(), "SELECT count(*) FROM fxsave").first(), before);
+        QCOMPARE(rows(db(), "SELECT count(*) FROM ksmcfx"), QStringList{"1"});
     }
 
     void initRefusesExistingFile()
@@ -233,6 +244,8 @@ private slots:
         QTest::newRow("cut inside a quoted last name") << h + "1,1,\"李\xE5" << QStringList{"第2行：文件在最后一个字的中间就结束了"};
         QTest::newRow("overlong form of a slash") << h + "1,1,a\xC0\xAF,90,80\n" << QStringList{"第2行不是 UTF-8 编码"};
         QTest::newRow("class 19") << h + "1,18,a,90,80\n2,19,b,90,80\n" << QStringList{"第3行：班号“19”超出范围（班号是1到18）"};
+        QTest::newRow("a 学号 twice") << h + "0101,1,a,90,80\n0102,1,b,90,80\n0101,2,c,90,80\n"
+                                      << QStringList{"第4行：学号“0101”在第2行已经有了"};
         QTest::newRow("a 19-digit class") << h + "1,9223372036854775807,a,90,80\n"
                                           << QStringList{"第2行：班号“9223372036854775807”超出范围"};
         QTest::newRow("NUL in a name") << h + QByteArray("1,1,\"张") + '\0' + QByteArray("三\",90,80\n")

@@ -185,8 +185,10 @@ private slots:
         // Pasted from a spreadsheet: tabs, blanks, carriage returns, a full-width digit.
         formin->Memo11->setPlainText("81\t\r\n 82.5 \r\n８３\r\n");
         formin->Button1->click();
-        // No roster input, so no question about deleting it.
-        QCOMPARE(env.messages.records.size(), 1);
+        // No roster input, so no question about deleting it; marks without
+        // a 学号 or 姓名 column show which student each goes to first.
+        QCOMPARE(env.messages.records.size(), 2);
+        QVERIFY2(env.messages.texts().first().contains("第1行 0101 甲 ← 综合 81"), qPrintable(env.messages.texts().first()));
         QVERIFY(env.messages.last().contains("输入成功"));
         QCOMPARE(Fixture::column("cjn", "姓名"), (QVariantList{"甲", "乙", "丙"}));
         QCOMPARE(Fixture::column("cjn", "综合1"), (QVariantList{81, 82.5, 83}));
@@ -217,9 +219,9 @@ private slots:
         QTest::newRow("mark not a number") << three << "1\n1\n1" << "90\n缺考\n80" << QStringList{"数学", "第2行"};
         QTest::newRow("negative mark") << three << "1\n1\n1" << "90\n-5\n80" << QStringList{"数学", "第2行", "负数"};
         QTest::newRow("mark box one line short") << three << "1\n1\n1" << "90\n80"
-                                                 << QStringList{"“数学”栏有2行成绩", "3名学生"};
+                                                 << QStringList{"“数学”栏有2行成绩", "名单有3名学生"};
         QTest::newRow("mark box one line long") << three << "1\n1\n1" << "90\n80\n70\n60"
-                                                << QStringList{"“数学”栏有4行成绩", "3名学生"};
+                                                << QStringList{"“数学”栏有4行成绩", "名单有3名学生"};
         QTest::newRow("blank mark line") << three << "1\n1\n1" << "90\n\n80" << QStringList{"“数学”栏第2行是空的"};
     }
     void badInputLeavesTheTableAsItWas()
@@ -351,6 +353,9 @@ private slots:
         QVERIFY(env.startForms());
         Form1->kemu2->setText("120");  // 数学 out of 120
         Form1->kemu10->setText("50");  // 综合 out of 50
+        // Typed and left: kept at once, before any run.
+        emit Form1->kemu2->editingFinished();
+        emit Form1->kemu10->editingFinished();
         Fixture::student("cjn", "0901", 9, "旧学生");
         const QString before = Fixture::dump("cjn");
         openFromRosterPreparation();
@@ -392,11 +397,12 @@ private slots:
         formin->Memo2->paste();
         QCOMPARE(env.messages.records.size(), 1);
         const QString q = env.messages.last();
-        QVERIFY2(q.contains("第1列 → “班号”栏") && q.contains("第4列 → “数学”栏"), qPrintable(q));
-        QCOMPARE(formin->Memo2->toPlainText(), QString("班号\n1\n2"));
-        QCOMPARE(formin->Memo1->toPlainText(), QString("姓名\n张三\n李四"));
-        QCOMPARE(formin->Memo3->toPlainText(), QString("语文\n90\n85"));
-        QCOMPARE(formin->Memo6->toPlainText(), QString("数学\n80\n70"));
+        QVERIFY2(q.contains("第1列“班号” → “班号”栏") && q.contains("第4列“数学” → “数学”栏"), qPrintable(q));
+        // The header placed each column; the boxes hold the students only.
+        QCOMPARE(formin->Memo2->toPlainText(), QString("1\n2"));
+        QCOMPARE(formin->Memo1->toPlainText(), QString("张三\n李四"));
+        QCOMPARE(formin->Memo3->toPlainText(), QString("90\n85"));
+        QCOMPARE(formin->Memo6->toPlainText(), QString("80\n70"));
         QVERIFY(formin->Memo4->toPlainText().isEmpty());
         QVERIFY(formin->Memo7->toPlainText().isEmpty());
         QVERIFY(formin->CheckBox1->isChecked() && formin->CheckBox3->isChecked() && formin->CheckBox4->isChecked());
@@ -407,7 +413,7 @@ private slots:
         env.messages.answers = {true};
         formin->Memo10->paste();
         QVERIFY(env.messages.last().contains("第2列 → “综合”栏"));
-        QVERIFY(env.messages.last().contains("后面的1列"));
+        QVERIFY(env.messages.last().contains("不放入（没有对应的栏）：第3列"));
         QCOMPARE(formin->Memo10->toPlainText(), QString("60\n61"));
         QCOMPARE(formin->Memo11->toPlainText(), QString("30\n31"));
 
@@ -416,7 +422,7 @@ private slots:
         formin->Memo4->clear();
         formin->Memo4->paste();
         QCOMPARE(formin->Memo4->toPlainText(), QString("60\t30\t备注\n61\t31\t"));
-        QCOMPARE(formin->Memo2->toPlainText(), QString("班号\n1\n2"));
+        QCOMPARE(formin->Memo2->toPlainText(), QString("1\n2"));
     }
 
     void theBoxesScrollTogether()
@@ -455,6 +461,119 @@ private slots:
         QCOMPARE(Entry::rosterMode(), 1);
         QCOMPARE(Form2->dbs->text(), QString("cj"));
         QCOMPARE(Form6->Query1->query().table, QString("cj"));
+    }
+
+    // The teacher's sheet sorted by name, pasted with its header and a merged
+    // title above it: marks go by 学号; a line the roster lacks and a student
+    // the sheet lacks are listed first, and 否 writes nothing.
+    void marksPastedWithTheirNumbersGoToTheirStudents_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("declined") << false;
+        QTest::newRow("accepted") << true;
+    }
+    void marksPastedWithTheirNumbersGoToTheirStudents()
+    {
+        QFETCH(bool, accept);
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Fixture::student("cjn", "0101", 1, "郭文静", {{"语文1", 1}});
+        Fixture::student("cjn", "0102", 1, "丁子墨", {{"语文1", 2}});
+        Fixture::student("cjn", "0201", 2, "王浩然", {{"语文1", 3}});
+        openFromRosterPreparation();
+        formin->CheckBox2->setChecked(true);
+        QApplication::clipboard()->setText("初一年级2026秋期中成绩\t\t\n"
+                                           "学号\t姓名\t语文\t总分\n"
+                                           "0102\t丁子墨\t88\t300\n"
+                                           "0101\t郭文静\t103\t310\n"
+                                           "0999\t张新\t70\t200\n");
+        env.messages.answers = {true};
+        formin->Memo4->paste();
+        QVERIFY(env.messages.last().contains("表头上面的1行标题不放入"));
+        QVERIFY(env.messages.last().contains("不放入（没有对应的栏）：第4列“总分”"));
+        QCOMPARE(formin->Memo4->toPlainText(), QString("0102\n0101\n0999"));
+        QCOMPARE(formin->Memo2->toPlainText(), QString());
+        env.messages.clear();
+        const QString before = Fixture::dump("cjn");
+        env.messages.answers = {accept};
+        formin->Button1->click();
+        const Msg::Record& q = env.messages.records.first();
+        QCOMPARE(q.kind, Msg::Kind::Question);
+        QVERIFY(!q.defaultYes);
+        QVERIFY2(q.text.contains("第3行 学号0999 张新") && q.text.contains("学号0201 2班 王浩然")
+                     && q.text.contains("对上2名学生"),
+                 qPrintable(q.text));
+        if (!accept) {
+            QCOMPARE(env.messages.records.size(), 1);
+            QCOMPARE(Fixture::dump("cjn"), before);
+            return;
+        }
+        QVERIFY(env.messages.last().contains("2名学生的成绩已输入"));
+        QCOMPARE(Fixture::column("cjn", "语文1"), (QVariantList{103, 88, 3}));
+    }
+
+    // Names pasted beside the marks: a unique name finds its student, two
+    // students of one name are only told apart by line when the lines are
+    // the roster's own, and a name beside a 学号 must be that student's.
+    void namesPastedBesideTheMarksFindTheirStudents()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Fixture::student("cjn", "0101", 1, "王浩然");
+        Fixture::student("cjn", "0102", 1, "丁子墨");
+        Fixture::student("cjn", "0103", 1, "王浩然");
+        openFromRosterPreparation();
+        formin->CheckBox2->setChecked(true);
+        formin->CheckBox1->setChecked(true);
+        formin->CheckBox3->setChecked(true);
+        formin->Memo1->setPlainText("丁子墨\n王浩然\n王浩然");
+        formin->Memo3->setPlainText("60\n70\n80");
+        formin->Button1->click();
+        QVERIFY2(env.messages.records.first().text.contains("几名学生同名"), qPrintable(env.messages.records.first().text));
+        QCOMPARE(Fixture::column("cjn", "语文1"), (QVariantList{0, 60, 0}));
+
+        env.messages.clear();
+        formin->Memo1->setPlainText("王浩然\n丁子墨\n王浩然");
+        formin->Button1->click();
+        QVERIFY(env.messages.last().contains("输入成功"));
+        QCOMPARE(Fixture::column("cjn", "语文1"), (QVariantList{60, 70, 80}));
+
+        env.messages.clear();
+        const QString before = Fixture::dump("cjn");
+        formin->Memo4->setPlainText("0102\n0101\n0103");
+        formin->Memo3->setPlainText("1\n2\n3");
+        formin->Button1->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
+        QVERIFY2(env.messages.last().contains("第1行 学号0102 王浩然：名单上是学号0102 1班 丁子墨"), qPrintable(env.messages.last()));
+        QCOMPARE(Fixture::dump("cjn"), before);
+    }
+
+    // A full mark set in the processing panel is the one the next start checks against.
+    void aFullMarkComesBackAtTheNextStart()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Form1->kemu1->setText("120");
+        emit Form1->kemu1->editingFinished();
+        Forms::destroyAll();
+        QVERIFY(env.startForms());
+        QCOMPARE(Form1->kemu1->text(), QString("120"));
+        Fixture::student("cjn", "0101", 1, "甲");
+        openFromRosterPreparation();
+        formin->CheckBox2->setChecked(true);
+        formin->CheckBox1->setChecked(true);
+        formin->CheckBox3->setChecked(true);
+        formin->Memo3->setPlainText("110");
+        formin->Button1->click();
+        // 110 of 120 asks nothing beyond the pairing; 121 asks, naming where the full mark is set.
+        QCOMPARE(env.messages.records.size(), 2);
+        env.messages.clear();
+        formin->Memo3->setPlainText("121");
+        env.messages.answers = {true, false};
+        formin->Button1->click();
+        QVERIFY(env.messages.last().contains("满分120"));
+        QVERIFY(env.messages.last().contains("处理面板"));
     }
 
     void clearingLeavesTheCompositeBox()

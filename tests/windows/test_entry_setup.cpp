@@ -385,12 +385,24 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         pf1->Button4->click();
-        for (const char* n : {"甲", "乙", "丙"}) {
-            zuge->name->setText(n);
+        int n = 0;
+        for (const char* name : {"甲", "乙", "丙"}) {
+            zuge->name->setText(name);
+            zuge->xue->setText(QStringLiteral("010%1").arg(++n));
             zuge->Button1->click();
         }
-        // The row after the deleted one becomes current.
+        // A 学号 already taken is refused, naming its student.
+        zuge->Button1->click();
+        QVERIFY2(env.messages.last().contains("学号“0103”已经是1班丙的学号"), qPrintable(env.messages.last()));
+        QCOMPARE(Db::rowCount("cjn"), 3);
+        env.messages.clear();
+        // Deleting asks first, naming the student; 否 keeps him.
         zuge->db1->setCurrentIndex(zuge->rows()->index(1, 0));
+        env.messages.answers = {false};
+        zuge->Button3->click();
+        QVERIFY(env.messages.last().contains("学号0102  1班  乙"));
+        QCOMPARE(Db::rowCount("cjn"), 3);
+        // The row after the deleted one becomes current.
         zuge->Button3->click();
         QCOMPARE(Fixture::column("cjn", "姓名"), (QVariantList{"甲", "丙"}));
         QCOMPARE(zuge->db1->currentIndex().row(), 1);
@@ -402,6 +414,7 @@ private slots:
         // The last row goes without leaving a blank one, and an empty table stays empty.
         zuge->Button3->click();
         QCOMPARE(Db::rowCount("cjn"), 0);
+        env.messages.clear();
         zuge->Button3->click();
         QCOMPARE(Db::rowCount("cjn"), 0);
         QVERIFY(env.messages.records.isEmpty());
@@ -410,32 +423,51 @@ private slots:
         QVERIFY(luru->isVisible());
     }
 
-    void insertsAStudentBeforeTheCurrentRow()
+    void anInsertedStudentTakesHisPlaceInHisClass()
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
         roster("cjn", 3, 3);
+        roster("cjn", 2, 4);
         gai->show();
         QVERIFY(gai->DBGrid1->columnWidth(10) >= 50);
-        gai->DBGrid1->setCurrentIndex(gai->cjn()->index(1, 0));
-        gai->Edit3->setText("0305");
+        // Wherever the selection stands, the transfer student goes where the
+        // entry grid and the teacher's sheet have him: in class 3, by 学号.
+        gai->DBGrid1->setCurrentIndex(gai->cjn()->index(4, 0));
+        gai->Edit3->setText("0304");
         gai->Edit1->setText("3");
         gai->Edit2->setText("新同学");
         gai->Button1->click();
         QVERIFY(env.messages.records.isEmpty());
-        QCOMPARE(Fixture::column("cjn", "学号"), (QVariantList{"0301", "0305", "0302", "0303"}));
-        QVERIFY(Fixture::value("cjn", "序号", 1).isNull());
-        QCOMPARE(Fixture::value("cjn", "姓名", 1).toString(), QString("新同学"));
-        QCOMPARE(namedValues("cjn", 1), QVariantList(27, 0));
-        QCOMPARE(gai->cjn()->value(gai->DBGrid1->currentIndex().row(), "学号").toString(), QString("0305"));
+        QCOMPARE(Fixture::column("cjn", "学号"), (QVariantList{"0301", "0302", "0303", "0304", "0401", "0402"}));
+        QVERIFY(Fixture::value("cjn", "序号", 3).isNull());
+        QCOMPARE(Fixture::value("cjn", "姓名", 3).toString(), QString("新同学"));
+        QCOMPARE(namedValues("cjn", 3), QVariantList(27, 0));
+        QCOMPARE(gai->cjn()->value(gai->DBGrid1->currentIndex().row(), "学号").toString(), QString("0304"));
 
-        // No duplicate check: the same student number goes in again.
+        // The same 学号 again is refused, naming the student who has it.
+        gai->Edit2->setText("另一个");
         gai->Button1->click();
-        QCOMPARE(Db::rowCount("cjn"), 5);
+        QVERIFY2(env.messages.last().contains("学号“0304”已经是3班新同学的学号"), qPrintable(env.messages.last()));
+        QCOMPARE(Db::rowCount("cjn"), 6);
 
-        gai->DBGrid1->setCurrentIndex(gai->cjn()->index(0, 0));
+        // Deleting asks first (否 by default), naming him; then the selection
+        // stays in his class, on the next student.
+        env.messages.clear();
+        gai->DBGrid1->setCurrentIndex(gai->cjn()->index(1, 0));
+        env.messages.answers = {false};
         gai->Button2->click();
-        QCOMPARE(Fixture::column("cjn", "学号"), (QVariantList{"0305", "0305", "0302", "0303"}));
+        QCOMPARE(env.messages.records.size(), 1);
+        QVERIFY(!env.messages.records.first().defaultYes);
+        QVERIFY2(env.messages.last().contains("学号0302  3班  学生2"), qPrintable(env.messages.last()));
+        QCOMPARE(Db::rowCount("cjn"), 6);
+        gai->Button2->click();
+        QCOMPARE(Fixture::column("cjn", "学号"), (QVariantList{"0301", "0303", "0304", "0401", "0402"}));
+        QCOMPARE(gai->cjn()->value(gai->DBGrid1->currentIndex().row(), "学号").toString(), QString("0303"));
+        // The last of class 3 gone: the one before him in his class.
+        gai->DBGrid1->setCurrentIndex(gai->cjn()->index(2, 0));
+        gai->Button2->click();
+        QCOMPARE(gai->cjn()->value(gai->DBGrid1->currentIndex().row(), "学号").toString(), QString("0303"));
         gai->Button3->click();
         QVERIFY(!gai->isVisible());
         QVERIFY(!gai->cjn()->isActive());

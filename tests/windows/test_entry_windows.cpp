@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -111,19 +112,19 @@ private slots:
         const QList<bool> six{true, true, true, true, true, true, false};
         QTest::newRow("every subject, classes 1 to 2")
             << six << false << "1" << "2"
-            << "select 学号,姓名,语文1,数学1,英语1,政治1,物理1,化学1,班号 from  cjn where 班号>=1 and 班号<=2 order by 学号,班号"
+            << "select 学号,姓名,语文1,数学1,英语1,政治1,物理1,化学1,班号 from  cjn where 班号>=1 and 班号<=2 order by 班号,学号"
             << QVariantList{1, 1, 2, 2};
         QTest::newRow("without 数学 and 英语")
             << QList<bool>{true, false, false, true, true, true, false} << false << "2" << "3"
-            << "select 学号,姓名,语文1,政治1,物理1,化学1,班号 from  cjn where 班号>=2 and 班号<=3 order by 学号,班号"
+            << "select 学号,姓名,语文1,政治1,物理1,化学1,班号 from  cjn where 班号>=2 and 班号<=3 order by 班号,学号"
             << QVariantList{2, 2, 3, 3};
         QTest::newRow("one class, the last edit ignored")
             << six << true << "3" << "不是数字"
-            << "select 学号,姓名,语文1,数学1,英语1,政治1,物理1,化学1,班号 from  cjn where 班号=3 order by 学号,班号"
+            << "select 学号,姓名,语文1,数学1,英语1,政治1,物理1,化学1,班号 from  cjn where 班号=3 order by 班号,学号"
             << QVariantList{3, 3};
         QTest::newRow("综合 only")
             << QList<bool>{false, false, false, false, false, false, true} << false << "１" << "1"
-            << "select 学号,姓名,综合1,班号 from  cjn where 班号>=1 and 班号<=1 order by 学号,班号"
+            << "select 学号,姓名,综合1,班号 from  cjn where 班号>=1 and 班号<=1 order by 班号,学号"
             << QVariantList{1, 1};
     }
     void theGridShowsTheChosenClassesAndSubjects()
@@ -159,7 +160,7 @@ private slots:
             expected << 55;
         QCOMPARE(widths(), expected);
         QCOMPARE(luru->luru_dg->horizontalHeader()->font().pointSize(), 12);
-        QCOMPARE(luru->luru_dg->width(), 537);
+        QVERIFY(luru->luru_dg->width() >= 537);
     }
 
     void studentNumbersSortAsText()
@@ -319,12 +320,48 @@ private slots:
             QVERIFY(widths().at(i) >= minimum.at(i));
     }
 
+    // Every class of the roster is shown at first; a mark corrected after
+    // the save says that the saved copy no longer agrees, also after the
+    // window is shown again.
+    void everyClassIsShownAndAChangeAfterTheSaveIsTold()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        classes("cjn", 4, 2);
+        Fixture::setCheck({{"mc", "期中"}, {"bh", "3"}});
+        Tluru::showFresh();
+        QCOMPARE(luru->Edit2->text(), QString("1"));
+        QCOMPARE(luru->Edit3->text(), QString("4"));
+        QCOMPARE(Form6->Query1->rowCount(), 8);
+        luru->Button1->show();
+        luru->Button1->click();
+        QCOMPARE(luru->Panel3->text(), QString("该处理过程已完成，结果已永久保存"));
+        luru->SpeedButton1->click();
+        QVERIFY(Form6->Query1->setData(Form6->Query1->index(0, Form6->Query1->columnIndex("语文1")), "90"));
+        QVERIFY(luru->Panel3->text().contains("保存后成绩有改动"));
+        luru->close();
+        Tluru::showFresh();
+        QVERIFY(luru->Panel3->isVisible() && luru->Panel3->text().contains("保存后成绩有改动"));
+        // Saved again: the panel agrees again.
+        Db::exec("UPDATE \"check\" SET c1 = 0");
+        luru->Button1->show();
+        luru->Button1->click();
+        QCOMPARE(luru->Panel3->text(), QString("该处理过程已完成，结果已永久保存"));
+        // The processing panel's bars start empty each time it shows.
+        Form1->Gauge1->setValue(100);
+        Form1->Gauge4->setValue(100);
+        Form1->showMode(TForm1::Mode::Analysis);
+        QCOMPARE(Form1->Gauge1->value(), 0);
+        QCOMPARE(Form1->Gauge4->value(), 0);
+    }
+
     void enterMovesDownTheColumnAndTypingReplaces()
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
         classes("cjn", 1, 4); // 语文 61, 62, 63, 64
         Form1->kemu1->setText("120");
+        emit Form1->kemu1->editingFinished();
         EntryGrid* grid = openGridWithFocus();
         const int chinese = Form6->Query1->columnIndex("语文1");
         grid->setCurrentIndex(Form6->Query1->index(0, chinese));
@@ -364,6 +401,7 @@ private slots:
         QVERIFY(env.startForms());
         classes("cjn", 1, 3);
         Form1->kemu1->setText("120");
+        emit Form1->kemu1->editingFinished();
         EntryGrid* grid = openGridWithFocus();
         const int chinese = Form6->Query1->columnIndex("语文1");
         grid->setCurrentIndex(Form6->Query1->index(0, chinese));

@@ -189,6 +189,7 @@ private slots:
         env.messages.clear();
         Db::exec("UPDATE cj SET 总分1 = 395");
         Form1->showMode(TForm1::Mode::Bands);
+        Form1->sx->setText("399");
         Form1->fenduan->click();
         QCOMPARE(env.messages.texts(), QStringList{"处理完毕！！！按确定后可查看处理结果"});
         QCOMPARE(Fixture::value("tj", "全级", 0).toInt(), 12);
@@ -234,7 +235,11 @@ private slots:
         Db::exec("UPDATE cj SET 总分1 = 399.5 WHERE rowid = 3");
         Db::close();
         QVERIFY(env.startForms());
+        // Four subjects of 100: the bands start below the highest total, 399.
+        for (QCheckBox* c : {Form2->CheckBox2, Form2->CheckBox3, Form2->CheckBox4})
+            c->setChecked(true);
         Form1->showMode(TForm1::Mode::Bands);
+        QCOMPARE(Form1->sx->text(), QString("399"));
         Form1->fenduan->click();
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.last(),

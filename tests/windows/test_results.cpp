@@ -172,19 +172,19 @@ private slots:
         QCOMPARE(Fixture::value("fxsave", "科任教师", 0).toString(), QString());
     }
 
-    void aSecondSaveAsksFirst_data()
+    void aSecondSaveReplacesTheFirst_data()
     {
         QTest::addColumn<bool>("bands");
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("analysis, 否") << false << false;
-        QTest::newRow("analysis, 是") << false << true;
-        QTest::newRow("bands, 否") << true << false;
-        QTest::newRow("bands, 是") << true << true;
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("analysis, 替换") << false << true;
+        QTest::newRow("analysis, 取消") << false << false;
+        QTest::newRow("bands, 替换") << true << true;
+        QTest::newRow("bands, 取消") << true << false;
     }
-    void aSecondSaveAsksFirst()
+    void aSecondSaveReplacesTheFirst()
     {
         QFETCH(bool, bands);
-        QFETCH(bool, yes);
+        QFETCH(bool, replace);
         WindowTestEnv env;
         env.openDb();
         analysisTable(4, 10);
@@ -194,22 +194,34 @@ private slots:
         Form* window = bands ? static_cast<Form*>(Form5) : static_cast<Form*>(Formfx);
         QPushButton* save = bands ? Form5->Button4 : Formfx->Button2;
         const QString saved = bands ? "tjsave1" : "fxsave";
+        const QString names = bands ? "ksmcfd" : "ksmcfx";
         bands ? Form5->showResult("tj") : Formfx->showResult("fx");
         save->click(); // the first save asks nothing
         QCOMPARE(env.messages.records.size(), 1);
         const qint64 once = Db::rowCount(saved);
         QVERIFY(once > 0);
 
+        // A result made again (here: the first row of the band table, or a
+        // partial analysis of fewer rows) is saved under the same name and number.
+        if (bands)
+            Db::exec("UPDATE tj SET \"1班\" = 99 WHERE rowid = 1");
+        else
+            Db::exec("UPDATE fx SET 科目 = '0' WHERE rowid > 2");
+        const qint64 now = bands ? once : 2;
         env.messages.clear();
         const QString before = everything();
         window->show();
-        env.messages.answers = {yes};
+        env.messages.answers = {replace};
         save->click();
-        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Question);
-        QVERIFY(env.messages.records.first().text.contains("已经永久保存过了"));
-        if (yes) {
-            QCOMPARE(Db::rowCount(saved), 2 * once);
-            QCOMPARE(Db::rowCount(bands ? "ksmcfd" : "ksmcfx"), 2);
+        const Msg::Record& q = env.messages.records.first();
+        QCOMPARE(q.kind, Msg::Kind::Question);
+        QVERIFY(q.defaultYes); // 替换 is what Enter chooses
+        QVERIFY2(q.text.contains("“期中考试”（编号7）") && q.text.contains("替换："), qPrintable(q.text));
+        if (replace) {
+            QCOMPARE(Db::rowCount(saved), now);
+            QCOMPARE(Db::rowCount(names), 1);
+            if (bands)
+                QCOMPARE(Fixture::value(saved, "1班").toInt(), 99);
         } else {
             QCOMPARE(env.messages.records.size(), 1);
             QCOMPARE(everything(), before);

@@ -14,6 +14,10 @@ void addQueryIndexes()
     static const char* const statements[] = {
         "CREATE INDEX IF NOT EXISTS \"cjsave_name\" ON \"cjsave\" (\"姓名\" COLLATE NOCASE)",
         "CREATE INDEX IF NOT EXISTS \"cjsave_number\" ON \"cjsave\" (\"学号\" COLLATE NOCASE)",
+        // The student record lists the students a typed beginning names:
+        // 学号 and 姓名 together, in the order of either.
+        "CREATE INDEX IF NOT EXISTS \"cjsave_student_by_number\" ON \"cjsave\" (\"学号\", \"姓名\")",
+        "CREATE INDEX IF NOT EXISTS \"cjsave_student_by_name\" ON \"cjsave\" (\"姓名\", \"学号\")",
     };
     if (!hasTable(QStringLiteral("cjsave")))
         return;

@@ -12,7 +12,7 @@ QStringList SelectSpec::resolvedColumns() const
 
 static QString sqlOp(const QString& op)
 {
-    static const QStringList allowed{"=", ">=", "<=", "<", ">", "<>", "like"};
+    static const QStringList allowed{"=", ">=", "<=", "<", ">", "<>", "like", "IS"};
     if (!allowed.contains(op))
         throw Error(QStringLiteral("不支持的比较：%1").arg(op));
     return op;

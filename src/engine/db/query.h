@@ -13,7 +13,8 @@ namespace Db {
 
 struct Condition {
     QString column;
-    QString op;     // "=", ">=", "<=", "<", ">", "like" (prefix match), "like=" (like without a wildcard)
+    QString op;     // "=", ">=", "<=", "<", ">", "IS" (= that also matches a null), "like" (prefix match),
+                    // "like=" (like without a wildcard)
     QVariant value; // numbers unquoted in text(), anything else in quotes
     // What text() puts before the condition, when not the usual " where " /
     // " and " (some windows describe "where  考试名称" with two blanks).

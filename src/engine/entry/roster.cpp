@@ -6,6 +6,8 @@
 #include "engine/rules/numbers.h"
 #include "engine/rules/subjects.h"
 
+#include <algorithm>
+
 namespace Roster {
 
 const QStringList& namedColumns()
@@ -42,12 +44,26 @@ QStringList lines(const QString& box)
     return out;
 }
 
-void replace(const QString& table, const QList<Student>& students)
+void replace(const QString& table, const QList<Student>& given)
 {
     const QString t = Db::table(table);
     const QStringList all = Db::columns(table);
     if (all.size() < 4)
         throw Db::Error(QStringLiteral("表“%1”不是成绩表").arg(table));
+    QStringList numbers;
+    for (const Student& s : given)
+        numbers << s.number;
+    if (const auto twice = Match::repeatedNumbers(numbers); !twice.isEmpty())
+        throw Db::InputError(QStringLiteral("学号%1出现了两次（第%2名和第%3名学生）：一个学号只能属于一名学生")
+                                 .arg(numbers.at(twice.first().first))
+                                 .arg(twice.first().first + 1)
+                                 .arg(twice.first().second + 1));
+    // The table is kept in roster order, so that the grid, the runs, the
+    // saves and marks pasted by line all meet the students in one order.
+    QList<Student> students = given;
+    std::stable_sort(students.begin(), students.end(), [](const Student& a, const Student& b) {
+        return Match::rosterLess(a.cls, a.number, b.cls, b.number);
+    });
     QStringList cols{Db::quote(all.at(0)), Db::column(table, "学号"), Db::column(table, "班号"),
                      Db::column(table, "姓名")};
     for (const QString& c : namedColumns())
@@ -78,32 +94,74 @@ void replace(const QString& table, const QList<Student>& students)
     });
 }
 
-void writeMarks(const QString& table, const QMap<QString, QList<double>>& marks)
+QString boxTitle(const QString& header)
 {
-    const QString t = Db::table(table);
-    QList<qint64> rowids;
-    for (const auto& r : Db::selectRows(QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(t)))
-        rowids << r.first().toLongLong();
-    QStringList sets;
-    QList<QString> subjects = marks.keys();
-    qsizetype longest = 0;
-    for (const QString& s : subjects) {
-        sets << Db::column(table, s + "1") + " = ?";
-        longest = qMax(longest, marks.value(s).size());
+    QString h = header.trimmed();
+    h.remove(QLatin1Char(' ')).remove(QChar(0x3000));
+    static const QMap<QString, QString> words{
+        {QStringLiteral("学号"), QStringLiteral("学号")},   {QStringLiteral("考号"), QStringLiteral("学号")},
+        {QStringLiteral("准考证号"), QStringLiteral("学号")}, {QStringLiteral("班号"), QStringLiteral("班号")},
+        {QStringLiteral("班级"), QStringLiteral("班号")},   {QStringLiteral("姓名"), QStringLiteral("姓名")},
+        {QStringLiteral("学生姓名"), QStringLiteral("姓名")},
+    };
+    if (words.contains(h))
+        return words.value(h);
+    for (const QString& s : Rules::gradeSubjects())
+        if (h == s || h == s + QLatin1Char('1'))
+            return s;
+    return {};
+}
+
+Pasted pasted(const QString& text)
+{
+    QString t = text;
+    t.replace("\r\n", "\n").replace('\r', '\n');
+    QStringList lines = t.split('\n');
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+    Pasted p;
+    QList<QStringList> cells;
+    for (const QString& l : lines) {
+        cells << l.split('\t');
+        p.columns = qMax(p.columns, cells.last().size());
     }
-    if (longest > rowids.size())
-        throw Db::InputError(QStringLiteral("成绩有%1行，但表中只有%2名学生").arg(longest).arg(rowids.size()));
-    if (subjects.isEmpty())
-        return;
-    Db::inTransaction([&] {
-        for (const QString& s : subjects) {
-            QSqlQuery q = Db::prepare(
-                QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?").arg(t, Db::column(table, s + "1")));
-            const QList<double>& list = marks.value(s);
-            for (int j = 0; j < list.size(); ++j)
-                Db::exec(q, {list.at(j), rowids.at(j)});
-        }
-    });
+    auto filled = [](const QStringList& row) {
+        int n = 0;
+        for (const QString& c : row)
+            n += !c.trimmed().isEmpty();
+        return n;
+    };
+    // A header is a line where at least two cells (or the only one) name a box.
+    auto isHeader = [&](const QStringList& row) {
+        int named = 0;
+        for (const QString& c : row)
+            named += !boxTitle(c).isEmpty();
+        return named >= 2 || (named == 1 && filled(row) == 1 && p.columns == 1);
+    };
+    int first = 0;
+    while (first < cells.size() && first < 3 && p.columns > 1 && filled(cells.at(first)) <= 1 && !isHeader(cells.at(first)))
+        ++first;
+    if (first < cells.size() && isHeader(cells.at(first))) {
+        p.header = true;
+        p.titleLines = first;
+        p.headers = cells.at(first);
+        for (const QString& h : p.headers)
+            p.titles << boxTitle(h);
+        cells = cells.mid(first + 1);
+    }
+    p.rows = cells;
+    return p;
+}
+
+QList<Match::Student> rosterOf(const QString& table)
+{
+    QList<Match::Student> out;
+    const QString sql = QStringLiteral("SELECT rowid, %1, %2, %3 FROM %4 ORDER BY %2, %1, rowid")
+                            .arg(Db::column(table, "学号"), Db::column(table, "班号"), Db::column(table, "姓名"),
+                                 Db::table(table));
+    for (const auto& r : Db::selectRows(sql))
+        out.append({r.at(0).toLongLong(), r.at(1).toString(), r.at(2).toLongLong(), r.at(3).toString()});
+    return out;
 }
 
 namespace {
@@ -163,76 +221,160 @@ QString sameCount(const Box& a, const Box& b)
 
 } // namespace
 
+namespace {
+
+// The subjects whose marks are written: the ticked ones in their fixed order.
+QStringList tickedSubjects(const BulkInput& input)
+{
+    QStringList ticked;
+    for (const QString& s : Rules::gradeSubjects())
+        if (input.ticked.contains(s))
+            ticked << s;
+    if (ticked.isEmpty())
+        throw Db::InputError(QStringLiteral("勾选了“批量录入成绩”，但没有勾选要输入的科目"));
+    return ticked;
+}
+
+// The roster boxes as a new roster, every line checked.
+QList<Student> newRoster(const BulkInput& input)
+{
+    const Box names = rosterBox(QStringLiteral("姓名"), input.names);
+    const Box numbers = rosterBox(QStringLiteral("学号"), input.numbers);
+    const Box classes = rosterBox(QStringLiteral("班号"), input.classes);
+    if (names.lines.isEmpty() && numbers.lines.isEmpty() && classes.lines.isEmpty())
+        throw Db::InputError(QStringLiteral("没有学生可以输入：“学号”“班号”“姓名”栏都是空的，原有的学生没有删除"));
+    // The three columns must line up: one line more or less in any of
+    // them would give every later student another's number or class.
+    for (const Box* other : {&numbers, &classes})
+        if (other->lines.size() != names.lines.size())
+            throw Db::InputError(sameCount(*other, names));
+    QList<Student> students;
+    for (int k = 0; k < names.lines.size(); ++k) {
+        if (!Rules::isCleanText(names.lines.at(k)))
+            throw Db::InputError(lineError(names, k, "含有制表符等控制字符"));
+        if (!Rules::isCleanText(numbers.lines.at(k)))
+            throw Db::InputError(lineError(numbers, k, "含有制表符等控制字符"));
+        const auto cls = Num::parseInteger(classes.lines.at(k));
+        if (!cls)
+            throw Db::InputError(lineError(classes, k, "不是整数"));
+        if (!Rules::isClassNumber(*cls))
+            throw Db::InputError(lineError(classes, k, QStringLiteral("不在%1到%2之间").arg(Rules::kFirstClass).arg(Rules::kLastClass)));
+        students.append({numbers.lines.at(k), *cls, names.lines.at(k), {}});
+    }
+    // 学号 names a student in every query: two students may not share one.
+    if (const auto twice = Match::repeatedNumbers(numbers.lines); !twice.isEmpty()) {
+        const auto [a, b] = twice.first();
+        throw Db::InputError(QStringLiteral("“学号”栏第%1行和第%2行都是“%3”（%4和%5）：一个学号只能属于一名学生")
+                                 .arg(numbers.shownLine(a))
+                                 .arg(numbers.shownLine(b))
+                                 .arg(shown(numbers.lines.at(a)), shown(names.lines.at(a)), shown(names.lines.at(b))));
+    }
+    return students;
+}
+
+// The filled key boxes of marks for the roster the table holds, as keys of
+// `count` lines; an empty box gives no key.
+QList<Match::Key> markKeys(const BulkInput& input, Match::Columns& columns, qsizetype count, int& offset)
+{
+    const Box numbers = rosterBox(QStringLiteral("学号"), input.numbers);
+    const Box classes = rosterBox(QStringLiteral("班号"), input.classes);
+    const Box names = rosterBox(QStringLiteral("姓名"), input.names);
+    columns = {!numbers.lines.isEmpty(), !classes.lines.isEmpty(), !names.lines.isEmpty()};
+    QList<Match::Key> keys(count);
+    for (const Box* b : {&numbers, &classes, &names}) {
+        if (b->lines.isEmpty())
+            continue;
+        if (b->lines.size() != count)
+            throw Db::InputError(QStringLiteral("“%1”栏有%2行，成绩栏有%3行：用来对应学生的栏必须和成绩栏一样多行")
+                                     .arg(b->title).arg(b->lines.size()).arg(count));
+        offset = b->offset;
+    }
+    for (int j = 0; j < count; ++j) {
+        if (columns.number)
+            keys[j].number = numbers.lines.at(j);
+        if (columns.name)
+            keys[j].name = names.lines.at(j);
+        if (columns.cls) {
+            const auto cls = Num::parseInteger(classes.lines.at(j));
+            if (!cls)
+                throw Db::InputError(lineError(classes, j, "不是整数"));
+            keys[j].cls = *cls;
+        }
+    }
+    return keys;
+}
+
+} // namespace
+
 BulkPlan prepare(const QString& table, const BulkInput& input, const QMap<QString, qint64>& fullMarks)
 {
     Db::table(table);
     BulkPlan plan;
     plan.roster = input.roster;
-    if (input.roster) {
-        const Box names = rosterBox(QStringLiteral("姓名"), input.names);
-        const Box numbers = rosterBox(QStringLiteral("学号"), input.numbers);
-        const Box classes = rosterBox(QStringLiteral("班号"), input.classes);
-        if (names.lines.isEmpty() && numbers.lines.isEmpty() && classes.lines.isEmpty())
-            throw Db::InputError(QStringLiteral("没有学生可以输入：“学号”“班号”“姓名”栏都是空的，原有的学生没有删除"));
-        // The three columns must line up: one line more or less in any of
-        // them would give every later student another's number or class.
-        for (const Box* other : {&numbers, &classes})
-            if (other->lines.size() != names.lines.size())
-                throw Db::InputError(sameCount(*other, names));
-        for (int k = 0; k < names.lines.size(); ++k) {
-            if (!Rules::isCleanText(names.lines.at(k)))
-                throw Db::InputError(lineError(names, k, "含有制表符等控制字符"));
-            if (!Rules::isCleanText(numbers.lines.at(k)))
-                throw Db::InputError(lineError(numbers, k, "含有制表符等控制字符"));
-            const auto cls = Num::parseInteger(classes.lines.at(k));
-            if (!cls)
-                throw Db::InputError(lineError(classes, k, "不是整数"));
-            if (!Rules::isClassNumber(*cls))
-                throw Db::InputError(lineError(classes, k, QStringLiteral("不在%1到%2之间").arg(Rules::kFirstClass).arg(Rules::kLastClass)));
-            plan.students.append({numbers.lines.at(k), *cls, names.lines.at(k), {}});
-        }
+    if (input.roster)
+        plan.students = newRoster(input);
+    if (!input.marks)
+        return plan;
+
+    plan.subjects = tickedSubjects(input);
+    if (!input.roster) {
+        plan.current = rosterOf(table);
+        if (plan.current.isEmpty())
+            throw Db::InputError(QStringLiteral("表中没有学生，不能输入成绩"));
+    }
+    QList<Box> boxes;
+    for (const QString& s : plan.subjects)
+        boxes << box(s, input.markBoxes.value(s), {s, s + "1"});
+    // How many lines every ticked box must hold: one per student of a new
+    // roster or, for marks that go by line, of the roster the table holds;
+    // with key boxes, as many as they.
+    const bool keyed = !input.roster
+        && !(lines(input.numbers).isEmpty() && lines(input.classes).isEmpty() && lines(input.names).isEmpty());
+    const qsizetype count = input.roster ? plan.students.size() : keyed ? boxes.first().lines.size() : plan.current.size();
+    for (const Box& b : boxes) {
+        if (b.lines.size() == count)
+            continue;
+        if (input.roster)
+            throw Db::InputError(QStringLiteral("“%1”栏有%2行成绩，名单有%3名学生，行数必须相同，请检查是否多了或少了一行")
+                                     .arg(b.title).arg(b.lines.size()).arg(count));
+        if (!keyed)
+            throw Db::InputError(QStringLiteral("“%1”栏有%2行成绩，表中有%3名学生，行数必须相同，请检查是否多了或少了一行")
+                                     .arg(b.title).arg(b.lines.size()).arg(count));
+        throw Db::InputError(QStringLiteral("“%1”栏有%2行成绩，“%3”栏有%4行，每栏的行数必须相同，请检查是否多了或少了一行")
+                                 .arg(b.title).arg(b.lines.size()).arg(boxes.first().title).arg(count));
     }
 
-    if (input.marks) {
-        QStringList ticked;
-        for (const QString& s : Rules::gradeSubjects())
-            if (input.ticked.contains(s))
-                ticked << s;
-        if (ticked.isEmpty())
-            throw Db::InputError(QStringLiteral("勾选了“批量录入成绩”，但没有勾选要输入的科目"));
-        QStringList students;
-        if (input.roster) {
-            for (const Student& st : plan.students)
-                students << st.name;
-        } else {
-            for (const auto& r : Db::selectRows(
-                     QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(Db::column(table, "姓名"), Db::table(table))))
-                students << r.first().toString();
+    int keyOffset = boxes.first().offset;
+    if (!input.roster) {
+        Match::Columns columns;
+        plan.keys = markKeys(input, columns, count, keyOffset);
+        for (int j = 0; j < count; ++j)
+            plan.keys[j].line = j + 1 + keyOffset;
+        plan.match = Match::match(plan.current, plan.keys, columns);
+    }
+
+    for (int j = 0; j < count; ++j) {
+        MarkLine line;
+        line.line = j + 1 + keyOffset;
+        line.student = input.roster ? j : plan.match.studentOf.at(j);
+        const QString student = line.student < 0 ? QString()
+            : input.roster                        ? plan.students.at(j).name
+                                                  : plan.current.at(line.student).name;
+        for (const Box& b : boxes) {
+            const auto v = Num::parseNumber(b.lines.at(j));
+            if (!v)
+                throw Db::InputError(lineError(b, j, "不是数字"));
+            if (*v < 0)
+                throw Db::InputError(lineError(b, j, "是负数，成绩不能小于0"));
+            const qint64 full = fullMarks.value(b.title, -1);
+            if (line.student >= 0 && full >= 0 && *v > double(full))
+                plan.aboveFull.append({b.title, b.shownLine(j), student, *v, full});
+            line.marks[size_t(Rules::gradeSubjects().indexOf(b.title))] = *v;
         }
-        if (students.isEmpty())
-            throw Db::InputError(QStringLiteral("表中没有学生，不能输入成绩"));
-        for (const QString& s : ticked) {
-            const Box b = box(s, input.markBoxes.value(s), {s, s + "1"});
-            // Marks go to students by position only: every box must hold one
-            // mark per student, or every mark after the slip lands on the
-            // wrong student.
-            if (b.lines.size() != students.size())
-                throw Db::InputError(QStringLiteral("“%1”栏有%2行成绩，表中有%3名学生，行数必须相同，请检查是否多了或少了一行")
-                                         .arg(s).arg(b.lines.size()).arg(students.size()));
-            QList<double> values;
-            const qint64 full = fullMarks.value(s, -1);
-            for (int j = 0; j < b.lines.size(); ++j) {
-                const auto v = Num::parseNumber(b.lines.at(j));
-                if (!v)
-                    throw Db::InputError(lineError(b, j, "不是数字"));
-                if (*v < 0)
-                    throw Db::InputError(lineError(b, j, "是负数，成绩不能小于0"));
-                if (full >= 0 && *v > double(full))
-                    plan.aboveFull.append({s, b.shownLine(j), students.at(j), *v, full});
-                values << *v;
-            }
-            plan.marks.insert(s, values);
-        }
+        if (input.roster)
+            plan.students[j].marks = line.marks;
+        else
+            plan.lines << line;
     }
     return plan;
 }
@@ -243,34 +385,43 @@ BulkResult write(const QString& table, const BulkPlan& plan)
     Db::inTransaction([&] {
         if (plan.roster)
             replace(table, plan.students);
-        if (!plan.marks.isEmpty())
-            writeMarks(table, plan.marks);
+        if (!plan.marksForRoster())
+            return;
+        QStringList sets;
+        QList<int> subjects;
+        for (const QString& s : plan.subjects) {
+            sets << Db::column(table, s + "1") + " = ?";
+            subjects << int(Rules::gradeSubjects().indexOf(s));
+        }
+        Db::Statement update(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ? AND %3 = ?")
+                                 .arg(Db::table(table), sets.join(", "), Db::column(table, "学号")));
+        for (const MarkLine& l : plan.lines) {
+            if (l.student < 0)
+                continue;
+            const Match::Student& st = plan.current.at(l.student);
+            int i = 0;
+            for (int s : subjects)
+                update.bind(i++, *l.marks[size_t(s)]);
+            update.bind(i++, st.rowid);
+            update.bind(i++, st.number);
+            update.run();
+            // The row no longer holds the student the marks were matched
+            // to: another window or program changed the table meanwhile.
+            if (update.changes() != 1)
+                throw Db::InputError(QStringLiteral("成绩表在核对之后被其他窗口或程序改动过（学号%1 %2已不在原来的行），"
+                                                    "没有输入任何成绩；请重新按“确定”")
+                                         .arg(st.number, st.name));
+            ++result.markRows;
+        }
     });
-    for (const auto& m : plan.marks)
-        result.markRows = qMax(result.markRows, int(m.size()));
+    if (plan.roster && !plan.subjects.isEmpty())
+        result.markRows = int(plan.students.size());
     if (const auto range = Entry::classRange(table)) {
         result.firstClass = range->first;
         result.lastClass = range->last;
     }
     result.students = int(Db::rowCount(table));
     return result;
-}
-
-BulkResult bulkInput(const QString& table, const BulkInput& input)
-{
-    return write(table, prepare(table, input));
-}
-
-QString aboveFullQuestion(const QList<AboveFull>& marks, int shown)
-{
-    QStringList list;
-    for (int i = 0; i < marks.size() && i < shown; ++i) {
-        const AboveFull& m = marks.at(i);
-        list << QStringLiteral("%1 第%2行 %3：%4（满分%5）").arg(m.subject).arg(m.line).arg(m.student, Num::format(m.mark)).arg(m.full);
-    }
-    if (marks.size() > shown)
-        list << QStringLiteral("……共%1个").arg(marks.size());
-    return QStringLiteral("有%1个成绩高于满分值：\n%2\n\n仍然要输入这些成绩吗？").arg(marks.size()).arg(list.join('\n'));
 }
 
 } // namespace Roster

@@ -3,6 +3,8 @@
 // window and the batch tool's import. Everything is checked before anything is
 // deleted, and the writing is one transaction.
 
+#include "engine/entry/matching.h"
+
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -30,13 +32,10 @@ struct Student {
     bool setMark(const QString& subject, double mark);
 };
 
-// Replaces every row of the table by the students, numbered from 0 in order;
-// every named column the student gives no mark for holds 0.
+// Replaces every row of the table by the students, kept in roster order
+// (class, then 学号) and numbered from 0 in that order; every named column
+// the student gives no mark for holds 0. A 学号 given twice is refused.
 void replace(const QString& table, const QList<Student>& students);
-
-// Marks by position: row j of the table (stored order) gets marks[subject][j]
-// for every subject given. Refused when a list is longer than the table.
-void writeMarks(const QString& table, const QMap<QString, QList<double>>& marks);
 
 // What the bulk input window's boxes hold.
 struct BulkInput {
@@ -49,7 +48,7 @@ struct BulkInput {
 
 struct BulkResult {
     int students = 0;   // rows in the table afterwards
-    int markRows = 0;   // rows that received marks
+    int markRows = 0;   // students who received marks
     qint64 firstClass = 0, lastClass = 0; // 班号 of the first and last row (0 when empty)
 };
 
@@ -62,29 +61,70 @@ struct AboveFull {
     qint64 full = 0;
 };
 
+// One line of pasted marks and the student it goes to.
+struct MarkLine {
+    int line = 0;     // as shown, from 1
+    int student = -1; // index into BulkPlan::current, or -1 when left out
+    std::array<std::optional<double>, kRosterSubjects> marks{};
+};
+
 // The checked content of the boxes, ready to write.
 struct BulkPlan {
     bool roster = false;
-    QList<Student> students;
-    QMap<QString, QList<double>> marks;
+    QList<Student> students;      // a new roster, in roster order, marks attached
+
+    // Marks for the roster the table holds: its students in grid order, how
+    // the lines found them, and every line with its marks.
+    QList<Match::Student> current;
+    Match::Result match;
+    QList<Match::Key> keys;
+    QList<MarkLine> lines;
+
+    QStringList subjects;         // the ticked subjects in their fixed order
     QList<AboveFull> aboveFull;
+
+    bool marksForRoster() const { return !roster && !lines.isEmpty(); }
 };
 
 // Lines of a pasted box: tabs, blanks and carriage returns trimmed; trailing
 // empty lines dropped.
 QStringList lines(const QString& box);
 
+// A block of columns pasted from a spreadsheet (cells split at tabs). A
+// header line naming the columns (学号, 班号, 姓名, a subject, also as the
+// grade table names them: 语文1) places each column in its box; merged title
+// lines above the header (one filled cell, the rest empty) are dropped.
+struct Pasted {
+    QList<QStringList> rows;  // the lines below the header, or every line
+    QStringList titles;       // per column: the box its header names, or empty
+    QStringList headers;      // per column: the header cell as pasted
+    bool header = false;      // the block had a header line
+    int titleLines = 0;       // title lines dropped above it
+    qsizetype columns = 0;
+};
+Pasted pasted(const QString& text);
+// The box a column header names: 学号, 班号, 姓名 or a subject; empty when
+// it names none.
+QString boxTitle(const QString& header);
+
+// The students of a grade table in the order the entry grid shows them
+// (class, then 学号).
+QList<Match::Student> rosterOf(const QString& table);
+
 // Checks every box before anything is written; a message names the box and
 // the line, or the box and both counts. A first line that is the box's own
-// title (学号, 班号, 姓名, the subject) is skipped in that box. Every ticked
-// mark box must hold one mark per student. Marks above the full mark given
-// for their subject are listed, not refused.
+// title (学号, 班号, 姓名, the subject) is skipped in that box.
+// A new roster: one line per student in every box, each 学号 once; marks
+// belong to the student on their line. Marks for the roster the table
+// holds: matched by the 学号, 班号 and 姓名 boxes when any is filled (the
+// boxes as long as the mark boxes), else by line in grid order (the boxes
+// as long as the roster). A 姓名 or 班号 that disagrees with the student a
+// line reaches stops it. Marks above the full mark given for their subject
+// are listed, not refused.
 BulkPlan prepare(const QString& table, const BulkInput& input, const QMap<QString, qint64>& fullMarks = {});
-// Writes a checked plan: roster and marks in one transaction.
+// Writes a checked plan: roster and marks in one transaction. Marks go to
+// the students they were matched to, by rowid and 学号 together: a table
+// changed since the plan was made is refused, nothing written.
 BulkResult write(const QString& table, const BulkPlan& plan);
-BulkResult bulkInput(const QString& table, const BulkInput& input);
-
-// The question about marks above the full mark, naming the first few.
-QString aboveFullQuestion(const QList<AboveFull>& marks, int shown = 5);
 
 } // namespace Roster

@@ -196,6 +196,56 @@ void checkStudent(const QString& number, qint64 cls, const QString& name)
         throw Db::InputError(who + "：" + Rules::classProblem(cls));
 }
 
+void keepRosterOrder(const QString& table)
+{
+    const QString t = Db::table(table);
+    const QString order = QStringLiteral("%1, %2, rowid").arg(Db::column(table, "班号"), Db::column(table, "学号"));
+    Db::inTransaction([&] {
+        // Already in order (a roster written at once): nothing moves.
+        const QVariant outOfOrder = Db::selectValue(
+            QStringLiteral("SELECT count(*) FROM (SELECT rowid AS r, row_number() OVER (ORDER BY %1) AS k, "
+                           "row_number() OVER (ORDER BY rowid) AS s FROM %2) WHERE k <> s")
+                .arg(order, t));
+        if (outOfOrder.toLongLong() == 0)
+            return;
+        Db::exec(QStringLiteral("DROP TABLE IF EXISTS temp.\"roster_order\""));
+        Db::exec(QStringLiteral("CREATE TEMP TABLE \"roster_order\" AS SELECT * FROM %1 ORDER BY %2").arg(t, order));
+        Db::exec(QStringLiteral("DELETE FROM %1").arg(t));
+        Db::exec(QStringLiteral("INSERT INTO %1 SELECT * FROM temp.\"roster_order\" ORDER BY rowid").arg(t));
+        Db::exec(QStringLiteral("DROP TABLE temp.\"roster_order\""));
+    });
+}
+
+std::optional<RosterStudent> studentWithNumber(const QString& table, const QString& number)
+{
+    const auto rows = Db::selectRows(QStringLiteral("SELECT rowid, %1, %2 FROM %3 WHERE %4 = ? LIMIT 1")
+                                         .arg(Db::column(table, "班号"), Db::column(table, "姓名"), Db::table(table),
+                                              Db::column(table, "学号")),
+                                     {number});
+    if (rows.isEmpty())
+        return std::nullopt;
+    return RosterStudent{rows.first().at(0).toLongLong(), number, rows.first().at(1).toLongLong(),
+                         rows.first().at(2).toString()};
+}
+
+namespace {
+
+// 学号 names a student in every query: a second student may not take one.
+void checkFreeNumber(const QString& table, const QString& number)
+{
+    if (const auto other = studentWithNumber(table, number))
+        throw Db::InputError(QStringLiteral("学号“%1”已经是%2班%3的学号：一个学号只能属于一名学生，请换一个学号")
+                                 .arg(number).arg(other->cls).arg(other->name));
+}
+
+qint64 rowidOfNumber(const QString& table, const QString& number)
+{
+    const auto s = studentWithNumber(table, number);
+    return s ? s->rowid : -1;
+}
+
+} // namespace
+
 qint64 addStudent(const QString& table, const QString& number, qint64 cls, const QString& name)
 {
     Db::table(table);
@@ -205,6 +255,7 @@ qint64 addStudent(const QString& table, const QString& number, qint64 cls, const
         throw Db::Error(QStringLiteral("表“%1”不是成绩表").arg(table));
     qint64 n = 0;
     Db::inTransaction([&] {
+        checkFreeNumber(table, number);
         Db::Table count("count");
         count.open();
         if (count.isEmpty())
@@ -223,12 +274,12 @@ qint64 addStudent(const QString& table, const QString& number, qint64 cls, const
         count.setValue("zuge", n + 1);
         count.post();
         count.close();
+        keepRosterOrder(table);
     });
     return n;
 }
 
-qint64 insertStudent(const QString& table, qint64 beforeRowid, const QString& number, qint64 cls,
-                     const QString& name)
+qint64 insertStudent(const QString& table, const QString& number, qint64 cls, const QString& name)
 {
     Db::table(table);
     checkStudent(number, cls, name);
@@ -236,23 +287,35 @@ qint64 insertStudent(const QString& table, qint64 beforeRowid, const QString& nu
     row.insert("学号", number);
     row.insert("班号", cls);
     row.insert("姓名", name);
-    Db::Table t(table);
-    t.open();
-    for (t.first(); !t.eof() && t.rowid() != beforeRowid; t.next()) {
-    }
-    if (t.eof()) {
+    qint64 id = -1;
+    Db::inTransaction([&] {
+        checkFreeNumber(table, number);
+        Db::Table t(table);
+        t.open();
         t.append(row);
-    } else {
-        t.insertBefore(row);
-    }
-    const qint64 id = t.rowid();
-    t.close();
+        t.close();
+        // The student takes his place in his class, where the grid shows
+        // him and where his class's next pasted marks will look for him.
+        keepRosterOrder(table);
+        id = rowidOfNumber(table, number);
+    });
     return id;
 }
 
 void deleteRow(const QString& table, qint64 rowid)
 {
     Db::exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(Db::table(table)), {rowid});
+}
+
+void deleteStudent(const QString& table, qint64 rowid, const QString& number)
+{
+    QSqlQuery q = Db::prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ? AND %2 IS ?")
+                                  .arg(Db::table(table), Db::column(table, "学号")));
+    Db::exec(q, {rowid, number});
+    if (q.numRowsAffected() != 1)
+        throw Db::InputError(QStringLiteral("学号%1的学生已不在表格显示的位置上（表被其他窗口或程序改动过），没有删除任何学生；"
+                                            "表格已重新读取，请再选一次")
+                                 .arg(number));
 }
 
 Db::SelectSpec entryQuery(const QString& table, const QStringList& subjects, bool oneClass,
@@ -269,7 +332,7 @@ Db::SelectSpec entryQuery(const QString& table, const QStringList& subjects, boo
     } else {
         q.where << Db::Condition{"班号", ">=", firstClass} << Db::Condition{"班号", "<=", lastClass};
     }
-    q.orderBy << Db::OrderBy{"学号"} << Db::OrderBy{"班号"};
+    q.orderBy << Db::OrderBy{"班号"} << Db::OrderBy{"学号"};
     return q;
 }
 

@@ -77,23 +77,41 @@ void startOneByOne(const QString& table);
 // and the ranks stay. Returns the number of rows.
 int zeroMarks(const QString& table);
 
+// A student of a grade table as the roster windows name him.
+struct RosterStudent {
+    qint64 rowid = -1;
+    QString number;
+    qint64 cls = 0;
+    QString name;
+};
+std::optional<RosterStudent> studentWithNumber(const QString& table, const QString& number);
+
+// Rows of a grade table are kept in roster order, class then 学号 (the
+// order of the entry grid): whatever goes by the stored order (the runs, the
+// saves, marks pasted by line) then meets the students as the teacher sees
+// them. Rewrites the rows in that order when they are not; rowids change.
+void keepRosterOrder(const QString& table);
+
 // Appends one student numbered from count.zuge and advances the counter, in
-// one transaction. Every named mark, total and rank column holds 0. The
-// student is checked first (checkStudent).
-// Returns the running number the student got.
+// one transaction; the student takes his place in roster order. Every named
+// mark, total and rank column holds 0. The student is checked first
+// (checkStudent) and his 学号 must be free. Returns the running number the
+// student got.
 qint64 addStudent(const QString& table, const QString& number, qint64 cls, const QString& name);
 
-// Puts a student before the row with the given rowid (at the end when there is
-// no such row); the running-number column stays empty. Returns the new rowid.
-// The student is checked first (checkStudent).
-// Rows after it move one rowid on, so grids over the table must reload.
-qint64 insertStudent(const QString& table, qint64 beforeRowid, const QString& number, qint64 cls,
-                     const QString& name);
+// Inserts a student into his place in roster order; the running-number
+// column stays empty. Returns his rowid. The student is checked first
+// (checkStudent) and his 学号 must be free. Rows move, so grids over the
+// table must reload.
+qint64 insertStudent(const QString& table, const QString& number, qint64 cls, const QString& name);
 
 void deleteRow(const QString& table, qint64 rowid);
+// Deletes the student shown in a grid row: the row must still hold his
+// 学号, else nothing is deleted and the message says the table changed.
+void deleteStudent(const QString& table, qint64 rowid, const QString& number);
 
 // The entry grid: 学号, 姓名, the mark column of each chosen subject, 班号,
-// for one class or a range, ordered by 学号 then 班号.
+// for one class or a range, in roster order (班号, then 学号).
 Db::SelectSpec entryQuery(const QString& table, const QStringList& subjects, bool oneClass,
                           qint64 firstClass, qint64 lastClass);
 

@@ -55,13 +55,52 @@ struct Copy {
     QString counter, nameTable, flag;
 };
 
+QString savedTable(Kind kind)
+{
+    return kind == Kind::Grades ? QStringLiteral("cjsave") : kind == Kind::Analysis ? QStringLiteral("fxsave")
+                                                                                  : QStringLiteral("tjsave1");
+}
+
+// A replacing save removes what the examination saved before; returns the
+// number of rows removed.
+qint64 removeEarlier(const QString& target, const Exam& exam)
+{
+    if (!exam.replace)
+        return 0;
+    const qint64 n = savedRows(target == QLatin1String("cjsave") ? Kind::Grades
+                                   : target == QLatin1String("fxsave") ? Kind::Analysis
+                                                                       : Kind::Bands,
+                               exam);
+    if (n > 0)
+        Db::exec(QStringLiteral("DELETE FROM %1 WHERE %2 = ? AND %3 = ?")
+                     .arg(Db::table(target), Db::column(target, "考试名称"), Db::column(target, "考试编号")),
+                 {exam.name, exam.number});
+    return n;
+}
+
 // After the rows: the counter moves on, the name is recorded and the
-// examination's flag is set.
-void recordSave(const Copy& c, const Exam& exam, qint64 next)
+// examination's flag is set. A save that replaced earlier rows finds the
+// name listed already; a name listed more often than the examinations
+// saved under it (an earlier double save) is listed once per examination.
+void recordSave(const Copy& c, const Exam& exam, qint64 next, bool replaced = false)
 {
     Db::exec(QStringLiteral("UPDATE \"count\" SET %1 = ?").arg(Db::column("count", c.counter)), {next});
-    Db::exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(Db::table(c.nameTable), Db::column(c.nameTable, "name")),
-             {exam.name});
+    const QString names = Db::table(c.nameTable), name = Db::column(c.nameTable, "name");
+    const qint64 listed = Db::selectValue(QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = ?").arg(names, name), {exam.name})
+                              .toLongLong();
+    if (!replaced || listed == 0)
+        Db::exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(names, name), {exam.name});
+    if (replaced) {
+        const qint64 exams = Db::selectValue(QStringLiteral("SELECT count(DISTINCT %1) FROM %2 WHERE %3 = ?")
+                                                 .arg(Db::column(c.target, "考试编号"), Db::table(c.target),
+                                                      Db::column(c.target, "考试名称")),
+                                             {exam.name})
+                                 .toLongLong();
+        Db::exec(QStringLiteral("DELETE FROM %1 WHERE rowid IN (SELECT rowid FROM %1 WHERE %2 = ? ORDER BY rowid "
+                                "LIMIT -1 OFFSET ?)")
+                     .arg(names, name),
+                 {exam.name, qMax<qint64>(1, exams)});
+    }
     if (exam.current)
         Db::exec(QStringLiteral("UPDATE \"check\" SET %1 = 1, \"mc\" = ?, \"bh\" = ?").arg(Db::column("check", c.flag)),
                  {exam.name, QString::number(exam.number)});
@@ -74,6 +113,7 @@ Result copyRows(const Copy& c, const Exam& exam,
     timer.start();
     Result res;
     Db::inTransaction([&] {
+        const bool replaced = removeEarlier(c.target, exam) > 0;
         const auto rows = Db::selectRows(
             QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(c.read.join(','), Db::table(c.source)));
         QSqlQuery ins = Db::prepare(insertInto(c.target, c.values));
@@ -88,7 +128,7 @@ Result copyRows(const Copy& c, const Exam& exam,
             ++id;
             ++res.rows;
         }
-        recordSave(c, exam, id);
+        recordSave(c, exam, id, replaced);
         res.firstId = first;
         res.nextId = id;
     });
@@ -97,6 +137,15 @@ Result copyRows(const Copy& c, const Exam& exam,
 }
 
 } // namespace
+
+qint64 savedRows(Kind kind, const Exam& exam)
+{
+    const QString t = savedTable(kind);
+    return Db::selectValue(QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = ? AND %3 = ?")
+                               .arg(Db::table(t), Db::column(t, "考试名称"), Db::column(t, "考试编号")),
+                           {exam.name, exam.number})
+        .toLongLong();
+}
 
 qint64 examNumber(const QString& text)
 {
@@ -127,6 +176,7 @@ Result grades(const QString& workTable, const Exam& exam)
     const QString byRowid = head + QStringLiteral(" SELECT ? + rowid - ?, ?, ?, ?, ") + read.join(',') + from;
     Result res;
     Db::inTransaction([&] {
+        const bool replaced = removeEarlier(c.target, exam) > 0;
         const qint64 first = counter(c.counter);
         const auto span = Db::selectRows(QStringLiteral("SELECT min(rowid), max(rowid), count(*) FROM %1")
                                              .arg(Db::table(workTable)))
@@ -145,7 +195,7 @@ Result grades(const QString& workTable, const Exam& exam)
         res.rows = int(copy.changes());
         res.firstId = first;
         res.nextId = first + res.rows;
-        recordSave(c, exam, res.nextId);
+        recordSave(c, exam, res.nextId, replaced);
     });
     res.elapsedMs = timer.elapsed();
     return res;

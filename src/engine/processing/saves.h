@@ -16,7 +16,17 @@ struct Exam {
     // other saves) goes by. A save made for another examination (from the
     // batch tool) leaves check alone.
     bool current = true;
+    // Rows already saved under this examination's name and number are
+    // removed first and the new ones take their place, in the same
+    // transaction; the name stays listed once. Without it a second save
+    // stores the examination twice.
+    bool replace = false;
 };
+
+// What a save would meet: the rows already saved under the examination's
+// name and number in the table the save writes.
+enum class Kind { Grades, Analysis, Bands };
+qint64 savedRows(Kind kind, const Exam& exam);
 
 // The examination number as typed; a clear message when it is not an integer.
 qint64 examNumber(const QString& text);

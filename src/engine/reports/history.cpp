@@ -111,6 +111,8 @@ Db::SelectSpec classQuery(const ClassQuery& q, ClassOrder order, qint64 threshol
     s.table = q.table;
     s.columns = QStringList{kClass, kNumber, kName} + valueColumns(q.subject, q.kind, q.suffixFrom, q.suffixTo)
         + QStringList{kId};
+    if (q.withExam)
+        s.columns.prepend(kExam);
     if (q.oneClass)
         s.where << Db::Condition{kClass, "=", q.firstClass};
     else
@@ -166,6 +168,84 @@ Db::SelectSpec studentExam(const QString& text, bool byNumber, const QString& ex
     // The examination is matched exactly as it stands in the box.
     s.where = {{byNumber ? kNumber : kName, "like", trimEnd(text)}, {kExam, "like=", exam}};
     return s;
+}
+
+namespace {
+
+// The rows whose column begins with the prefix, as a range the index serves
+// (LIKE would compare without case and could not use it).
+QString prefixRange(const QString& column)
+{
+    return QStringLiteral("%1 >= ? AND %1 < ? || char(1114111)").arg(column);
+}
+
+} // namespace
+
+StudentSearch findStudents(const QString& text, bool byNumber, int limit, const QString& table)
+{
+    StudentSearch out;
+    const QString key = trimEnd(text);
+    if (key.isEmpty())
+        return out;
+    const QString t = Db::table(table), number = Db::column(table, kNumber), name = Db::column(table, kName);
+    const QString by = byNumber ? number : name, other = byNumber ? name : number;
+    QList<std::pair<QString, QString>> found; // (学号, 姓名)
+    for (const auto& r : Db::selectRows(QStringLiteral("SELECT DISTINCT %1, %2 FROM %3 WHERE %4 = ? ORDER BY %5")
+                                            .arg(number, name, t, by, other),
+                                        {key}))
+        found.append({r.at(0).toString(), r.at(1).toString()});
+    const auto rows = Db::selectRows(QStringLiteral("SELECT DISTINCT %1, %2 FROM %3 WHERE %4 AND %5 > ? ORDER BY %5, %6 LIMIT ?")
+                                         .arg(number, name, t, prefixRange(by), by, other),
+                                     {key, key, key, limit + 1});
+    for (const auto& r : rows)
+        found.append({r.at(0).toString(), r.at(1).toString()});
+    out.more = found.size() > limit;
+    found = found.mid(0, limit);
+    const QString detail = QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4 IS ? AND %5 IS ? ORDER BY %6, %7")
+                               .arg(Db::column(table, kClass), Db::column(table, kExam), t, number, name,
+                                    Db::column(table, kExamNumber), Db::column(table, kId));
+    QSqlQuery q = Db::prepare(detail);
+    for (const auto& [n, nm] : found) {
+        SavedStudent s{n, nm, {}, {}};
+        Db::exec(q, {n, nm});
+        while (Db::next(q)) {
+            const qint64 cls = q.value(0).toLongLong();
+            if (!s.classes.contains(cls))
+                s.classes << cls;
+            const QString exam = q.value(1).toString();
+            if (!s.exams.contains(exam))
+                s.exams << exam;
+        }
+        out.students << s;
+    }
+    return out;
+}
+
+Db::SelectSpec studentRows(const SavedStudent& student, const QString& table)
+{
+    Db::SelectSpec s;
+    s.table = table;
+    s.where = {{kNumber, "IS", student.number}, {kName, "IS", student.name}};
+    s.orderBy = {{kExamNumber}, {kId}};
+    return s;
+}
+
+Db::SelectSpec studentRowsInExam(const SavedStudent& student, const QString& exam, const QString& table)
+{
+    Db::SelectSpec s = studentRows(student, table);
+    s.where << Db::Condition{kExam, "like=", exam};
+    return s;
+}
+
+QStringList examsMatching(const QString& prefix, const QString& table)
+{
+    QStringList out;
+    const Db::Condition c = examPrefix(prefix);
+    for (const auto& r : Db::selectRows(QStringLiteral("SELECT %1 FROM %2 WHERE %1 LIKE ? ESCAPE '\\' GROUP BY %1 ORDER BY min(%3)")
+                                            .arg(Db::column(table, kExam), Db::table(table), Db::column(table, kId)),
+                                        Db::SelectSpec{{}, table, {c}, {}}.binds()))
+        out << r.first().toString();
+    return out;
 }
 
 NameList firstNames(int count, const QString& table)

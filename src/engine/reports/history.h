@@ -35,6 +35,10 @@ QStringList valueColumns(const QString& subject, Kind kind, int from, int to);
 QString kindSuffix(Kind kind);
 QString kindWord(Kind kind);
 
+// The examinations whose name begins with the text, in saving order: a
+// query or chart that reads several must say which row is which.
+QStringList examsMatching(const QString& prefix, const QString& table = kSavedGrades);
+
 // The items of the class query and the comparison chart, and those of the
 // student record (which adds 综合).
 const QStringList& classSubjects();
@@ -58,6 +62,9 @@ struct ClassQuery {
     bool oneClass = false;
     int suffixFrom = 1;
     int suffixTo = 1;
+    // The examination's name as the first column: the typed beginning
+    // names several examinations, whose rows must not be read as one.
+    bool withExam = false;
 };
 enum class ClassOrder {
     Stored,     // by ID, 学号, 班号 for one class; the table's own order for a range
@@ -69,6 +76,29 @@ enum class ClassOrder {
 Db::SelectSpec classQuery(const ClassQuery& q, ClassOrder order, qint64 threshold = 0);
 // Every column of one class's saved rows of an examination (prefix), by ID.
 Db::SelectSpec classAllColumns(qint64 cls, const QString& exam, const QString& table = kSavedGrades);
+
+// A student of the saved grades. 学号 and 姓名 together name him: two
+// students of one name, or a name that begins another's, are never taken
+// for one.
+struct SavedStudent {
+    QString number;
+    QString name;
+    QList<qint64> classes; // the classes he was in, in the order of the examinations
+    QStringList exams;     // the examinations he sat, in their order
+};
+struct StudentSearch {
+    QList<SavedStudent> students;
+    bool more = false; // more students match than were listed
+};
+// The students whose 姓名 (or 学号) begins with the text (trailing blanks
+// cut); those whose 姓名 (学号) is exactly the text first, the rest in order
+// of name (number); at most `limit` of them. Served by indexes, so that a
+// first letter over a few years of saved examinations still answers at once.
+StudentSearch findStudents(const QString& text, bool byNumber, int limit = 200, const QString& table = kSavedGrades);
+// One student's saved rows in the order of the examinations; or his rows of
+// one examination, named exactly as stored.
+Db::SelectSpec studentRows(const SavedStudent& student, const QString& table = kSavedGrades);
+Db::SelectSpec studentRowsInExam(const SavedStudent& student, const QString& exam, const QString& table = kSavedGrades);
 
 // One student's saved rows, found by a prefix of the name or of the number
 // (trailing blanks cut), in the order of the examinations.

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace Msg {
 
@@ -98,6 +99,20 @@ bool yesNo(const QString& text, const QString& caption)
     return QMessageBox::question(owner(), captionOr(caption, "请确认"), text,
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         == QMessageBox::Yes;
+}
+
+bool actOrCancel(const QString& text, const QString& act, const QString& caption)
+{
+    if (Recorder* r = current()) {
+        r->records.append({Kind::Question, caption, text, true});
+        return r->answers.isEmpty() ? true : r->answers.takeFirst();
+    }
+    QMessageBox box(QMessageBox::Question, captionOr(caption, "请确认"), text, QMessageBox::NoButton, owner());
+    QPushButton* yes = box.addButton(act, QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 QString saveFileName(const QString& caption, const QString& proposed, const QString& filter)

@@ -20,7 +20,7 @@ struct Record {
     QString text;
     // For a question: the answer its box gives when the user just presses
     // Enter. Every question of the program defaults to the answer that
-    // changes nothing (否, 取消).
+    // changes nothing (否, 取消), but for actOrCancel.
     bool defaultYes = false;
 };
 
@@ -53,6 +53,11 @@ void error(const QString& text, const QString& caption = QString());
 bool okCancel(const QString& text, const QString& caption = QString());
 // A Yes / No question, 否 by default; true for Yes.
 bool yesNo(const QString& text, const QString& caption = QString());
+// A question whose buttons say what they do: `act` (the default, what
+// Enter chooses) and 取消. True when the user chose `act`. For the few
+// questions where doing the thing is what the teacher almost always wants
+// and cannot lose anything (替换 an examination saved before by its new result).
+bool actOrCancel(const QString& text, const QString& act, const QString& caption = QString());
 // A save-file dialog proposing a path; the path chosen, or empty when cancelled.
 QString saveFileName(const QString& caption, const QString& proposed, const QString& filter);
 

@@ -5,6 +5,8 @@
 #include "windows/app/forms.h"
 #include "windows/app/messages.h"
 #include "engine/entry/setup.h"
+#include "engine/rules/numbers.h"
+#include "engine/session/settings.h"
 #include "windows/processing/tform1.h"
 
 #include <QCheckBox>
@@ -122,6 +124,16 @@ void TForm2::FormCreate()
     // (the blank database) simply keeps the defaults.
     if (const auto range = Entry::classRange("cj"))
         banshu2->setText(QString::number(range->last));
+    // The subjects and classes the teacher worked with last come back.
+    const Settings::Working w = Settings::working();
+    if (!w.subjects.isEmpty())
+        for (const QString& s : Rules::allSubjects())
+            if (QCheckBox* c = subjectBox(s))
+                c->setChecked(w.subjects.contains(s));
+    if (w.firstClass && w.lastClass && Rules::isClassNumber(*w.firstClass) && Rules::isClassNumber(*w.lastClass)) {
+        banshu1->setText(QString::number(*w.firstClass));
+        banshu2->setText(QString::number(*w.lastClass));
+    }
 }
 
 void TForm2::Button1Click()
@@ -144,4 +156,9 @@ void TForm2::FormClose()
     // Every run then starts from the first class shown here.
     Form1->banshu0->setText(banshu1->text());
     Form1->showSubjects(selectedSubjects());
+    Settings::Working w;
+    w.subjects = selectedSubjects();
+    w.firstClass = Num::parseInteger(banshu1->text());
+    w.lastClass = Num::parseInteger(banshu2->text());
+    Settings::storeWorking(w);
 }

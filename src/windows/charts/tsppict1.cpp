@@ -178,8 +178,16 @@ void Tsppict1::draw(bool both)
     axisX->fit(chart->plotArea().width());
     const QString c1Text = Edit2->text().trimmed();
     const QString c2Text = Edit3->text().trimmed();
-    const QString title = ksmc->currentText() + " " + c1Text + "班与" + c2Text + "班" + c1->currentText() + "科"
+    QString title = ksmc->currentText() + " " + c1Text + "班与" + c2Text + "班" + c1->currentText() + "科"
         + "全班成绩波动对比图";
+    // The curves hold the rows of every examination the beginning names.
+    const QStringList exams = History::examsMatching(ksmc->currentText(),
+                                                     Formxxx ? Formxxx->maincjsave->text() : History::kSavedGrades);
+    if (exams.size() > 1)
+        title += QStringLiteral("\n（“%1”找到%2次考试，曲线包括它们全部：%3）")
+                     .arg(History::trimEnd(ksmc->currentText()))
+                     .arg(exams.size())
+                     .arg(exams.join(QStringLiteral("、")));
     chart->setTitle(title);
 
     if (!sppict2)

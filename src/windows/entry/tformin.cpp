@@ -8,6 +8,8 @@
 #include "engine/db/database.h"
 #include "engine/entry/roster.h"
 #include "engine/entry/setup.h"
+#include "engine/session/settings.h"
+#include "windows/entry/entrytext.h"
 #include "windows/entry/linebox.h"
 #include "windows/entry/tluru.h"
 #include "windows/processing/tform1.h"
@@ -136,38 +138,57 @@ QList<std::pair<QString, LineBox*>> Tformin::allBoxes() const
 
 void Tformin::spreadColumns(LineBox* into, const QString& text)
 {
-    QString t = text;
-    t.replace("\r\n", "\n").replace('\r', '\n');
-    QStringList rows = t.split('\n');
-    while (!rows.isEmpty() && rows.last().trimmed().isEmpty())
-        rows.removeLast();
-    QList<QStringList> cells;
-    qsizetype columns = 0;
-    for (const QString& r : rows) {
-        cells << r.split('\t');
-        columns = qMax(columns, cells.last().size());
-    }
+    const Roster::Pasted block = Roster::pasted(text);
     const auto boxes = allBoxes();
-    qsizetype first = 0;
-    while (first < boxes.size() && boxes.at(first).second != into)
-        ++first;
-    const qsizetype used = qMin(columns, boxes.size() - first);
-    QStringList plan;
-    for (qsizetype c = 0; c < used; ++c)
-        plan << QStringLiteral("第%1列 → “%2”栏").arg(c + 1).arg(boxes.at(first + c).first);
-    QString question = QStringLiteral("粘贴的内容有%1列，将按顺序放入：\n%2").arg(columns).arg(plan.join('\n'));
-    if (columns > used)
-        question += QStringLiteral("\n后面的%1列没有对应的栏，不放入").arg(columns - used);
+    // Each column's box: by its header when the block has one, else in
+    // order from the box pasted into.
+    QList<LineBox*> target(block.columns, nullptr);
+    QStringList plan, left;
+    auto name = [&](qsizetype c) {
+        return block.header && !block.headers.value(c).trimmed().isEmpty()
+            ? QStringLiteral("第%1列“%2”").arg(c + 1).arg(block.headers.value(c).trimmed())
+            : QStringLiteral("第%1列").arg(c + 1);
+    };
+    if (block.header) {
+        for (qsizetype c = 0; c < block.columns; ++c) {
+            for (const auto& [title, box] : boxes)
+                if (title == block.titles.value(c) && !target.contains(box))
+                    target[c] = box;
+            if (target.at(c))
+                plan << QStringLiteral("%1 → “%2”栏").arg(name(c), block.titles.value(c));
+            else
+                left << name(c);
+        }
+    } else {
+        qsizetype first = 0;
+        while (first < boxes.size() && boxes.at(first).second != into)
+            ++first;
+        for (qsizetype c = 0; c < block.columns; ++c) {
+            if (first + c < boxes.size()) {
+                target[c] = boxes.at(first + c).second;
+                plan << QStringLiteral("%1 → “%2”栏").arg(name(c), boxes.at(first + c).first);
+            } else {
+                left << name(c);
+            }
+        }
+    }
+    QString question = QStringLiteral("粘贴的内容有%1列，将这样放入：\n%2").arg(block.columns).arg(plan.join('\n'));
+    if (block.titleLines > 0)
+        question += QStringLiteral("\n表头上面的%1行标题不放入").arg(block.titleLines);
+    if (!left.isEmpty())
+        question += QStringLiteral("\n不放入（没有对应的栏）：%1").arg(left.join(QStringLiteral("、")));
     question += QStringLiteral("\n\n这些栏原有的内容会被替换，放入成绩的科目会被勾选。要这样放吗？");
-    if (!Msg::yesNo(question)) {
+    if (plan.isEmpty() || !Msg::yesNo(question)) {
         into->insertPlainText(text);
         return;
     }
-    for (qsizetype c = 0; c < used; ++c) {
+    for (qsizetype c = 0; c < block.columns; ++c) {
+        LineBox* box = target.at(c);
+        if (!box)
+            continue;
         QStringList column;
-        for (const QStringList& r : cells)
+        for (const QStringList& r : block.rows)
             column << r.value(c);
-        LineBox* box = boxes.at(first + c).second;
         box->setPlainText(column.join('\n'));
         for (const auto& [tick, memo] : subjectBoxes())
             if (memo == box) {
@@ -213,11 +234,28 @@ void Tformin::Button1Click()
     Table1.close();
     const QString table = Table1.tableName();
     // Every box is checked before anything is asked or deleted.
-    const Roster::BulkPlan plan = Roster::prepare(table, in, Form1 ? Form1->fullMarks() : QMap<QString, qint64>());
-    if (!plan.aboveFull.isEmpty() && !Msg::yesNo(Roster::aboveFullQuestion(plan.aboveFull)))
+    const Roster::BulkPlan plan = Roster::prepare(table, in, Settings::fullMarks());
+    if (plan.marksForRoster()) {
+        // Marks reach a student only when the teacher has seen which.
+        if (plan.match.hasConflicts()) {
+            Msg::warning(EntryText::conflicts(plan));
+            return;
+        }
+        if (plan.match.by == Match::By::Position) {
+            if (!Msg::yesNo(EntryText::pairingQuestion(plan)))
+                return;
+        } else if (plan.match.hasGaps() && !Msg::yesNo(EntryText::gapsQuestion(plan))) {
+            return;
+        }
+    }
+    if (!plan.aboveFull.isEmpty() && !Msg::yesNo(EntryText::aboveFullQuestion(plan.aboveFull)))
         return;
     if (in.roster && !Msg::okCancel(kConfirm))
         return;
+    if (plan.marksForRoster() && plan.match.matched() == 0) {
+        Msg::warning(QStringLiteral("没有一行成绩对上名单上的学生，没有输入任何成绩"));
+        return;
+    }
 
     Roster::BulkResult result;
     Db::inTransaction([&] {
@@ -230,7 +268,10 @@ void Tformin::Button1Click()
         Form2->banshu1->setText(QString::number(result.firstClass));
     }
     const QString took = Ui::clockText(clock.elapsed());
-    Msg::info("我们用了" + took + "的时间," + "输入成功！");
+    QString done = "我们用了" + took + "的时间," + "输入成功！";
+    if (plan.marksForRoster())
+        done += QStringLiteral("\n%1名学生的成绩已输入，名单上共%2名学生").arg(result.markRows).arg(result.students);
+    Msg::info(done);
 
     Tluru::useWorkingTable(table);
     // An entry window already on screen shows the new table at once.

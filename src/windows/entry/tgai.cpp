@@ -113,11 +113,9 @@ void Tgai::Button1Click()
 {
     // The class is checked before anything is written.
     const qint64 cls = Ui::intOf(Edit1, "班号");
-    const int row = DBGrid1->currentIndex().isValid() ? DBGrid1->currentIndex().row() : 0;
-    const qint64 before = m_cjn->isActive() ? m_cjn->rowid(row) : -1;
-    const qint64 id = Entry::insertStudent(kTable, before, Edit3->text(), cls, Edit2->text());
-    reload(id, row);
-    // Rows after the new one moved: a grid over the table must read them again.
+    const qint64 id = Entry::insertStudent(kTable, Edit3->text(), cls, Edit2->text());
+    reload(id, 0);
+    // The table was written in roster order again: every grid over it reads it anew.
     Tluru::tableChanged();
 }
 
@@ -129,8 +127,28 @@ void Tgai::Button2Click()
     const qint64 id = m_cjn->rowid(row);
     if (id < 0)
         return; // an empty table: nothing to delete
-    Entry::deleteRow(kTable, id);
-    reload(-1, row);
+    const QString number = m_cjn->value(row, "学号").toString();
+    const QString name = m_cjn->value(row, "姓名").toString();
+    const QVariant cls = m_cjn->value(row, "班号");
+    if (!Msg::yesNo(QStringLiteral("要删除这名学生吗？\n\n学号%1  %2班  %3\n\n他在这次考试中的成绩也一起删除。")
+                        .arg(number, cls.toString(), name)))
+        return;
+    // The selection stays in the class worked in: the next student of the
+    // class, else the one before him, else whatever follows.
+    qint64 next = -1;
+    for (int r = row + 1; r < m_cjn->rowCount() && next < 0; ++r)
+        if (m_cjn->value(r, "班号") == cls)
+            next = m_cjn->rowid(r);
+    for (int r = row - 1; r >= 0 && next < 0; --r)
+        if (m_cjn->value(r, "班号") == cls)
+            next = m_cjn->rowid(r);
+    try {
+        Entry::deleteStudent(kTable, id, number);
+    } catch (...) {
+        reload(-1, row);
+        throw;
+    }
+    reload(next, row);
     Tluru::tableChanged();
 }
 

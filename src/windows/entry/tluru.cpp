@@ -15,6 +15,7 @@
 #include "engine/processing/saves.h"
 #include "engine/db/database.h"
 #include "engine/rules/subjects.h"
+#include "engine/session/settings.h"
 #include "windows/processing/tform1.h"
 #include "windows/processing/tform8.h"
 
@@ -29,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -69,7 +71,9 @@ QFont gridFont(const QFont& base)
 
 Tluru::Tluru() : Form(QStringLiteral("临时成绩处理库"))
 {
-    setFixedSize(800, 599);
+    // At least the designed size; wider when the grid's columns need it.
+    setMinimumSize(800, 599);
+    resize(800, 599);
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 8);
     root->setSpacing(6);
@@ -123,11 +127,11 @@ Tluru::Tluru() : Form(QStringLiteral("临时成绩处理库"))
     steps->setRowStretch(r + 1, 1);
     steps->setColumnMinimumWidth(1, 96);
     body->addLayout(steps);
-    body->addStretch(1);
 
+    // The grid takes the window's free width.
     auto* right = new QVBoxLayout;
     right->setSpacing(6);
-    body->addLayout(right);
+    body->addLayout(right, 1);
 
     GroupBox1 = new QGroupBox("筛选录入项目", this);
     GroupBox1->setObjectName("GroupBox1");
@@ -166,13 +170,13 @@ Tluru::Tluru() : Form(QStringLiteral("临时成绩处理库"))
     SpeedButton1 = Ui::button("确定", GroupBox1, "SpeedButton1");
     subjects->addWidget(SpeedButton1);
     filter->addLayout(subjects);
-    GroupBox1->setFixedWidth(kGridWidth);
+    GroupBox1->setMinimumWidth(kGridWidth);
     right->addWidget(GroupBox1);
 
     luru_dg = new EntryGrid(this);
     luru_dg->setObjectName("luru_dg");
     luru_dg->setFont(gridFont(luru_dg->font()));
-    luru_dg->setFixedWidth(kGridWidth);
+    luru_dg->setMinimumWidth(kGridWidth);
     Print::addGridActions({luru_dg}, this, [this] { return printJob(); });
     right->addWidget(luru_dg, 1);
 
@@ -233,20 +237,19 @@ void Tluru::FormCreate()
     if (Form6) {
         connect(Form6->Query1, &Db::GridModel::editRejected, this, [](const QString& m) { Msg::warning(m); });
         Form6->Query1->setFullMarks(fullMarkOfColumn);
+        connect(Form6->Query1, &QAbstractItemModel::dataChanged, this, [this] { Msg::guard([this] { markEdited(); }); });
     }
 }
 
 std::optional<double> Tluru::fullMarkOfColumn(const QString& column)
 {
     // Only the mark columns themselves ("语文1"), not their ranks or totals.
-    if (!Form1 || !column.endsWith(QLatin1Char('1')))
+    if (!column.endsWith(QLatin1Char('1')))
         return std::nullopt;
     const QString subject = column.chopped(1);
     if (!Rules::gradeSubjects().contains(subject))
         return std::nullopt;
-    if (const auto full = Form1->fullMarkOf(subject))
-        return double(*full);
-    return std::nullopt;
+    return double(Settings::fullMark(subject));
 }
 
 QStringList Tluru::chosenSubjects() const
@@ -297,6 +300,7 @@ void Tluru::reopen()
 {
     const Entry::ExamState exam = Entry::examState();
     Panel3->setVisible(exam.marksSaved);
+    showSavedState();
     Panel4->setVisible(exam.analysisSaved);
     Panel5->setVisible(exam.bandsSaved);
     mingc->setText(exam.name);
@@ -304,7 +308,35 @@ void Tluru::reopen()
 
     m_table = Entry::workingTable();
     useWorkingTable(m_table);
+    // Every class of the roster is shown until the teacher narrows it; a
+    // new roster of other classes shows all of them again.
+    const auto range = Entry::classRange(m_table);
+    const QPair<qint64, qint64> shown = range ? qMakePair(range->first, range->last) : qMakePair(qint64(1), qint64(2));
+    if (range && shown != m_rosterRange) {
+        Edit2->setText(QString::number(range->first));
+        Edit3->setText(QString::number(range->last));
+    }
+    m_rosterRange = shown;
     openGrid();
+}
+
+void Tluru::showSavedState()
+{
+    // A mark corrected after the save: the saved copy is no longer what the
+    // grid shows until the ranking is run and saved again.
+    const bool differs = Settings::value(kEditedAfterSave) == QStringLiteral("1");
+    Panel3->setText(differs ? kSavedDiffers : kSaved);
+    QPalette pal = Panel3->palette();
+    pal.setColor(QPalette::Window, differs ? QColor(190, 60, 20) : kBlue);
+    Panel3->setPalette(pal);
+}
+
+void Tluru::markEdited()
+{
+    if (!Entry::examState().marksSaved || Settings::value(kEditedAfterSave) == QStringLiteral("1"))
+        return;
+    Settings::setValue(kEditedAfterSave, QStringLiteral("1"));
+    showSavedState();
 }
 
 void Tluru::FormClose()
@@ -337,11 +369,31 @@ void Tluru::layOutGrid()
     // 学号 and 姓名 at least 80, every further column at least 55, each wide
     // enough for its title and its longest value.
     Ui::fitColumns(luru_dg, {80, 80}, 55);
+    fitWidth();
+}
+
+void Tluru::fitWidth()
+{
+    // Wide enough to show every column, as far as the screen allows.
+    if (!luru_dg->model())
+        return;
+    int needed = luru_dg->verticalHeader()->width() + 2 * luru_dg->frameWidth() + 24;
+    for (int c = 0; c < luru_dg->model()->columnCount(); ++c)
+        needed += luru_dg->columnWidth(c);
+    const int missing = needed - luru_dg->width();
+    if (missing <= 0)
+        return;
+    int most = width() + missing;
+    if (QScreen* sc = screen())
+        most = qMin(most, sc->availableGeometry().width() - 20);
+    if (most > width())
+        resize(most, height());
 }
 
 void Tluru::layOutResult()
 {
     Ui::fitColumns(luru_dg, {50, 80, 60, 70, 60}, 55);
+    fitWidth();
 }
 
 void Tluru::reloadGrid()
@@ -401,29 +453,46 @@ void Tluru::Button2Click()
 {
     // The number is checked before anything is written. The save makes the
     // name and number it uses the current examination's.
-    const Save::Exam exam{mingc->text(), Save::examNumber(bianh->text())};
+    Save::Exam exam{mingc->text(), Save::examNumber(bianh->text())};
     if (exam.name.trimmed().isEmpty())
         throw Db::InputError(QStringLiteral("考试名称不能是空的"));
-    if (exam.name != Entry::examState().name) {
-        const Entry::SavedExam saved = Entry::savedExam(exam.name);
-        if (saved.exists() && !Msg::yesNo(Entry::sameNameQuestion(exam.name, saved)))
-            return;
-    }
     const QString table = Form6 ? Form6->Table1.tableName() : workTable();
     // A save of no student would record the examination as saved with no
     // marks behind it, and the success message would be untrue.
     if (Db::rowCount(table) == 0)
         throw Db::InputError(QStringLiteral("成绩表“%1”中还没有学生，没有可以保存的成绩；请先录入学生和成绩").arg(table));
+    if (const qint64 rows = Save::savedRows(Save::Kind::Grades, exam); rows > 0) {
+        if (!Msg::actOrCancel(replaceQuestion(QStringLiteral("成绩"), exam, rows), QStringLiteral("替换")))
+            return;
+        exam.replace = true;
+    } else if (exam.name != Entry::examState().name) {
+        const Entry::SavedExam saved = Entry::savedExam(exam.name);
+        if (saved.exists() && !Msg::yesNo(Entry::sameNameQuestion(exam.name, saved)))
+            return;
+    }
     {
         PleaseWait wait;
         Save::grades(table, exam);
     }
+    Settings::setValue(kEditedAfterSave, QStringLiteral("0"));
     if (chaxun)
         chaxun->addExam(exam.name);
     Button1->hide();
     Msg::info("成功保存到永久数据库，到主界面可以查看结果！！！");
+    showSavedState();
     Panel3->show();
     layOutResult();
+}
+
+QString Tluru::replaceQuestion(const QString& what, const Save::Exam& exam, qint64 rows)
+{
+    return QStringLiteral("“%1”（编号%2）的%3已经永久保存过（%4行）。\n\n"
+                          "替换：删去原来保存的%3，换成现在这份，以后的查询和图表里这次考试只出现一次；\n"
+                          "取消：这次不保存，原来保存的不变。")
+        .arg(exam.name)
+        .arg(exam.number)
+        .arg(what)
+        .arg(rows);
 }
 
 void Tluru::Image5Click()

@@ -5,6 +5,7 @@
 // and ranks.
 
 #include "engine/db/query.h"
+#include "engine/processing/saves.h"
 #include "windows/app/form.h"
 #include "windows/app/printing.h"
 
@@ -78,6 +79,9 @@ public:
 
     static constexpr int kGridWidth = 537;
 
+    // The words of a second save of an examination: 替换 or 取消.
+    static QString replaceQuestion(const QString& what, const Save::Exam& exam, qint64 rows);
+
     // The full mark of a mark column ("语文1") as the processing panel holds
     // it, for the grids that ask before taking a mark above it.
     static std::optional<double> fullMarkOfColumn(const QString& column);
@@ -98,6 +102,12 @@ protected:
 
 private:
     void layOutGrid();
+    void fitWidth();
+    void showSavedState();
+    void markEdited();
+    static inline const QString kEditedAfterSave = QStringLiteral("成绩在保存后改动");
+    static inline const QString kSavedDiffers = QStringLiteral("保存后成绩有改动，与保存的不同：请重新排名并保存");
+    QPair<qint64, qint64> m_rosterRange{-1, -1};
     void layOutResult();
     QString m_table = QStringLiteral("cj");
 };

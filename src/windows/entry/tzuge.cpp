@@ -97,7 +97,13 @@ void Tzuge::Button1Click()
 {
     const qint64 cls = Ui::intOf(ban, "班号");
     Entry::addStudent(tableName(), xue->text(), cls, name->text());
-    reload(INT_MAX);
+    // The new student stands in his class, in 学号 order: he becomes current there.
+    reload(0);
+    for (int r = 0; r < m_rows->rowCount(); ++r)
+        if (m_rows->value(r, "学号").toString() == xue->text()) {
+            db1->setCurrentIndex(m_rows->index(r, 0));
+            db1->scrollTo(db1->currentIndex());
+        }
     Tluru::tableChanged();
 }
 
@@ -107,7 +113,11 @@ void Tzuge::Button3Click()
     const qint64 id = m_rows->rowid(row);
     if (id < 0)
         return; // an empty table: nothing to delete
-    Entry::deleteRow(tableName(), id);
+    const QString number = m_rows->value(row, "学号").toString();
+    if (!Msg::yesNo(QStringLiteral("要删除这名学生吗？\n\n学号%1  %2班  %3")
+                        .arg(number, m_rows->value(row, "班号").toString(), m_rows->value(row, "姓名").toString())))
+        return;
+    Entry::deleteStudent(tableName(), id, number);
     // The row after the deleted one becomes current, or the new last row.
     reload(row);
     Tluru::tableChanged();

@@ -8,6 +8,7 @@
 #include "engine/processing/runs.h"
 #include "engine/rules/numbers.h"
 #include "engine/rules/subjects.h"
+#include "engine/session/settings.h"
 #include "windows/processing/tform8.h"
 #include "windows/reports/tform5.h"
 #include "windows/reports/tformfx.h"
@@ -215,8 +216,47 @@ TForm1::TForm1() : Form(QStringLiteral("成绩处理面板"))
     setMode(Mode::Ranking);
 }
 
+QList<std::pair<QString, QLineEdit*>> TForm1::fullMarkFields() const
+{
+    return {{"语文", kemu1}, {"数学", kemu2}, {"英语", kemu3}, {"政治", kemu4}, {"物理", kemu5},
+            {"化学", kemu6}, {"历史", kemu7}, {"地理", kemu8}, {"生物", kemu9}, {"综合", kemu10}};
+}
+
+void TForm1::rememberSettings(bool withBands) const
+{
+    if (!Form2)
+        return;
+    Settings::Working w;
+    w.subjects = Form2->selectedSubjects();
+    if (const auto b1 = Num::parseInteger(Form2->banshu1->text()))
+        w.firstClass = *b1;
+    if (const auto b2 = Num::parseInteger(Form2->banshu2->text()))
+        w.lastClass = *b2;
+    if (withBands) {
+        w.bandUpper = Num::parseInteger(sx->text());
+        w.bandCount = Num::parseInteger(shumus->text());
+    }
+    Settings::storeWorking(w);
+}
+
 void TForm1::FormCreate()
 {
+    // The full marks and band settings the teacher used last come back.
+    for (const auto& [subject, edit] : fullMarkFields())
+        edit->setText(QString::number(Settings::fullMark(subject)));
+    const Settings::Working w = Settings::working();
+    if (w.bandUpper)
+        sx->setText(QString::number(*w.bandUpper));
+    if (w.bandCount)
+        shumus->setText(QString::number(*w.bandCount));
+    m_bandUpperStored = w.bandUpper.has_value();
+    // A full mark is kept as soon as it is typed: the entry windows check
+    // marks against it before any run is made.
+    for (const auto& [subject, edit] : fullMarkFields())
+        connect(edit, &QLineEdit::editingFinished, this, [this, subject = subject] {
+            if (const auto v = fullMarkOf(subject); v && *v <= Proc::kMaxFullMark)
+                Settings::storeFullMarks({{subject, *v}});
+        });
     cj.close();
     fx.close();
     t1.close();
@@ -261,11 +301,7 @@ void TForm1::showMode(Mode mode)
 
 std::optional<qint64> TForm1::fullMarkOf(const QString& subject) const
 {
-    const QList<std::pair<QString, QLineEdit*>> fields{{"语文", kemu1}, {"数学", kemu2}, {"英语", kemu3},
-                                                       {"政治", kemu4}, {"物理", kemu5}, {"化学", kemu6},
-                                                       {"历史", kemu7}, {"地理", kemu8}, {"生物", kemu9},
-                                                       {"综合", kemu10}};
-    for (const auto& [s, edit] : fields) {
+    for (const auto& [s, edit] : fullMarkFields()) {
         if (s != subject)
             continue;
         const auto v = Num::parseInteger(edit->text());
@@ -286,8 +322,18 @@ QMap<QString, qint64> TForm1::fullMarks() const
 
 void TForm1::FormShow()
 {
+    // Each showing starts with empty bars: a full one tells of this run only.
+    for (QProgressBar* g : {Gauge1, Gauge2, Gauge3, Gauge4, Gauge5})
+        g->setValue(0);
     if (!Form2)
         return;
+    // Until the teacher sets it, the bands start just below the highest
+    // total the ticked subjects allow.
+    // A limit the teacher typed stays.
+    if (!m_bandUpperStored && sx->text() == m_defaultUpper) {
+        m_defaultUpper = QString::number(Settings::defaultBandUpper(Form2->selectedSubjects()));
+        sx->setText(m_defaultUpper);
+    }
     banshu2->setText(Form2->banshu2->text());
     Edit1->setText(Form2->banshu2->text());
     cishuk->setText(Form2->cishuk->text());
@@ -345,6 +391,7 @@ void TForm1::Button1Click()
 
     for (QProgressBar* g : {Gauge1, Gauge2, Gauge3})
         g->setValue(0);
+    rememberSettings(false);
     const Proc::RankResult res = Proc::rank(st, [this](int stage, qint64 done, qint64 total) {
         setGauge(stage == 1 ? Gauge1 : stage == 2 ? Gauge2 : Gauge3, done, total);
     });
@@ -375,11 +422,7 @@ void TForm1::fenxiClick()
     st.subjects = Form2 ? Form2->selectedSubjects() : QStringList{"语文"};
     st.firstClass = Ui::intOf(banshu0, "起始班号");
     st.lastClass = Ui::intOf(banshu2, "最后班号");
-    const QList<std::pair<QString, QLineEdit*>> full{{"语文", kemu1}, {"数学", kemu2}, {"英语", kemu3},
-                                                     {"政治", kemu4}, {"物理", kemu5}, {"化学", kemu6},
-                                                     {"历史", kemu7}, {"地理", kemu8}, {"生物", kemu9},
-                                                     {"综合", kemu10}};
-    for (const auto& [subject, edit] : full)
+    for (const auto& [subject, edit] : fullMarkFields())
         st.fullMarks.insert(subject, Ui::intOf(edit, subject + "满分值"));
     st.top = {Ui::intOf(edit3, "前100名"), Ui::intOf(Edit4, "前200名"), Ui::intOf(Edit5, "前300名"),
               Ui::intOf(Edit6, "前400名")};
@@ -389,6 +432,9 @@ void TForm1::fenxiClick()
     Gauge4->setValue(0);
     Proc::analyze(st, [this](int, qint64 done, qint64 total) { setGauge(Gauge4, done, total); });
     Gauge4->setValue(100);
+    // The run accepted them: they are the full marks from now on.
+    Settings::storeFullMarks(st.fullMarks);
+    rememberSettings(false);
     Msg::info(kDone, kHello);
     // The result on screen, read from the table the run has just written.
     if (Formfx)
@@ -411,6 +457,8 @@ void TForm1::fenduanClick()
         res = Proc::bands(st, [this](int, qint64 done, qint64 total) { setGauge(Gauge5, done, total); });
         Gauge5->setValue(100);
     }
+    m_bandUpperStored = true;
+    rememberSettings(true);
     // Totals above the first band are in no band: the teacher should know
     // to raise the upper limit rather than trust counts that do not add up.
     QString done = kDone;

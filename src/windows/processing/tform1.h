@@ -108,5 +108,11 @@ protected:
     void FormClose() override;
 
 private:
+    // The full mark fields by subject, in the parameter panel's order.
+    QList<std::pair<QString, QLineEdit*>> fullMarkFields() const;
+    // The working settings in use are kept for the next start.
+    void rememberSettings(bool withBands) const;
     Mode m_mode = Mode::Ranking;
+    bool m_bandUpperStored = false;
+    QString m_defaultUpper = QStringLiteral("399"); // the upper limit last put in sx by default
 };

@@ -195,16 +195,20 @@ History::ClassQuery Tchaxun::settings() const
 
 void Tchaxun::run(History::ClassOrder order, qint64 threshold)
 {
-    const History::ClassQuery q = settings();
+    History::ClassQuery q = settings();
     const int points = SavedLists::fontSize(Edit5->text(), "字号");
+    // A beginning that names several examinations shows whose row is whose.
+    q.withExam = History::examsMatching(q.exam, q.table).size() > 1;
     const Db::SelectSpec select = History::classQuery(q, order, threshold);
     Query1->setQuery(select);
     Query1->open();
     QList<int> widths{-1, 100, 100};
+    if (q.withExam)
+        widths.prepend(150);
     const bool filtered = order == History::ClassOrder::AtMost || order == History::ClassOrder::AtLeast;
     if (filtered) {
         // The value column next to the names; the running number is no help.
-        for (int col = 3; col < Query1->columnCount(); ++col)
+        for (int col = int(widths.size()); col < Query1->columnCount(); ++col)
             widths << (Query1->columnNames().at(col) == "ID" ? 0 : 90);
     }
     SavedLists::setFontSize(DBGrid1, points);
@@ -247,8 +251,10 @@ void Tchaxun::Button2Click()
     Query1->setQuery(History::classAllColumns(cls, ksmc->currentText(), savedTable()));
     Query1->open();
     SavedLists::setFontSize(DBGrid1, points);
-    // Row number, saved-at time, exam number and name say nothing here.
-    Ui::fitColumns(DBGrid1, {0, 0, 0, 0, 60, 60, 72});
+    // Row number, saved-at time and exam number say nothing here; the
+    // examination's name does when the beginning names several.
+    const bool several = History::examsMatching(ksmc->currentText(), savedTable()).size() > 1;
+    Ui::fitColumns(DBGrid1, {0, 0, 0, several ? 150 : 0, 60, 60, 72});
 }
 
 void Tchaxun::ComboBox2Change()

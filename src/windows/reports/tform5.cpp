@@ -129,15 +129,16 @@ void TForm5::Button3Click()
 
 void TForm5::Button4Click()
 {
-    const Save::Exam exam{Edit2->text(), Save::examNumber(Edit3->text())};
+    Save::Exam exam{Edit2->text(), Save::examNumber(Edit3->text())};
     if (exam.name.trimmed().isEmpty()) {
         Msg::warning("请填上考试名称：总分统计表按考试名称保存和查询");
         return;
     }
-    if (Entry::examState().bandsSaved
-        && !Msg::yesNo(QStringLiteral("这次考试的总分统计表已经永久保存过了。再保存一次，以后的查询和图表里"
-                                      "这次考试会出现两遍。\n确实要再保存一次吗？")))
-        return;
+    if (const qint64 rows = Save::savedRows(Save::Kind::Bands, exam); rows > 0) {
+        if (!Msg::actOrCancel(Tluru::replaceQuestion(QStringLiteral("总分统计表"), exam, rows), QStringLiteral("替换")))
+            return;
+        exam.replace = true;
+    }
     // The whole band table, also while the grids show only its average row.
     Save::bands(m_table, exam);
     Msg::info("成功保存到永久数据库, 到主界面可查看结果！！！");

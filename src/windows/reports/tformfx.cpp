@@ -156,7 +156,7 @@ void TFormfx::Button1Click()
 void TFormfx::Button2Click()
 {
     // Nothing is written unless the number is one.
-    const Save::Exam exam{Edit4->text(), Save::examNumber(Edit1->text())};
+    Save::Exam exam{Edit4->text(), Save::examNumber(Edit1->text())};
     if (exam.name.trimmed().isEmpty()) {
         Msg::warning("请填上考试名称：分析表按考试名称保存和查询");
         return;
@@ -166,10 +166,13 @@ void TFormfx::Button2Click()
     grid->commitPending();
     if (m_editRefused)
         return;
-    if (Entry::examState().analysisSaved
-        && !Msg::yesNo(QStringLiteral("这次考试的分析表已经永久保存过了。再保存一次，以后的查询和图表里"
-                                      "这次考试会出现两遍。\n确实要再保存一次吗？")))
-        return;
+    // A second save of the same examination replaces the first, so that
+    // every later query and chart sees it once.
+    if (const qint64 rows = Save::savedRows(Save::Kind::Analysis, exam); rows > 0) {
+        if (!Msg::actOrCancel(Tluru::replaceQuestion(QStringLiteral("分析表"), exam, rows), QStringLiteral("替换")))
+            return;
+        exam.replace = true;
+    }
     Save::analysis(m_table, exam);
     Msg::info("成功保存到永久数据库,到主界面可查看结果！！！");
     if (luru)

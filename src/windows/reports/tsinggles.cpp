@@ -3,6 +3,7 @@
 #include "engine/db/gridmodel.h"
 #include "engine/reports/history.h"
 #include "windows/app/forms.h"
+#include "windows/app/messages.h"
 #include "windows/app/tformxxx.h"
 #include "windows/charts/trendchart.h"
 #include "windows/reports/frozengrid.h"
@@ -20,6 +21,8 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QTableWidget>
+#include <QHeaderView>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -104,6 +107,19 @@ Tsinggles::Tsinggles() : Form(QStringLiteral("singgles"))
     grid->setFrozenColumns(4); // ID, saved at, exam number hidden; 考试名称 stays in view
     grid->setModel(Query1);
 
+    students = new QTableWidget(0, 4, this);
+    students->setObjectName("students");
+    students->setHorizontalHeaderLabels({"学号", "班号", "姓名", "参加的考试"});
+    students->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    students->setSelectionBehavior(QAbstractItemView::SelectRows);
+    students->setSelectionMode(QAbstractItemView::SingleSelection);
+    students->verticalHeader()->hide();
+    students->horizontalHeader()->setStretchLastSection(true);
+    students->setMaximumHeight(150);
+    students->hide();
+    root->addWidget(students);
+    Ui::connectHandler(students, &QTableWidget::itemSelectionChanged, this, &Tsinggles::studentPicked);
+
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(Chart1);
     split->addWidget(grid);
@@ -134,6 +150,8 @@ Tsinggles::Tsinggles() : Form(QStringLiteral("singgles"))
     Ui::connectHandler(c1, &QComboBox::activated, this, &Tsinggles::Button2Click);
     Ui::connectHandler(c1->lineEdit(), &QLineEdit::returnPressed, this, &Tsinggles::Button2Click);
     Ui::connectHandler(Button2, &QPushButton::clicked, this, &Tsinggles::Button2Click);
+    // A name and a number of the same text are different students.
+    connect(cv, &QCheckBox::toggled, this, [this] { m_typedText.clear(); });
     Ui::connectHandler(SpeedButton1, &QPushButton::clicked, this, &Tsinggles::SpeedButton1Click);
 }
 
@@ -155,23 +173,108 @@ void Tsinggles::Button2Click()
 {
     typing->stop();
     const QString table = Formxxx ? Formxxx->maincjsave->text() : History::kSavedGrades;
-    const QString subject = History::checkedSubject(c1->currentText(), table);
-    const History::Kind kind = SavedLists::kindOf(a, b, c);
+    History::checkedSubject(c1->currentText(), table);
     trend->setBackgroundBrush(Qt::white);
-    if (History::trimEnd(edit2->currentText()).isEmpty()) {
-        // An emptied box names no student (its prefix would match everyone).
+    const QString typed = History::trimEnd(edit2->currentText());
+    if (typed.isEmpty()) {
+        // An emptied box names no student (its beginning would match everyone).
+        student.reset();
+        listStudents({});
         Query1->close();
         trend->clearPoints();
         trend->setTitle(QString());
         return;
     }
-    Query1->setQuery(History::studentHistory(edit2->currentText(), cv->isChecked(), table));
+    // The same text again (another subject, another kind): the student
+    // picked from the list stays.
+    if (typed != m_typedText || !student) {
+        const History::StudentSearch found = History::findStudents(typed, cv->isChecked(), kListed, table);
+        m_typedText = typed;
+        student.reset();
+        // One student, or one whose name (number) is exactly the text, is
+        // shown at once; others are listed to pick from.
+        QList<History::SavedStudent> exact;
+        for (const History::SavedStudent& s : found.students)
+            if ((cv->isChecked() ? s.number : s.name) == typed)
+                exact << s;
+        if (found.students.size() == 1)
+            student = found.students.first();
+        else if (exact.size() == 1)
+            student = exact.first();
+        listStudents(found);
+        if (!student) {
+            Query1->close();
+            trend->clearPoints();
+            trend->setTitle(found.students.isEmpty()
+                                ? QStringLiteral("没有找到%1以“%2”开头的学生").arg(cv->isChecked() ? "学号" : "姓名", typed)
+                                : QStringLiteral("有%1%2名学生的%3以“%4”开头，请在上面的名单中选一名")
+                                      .arg(found.more ? QStringLiteral("超过") : QString())
+                                      .arg(found.students.size())
+                                      .arg(cv->isChecked() ? "学号" : "姓名", typed));
+            return;
+        }
+    }
+    showStudent();
+}
+
+void Tsinggles::listStudents(const History::StudentSearch& found)
+{
+    const QSignalBlocker block(students);
+    students->clearContents();
+    const bool several = found.students.size() > 1;
+    students->setRowCount(int(found.students.size()) + (found.more ? 1 : 0));
+    for (int r = 0; r < found.students.size(); ++r) {
+        const History::SavedStudent& s = found.students.at(r);
+        QStringList classes;
+        for (qint64 c : s.classes)
+            classes << QString::number(c);
+        const QStringList cells{s.number, classes.join(QStringLiteral("、")), s.name,
+                                QStringLiteral("%1次：%2").arg(s.exams.size()).arg(s.exams.join(QStringLiteral("、")))};
+        for (int c = 0; c < cells.size(); ++c)
+            students->setItem(r, c, new QTableWidgetItem(cells.at(c)));
+        if (student && s.number == student->number && s.name == student->name)
+            students->selectRow(r);
+    }
+    if (found.more) {
+        auto* more = new QTableWidgetItem(QStringLiteral("……还有更多学生，请多输入几个字"));
+        more->setFlags(Qt::ItemIsEnabled);
+        students->setItem(int(found.students.size()), 0, more);
+        students->setSpan(int(found.students.size()), 0, 1, 4);
+    }
+    m_listed = found.students;
+    students->setVisible(several);
+    if (several)
+        students->resizeColumnsToContents();
+}
+
+void Tsinggles::studentPicked()
+{
+    const QList<QTableWidgetItem*> picked = students->selectedItems();
+    if (picked.isEmpty())
+        return;
+    const int row = picked.first()->row();
+    if (row < 0 || row >= m_listed.size())
+        return;
+    student = m_listed.at(row);
+    showStudent();
+}
+
+void Tsinggles::showStudent()
+{
+    const QString table = Formxxx ? Formxxx->maincjsave->text() : History::kSavedGrades;
+    const QString subject = History::checkedSubject(c1->currentText(), table);
+    const History::Kind kind = SavedLists::kindOf(a, b, c);
+    trend->setBackgroundBrush(Qt::white);
+    Query1->setQuery(History::studentRows(*student, table));
     Query1->open();
     showRows(Qt::red);
-    const int n = Query1->rowCount();
-    trend->setTitle(n == 0 ? QString()
-                           : Query1->value(n - 1, "姓名").toString() + "同学" + "历次考试 " + subject
-                               + History::kindWord(kind) + " 成绩波动图");
+    // Two students of one name are told apart by their 学号 in the title.
+    bool shared = false;
+    for (const History::SavedStudent& s : m_listed)
+        shared = shared || (s.name == student->name && s.number != student->number);
+    const QString who = student->name + (shared ? QStringLiteral("（学号%1）").arg(student->number) : QString());
+    trend->setTitle(Query1->rowCount() == 0 ? QString()
+                                            : who + "同学" + "历次考试 " + subject + History::kindWord(kind) + " 成绩波动图");
 }
 
 void Tsinggles::SpeedButton1Click()
@@ -180,8 +283,15 @@ void Tsinggles::SpeedButton1Click()
     const QString table = Formxxx ? Formxxx->maincjsave->text() : History::kSavedGrades;
     const QString subject = History::checkedSubject(c1->currentText(), table);
     const History::Kind kind = SavedLists::kindOf(a, b, c);
+    if (!student || History::trimEnd(edit2->currentText()) != m_typedText)
+        Button2Click();
+    if (!student) {
+        if (!m_listed.isEmpty())
+            Msg::warning(QStringLiteral("有几名学生都以“%1”开头，请先在名单中选一名").arg(m_typedText));
+        return;
+    }
     trend->setBackgroundBrush(Qt::white);
-    Query1->setQuery(History::studentExam(edit2->currentText(), cv->isChecked(), ksmc->currentText(), table));
+    Query1->setQuery(History::studentRowsInExam(*student, ksmc->currentText(), table));
     Query1->open();
     showRows(Ui::kMoneyGreen);
     const int n = Query1->rowCount();

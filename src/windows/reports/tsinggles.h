@@ -4,8 +4,11 @@
 // that scroll together, and a line of one value over the examinations in the
 // order they were held; or the student's rows of one examination.
 
+#include "engine/reports/history.h"
 #include "windows/app/form.h"
 #include "windows/app/printing.h"
+
+#include <optional>
 
 class FrozenGrid;
 class QChartView;
@@ -16,6 +19,7 @@ class QLabel;
 class QLineSeries;
 class QPushButton;
 class QRadioButton;
+class QTableWidget;
 class QTimer;
 class ResultView;
 namespace Charts { class TrendChart; }
@@ -44,6 +48,15 @@ public:
     ResultView* DBGrid1; // 考试名称
     ResultView* DBGrid2; // number, class, name and every mark
     Db::GridModel* Query1; // read only
+    // The students a typed beginning names, when it names more than one:
+    // the teacher picks one (学号, 班号, 姓名, the examinations he sat).
+    QTableWidget* students;
+    // The student whose rows and curve are shown.
+    std::optional<History::SavedStudent> student;
+
+    // A beginning that names more students than this lists the first ones
+    // and says that there are more.
+    static constexpr int kListed = 200;
 
     // Typing into edit2 runs the query this long after the last key.
     static constexpr int kTypingDelayMs = 250;
@@ -60,4 +73,9 @@ protected:
 
 private:
     void showRows(const QColor& colour);
+    void listStudents(const History::StudentSearch& found);
+    void showStudent();
+    void studentPicked();
+    QString m_typedText; // what the list was found for
+    QList<History::SavedStudent> m_listed;
 };
