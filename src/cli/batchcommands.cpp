@@ -10,6 +10,8 @@
 #include "engine/rules/numbers.h"
 #include "engine/processing/runs.h"
 #include "engine/processing/saves.h"
+#include "engine/actions/processing.h"
+#include "engine/session/session.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,6 +47,7 @@ const QList<CommandSpec>& commands()
         {"analyze", {"table", "classes", "subjects", "full", "top"}, 0, {}},
         {"bands", {"table", "upper", "count", "last-class"}, 0, {}},
         {"save", {"table", "exam", "number", "replace"}, 1, QStringLiteral("保存的内容（grades、analysis 或 bands）")},
+        {"current", {"exam", "number"}, 0, {}},
         {"export", {"out"}, 1, QStringLiteral("表名")},
     };
     return list;
@@ -175,14 +178,6 @@ std::array<qint64, 4> topOption(const Invocation& inv)
 
 // ---- reading the database -----------------------------------------------
 
-// The grade table the windows would work on: linshi.shibie 0 selects cjn.
-QString workingTable(const Invocation& inv)
-{
-    if (inv.options.contains("table"))
-        return inv.options.value("table");
-    return Entry::workingTable();
-}
-
 // The class range the program starts with: the first row's class to the last row's.
 ClassRange tableClasses(const QString& table)
 {
@@ -281,27 +276,41 @@ Outcome runImport(const Invocation& inv)
     return o;
 }
 
+// The session a command works in: the database's current examination and
+// working table, the windows' design defaults for everything else (a batch
+// run neither reads nor keeps the windows' last settings), then the options
+// given. Every value is checked by the session as a window's would be.
+void applyOptions(Session& session, const Invocation& inv)
+{
+    session.load(false);
+    if (inv.options.contains("table"))
+        session.useTable(inv.options.value("table"));
+    session.setSubjects(subjectsOption(inv));
+    if (const auto classes = classesOption(inv)) {
+        session.setClassRange(classes->first, classes->last);
+    } else {
+        const ClassRange range = tableClasses(session.workingTable());
+        session.setClassRange(range.first, range.last);
+    }
+}
+
 Outcome runRank(const Invocation& inv)
 {
     if (inv.options.contains("table"))
         checkedGradeTable(inv.options.value("table"));
-    const QStringList subjects = subjectsOption(inv);
-    const auto classes = classesOption(inv);
+    subjectsOption(inv);
+    classesOption(inv);
     openDatabase(inv);
-    Proc::RankSettings st;
-    st.table = workingTable(inv);
-    st.subjects = subjects;
-    const ClassRange range = classes ? *classes : tableClasses(st.table);
-    st.firstClass = range.first;
-    st.lastClass = range.last;
-    const Proc::RankResult r = Proc::rank(st);
+    Session session;
+    applyOptions(session, inv);
+    const Proc::RankResult r = Actions::rank(session);
     Outcome o;
     o.summary = QStringLiteral("已在表 %1 中为%2名学生排名（科目：%3；班排：%4-%5班），处理了%6个数据")
-                    .arg(st.table)
+                    .arg(session.workingTable())
                     .arg(r.students)
-                    .arg(list(subjects))
-                    .arg(st.firstClass)
-                    .arg(st.lastClass)
+                    .arg(list(session.subjects()))
+                    .arg(session.firstClass())
+                    .arg(session.lastClass())
                     .arg(r.processed);
     o.summary += r.totals ? QStringLiteral("，已计算总分和三总")
                           : QStringLiteral("，未选齐语文、数学、英语，总分和三总没有重算");
@@ -313,29 +322,29 @@ Outcome runAnalyze(const Invocation& inv)
     if (inv.options.contains("table"))
         checkedGradeTable(inv.options.value("table"));
     const QStringList subjects = subjectsOption(inv);
-    const auto classes = classesOption(inv);
+    classesOption(inv);
     const QMap<QString, qint64> full = fullMarksOption(inv);
     const std::array<qint64, 4> top = topOption(inv);
     openDatabase(inv);
-    Proc::AnalysisSettings st;
-    st.table = workingTable(inv);
-    st.subjects = subjects;
-    const ClassRange range = classes ? *classes : tableClasses(st.table);
-    st.firstClass = range.first;
-    st.lastClass = range.last;
-    st.fullMarks = full;
-    st.top = top;
-    const Proc::AnalysisResult r = Proc::analyze(st);
+    Session session;
+    applyOptions(session, inv);
+    // Every subject is out of 100 unless --full says otherwise.
+    QMap<QString, qint64> fullMarks;
+    for (const QString& s : Rules::allSubjects())
+        fullMarks.insert(s, full.value(s, 100));
+    session.setFullMarks(fullMarks);
+    session.setTop(top);
+    const Proc::AnalysisResult r = Actions::analyze(session);
     QStringList fulls;
     for (const QString& s : subjects)
         fulls << QStringLiteral("%1%2").arg(s).arg(full.value(s, 100));
     Outcome o;
     o.summary = QStringLiteral("已从表 %1 生成成绩分析表 %2：%3行（科目及满分：%4；%5-%6班；级前%7/%8/%9/%10名）")
-                    .arg(st.table, st.fxTable)
+                    .arg(session.workingTable(), session.analysisTable())
                     .arg(r.rows)
                     .arg(list(fulls))
-                    .arg(st.firstClass)
-                    .arg(st.lastClass)
+                    .arg(session.firstClass())
+                    .arg(session.lastClass())
                     .arg(top[0])
                     .arg(top[1])
                     .arg(top[2])
@@ -349,47 +358,67 @@ Outcome runBands(const Invocation& inv)
 {
     if (inv.options.contains("table"))
         checkedGradeTable(inv.options.value("table"));
-    Proc::BandSettings st;
+    qint64 upper = 399, count = 30;
     if (inv.options.contains("upper"))
-        st.upper = integerOption("upper", inv.options.value("upper"), 0, Proc::kMaxBandUpper);
+        upper = integerOption("upper", inv.options.value("upper"), 0, Proc::kMaxBandUpper);
     if (inv.options.contains("count"))
-        st.count = integerOption("count", inv.options.value("count"), 1, Proc::kMaxBands);
+        count = integerOption("count", inv.options.value("count"), 1, Proc::kMaxBands);
     std::optional<qint64> lastClass;
     if (inv.options.contains("last-class"))
         lastClass = integerOption("last-class", inv.options.value("last-class"), Rules::kFirstClass, Rules::kLastClass);
     openDatabase(inv);
-    st.table = workingTable(inv);
+    Session session;
+    session.load(false);
+    if (inv.options.contains("table"))
+        session.useTable(inv.options.value("table"));
     // Classes 1 to the last row's class have columns of their own; there are 18.
-    if (lastClass) {
-        st.lastClass = *lastClass;
-    } else {
-        const auto range = Entry::classRange(st.table);
+    if (!lastClass) {
+        const auto range = Entry::classRange(session.workingTable());
         if (!range)
-            throw Db::Error(QStringLiteral("表“%1”中没有学生，请先导入花名册").arg(st.table));
-        st.lastClass = std::clamp<qint64>(range->last, Rules::kFirstClass, Rules::kLastClass);
+            throw Db::Error(QStringLiteral("表“%1”中没有学生，请先导入花名册").arg(session.workingTable()));
+        lastClass = std::clamp<qint64>(range->last, Rules::kFirstClass, Rules::kLastClass);
     }
-    const Proc::BandResult r = Proc::bands(st);
+    session.setClassRange(Rules::kFirstClass, *lastClass);
+    session.setBands(upper, count);
+    const Proc::BandResult r = Actions::bands(session);
     Outcome o;
     o.summary = QStringLiteral("已从表 %1 生成总分分段表 %2：%3段（%4分到%5分）和平均分行，%6名学生，分班统计1-%7班")
-                    .arg(st.table, st.tjTable)
+                    .arg(session.workingTable(), session.bandTable())
                     .arg(r.bands)
-                    .arg(st.upper)
-                    .arg(st.upper - 9 - 10 * (st.count - 1))
+                    .arg(upper)
+                    .arg(upper - 9 - 10 * (count - 1))
                     .arg(r.students)
-                    .arg(st.lastClass);
+                    .arg(*lastClass);
     return o;
 }
 
-Outcome runSave(const Invocation& inv)
+// The examination named by --exam and --number, or the current one.
+Save::Exam examOption(const Invocation& inv, const Session& session, const std::optional<QString>& name,
+                      std::optional<qint64> number)
 {
-    const QString kind = inv.positional.value(0);
-    if (kind != QLatin1String("grades") && kind != QLatin1String("analysis") && kind != QLatin1String("bands"))
-        throw UsageError(QStringLiteral("save 后面应是 grades、analysis 或 bands，现在是“%1”").arg(kind));
-    if (inv.options.contains("table")) {
-        if (kind != QLatin1String("grades"))
-            throw UsageError(QStringLiteral("--table 只用于 save grades"));
-        checkedGradeTable(inv.options.value("table"));
+    const QString& currentName = session.exam().name;
+    Save::Exam exam;
+    if (name) {
+        exam.name = *name;
+    } else {
+        if (currentName.trimmed().isEmpty() || currentName == kNoExam)
+            throw Db::Error(QStringLiteral("数据库中没有当前考试，请用 --exam 和 --number 给出考试名称和编号"));
+        exam.name = currentName;
     }
+    if (number) {
+        exam.number = *number;
+    } else {
+        if (exam.name != currentName)
+            throw Db::Error(QStringLiteral("考试“%1”不是数据库中的当前考试，请用 --number 给出它的编号").arg(exam.name));
+        exam.number = Save::examNumber(session.exam().number);
+    }
+    Q_UNUSED(inv);
+    return exam;
+}
+
+// --exam and --number as given, checked before the database is opened.
+std::pair<std::optional<QString>, std::optional<qint64>> examOptions(const Invocation& inv)
+{
     std::optional<QString> name;
     if (inv.options.contains("exam")) {
         name = inv.options.value("exam").trimmed();
@@ -405,66 +434,54 @@ Outcome runSave(const Invocation& inv)
         } catch (const Db::InputError& e) {
             throw UsageError(e.text());
         }
+        if (*number < 1)
+            throw UsageError(QStringLiteral("考试编号必须是正整数，现在是“%1”").arg(inv.options.value("number")));
     }
+    return {name, number};
+}
+
+Outcome runSave(const Invocation& inv)
+{
+    const QString kind = inv.positional.value(0);
+    if (kind != QLatin1String("grades") && kind != QLatin1String("analysis") && kind != QLatin1String("bands"))
+        throw UsageError(QStringLiteral("save 后面应是 grades、analysis 或 bands，现在是“%1”").arg(kind));
+    if (inv.options.contains("table")) {
+        if (kind != QLatin1String("grades"))
+            throw UsageError(QStringLiteral("--table 只用于 save grades"));
+        checkedGradeTable(inv.options.value("table"));
+    }
+    const auto [name, number] = examOptions(inv);
 
     openDatabase(inv);
+    Session session;
+    session.load(false);
+    if (inv.options.contains("table"))
+        session.useTable(inv.options.value("table"));
     // Without --exam and --number the current examination is saved, as the
     // windows do with the name and number they show.
-    const Entry::ExamState current = Entry::examState();
-    const QString& currentName = current.name;
-    const QString& currentNumber = current.number;
-    Save::Exam exam;
-    if (name) {
-        exam.name = *name;
-    } else {
-        if (currentName.trimmed().isEmpty() || currentName == kNoExam)
-            throw Db::Error(QStringLiteral("数据库中没有当前考试，请用 --exam 和 --number 给出考试名称和编号"));
-        exam.name = currentName;
-    }
-    if (number) {
-        exam.number = *number;
-    } else {
-        if (exam.name != currentName)
-            throw Db::Error(QStringLiteral("考试“%1”不是数据库中的当前考试，请用 --number 给出它的编号").arg(exam.name));
-        exam.number = Save::examNumber(currentNumber);
-    }
-    // The save flags in check belong to the current examination: a save for
-    // another one leaves them alone (a blank database has none to protect).
-    exam.current = exam.name == currentName || currentName == kNoExam;
-
-    // A second save of one examination would store it twice: it replaces
-    // the first when asked to, and is refused otherwise.
+    Save::Exam exam = examOption(inv, session, name, number);
     const Save::Kind which = kind == QLatin1String("grades")     ? Save::Kind::Grades
                              : kind == QLatin1String("analysis") ? Save::Kind::Analysis
                                                                  : Save::Kind::Bands;
-    if (const qint64 earlier = Save::savedRows(which, exam); earlier > 0) {
+    // A second save of one examination would store it twice: it replaces
+    // the first when asked to, and is refused otherwise.
+    const Actions::SaveCheck check = Actions::checkSave(session, which, exam);
+    if (check.askReplace()) {
         if (!inv.options.contains("replace"))
             throw Db::InputError(QStringLiteral("考试“%1”（编号%2）的这份结果已经永久保存过（%3行）。再保存一份，以后的查询和图表里"
                                                 "这次考试会出现两遍；要换成这次的结果，请加 --replace")
                                      .arg(exam.name)
                                      .arg(exam.number)
-                                     .arg(earlier));
+                                     .arg(check.earlierRows));
         exam.replace = true;
     }
-    Save::Result r;
-    QString what, into, names;
-    if (kind == QLatin1String("grades")) {
-        const QString table = workingTable(inv);
-        r = Save::grades(table, exam);
-        what = QStringLiteral("表 %1 的成绩和排名").arg(table);
-        into = QStringLiteral("cjsave");
-        names = QStringLiteral("ksmc");
-    } else if (kind == QLatin1String("analysis")) {
-        r = Save::analysis(QStringLiteral("fx"), exam);
-        what = QStringLiteral("成绩分析表 fx");
-        into = QStringLiteral("fxsave");
-        names = QStringLiteral("ksmcfx");
-    } else {
-        r = Save::bands(QStringLiteral("tj"), exam);
-        what = QStringLiteral("总分分段表 tj");
-        into = QStringLiteral("tjsave1");
-        names = QStringLiteral("ksmcfd");
-    }
+    // As in the windows, the examination saved becomes the current one.
+    const Save::Result r = Actions::save(session, which, exam);
+    const QString what = which == Save::Kind::Grades   ? QStringLiteral("表 %1 的成绩和排名").arg(session.workingTable())
+                         : which == Save::Kind::Analysis ? QStringLiteral("成绩分析表 fx")
+                                                         : QStringLiteral("总分分段表 tj");
+    const QString into = which == Save::Kind::Grades ? "cjsave" : which == Save::Kind::Analysis ? "fxsave" : "tjsave1";
+    const QString names = which == Save::Kind::Grades ? "ksmc" : which == Save::Kind::Analysis ? "ksmcfx" : "ksmcfd";
     Outcome o;
     o.summary = QStringLiteral("已永久保存考试“%1”（编号%2）的%3：%4行存入 %5")
                     .arg(exam.name)
@@ -476,6 +493,32 @@ Outcome runSave(const Invocation& inv)
         o.summary += QStringLiteral("（序号%1-%2）").arg(r.firstId).arg(r.nextId - 1);
     o.summary += exam.replace ? QStringLiteral("，替换了原来保存的，考试名称在 %1 中只记一次").arg(names)
                               : QStringLiteral("，考试名称记入 %1").arg(names);
+    o.summary += QStringLiteral("；当前考试是“%1”（编号%2）").arg(exam.name).arg(exam.number);
+    return o;
+}
+
+Outcome runCurrent(const Invocation& inv)
+{
+    const auto [name, number] = examOptions(inv);
+    if (name.has_value() != number.has_value())
+        throw UsageError(QStringLiteral("要改当前考试，请同时给出 --exam 和 --number"));
+    openDatabase(inv);
+    Session session;
+    session.load(false);
+    if (name)
+        Actions::makeCurrent(session, *name, *number);
+    const Session::Exam& e = session.exam();
+    QStringList saved;
+    if (e.marksSaved)
+        saved << QStringLiteral("成绩");
+    if (e.analysisSaved)
+        saved << QStringLiteral("分析表");
+    if (e.bandsSaved)
+        saved << QStringLiteral("分段表");
+    Outcome o;
+    o.summary = QStringLiteral("%1当前考试是“%2”（编号%3），已永久保存：%4；成绩表是 %5")
+                    .arg(name ? QStringLiteral("已设定，") : QString(), e.name, e.number,
+                         saved.isEmpty() ? QStringLiteral("无") : list(saved), session.workingTable());
     return o;
 }
 
@@ -570,10 +613,10 @@ Invocation parseArguments(const QStringList& args)
     if (inv.help)
         return inv;
     if (inv.command.isEmpty())
-        throw UsageError(QStringLiteral("没有给出要做的事（init、import、rank、analyze、bands、save 或 export）"));
+        throw UsageError(QStringLiteral("没有给出要做的事（init、import、rank、analyze、bands、save、current 或 export）"));
     const CommandSpec* cmd = findCommand(inv.command);
     if (!cmd)
-        throw UsageError(QStringLiteral("没有“%1”这个命令（可用：init、import、rank、analyze、bands、save、export）")
+        throw UsageError(QStringLiteral("没有“%1”这个命令（可用：init、import、rank、analyze、bands、save、current、export）")
                              .arg(inv.command));
     for (auto it = inv.options.cbegin(); it != inv.options.cend(); ++it) {
         if (it.key() == QLatin1String("db"))
@@ -605,6 +648,8 @@ Outcome run(const Invocation& inv)
         return runBands(inv);
     if (c == QLatin1String("save"))
         return runSave(inv);
+    if (c == QLatin1String("current"))
+        return runCurrent(inv);
     if (c == QLatin1String("export"))
         return runExport(inv);
     throw UsageError(QStringLiteral("没有“%1”这个命令").arg(c));
@@ -649,6 +694,9 @@ QString helpText()
         "      永久保存：成绩存入 cjsave（名称记入 ksmc，置 check.c1），分析表存入 fxsave\n"
         "      （ksmcfx，c2），分段表存入 tjsave1（ksmcfd，c3）。--table 只用于 grades。\n"
         "      同一考试（名称和编号）已经保存过的，不加 --replace 不保存；加 --replace 替换原来保存的。\n"
+        "      保存的考试成为当前考试（与窗口中保存一样）。表中没有学生时不保存成绩。\n"
+        "  current [--exam 考试名称 --number 编号]\n"
+        "      显示当前考试；给出名称和编号时把它设为当前考试（已保存的部分据保存情况标记）。\n"
         "  export 表名 [--out 文件.csv]\n"
         "      按存储顺序导出表的全部记录，第一行是列名，UTF-8 编码；不写 --out 时输出到屏幕。\n"
         "\n"

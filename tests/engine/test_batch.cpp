@@ -402,6 +402,39 @@ private slots:
         QCOMPARE(rows(db(), "SELECT DISTINCT 考试名称, 考试编号 FROM tjsave1"), QStringList{"期末|8"});
     }
 
+    // The batch tool moves the current examination as the windows do, shows
+    // it, makes one current, and refuses what the windows refuse.
+    void theCurrentExaminationFollowsEverySave()
+    {
+        QCOMPARE(batch({"import", "--db", db(), csv(kSmall)}).code, 0);
+        for (int e = 1; e <= 6; ++e)
+            QCOMPARE(batch({"save", "grades", "--db", db(), "--exam", QStringLiteral("第%1次月考").arg(e), "--number",
+                            QString::number(e)})
+                         .code,
+                     0);
+        Run r = batch({"current", "--db", db()});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains("当前考试是“第6次月考”（编号6），已永久保存：成绩"), qPrintable(r.out));
+        r = batch({"current", "--db", db(), "--exam", "第3次月考", "--number", "3"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(rows(db(), "SELECT mc, bh, c1, c2, c3 FROM \"check\""), QStringList{"第3次月考|3|1|0|0"});
+        QCOMPARE(batch({"current", "--db", db(), "--exam", "第3次月考"}).code, 2);
+        // A save with neither name nor number saves the current examination.
+        QCOMPARE(batch({"analyze", "--db", db()}).code, 0);
+        QCOMPARE(batch({"save", "analysis", "--db", db()}).code, 0);
+        QCOMPARE(rows(db(), "SELECT DISTINCT 考试名称, 考试编号 FROM fxsave"), QStringList{"第3次月考|3"});
+        // An empty grade table is not saved, as in the windows.
+        Db::open(db());
+        Db::exec("DELETE FROM cj");
+        Db::exec("UPDATE linshi SET shibie = 1");
+        Db::close();
+        const QByteArray before = bytesOf(db());
+        r = batch({"save", "grades", "--db", db(), "--exam", "期末", "--number", "9"});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("还没有学生"), qPrintable(r.err));
+        QVERIFY(bytesOf(db()) == before);
+    }
+
     void exportToStandardOutput()
     {
         QCOMPARE(batch({"import", "--db", db(), csv("学号,班号,姓名\n\" 1\",1,\"say \"\"hi\"\"\"\n")}).code, 0);

@@ -32,12 +32,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QTableWidget>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QTableWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QImage>
@@ -211,6 +213,8 @@ private slots:
         Form1->Button1->click();
         QCOMPARE(luru->luru_dg->model()->rowCount(), 12);
         shoot(luru, "Tluru-ranking");
+        luru->SpeedButton1->click();
+        shoot(luru, "Tluru-entry", false);
 
         formin->Memo4->setPlainText("学号\n20240101\n20240102\n20240103");
         formin->Memo2->setPlainText("班号\n1\n1\n2");
@@ -322,6 +326,11 @@ private slots:
         shoot(sinngles, "Tsinggles-raw", false);
         sinngles->SpeedButton1->click();
         shoot(sinngles, "Tsinggles-one");
+        // A beginning that names several students lists them to pick from.
+        sinngles->edit2->setEditText(Fixture::studentName(2, 5).left(1));
+        sinngles->Button2->click();
+        QVERIFY(sinngles->students->rowCount() > 1);
+        shoot(sinngles, "Tsinggles-list");
 
         jiaoshigz->Button2->click();
         shoot(jiaoshigz, "Tjiaoshigz");

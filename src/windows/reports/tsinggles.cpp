@@ -115,7 +115,8 @@ Tsinggles::Tsinggles() : Form(QStringLiteral("singgles"))
     students->setSelectionMode(QAbstractItemView::SingleSelection);
     students->verticalHeader()->hide();
     students->horizontalHeader()->setStretchLastSection(true);
-    students->setMaximumHeight(150);
+    students->setMinimumHeight(120);
+    students->setMaximumHeight(170);
     students->hide();
     root->addWidget(students);
     Ui::connectHandler(students, &QTableWidget::itemSelectionChanged, this, &Tsinggles::studentPicked);
@@ -230,8 +231,11 @@ void Tsinggles::listStudents(const History::StudentSearch& found)
             classes << QString::number(c);
         const QStringList cells{s.number, classes.join(QStringLiteral("、")), s.name,
                                 QStringLiteral("%1次：%2").arg(s.exams.size()).arg(s.exams.join(QStringLiteral("、")))};
-        for (int c = 0; c < cells.size(); ++c)
-            students->setItem(r, c, new QTableWidgetItem(cells.at(c)));
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells.at(c));
+            item->setToolTip(cells.at(c));
+            students->setItem(r, c, item);
+        }
         if (student && s.number == student->number && s.name == student->name)
             students->selectRow(r);
     }
