@@ -6,10 +6,14 @@
 
 #include "engine/import/numberformat.h"
 #include "engine/import/readers.h"
+#include "engine/import/xmlscanner.h"
 
 #include <QFile>
 #include <QHash>
+#include <QRegularExpression>
+#include <QStringDecoder>
 #include <QXmlStreamReader>
+#include <charconv>
 #include <unzip.h>
 
 namespace Import {
@@ -110,20 +114,53 @@ public:
     QStringList sheetNames() const override;
     QList<Merge> readRows(int sheet, const RowSink& onRow) override;
 
-    // One part of the package, streamed into an XML reader chunk by chunk.
+    // One entry of the package, inflated chunk by chunk.
+    class Entry {
+    public:
+        Entry(XlsxWorkbook& book, const QString& entry);
+        ~Entry();
+        // Up to cap bytes; 0 at the end. Damaged data is refused.
+        qsizetype read(char* buf, qsizetype cap);
+        quint64 size() const { return m_size; }
+
+    private:
+        XlsxWorkbook& m_book;
+        QString m_name;
+        quint64 m_size = 0;
+        bool m_open = false;
+    };
+
+    // A small part through QXmlStreamReader.
     class Part {
     public:
-        Part(XlsxWorkbook& book, const QString& entry);
-        ~Part();
+        Part(XlsxWorkbook& book, const QString& entry) : m_entry(book, entry), m_book(book), m_name(entry) {}
         // The next token; false at the end of the part. A damaged part is refused.
         bool next();
         QXmlStreamReader xml;
 
     private:
+        Entry m_entry;
         XlsxWorkbook& m_book;
-        QString m_entry;
+        QString m_name;
         QByteArray m_buf;
-        bool m_open = false, m_eof = false, m_fed = false;
+        bool m_eof = false, m_fed = false;
+    };
+
+    // A large part (a worksheet, the shared strings) through the scanner.
+    class Scanned {
+    public:
+        Scanned(XlsxWorkbook& book, const QString& entry);
+        XmlScanner::Token next();
+        XmlScanner xml;
+        [[noreturn]] void fail(const QString& why) const;
+
+    private:
+        Entry m_entry;
+        XlsxWorkbook& m_book;
+        QString m_name;
+        QByteArray m_converted; // a part written in UTF-16, as UTF-8
+        qsizetype m_served = 0;
+        bool m_first = true;
     };
 
 private:
@@ -133,7 +170,7 @@ private:
     void readWorkbook(const QString& workbookPart);
     void loadStrings();
     void loadStyles();
-    Cell numberCell(QStringView value, int style);
+    Cell numberCell(QByteArrayView value, int style);
 
     // Closed by its own destructor, so that a refusal in the constructor closes it too.
     struct Zip {
@@ -155,7 +192,7 @@ private:
     QList<int> m_xfFormat;          // cell style -> index in m_formats, -1 General
 };
 
-XlsxWorkbook::Part::Part(XlsxWorkbook& book, const QString& entry) : m_book(book), m_entry(entry)
+XlsxWorkbook::Entry::Entry(XlsxWorkbook& book, const QString& entry) : m_book(book), m_name(entry)
 {
     const auto it = book.m_entries.constFind(normalisedEntry(entry));
     if (it == book.m_entries.constEnd())
@@ -169,14 +206,29 @@ XlsxWorkbook::Part::Part(XlsxWorkbook& book, const QString& entry) : m_book(book
         book.fail(QStringLiteral("工作簿设置了密码，内容是加密的。请取消密码后另存，再导入。"));
     if (unzOpenCurrentFile(book.m_zip) != UNZ_OK)
         book.fail(QStringLiteral("“%1”无法解压，文件可能已经损坏。").arg(entry));
+    m_size = info.uncompressed_size;
     m_open = true;
-    m_buf.resize(kChunk);
 }
 
-XlsxWorkbook::Part::~Part()
+XlsxWorkbook::Entry::~Entry()
 {
     if (m_open)
         unzCloseCurrentFile(m_book.m_zip);
+}
+
+qsizetype XlsxWorkbook::Entry::read(char* buf, qsizetype cap)
+{
+    if (!m_open)
+        return 0;
+    const int n = unzReadCurrentFile(m_book.m_zip, buf, unsigned(std::min<qsizetype>(cap, kChunk)));
+    if (n < 0)
+        m_book.fail(QStringLiteral("“%1”的压缩数据已损坏（错误代码%2）。").arg(m_name).arg(n));
+    if (n == 0) {
+        m_open = false;
+        if (unzCloseCurrentFile(m_book.m_zip) == UNZ_CRCERROR)
+            m_book.fail(QStringLiteral("“%1”的校验和不对，文件已损坏。").arg(m_name));
+    }
+    return n;
 }
 
 bool XlsxWorkbook::Part::next()
@@ -189,26 +241,71 @@ bool XlsxWorkbook::Part::next()
             return true;
         if (xml.error() != QXmlStreamReader::PrematureEndOfDocumentError)
             m_book.fail(QStringLiteral("“%1”的内容已损坏（第%2行：%3）。")
-                            .arg(m_entry)
+                            .arg(m_name)
                             .arg(xml.lineNumber())
                             .arg(xml.errorString()));
         if (m_eof) {
             if (!m_fed)
                 return false; // an empty part
-            m_book.fail(QStringLiteral("“%1”的内容不完整或已损坏，文件可能没有复制完整。").arg(m_entry));
+            m_book.fail(QStringLiteral("“%1”的内容不完整或已损坏，文件可能没有复制完整。").arg(m_name));
         }
-        const int n = unzReadCurrentFile(m_book.m_zip, m_buf.data(), kChunk);
-        if (n < 0)
-            m_book.fail(QStringLiteral("“%1”的压缩数据已损坏（错误代码%2）。").arg(m_entry).arg(n));
+        m_buf.resize(kChunk);
+        const qsizetype n = m_entry.read(m_buf.data(), kChunk);
         if (n == 0) {
             m_eof = true;
-            m_open = false;
-            if (unzCloseCurrentFile(m_book.m_zip) == UNZ_CRCERROR)
-                m_book.fail(QStringLiteral("“%1”的校验和不对，文件已损坏。").arg(m_entry));
             continue;
         }
         xml.addData(QByteArray(m_buf.constData(), n));
         m_fed = true;
+    }
+}
+
+XlsxWorkbook::Scanned::Scanned(XlsxWorkbook& book, const QString& entry)
+    : xml([this](char* buf, qsizetype cap) -> qsizetype {
+          if (m_first) {
+              m_first = false;
+              const qsizetype n = m_entry.read(buf, cap);
+              // A part in UTF-16 (allowed, never seen from a real producer):
+              // converted whole, its size being checked.
+              if (n >= 2 && ((uchar(buf[0]) == 0xFF && uchar(buf[1]) == 0xFE) || (uchar(buf[0]) == 0xFE && uchar(buf[1]) == 0xFF))) {
+                  if (m_entry.size() > kMaxPartBytes)
+                      fail(QStringLiteral("内容太大"));
+                  QByteArray all(buf, n);
+                  QByteArray chunk(kChunk, Qt::Uninitialized);
+                  for (qsizetype k; (k = m_entry.read(chunk.data(), kChunk)) > 0;)
+                      all.append(chunk.constData(), k);
+                  QStringDecoder dec(uchar(all[0]) == 0xFF ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+                  QString text = dec.decode(QByteArrayView(all).sliced(2));
+                  text.replace(QRegularExpression(QStringLiteral("^<\\?xml[^>]*\\?>")), QString());
+                  m_converted = text.toUtf8();
+                  m_served = 0;
+              } else {
+                  return n;
+              }
+          }
+          if (!m_converted.isNull()) {
+              const qsizetype k = std::min(cap, m_converted.size() - m_served);
+              memcpy(buf, m_converted.constData() + m_served, size_t(k));
+              m_served += k;
+              return k;
+          }
+          return m_entry.read(buf, cap);
+      }),
+      m_entry(book, entry), m_book(book), m_name(entry)
+{
+}
+
+void XlsxWorkbook::Scanned::fail(const QString& why) const
+{
+    m_book.fail(QStringLiteral("“%1”的内容已损坏（%2）。").arg(m_name, why));
+}
+
+XmlScanner::Token XlsxWorkbook::Scanned::next()
+{
+    try {
+        return xml.next();
+    } catch (const QString& why) {
+        fail(why);
     }
 }
 
@@ -335,51 +432,52 @@ void XlsxWorkbook::loadStrings()
 {
     if (m_stringsPart.isEmpty() || !hasEntry(m_stringsPart))
         return;
-    Part p(*this, m_stringsPart);
+    Scanned p(*this, m_stringsPart);
     QString cur;
-    bool inItem = false, inText = false;
+    bool inItem = false, inText = false, single = true;
     int phonetic = 0;
-    while (p.next()) {
-        switch (p.xml.tokenType()) {
-        case QXmlStreamReader::StartElement: {
-            const QStringView name = p.xml.name();
-            if (name == QLatin1String("si")) {
+    using T = XmlScanner::Token;
+    for (T t; (t = p.next()) != T::Done;) {
+        const QByteArrayView name = p.xml.name();
+        if (t == T::Start) {
+            if (name == "si") {
                 inItem = true;
+                single = true;
                 cur.clear();
-            } else if (name == QLatin1String("t")) {
+            } else if (name == "t") {
                 inText = inItem && phonetic == 0;
-            } else if (name == QLatin1String("rPh")) {
+            } else if (name == "rPh") {
                 ++phonetic; // the reading of East Asian text, not shown in the cell
-            } else if (name == QLatin1String("sst")) {
-                const qsizetype n = p.xml.attributes().value(QLatin1String("uniqueCount")).toLongLong();
-                if (n > 0 && n < kMaxRows * 20)
+            } else if (name == "r") {
+                single = false;
+            } else if (name == "sst") {
+                const qsizetype n = p.xml.attribute("uniqueCount").toLongLong();
+                if (n > 0 && n < qsizetype(kMaxRows) * 20)
                     m_strings.reserve(n);
             }
-            break;
-        }
-        case QXmlStreamReader::Characters:
+        } else if (t == T::Text) {
             if (inText) {
-                cur += p.xml.text();
+                try {
+                    if (single && cur.isEmpty())
+                        cur = p.xml.text();
+                    else
+                        cur += p.xml.text();
+                } catch (const QString& why) {
+                    p.fail(why);
+                }
                 if (cur.size() > kMaxCellChars)
                     fail(QStringLiteral("共享字符串里有一段超长的文字，文件可能已经损坏。"));
             }
-            break;
-        case QXmlStreamReader::EndElement: {
-            const QStringView name = p.xml.name();
-            if (name == QLatin1String("t")) {
-                inText = false;
-            } else if (name == QLatin1String("rPh")) {
-                --phonetic;
-            } else if (name == QLatin1String("si")) {
-                m_strings << unescapeOoxml(cur);
-                inItem = false;
-                if (m_strings.size() > qsizetype(kMaxRows) * 20)
-                    fail(QStringLiteral("工作簿里的文字多得不像一个成绩表，文件可能已经损坏。"));
-            }
-            break;
-        }
-        default:
-            break;
+        } else if (name == "t") {
+            inText = false;
+        } else if (name == "rPh") {
+            --phonetic;
+        } else if (name == "si") {
+            m_strings << unescapeOoxml(std::move(cur));
+            cur = QString();
+            inItem = false;
+            if (m_strings.size() > qsizetype(kMaxRows) * 20)
+                fail(QStringLiteral("工作簿里的文字多得不像一个成绩表，文件可能已经损坏。"));
         }
     }
 }
@@ -435,12 +533,30 @@ void XlsxWorkbook::loadStyles()
     }
 }
 
-Cell XlsxWorkbook::numberCell(QStringView value, int style)
+namespace {
+
+template <typename Int>
+bool toInt(QByteArrayView v, Int& out)
 {
-    bool ok = false;
-    const double n = value.trimmed().toDouble(&ok);
-    if (!ok)
-        return value.trimmed().isEmpty() ? Cell() : Cell::ofText(value.toString());
+    while (!v.isEmpty() && (v.front() == ' ' || v.front() == '\n' || v.front() == '\r' || v.front() == '\t'))
+        v = v.sliced(1);
+    while (!v.isEmpty() && (v.back() == ' ' || v.back() == '\n' || v.back() == '\r' || v.back() == '\t'))
+        v.chop(1);
+    const auto r = std::from_chars(v.data(), v.data() + v.size(), out);
+    return r.ec == std::errc() && r.ptr == v.data() + v.size() && !v.isEmpty();
+}
+
+} // namespace
+
+Cell XlsxWorkbook::numberCell(QByteArrayView value, int style)
+{
+    double n = 0;
+    QByteArrayView v = value.trimmed();
+    const auto r = std::from_chars(v.data(), v.data() + v.size(), n);
+    if (v.isEmpty())
+        return Cell();
+    if (r.ec != std::errc() || r.ptr != v.data() + v.size())
+        return Cell::ofText(XmlScanner::decode(value)); // not a number after all: shown as written
     const int f = style >= 0 && style < m_xfFormat.size() ? m_xfFormat[style] : -1;
     if (f < 0)
         return Cell::ofNumber(n);
@@ -461,15 +577,18 @@ QList<Merge> XlsxWorkbook::readRows(int sheet, const RowSink& onRow)
         m_loaded = true;
     }
     const SheetInfo& info = m_sheets[sheet];
-    Part p(*this, info.part);
-    QXmlStreamReader& x = p.xml;
+    Scanned p(*this, info.part);
+    XmlScanner& x = p.xml;
 
     enum class Type { Number, Shared, Inline, Formula, Bool, Error, Date };
     QList<Merge> merges;
     Row row;
     int nextRow = 1, column = 0, nextColumn = 0, style = 0, contentRows = 0;
     Type type = Type::Number;
-    QString value;
+    // The value of the cell being read: raw bytes of <v>, or the decoded
+    // text of an inline string.
+    QByteArray value;
+    QString inlineText;
     bool inRow = false, inValue = false, inInline = false, inText = false;
     int phonetic = 0;
 
@@ -481,135 +600,139 @@ QList<Merge> XlsxWorkbook::readRows(int sheet, const RowSink& onRow)
         countRow(contentRows, info.name);
         return onRow(row);
     };
+    auto decoded = [&](QByteArrayView raw) {
+        try {
+            return XmlScanner::decode(raw);
+        } catch (const QString& why) {
+            p.fail(why);
+        }
+    };
 
-    while (p.next()) {
-        switch (x.tokenType()) {
-        case QXmlStreamReader::StartElement: {
-            const QStringView name = x.name();
-            if (name == QLatin1String("c")) {
-                const QXmlStreamAttributes a = x.attributes();
+    using T = XmlScanner::Token;
+    for (T t; (t = p.next()) != T::Done;) {
+        const QByteArrayView name = x.name();
+        if (t == T::Start) {
+            if (name == "c") {
                 int r = 0;
                 column = nextColumn;
-                const QStringView ref = a.value(QLatin1String("r"));
-                if (!ref.isEmpty() && !parseRef(ref, column, r))
+                const QByteArrayView ref = x.attribute("r");
+                if (!ref.isEmpty() && !parseRef(QString::fromLatin1(ref), column, r))
                     fail(QStringLiteral("工作表“%1”里有一个无效的单元格位置“%2”，文件可能已经损坏。")
-                             .arg(info.name, ref.toString()));
+                             .arg(info.name, QString::fromUtf8(ref)));
                 if (column >= kMaxColumns)
                     fail(QStringLiteral("工作表“%1”的%2列有内容，远远超过一个成绩表的列数。")
                              .arg(info.name, columnName(column)));
                 nextColumn = column + 1;
-                const QStringView t = a.value(QLatin1String("t"));
-                type = t.isEmpty() || t == QLatin1String("n") ? Type::Number
-                     : t == QLatin1String("s")                ? Type::Shared
-                     : t == QLatin1String("inlineStr")        ? Type::Inline
-                     : t == QLatin1String("str")              ? Type::Formula
-                     : t == QLatin1String("b")                ? Type::Bool
-                     : t == QLatin1String("e")                ? Type::Error
-                     : t == QLatin1String("d")                ? Type::Date
-                                                              : Type::Number;
-                const QStringView s = a.value(QLatin1String("s"));
-                style = s.isEmpty() ? 0 : s.toInt();
+                const QByteArrayView ty = x.attribute("t");
+                type = ty.isEmpty() || ty == "n" ? Type::Number
+                     : ty == "s"                 ? Type::Shared
+                     : ty == "inlineStr"         ? Type::Inline
+                     : ty == "str"               ? Type::Formula
+                     : ty == "b"                 ? Type::Bool
+                     : ty == "e"                 ? Type::Error
+                     : ty == "d"                 ? Type::Date
+                                                 : Type::Number;
+                const QByteArrayView st = x.attribute("s");
+                style = 0;
+                if (!st.isEmpty())
+                    toInt(st, style);
                 value.clear();
-            } else if (name == QLatin1String("v")) {
+                inlineText.clear();
+            } else if (name == "v") {
                 inValue = true;
                 value.clear();
-            } else if (name == QLatin1String("is")) {
+            } else if (name == "is") {
                 inInline = true;
-                value.clear();
-            } else if (name == QLatin1String("t")) {
+                inlineText.clear();
+            } else if (name == "t") {
                 inText = inInline && phonetic == 0;
-            } else if (name == QLatin1String("rPh")) {
+            } else if (name == "rPh") {
                 ++phonetic;
-            } else if (name == QLatin1String("row")) {
-                const QStringView r = x.attributes().value(QLatin1String("r"));
-                row.number = r.isEmpty() ? nextRow : r.toInt();
-                if (row.number <= 0 || row.number > 1048576)
+            } else if (name == "row") {
+                const QByteArrayView r = x.attribute("r");
+                row.number = nextRow;
+                if (!r.isEmpty() && (!toInt(r, row.number) || row.number <= 0 || row.number > 1048576))
                     fail(QStringLiteral("工作表“%1”里有一个无效的行号“%2”，文件可能已经损坏。")
-                             .arg(info.name, r.toString()));
+                             .arg(info.name, QString::fromUtf8(r)));
                 nextRow = row.number + 1;
                 nextColumn = 0;
                 row.cells.clear();
                 inRow = true;
-            } else if (name == QLatin1String("mergeCell")) {
-                const QString ref = x.attributes().value(QLatin1String("ref")).toString();
+            } else if (name == "mergeCell") {
+                const QString ref = QString::fromUtf8(x.attribute("ref"));
                 const qsizetype colon = ref.indexOf(':');
                 Merge m;
                 if (colon > 0 && parseRef(QStringView(ref).left(colon), m.firstColumn, m.firstRow)
                     && parseRef(QStringView(ref).mid(colon + 1), m.lastColumn, m.lastRow))
                     merges << m;
             }
-            break;
-        }
-        case QXmlStreamReader::Characters:
-            if (inValue || inText) {
-                value += x.text();
-                if (value.size() > kMaxCellChars)
+        } else if (t == T::Text) {
+            if (inValue) {
+                value += x.rawText();
+                if (value.size() > kMaxCellChars * 3)
+                    fail(QStringLiteral("工作表“%1”里有一个超长的单元格，文件可能已经损坏。").arg(info.name));
+            } else if (inText) {
+                inlineText += x.text();
+                if (inlineText.size() > kMaxCellChars)
                     fail(QStringLiteral("工作表“%1”里有一个超长的单元格，文件可能已经损坏。").arg(info.name));
             }
-            break;
-        case QXmlStreamReader::EndElement: {
-            const QStringView name = x.name();
-            if (name == QLatin1String("v")) {
-                inValue = false;
-            } else if (name == QLatin1String("t")) {
-                inText = false;
-            } else if (name == QLatin1String("rPh")) {
-                --phonetic;
-            } else if (name == QLatin1String("is")) {
-                inInline = false;
-            } else if (name == QLatin1String("c") && inRow) {
-                Cell cell;
-                switch (type) {
-                case Type::Number:
-                    cell = numberCell(value, style);
-                    break;
-                case Type::Shared: {
-                    bool ok = false;
-                    const qsizetype i = QStringView(value).trimmed().toLongLong(&ok);
-                    if (!ok || i < 0 || i >= m_strings.size())
-                        fail(QStringLiteral("工作表“%1”的%2引用了不存在的文字，文件可能已经损坏。")
-                                 .arg(info.name, cellName(row.number, column)));
-                    if (!m_strings[i].isEmpty())
-                        cell = Cell::ofText(m_strings[i]);
-                    break;
-                }
-                case Type::Inline:
-                case Type::Formula:
-                case Type::Error:
-                    if (!value.isEmpty())
-                        cell = Cell::ofText(unescapeOoxml(value));
-                    break;
-                case Type::Bool:
-                    if (!value.isEmpty())
-                        cell = Cell::ofText(value.trimmed() == QLatin1String("1") ? QStringLiteral("TRUE")
-                                                                                  : QStringLiteral("FALSE"));
-                    break;
-                case Type::Date: {
-                    QString d = value.trimmed();
-                    if (d.endsWith(QLatin1String("T00:00:00")) || d.endsWith(QLatin1String("T00:00:00Z")))
-                        d.truncate(d.indexOf('T'));
-                    if (!d.isEmpty())
-                        cell = Cell::ofText(d.replace('T', ' '));
-                    break;
-                }
-                }
-                if (!cell.isEmpty()) {
-                    if (column < row.cells.size()) {
-                        row.cells[column] = cell;
-                    } else {
-                        row.cells.resize(column);
-                        row.cells.append(cell);
-                    }
-                }
-            } else if (name == QLatin1String("row")) {
-                inRow = false;
-                if (!emitRow())
-                    return merges;
+        } else if (name == "v") {
+            inValue = false;
+        } else if (name == "t") {
+            inText = false;
+        } else if (name == "rPh") {
+            --phonetic;
+        } else if (name == "is") {
+            inInline = false;
+        } else if (name == "c" && inRow) {
+            Cell cell;
+            switch (type) {
+            case Type::Number:
+                cell = numberCell(value, style);
+                break;
+            case Type::Shared: {
+                qsizetype i = -1;
+                if (!toInt(QByteArrayView(value), i) || i < 0 || i >= m_strings.size())
+                    fail(QStringLiteral("工作表“%1”的%2引用了不存在的文字，文件可能已经损坏。")
+                             .arg(info.name, cellName(row.number, column)));
+                if (!m_strings[i].isEmpty())
+                    cell = Cell::ofText(m_strings[i]);
+                break;
             }
-            break;
-        }
-        default:
-            break;
+            case Type::Inline:
+                if (!inlineText.isEmpty())
+                    cell = Cell::ofText(unescapeOoxml(inlineText));
+                break;
+            case Type::Formula:
+            case Type::Error:
+                if (!value.isEmpty())
+                    cell = Cell::ofText(unescapeOoxml(decoded(value)));
+                break;
+            case Type::Bool:
+                if (!value.trimmed().isEmpty())
+                    cell = Cell::ofText(value.trimmed() == "1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+                break;
+            case Type::Date: {
+                QString d = decoded(value).trimmed();
+                if (d.endsWith(QLatin1String("T00:00:00")) || d.endsWith(QLatin1String("T00:00:00Z")))
+                    d.truncate(d.indexOf('T'));
+                if (!d.isEmpty())
+                    cell = Cell::ofText(d.replace('T', ' '));
+                break;
+            }
+            }
+            if (!cell.isEmpty()) {
+                if (column < row.cells.size()) {
+                    row.cells[column] = std::move(cell);
+                } else {
+                    row.cells.resize(column);
+                    row.cells.append(std::move(cell));
+                }
+            }
+        } else if (name == "row") {
+            inRow = false;
+            if (!emitRow())
+                return merges;
         }
     }
     return merges;
