@@ -447,26 +447,90 @@ QString Problem::message() const
     return where + QStringLiteral("：") + text;
 }
 
+namespace {
+
+// Header words a 学号 or 姓名 cell of a repeated header row may hold.
+bool isKeyHeaderWord(const QString& text)
+{
+    static const QSet<QString> words = [] {
+        QSet<QString> w;
+        for (const Synonym& s : kSynonyms)
+            if (s.field == Field::Number || s.field == Field::Name)
+                w.insert(QString::fromUtf16(s.word));
+        return w;
+    }();
+    return text.size() <= 6 && words.contains(headerKey(text));
+}
+
+bool isAsciiDigit(QChar c)
+{
+    return c.unicode() >= '0' && c.unicode() <= '9';
+}
+
+// The text of a value without the cost of normalising it when it is plain.
+QString plainNumber(const QString& text)
+{
+    for (QChar c : text)
+        if (c.unicode() >= 0x80 || c.isSpace())
+            return cleanNumber(text);
+    return text;
+}
+
+} // namespace
+
+RowReader::RowReader(const Layout& layout)
+{
+    for (int c = 0; c < layout.targets.size(); ++c) {
+        const Target& t = layout.targets[c];
+        if (t.field == Field::Skip)
+            continue;
+        m_mapped << c;
+        if (t.field == Field::Number)
+            m_number = c;
+        else if (t.field == Field::Class)
+            m_class = c;
+        else if (t.field == Field::Name)
+            m_name = c;
+        else if (t.subject >= 0 && t.subject < 7)
+            m_marks.append({c, t.subject});
+    }
+}
+
 RowResult convertRow(const Layout& layout, const Row& row)
+{
+    return RowReader(layout).convert(row);
+}
+
+RowResult RowReader::convert(const Row& row) const
 {
     RowResult out;
     bool anyMapped = false;
-    for (int c = 0; c < layout.targets.size(); ++c)
-        if (layout.targets[c].field != Field::Skip && !Row{0, {row.at(c)}}.isBlank())
+    for (int c : m_mapped)
+        if (!row.at(c).isBlank()) {
             anyMapped = true;
+            break;
+        }
     if (!anyMapped) {
         if (!row.isBlank())
             out.skipped = Problem{row.number, -1, QStringLiteral("没有要导入的内容，跳过")};
         return out;
     }
 
-    const int numberCol = layout.columnOf(Field::Number);
-    const int nameCol = layout.columnOf(Field::Name);
-    const QString number = numberCol >= 0 ? cleanNumber(row.at(numberCol).shown()) : QString();
-    const QString name = nameCol >= 0 ? cleanName(row.at(nameCol).shown()) : QString();
+    const QString number = m_number >= 0 ? plainNumber(row.at(m_number).shown()) : QString();
+    QString name;
+    if (m_name >= 0) {
+        const QString& raw = row.at(m_name).text;
+        bool plainName = !raw.isEmpty() && row.at(m_name).kind == Cell::Kind::Text;
+        for (QChar c : raw)
+            if (c.isSpace()) {
+                plainName = false;
+                break;
+            }
+        name = plainName ? raw : cleanName(row.at(m_name).shown());
+    }
     // A table pasted class by class repeats its header above every class.
-    if ((numberCol >= 0 && classifyHeader(number).target.field == Field::Number)
-        || (nameCol >= 0 && classifyHeader(name).target.field == Field::Name)) {
+    if ((m_number >= 0 && !number.isEmpty() && !isAsciiDigit(number[0]) && isKeyHeaderWord(number))
+        || (m_name >= 0 && isKeyHeaderWord(name))) {
         out.skipped = Problem{row.number, -1, QStringLiteral("重复的表头，跳过")};
         return out;
     }
@@ -479,60 +543,58 @@ RowResult convertRow(const Layout& layout, const Row& row)
     s.row = row.number;
     s.number = number;
     s.name = name;
-    const int classCol = layout.columnOf(Field::Class);
-    if (classCol >= 0) {
-        const Cell& cell = row.at(classCol);
-        const QString shown = cell.shown().trimmed();
-        if (!shown.isEmpty()) {
+    if (m_class >= 0) {
+        const Cell& cell = row.at(m_class);
+        if (!cell.isBlank()) {
             std::optional<qint64> cls;
             if (cell.kind == Cell::Kind::Number)
                 cls = cell.number == std::floor(cell.number) ? std::optional<qint64>(qint64(cell.number)) : std::nullopt;
+            else if (cell.text.size() <= 2 && isAsciiDigit(cell.text[0]) && isAsciiDigit(cell.text.back()))
+                cls = cell.text.toLongLong();
             else
-                cls = parseClass(shown);
+                cls = parseClass(cell.text);
             if (!cls)
-                out.problems << Problem{row.number, classCol, QStringLiteral("班号“%1”认不出是几班").arg(shown)};
+                out.problems << Problem{row.number, m_class,
+                                        QStringLiteral("班号“%1”认不出是几班").arg(cell.shown().trimmed())};
             else if (!Rules::isClassNumber(*cls))
-                out.problems << Problem{row.number, classCol, Rules::classProblem(*cls)};
+                out.problems << Problem{row.number, m_class, Rules::classProblem(*cls)};
             else
                 s.cls = *cls;
         }
     }
-    for (int c = 0; c < layout.targets.size(); ++c) {
-        const Target& t = layout.targets[c];
-        if (t.field != Field::Subject)
-            continue;
-        Mark& m = s.marks[t.subject];
+    for (const auto& [c, subject] : m_marks) {
+        Mark& m = s.marks[subject];
         const Cell& cell = row.at(c);
-        const QString subject = t.label();
         std::optional<double> value;
         if (cell.kind == Cell::Kind::Number) {
             value = cell.number;
-        } else if (isAbsence(cell.text)) {
-            m.state = Mark::State::Absent;
-            ++out.absences;
-            continue;
-        } else {
-            value = Num::parseNumber(cell.text);
-            if (!value) {
+        } else if (!(value = Num::parseNumber(cell.text))) {
+            if (isAbsence(cell.text)) {
+                m.state = Mark::State::Absent;
+                ++out.absences;
+            } else {
                 out.problems << Problem{row.number, c,
-                                        QStringLiteral("%1“%2”不是数字").arg(subject, cell.text.trimmed())};
-                continue;
+                                        QStringLiteral("%1“%2”不是数字")
+                                            .arg(Rules::gradeSubjects().value(subject), cell.text.trimmed())};
             }
+            continue;
         }
         if (*value < 0) {
             out.problems << Problem{row.number, c,
-                                    QStringLiteral("%1是负数（%2）").arg(subject, cell.shown().trimmed())};
+                                    QStringLiteral("%1是负数（%2）")
+                                        .arg(Rules::gradeSubjects().value(subject), cell.shown().trimmed())};
             continue;
         }
         if (!std::isfinite(*value) || *value >= 1e6) {
             out.problems << Problem{row.number, c,
-                                    QStringLiteral("%1“%2”不像一个分数").arg(subject, cell.shown().trimmed())};
+                                    QStringLiteral("%1“%2”不像一个分数")
+                                        .arg(Rules::gradeSubjects().value(subject), cell.shown().trimmed())};
             continue;
         }
         m.state = Mark::State::Value;
         m.value = *value;
     }
-    out.student = s;
+    out.student = std::move(s);
     return out;
 }
 
@@ -572,10 +634,12 @@ Table readTable(Workbook& book, int sheet, const std::optional<Layout>& given,
     int rowsRead = 0;
     int contentRows = 0;
 
+    std::optional<RowReader> reader;
+    std::array<bool, 7> hasSubject{};
     auto take = [&](const Row& row) {
         if (row.number < table.layout.firstDataRow())
             return;
-        RowResult r = convertRow(table.layout, row);
+        RowResult r = reader->convert(row);
         table.problems << r.problems;
         if (r.skipped)
             table.skipped << *r.skipped;
@@ -583,7 +647,7 @@ Table readTable(Workbook& book, int sheet, const std::optional<Layout>& given,
         if (r.student) {
             // A subject without a column is nothing, not an absence.
             for (int s = 0; s < int(r.student->marks.size()); ++s)
-                if (!table.layout.hasSubject(s))
+                if (!hasSubject[s])
                     r.student->marks[s].state = Mark::State::None;
             table.students << std::move(*r.student);
         }
@@ -605,9 +669,13 @@ Table readTable(Workbook& book, int sheet, const std::optional<Layout>& given,
             if (!seen.isEmpty())
                 table.unrecognised += QStringLiteral("\n表格开头是：\n") + seen;
         }
-        if (table.found)
+        if (table.found) {
+            reader.emplace(table.layout);
+            for (int s = 0; s < 7; ++s)
+                hasSubject[s] = table.layout.hasSubject(s);
             for (const Row& r : head)
                 take(r);
+        }
         head.clear();
     };
 

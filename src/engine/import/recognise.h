@@ -93,6 +93,9 @@ struct Student {
     QString name;      // 姓名
     std::array<Mark, 7> marks{}; // by Rules::gradeSubjects()
 };
+} // namespace Import
+Q_DECLARE_TYPEINFO(Import::Student, Q_RELOCATABLE_TYPE);
+namespace Import {
 
 // A value that cannot be taken, or a row left out.
 struct Problem {
@@ -113,6 +116,18 @@ struct RowResult {
     int absences = 0;
 };
 RowResult convertRow(const Layout& layout, const Row& row);
+
+// The same, with the layout's columns looked up once for a whole sheet.
+class RowReader {
+public:
+    explicit RowReader(const Layout& layout);
+    RowResult convert(const Row& row) const;
+
+private:
+    QList<int> m_mapped;             // columns that are imported
+    int m_number = -1, m_class = -1, m_name = -1;
+    QList<QPair<int, int>> m_marks;  // (column, subject)
+};
 
 // A sheet read and recognised.
 struct Table {

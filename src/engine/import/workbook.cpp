@@ -22,10 +22,20 @@ const Cell& Row::at(int column) const
     return column >= 0 && column < cells.size() ? cells[column] : empty;
 }
 
+bool Cell::isBlank() const
+{
+    if (kind == Kind::Number)
+        return false;
+    for (QChar c : text)
+        if (!c.isSpace())
+            return false;
+    return true;
+}
+
 bool Row::isBlank() const
 {
     for (const Cell& c : cells)
-        if (c.kind == Cell::Kind::Number || !c.text.trimmed().isEmpty())
+        if (!c.isBlank())
             return false;
     return true;
 }

@@ -26,6 +26,7 @@ struct Cell {
     QString text;
 
     bool isEmpty() const { return kind == Kind::Empty; }
+    bool isBlank() const; // empty, or text of blanks only
     QString shown() const;
 
     static Cell ofText(QString t) { return {Kind::Text, 0, std::move(t)}; }

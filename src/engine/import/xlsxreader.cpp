@@ -82,21 +82,28 @@ QString unescapeOoxml(QString s)
     return out;
 }
 
+// An element name against a literal, without measuring the literal at run time.
+template <std::size_t N>
+inline bool is(QByteArrayView name, const char (&literal)[N])
+{
+    return name.size() == qsizetype(N - 1) && memcmp(name.data(), literal, N - 1) == 0;
+}
+
 // Column from 0 and row from 1 of a reference like "AB12"; false when it is not one.
-bool parseRef(QStringView ref, int& column, int& row)
+bool parseRef(QByteArrayView ref, int& column, int& row)
 {
     qsizetype i = 0;
     int c = 0;
-    while (i < ref.size() && ref[i].isLetter() && ref[i].unicode() < 128) {
-        c = c * 26 + (ref[i].toUpper().unicode() - 'A' + 1);
+    while (i < ref.size() && ((ref[i] >= 'A' && ref[i] <= 'Z') || (ref[i] >= 'a' && ref[i] <= 'z'))) {
+        c = c * 26 + ((ref[i] & ~0x20) - 'A' + 1);
         if (c > 16384)
             return false;
         ++i;
     }
     int r = 0;
     const qsizetype digits = i;
-    while (i < ref.size() && ref[i].isDigit()) {
-        r = r * 10 + (ref[i].unicode() - '0');
+    while (i < ref.size() && ref[i] >= '0' && ref[i] <= '9') {
+        r = r * 10 + (ref[i] - '0');
         if (r > 1048576)
             return false;
         ++i;
@@ -440,17 +447,17 @@ void XlsxWorkbook::loadStrings()
     for (T t; (t = p.next()) != T::Done;) {
         const QByteArrayView name = p.xml.name();
         if (t == T::Start) {
-            if (name == "si") {
+            if (is(name, "si")) {
                 inItem = true;
                 single = true;
                 cur.clear();
-            } else if (name == "t") {
+            } else if (is(name, "t")) {
                 inText = inItem && phonetic == 0;
-            } else if (name == "rPh") {
+            } else if (is(name, "rPh")) {
                 ++phonetic; // the reading of East Asian text, not shown in the cell
-            } else if (name == "r") {
+            } else if (is(name, "r")) {
                 single = false;
-            } else if (name == "sst") {
+            } else if (is(name, "sst")) {
                 const qsizetype n = p.xml.attribute("uniqueCount").toLongLong();
                 if (n > 0 && n < qsizetype(kMaxRows) * 20)
                     m_strings.reserve(n);
@@ -468,11 +475,11 @@ void XlsxWorkbook::loadStrings()
                 if (cur.size() > kMaxCellChars)
                     fail(QStringLiteral("共享字符串里有一段超长的文字，文件可能已经损坏。"));
             }
-        } else if (name == "t") {
+        } else if (is(name, "t")) {
             inText = false;
-        } else if (name == "rPh") {
+        } else if (is(name, "rPh")) {
             --phonetic;
-        } else if (name == "si") {
+        } else if (is(name, "si")) {
             m_strings << unescapeOoxml(std::move(cur));
             cur = QString();
             inItem = false;
@@ -612,11 +619,11 @@ QList<Merge> XlsxWorkbook::readRows(int sheet, const RowSink& onRow)
     for (T t; (t = p.next()) != T::Done;) {
         const QByteArrayView name = x.name();
         if (t == T::Start) {
-            if (name == "c") {
+            if (is(name, "c")) {
                 int r = 0;
                 column = nextColumn;
                 const QByteArrayView ref = x.attribute("r");
-                if (!ref.isEmpty() && !parseRef(QString::fromLatin1(ref), column, r))
+                if (!ref.isEmpty() && !parseRef(ref, column, r))
                     fail(QStringLiteral("工作表“%1”里有一个无效的单元格位置“%2”，文件可能已经损坏。")
                              .arg(info.name, QString::fromUtf8(ref)));
                 if (column >= kMaxColumns)
@@ -638,17 +645,17 @@ QList<Merge> XlsxWorkbook::readRows(int sheet, const RowSink& onRow)
                     toInt(st, style);
                 value.clear();
                 inlineText.clear();
-            } else if (name == "v") {
+            } else if (is(name, "v")) {
                 inValue = true;
                 value.clear();
-            } else if (name == "is") {
+            } else if (is(name, "is")) {
                 inInline = true;
                 inlineText.clear();
-            } else if (name == "t") {
+            } else if (is(name, "t")) {
                 inText = inInline && phonetic == 0;
-            } else if (name == "rPh") {
+            } else if (is(name, "rPh")) {
                 ++phonetic;
-            } else if (name == "row") {
+            } else if (is(name, "row")) {
                 const QByteArrayView r = x.attribute("r");
                 row.number = nextRow;
                 if (!r.isEmpty() && (!toInt(r, row.number) || row.number <= 0 || row.number > 1048576))
@@ -658,12 +665,12 @@ QList<Merge> XlsxWorkbook::readRows(int sheet, const RowSink& onRow)
                 nextColumn = 0;
                 row.cells.clear();
                 inRow = true;
-            } else if (name == "mergeCell") {
-                const QString ref = QString::fromUtf8(x.attribute("ref"));
+            } else if (is(name, "mergeCell")) {
+                const QByteArrayView ref = x.attribute("ref");
                 const qsizetype colon = ref.indexOf(':');
                 Merge m;
-                if (colon > 0 && parseRef(QStringView(ref).left(colon), m.firstColumn, m.firstRow)
-                    && parseRef(QStringView(ref).mid(colon + 1), m.lastColumn, m.lastRow))
+                if (colon > 0 && parseRef(ref.first(colon), m.firstColumn, m.firstRow)
+                    && parseRef(ref.sliced(colon + 1), m.lastColumn, m.lastRow))
                     merges << m;
             }
         } else if (t == T::Text) {
@@ -676,15 +683,15 @@ QList<Merge> XlsxWorkbook::readRows(int sheet, const RowSink& onRow)
                 if (inlineText.size() > kMaxCellChars)
                     fail(QStringLiteral("工作表“%1”里有一个超长的单元格，文件可能已经损坏。").arg(info.name));
             }
-        } else if (name == "v") {
+        } else if (is(name, "v")) {
             inValue = false;
-        } else if (name == "t") {
+        } else if (is(name, "t")) {
             inText = false;
-        } else if (name == "rPh") {
+        } else if (is(name, "rPh")) {
             --phonetic;
-        } else if (name == "is") {
+        } else if (is(name, "is")) {
             inInline = false;
-        } else if (name == "c" && inRow) {
+        } else if (is(name, "c") && inRow) {
             Cell cell;
             switch (type) {
             case Type::Number:
@@ -729,7 +736,7 @@ QList<Merge> XlsxWorkbook::readRows(int sheet, const RowSink& onRow)
                     row.cells.append(std::move(cell));
                 }
             }
-        } else if (name == "row") {
+        } else if (is(name, "row")) {
             inRow = false;
             if (!emitRow())
                 return merges;

@@ -188,8 +188,9 @@ XmlScanner::Token XmlScanner::next()
             continue;
         }
         const QByteArrayView rest(b + m_pos, n - m_pos);
-        if (rest.startsWith("<?") || rest.startsWith("<!--")) {
-            const bool pi = rest.startsWith("<?");
+        const char kind = rest[1];
+        if (kind == '?' || (kind == '!' && rest.startsWith("<!--"))) {
+            const bool pi = kind == '?';
             const qsizetype end = rest.indexOf(pi ? QByteArrayView("?>") : QByteArrayView("-->"));
             if (end < 0) {
                 if (!more())
@@ -199,7 +200,7 @@ XmlScanner::Token XmlScanner::next()
             m_pos += end + (pi ? 2 : 3);
             continue;
         }
-        if (rest.startsWith("<![CDATA[")) {
+        if (kind == '!' && rest.startsWith("<![CDATA[")) {
             const qsizetype end = rest.indexOf("]]>");
             if (end < 0) {
                 if (!more())
@@ -211,9 +212,9 @@ XmlScanner::Token XmlScanner::next()
             m_cdata = true;
             return Token::Text;
         }
-        if (rest.startsWith("<!"))
+        if (kind == '!')
             fail("含有文档类型声明，不是表格软件写的内容");
-        if (rest.startsWith("</")) {
+        if (kind == '/') {
             const char* gt = static_cast<const char*>(memchr(rest.data(), '>', size_t(rest.size())));
             if (!gt) {
                 if (!more())
