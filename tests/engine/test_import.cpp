@@ -5,6 +5,7 @@
 #include "engine/import/numberformat.h"
 #include "engine/import/recognise.h"
 #include "engine/import/workbook.h"
+#include "engine/import/xmlscanner.h"
 #include "engine/rules/subjects.h"
 #include "enginetest.h"
 
@@ -124,6 +125,8 @@ private slots:
     void absenceWords();
     void numberFormats_data();
     void numberFormats();
+    void xmlScanner_data();
+    void xmlScanner();
     void headerSearch();
     void mappingPassedBack();
     void refused_data();
@@ -365,6 +368,62 @@ void TestImport::numberFormats()
     QFETCH(double, value);
     QFETCH(QString, shown);
     QCOMPARE(NumberFormat(code).render(value), shown);
+}
+
+// The scanner gives the same tokens however its input is cut into chunks,
+// and refuses what is not a whole document.
+void TestImport::xmlScanner_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QString>("tokens"); // <name a=v> for a start, </name>, "text"; or the refusal
+    QTest::newRow("prefixes, attributes, empty element")
+        << QByteArray("<?xml version=\"1.0\"?>\n<x:row r=\"2\" x:s='a>b'><x:c r=\"A2\"/></x:row>")
+        << "<row r=2 s=a>b><c r=A2></c></row>";
+    QTest::newRow("references, CDATA, comment")
+        << QByteArray("\xEF\xBB\xBF<t>&lt;8&amp;5&gt; &#x5F20;&#19977;<!-- > --><![CDATA[a<b&c]]>\r\n</t>")
+        << "<t>\"<8&5> 张三\"\"a<b&c\"\"\n\"</t>";
+    QTest::newRow("cut off") << QByteArray("<sheetData><row><c><v>1</v>") << "!不完整";
+    QTest::newRow("document type") << QByteArray("<!DOCTYPE x [<!ENTITY a \"b\">]><x/>") << "!文档类型";
+    QTest::newRow("unknown entity") << QByteArray("<t>&nbsp;</t>") << "!实体";
+    QTest::newRow("empty") << QByteArray("") << "!空";
+}
+
+void TestImport::xmlScanner()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(QString, tokens);
+    for (const qsizetype chunk : {1, 3, 4096}) {
+        qsizetype at = 0;
+        XmlScanner x([&](char* buf, qsizetype cap) {
+            const qsizetype n = std::min({cap, chunk, xml.size() - at});
+            memcpy(buf, xml.constData() + at, size_t(n));
+            at += n;
+            return n;
+        });
+        QString got;
+        try {
+            using T = XmlScanner::Token;
+            for (T t; (t = x.next()) != T::Done;) {
+                if (t == T::Start) {
+                    got += '<' + QString::fromUtf8(x.name());
+                    for (const char* a : {"r", "s"})
+                        if (!x.attribute(a).isEmpty())
+                            got += QStringLiteral(" %1=%2").arg(a, QString::fromUtf8(x.attribute(a)));
+                    got += '>';
+                } else if (t == T::End) {
+                    got += "</" + QString::fromUtf8(x.name()) + '>';
+                } else {
+                    got += '"' + x.text() + '"';
+                }
+            }
+        } catch (const QString& why) {
+            got = '!' + why;
+        }
+        if (tokens.startsWith('!'))
+            QVERIFY2(got.startsWith('!') && got.contains(tokens.mid(1)), qPrintable(got));
+        else
+            QCOMPARE(got.remove(QStringLiteral("\"\"")), QString(tokens).remove(QStringLiteral("\"\"")));
+    }
 }
 
 // The header is found below title rows; a sheet without one says what it saw.

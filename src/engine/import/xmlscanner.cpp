@@ -70,8 +70,6 @@ bool XmlScanner::more()
         m_eof = true;
         return false;
     }
-    if (!m_started && old == 0 && m_buf.startsWith("\xEF\xBB\xBF"))
-        m_buf.remove(0, 3);
     return true;
 }
 
@@ -174,6 +172,8 @@ XmlScanner::Token XmlScanner::next()
             m_text = QByteArrayView(b + m_pos, lt - (b + m_pos));
             m_pos = lt - b;
             if (m_depth == 0) {
+                if (!m_started && m_text.startsWith("\xEF\xBB\xBF"))
+                    m_text = m_text.sliced(3); // the byte-order mark some producers write
                 for (char c : m_text)
                     if (!isBlank(c))
                         fail("标记之外有文字");
