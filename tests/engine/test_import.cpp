@@ -127,7 +127,10 @@ private slots:
     void numberFormats();
     void xmlScanner_data();
     void xmlScanner();
+    void textFiles_data();
+    void textFiles();
     void headerSearch();
+    void headerlessWithMapping();
     void mappingPassedBack();
     void refused_data();
     void refused();
@@ -426,6 +429,38 @@ void TestImport::xmlScanner()
     }
 }
 
+// Text as other programs save it: the encodings, delimiters and line ends
+// are told from the bytes, and a tab-separated export named .xls is read too.
+void TestImport::textFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("student");
+    const QString table = QStringLiteral("学号\t班号\t姓名\t语文\r\n0101\t初一(2)班\t张三\t缺考\r\n");
+    QByteArray utf16("\xFF\xFE");
+    for (QChar c : table) {
+        utf16 += char(c.unicode() & 0xFF);
+        utf16 += char(c.unicode() >> 8);
+    }
+    const QString expected = QStringLiteral("2:0101|2|张三|缺,-,-,-,-,-,-");
+    QTest::newRow("Unicode text (UTF-16 with BOM)") << "成绩.txt" << utf16 << expected;
+    QTest::newRow("GBK with tabs") << "成绩.txt" << QByteArray::fromHex("d1a7bac509b0e0bac509d0d5c3fb09d3efcec40d0a") + QByteArray("0101\t2\t") + QByteArray::fromHex("d5c5c8fd09c8b1bfbc0d0a") << expected;
+    QTest::newRow("UTF-8 without BOM, old Mac line ends")
+        << "成绩.csv" << QStringLiteral("学号,班号,姓名,语文\r0101,2,张三,缺考\r").toUtf8() << expected;
+    QTest::newRow("tab text named .xls") << "成绩.xls" << table.toUtf8() << expected;
+}
+
+void TestImport::textFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, student);
+    QTemporaryDir dir;
+    writeFile(dir.filePath(name), bytes);
+    auto book = Import::open(dir.filePath(name));
+    QCOMPARE(lines(readTable(*book, 0)), QStringList{student});
+}
+
 // The header is found below title rows; a sheet without one says what it saw.
 void TestImport::headerSearch()
 {
@@ -456,6 +491,39 @@ void TestImport::headerSearch()
     QVERIFY(!t.found);
     QVERIFY(t.students.isEmpty());
     QVERIFY2(t.unrecognised.contains(QStringLiteral("第1行：学号 | 姓名 | 备注")), qPrintable(t.unrecognised));
+}
+
+// A sheet without a header is imported with the mapping the teacher chose,
+// from its first row; a long read can be stopped.
+void TestImport::headerlessWithMapping()
+{
+    QTemporaryDir dir;
+    const QString csv = dir.filePath("无表头.csv");
+    QByteArray body;
+    for (int i = 1; i <= 3000; ++i)
+        body += "0" + QByteArray::number(i) + ",张" + QByteArray::number(i) + ",9" + QByteArray::number(i % 10) + "\n";
+    writeFile(csv, body);
+    auto book = Import::open(csv);
+    const Table unknown = readTable(*book, 0);
+    QVERIFY(!unknown.found);
+    QCOMPARE(unknown.preview.size(), kPreviewRows);
+
+    Layout chosen;
+    chosen.headerRow = 0;
+    chosen.headers = QStringList(3);
+    chosen.targets = {Target::of(Field::Number), Target::of(Field::Name), Target::of(Field::Subject, 3)};
+    const Table t = readTable(*book, 0, chosen);
+    QCOMPARE(t.students.size(), 3000);
+    QCOMPARE(line(t.students.first()), QStringLiteral("01|0|张1|-,-,-,91,-,-,-"));
+
+    int calls = 0;
+    const Table stopped = readTable(*book, 0, chosen, [&](int rows) {
+        ++calls;
+        return rows < 2000;
+    });
+    QVERIFY(stopped.cancelled);
+    QCOMPARE(calls, 2);
+    QCOMPARE(stopped.students.size(), 1999);
 }
 
 // The mapping shown to the teacher can be changed and passed back in.

@@ -623,6 +623,8 @@ QString describeRows(const QList<Row>& rows)
 Table readTable(Workbook& book, int sheet, const std::optional<Layout>& given,
                 const std::function<bool(int rows)>& progress)
 {
+    if (given)
+        checkLayout(*given);
     Table table;
     table.file = book.fileName();
     table.sheet = book.sheetNames().value(sheet);
