@@ -133,7 +133,7 @@ public:
     private:
         XlsxWorkbook& m_book;
         QString m_name;
-        quint64 m_size = 0;
+        quint64 m_size = 0, m_read = 0;
         bool m_open = false;
     };
 
@@ -230,6 +230,11 @@ qsizetype XlsxWorkbook::Entry::read(char* buf, qsizetype cap)
     const int n = unzReadCurrentFile(m_book.m_zip, buf, unsigned(std::min<qsizetype>(cap, kChunk)));
     if (n < 0)
         m_book.fail(QStringLiteral("“%1”的压缩数据已损坏（错误代码%2）。").arg(m_name).arg(n));
+    // A part inflating beyond any spreadsheet's size is a damaged file or a
+    // zip bomb: stopped before it takes minutes.
+    m_read += quint64(std::max(n, 0));
+    if (m_read > kMaxPartBytes)
+        m_book.fail(QStringLiteral("“%1”解压后超过%2 MB，不是一个成绩表。").arg(m_name).arg(kMaxPartBytes >> 20));
     if (n == 0) {
         m_open = false;
         if (unzCloseCurrentFile(m_book.m_zip) == UNZ_CRCERROR)
@@ -658,7 +663,7 @@ QList<Merge> XlsxWorkbook::readRows(int sheet, const RowSink& onRow)
             } else if (is(name, "row")) {
                 const QByteArrayView r = x.attribute("r");
                 row.number = nextRow;
-                if (!r.isEmpty() && (!toInt(r, row.number) || row.number <= 0 || row.number > 1048576))
+                if ((!r.isEmpty() && !toInt(r, row.number)) || row.number <= 0 || row.number > 1048576)
                     fail(QStringLiteral("工作表“%1”里有一个无效的行号“%2”，文件可能已经损坏。")
                              .arg(info.name, QString::fromUtf8(r)));
                 nextRow = row.number + 1;
