@@ -285,6 +285,10 @@ void TestImport::headerWords_data()
     for (const auto& r : rows)
         QTest::newRow(r.header) << QString::fromUtf8(r.header) << QString::fromUtf8(r.target)
                                 << QString::fromUtf8(r.note);
+    // Every subject of the grade tables by its own name, in their order.
+    QCOMPARE(Rules::gradeSubjects().size(), kSubjectCount);
+    for (const QString& s : Rules::gradeSubjects())
+        QTest::newRow(qPrintable(QStringLiteral("own name ") + s)) << s << s << QString();
 }
 
 void TestImport::headerWords()

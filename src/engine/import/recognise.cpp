@@ -347,7 +347,7 @@ void checkLayout(const Layout& layout)
         const Target& t = layout.targets[c];
         if (t.field == Field::Skip)
             continue;
-        if (t.field == Field::Subject && (t.subject < 0 || t.subject >= Rules::gradeSubjects().size()))
+        if (t.field == Field::Subject && (t.subject < 0 || t.subject >= kSubjectCount))
             throw Db::InputError(QStringLiteral("%1列的科目无效。").arg(columnName(c)));
         const QString label = t.label();
         if (seen.contains(label))
@@ -491,7 +491,7 @@ RowReader::RowReader(const Layout& layout)
             m_class = c;
         else if (t.field == Field::Name)
             m_name = c;
-        else if (t.subject >= 0 && t.subject < 7)
+        else if (t.subject >= 0 && t.subject < kSubjectCount)
             m_marks.append({c, t.subject});
     }
 }
@@ -637,7 +637,7 @@ Table readTable(Workbook& book, int sheet, const std::optional<Layout>& given,
     int contentRows = 0;
 
     std::optional<RowReader> reader;
-    std::array<bool, 7> hasSubject{};
+    std::array<bool, kSubjectCount> hasSubject{};
     auto take = [&](const Row& row) {
         if (row.number < table.layout.firstDataRow())
             return;
@@ -673,7 +673,7 @@ Table readTable(Workbook& book, int sheet, const std::optional<Layout>& given,
         }
         if (table.found) {
             reader.emplace(table.layout);
-            for (int s = 0; s < 7; ++s)
+            for (int s = 0; s < kSubjectCount; ++s)
                 hasSubject[s] = table.layout.hasSubject(s);
             for (const Row& r : head)
                 take(r);

@@ -79,6 +79,9 @@ QString cleanNumber(const QString& text);
 // A name without the blanks put between its characters to line names up ("张　三" -> "张三").
 QString cleanName(const QString& text);
 
+// The subjects a sheet's marks can go to: Rules::gradeSubjects(), in its order.
+inline constexpr int kSubjectCount = 7;
+
 struct Mark {
     enum class State : quint8 { None, Absent, Value };
     State state = State::None; // None: the sheet has no column for the subject
@@ -91,7 +94,7 @@ struct Student {
     QString number;    // 学号, as text
     qint64 cls = 0;    // 班号, 0 when the sheet gives none
     QString name;      // 姓名
-    std::array<Mark, 7> marks{}; // by Rules::gradeSubjects()
+    std::array<Mark, kSubjectCount> marks{}; // by Rules::gradeSubjects()
 };
 } // namespace Import
 Q_DECLARE_TYPEINFO(Import::Student, Q_RELOCATABLE_TYPE);
