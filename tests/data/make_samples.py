@@ -1,7 +1,12 @@
 #!/usr/bin/python3
 """Writes the import test's sample files into this folder (they are committed;
 run again only to change them). Needs Debian's python3-openpyxl and python3-xlwt.
-The libxlsxwriter sample has its own generator, make_xlsxwriter_sample.c.
+The libxlsxwriter sample has its own generator, make_xlsxwriter_sample.c;
+the LibreOffice samples are that workbook saved again by LibreOffice Calc 7.4
+(Debian libreoffice-calc-nogui):
+
+    libreoffice --headless --convert-to xls xlsxwriter_merged.xlsx
+    libreoffice --headless --convert-to "xlsx:Calc MS Excel 2007 XML" --outdir lo xlsxwriter_merged.xlsx
 
     cd tests/data && /usr/bin/python3 make_samples.py
 """

@@ -156,6 +156,18 @@ void TestImport::samples_data()
         << QStringList{"5:0101|3|张三|95,88.5,缺,-,-,-,-", "6:0102|3|李四|缺,72,90,-,-,-,-",
                        "8:1201|12|王五|缺,缺,86,-,-,-,-", "9:1202|12|Li Ming|0,100,64,-,-,-,-"}
         << QStringList{} << 4;
+    // The same workbook saved again by LibreOffice Calc, as .xlsx and as .xls.
+    QTest::newRow("LibreOffice: the same sheet as .xlsx")
+        << "libreoffice_merged.xlsx" << "成绩"
+        << QStringList{"5:0101|3|张三|95,88.5,缺,-,-,-,-", "6:0102|3|李四|缺,72,90,-,-,-,-",
+                       "8:1201|12|王五|缺,缺,86,-,-,-,-", "9:1202|12|Li Ming|0,100,64,-,-,-,-"}
+        << QStringList{} << 4;
+    // FreeXL gives no number formats: the 学号 lose the zeros of "0000".
+    QTest::newRow("LibreOffice: the same sheet as .xls")
+        << "libreoffice_merged.xls" << "成绩"
+        << QStringList{"5:101|3|张三|95,88.5,缺,-,-,-,-", "6:102|3|李四|缺,72,90,-,-,-,-",
+                       "8:1201|12|王五|缺,缺,86,-,-,-,-", "9:1202|12|Li Ming|0,100,64,-,-,-,-"}
+        << QStringList{} << 4;
     // Synonyms (考号, 班别, 学生姓名, 语, 数, 英, 道德与法治, 物理成绩, 理综),
     // 学号 text with zeros, every way of writing class 7, and bad values.
     QTest::newRow("openpyxl: synonyms, classes, bad values")
