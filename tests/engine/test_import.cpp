@@ -118,6 +118,7 @@ private slots:
     void samples_data();
     void samples();
     void cellsAsShown();
+    void writerQuirks();
     void headerWords_data();
     void headerWords();
     void classNames_data();
@@ -269,6 +270,26 @@ void TestImport::cellsAsShown()
         QCOMPARE(t.layout.targets[9], Target::of(Field::Subject, 6)); // 理综 as 综合
         QCOMPARE(t.layout.notes[12], QStringLiteral("认不出这一列，不导入"));
     }
+}
+
+// What some writers get wrong and other readers accept: a worksheet target
+// given from the package's root, an inline string in <v>, references in a
+// value, no root relationships.
+void TestImport::writerQuirks()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("quirks.xlsx");
+    writeZip(path, {{"xl/workbook.xml", kWorkbook},
+                    {"xl/_rels/workbook.xml.rels",
+                     QByteArray(kWorkbookRels).replace("worksheets/sheet1.xml", "xl/worksheets/sheet1.xml")},
+                    {"xl/worksheets/sheet1.xml",
+                     R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>)"
+                     R"(<row r="1"><c r="A1" t="inlineStr"><v>姓名</v></c><c r="B1" t="inlineStr"><is><t>英语</t></is></c></row>)"
+                     R"(<row r="2"><c r="A2" t="inlineStr"><v>&#x5F20;三</v></c><c r="B2" t="str"><v> 90 </v></c></row>)"
+                     "</sheetData></worksheet>"}});
+    auto book = Import::open(path);
+    QCOMPARE(book->sheetNames(), QStringList{"S"});
+    QCOMPARE(lines(readTable(*book, 0)), QStringList{"2:|0|张三|-,-,90,-,-,-,-"});
 }
 
 void TestImport::headerWords_data()

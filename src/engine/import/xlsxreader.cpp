@@ -373,9 +373,13 @@ QHash<QString, QPair<QString, QString>> XlsxWorkbook::relationships(const QStrin
         const QXmlStreamAttributes a = p.xml.attributes();
         if (a.value(QLatin1String("TargetMode")) == QLatin1String("External"))
             continue;
-        out.insert(a.value(QLatin1String("Id")).toString(),
-                   {a.value(QLatin1String("Type")).toString(),
-                    resolveTarget(part, a.value(QLatin1String("Target")).toString())});
+        const QString target = a.value(QLatin1String("Target")).toString();
+        QString resolved = resolveTarget(part, target);
+        // Some writers give targets from the package's root without the
+        // leading slash ("xl/worksheets/sheet1.xml" from xl/workbook.xml).
+        if (!hasEntry(resolved) && hasEntry(resolveTarget(QString(), target)))
+            resolved = resolveTarget(QString(), target);
+        out.insert(a.value(QLatin1String("Id")).toString(), {a.value(QLatin1String("Type")).toString(), resolved});
     }
     return out;
 }
@@ -712,6 +716,9 @@ QList<Merge> XlsxWorkbook::readRows(int sheet, const RowSink& onRow)
                 break;
             }
             case Type::Inline:
+                // A few writers put an inline string's text in <v>.
+                if (inlineText.isEmpty() && !value.isEmpty())
+                    inlineText = decoded(value);
                 if (!inlineText.isEmpty())
                     cell = Cell::ofText(unescapeOoxml(inlineText));
                 break;
