@@ -274,7 +274,7 @@ void TestImport::cellsAsShown()
 
 // What some writers get wrong and other readers accept: a worksheet target
 // given from the package's root, an inline string in <v>, references in a
-// value, no root relationships.
+// value, a formula never calculated, no root relationships.
 void TestImport::writerQuirks()
 {
     QTemporaryDir dir;
@@ -286,10 +286,13 @@ void TestImport::writerQuirks()
                      R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>)"
                      R"(<row r="1"><c r="A1" t="inlineStr"><v>姓名</v></c><c r="B1" t="inlineStr"><is><t>英语</t></is></c></row>)"
                      R"(<row r="2"><c r="A2" t="inlineStr"><v>&#x5F20;三</v></c><c r="B2" t="str"><v> 90 </v></c></row>)"
+                     R"(<row r="3"><c r="A3" t="inlineStr"><is><t>李四</t></is></c><c r="B3"><f>B2&lt;100</f></c></row>)"
                      "</sheetData></worksheet>"}});
     auto book = Import::open(path);
     QCOMPARE(book->sheetNames(), QStringList{"S"});
-    QCOMPARE(lines(readTable(*book, 0)), QStringList{"2:|0|张三|-,-,90,-,-,-,-"});
+    const Table t = readTable(*book, 0);
+    QCOMPARE(lines(t), (QStringList{"2:|0|张三|-,-,90,-,-,-,-", "3:|0|李四|-,-,-,-,-,-,-"}));
+    QCOMPARE(messages(t.problems), QStringList{"第3行 B列：英语“=B2<100”不是数字"});
 }
 
 void TestImport::headerWords_data()

@@ -605,7 +605,8 @@ QList<Merge> XlsxWorkbook::readRows(int sheet, const RowSink& onRow)
     // text of an inline string.
     QByteArray value;
     QString inlineText;
-    bool inRow = false, inValue = false, inInline = false, inText = false;
+    QByteArray formula;
+    bool inRow = false, inValue = false, inInline = false, inText = false, inFormula = false;
     int phonetic = 0;
 
     auto emitRow = [&]() -> bool {
@@ -654,6 +655,9 @@ QList<Merge> XlsxWorkbook::readRows(int sheet, const RowSink& onRow)
                     toInt(st, style);
                 value.clear();
                 inlineText.clear();
+                formula.clear();
+            } else if (is(name, "f")) {
+                inFormula = true;
             } else if (is(name, "v")) {
                 inValue = true;
                 value.clear();
@@ -687,6 +691,9 @@ QList<Merge> XlsxWorkbook::readRows(int sheet, const RowSink& onRow)
                 value += x.rawText();
                 if (value.size() > kMaxCellChars * 3)
                     fail(QStringLiteral("工作表“%1”里有一个超长的单元格，文件可能已经损坏。").arg(info.name));
+            } else if (inFormula) {
+                if (formula.size() < kMaxCellChars)
+                    formula += x.rawText();
             } else if (inText) {
                 inlineText += x.text();
                 if (inlineText.size() > kMaxCellChars)
@@ -694,6 +701,8 @@ QList<Merge> XlsxWorkbook::readRows(int sheet, const RowSink& onRow)
             }
         } else if (is(name, "v")) {
             inValue = false;
+        } else if (is(name, "f")) {
+            inFormula = false;
         } else if (is(name, "t")) {
             inText = false;
         } else if (is(name, "rPh")) {
@@ -740,6 +749,10 @@ QList<Merge> XlsxWorkbook::readRows(int sheet, const RowSink& onRow)
                 break;
             }
             }
+            // A formula its writer never calculated has no value to show:
+            // shown as the formula, so that it is not taken for a blank.
+            if (cell.isEmpty() && value.isEmpty() && !formula.trimmed().isEmpty())
+                cell = Cell::ofText(QLatin1Char('=') + decoded(formula));
             if (!cell.isEmpty()) {
                 if (column < row.cells.size()) {
                     row.cells[column] = std::move(cell);
