@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-charts-dev libqt6sql6-sqlite libsqlite3-dev sqlite3 libqt6opengl6-dev libgl-dev libglx-dev libegl-dev
   qt6-translations-l10n fonts-noto-cjk
   libbenchmark-dev time
-  pkg-config libxlsxwriter-dev libshp-dev libminizip-dev
+  pkg-config libxlsxwriter-dev libshp-dev libminizip-dev libfreexl-dev
   poppler-utils fonts-droid-fallback
   xvfb xauth imagemagick desktop-file-utils
 )
