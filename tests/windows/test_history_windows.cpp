@@ -286,7 +286,8 @@ private slots:
         QVERIFY(sinngles->trend->axisY()->isReverse());
         QCOMPARE(sinngles->trend->marks()->pointConfiguration(2).value(QXYSeries::PointConfiguration::Color).value<QColor>(),
                  QColor(Qt::red));
-        QVERIFY(sinngles->trend->marks()->pointLabelsVisible());
+        QCOMPARE(sinngles->trend->valueLabels().size(), 3);
+        QCOMPARE(sinngles->trend->valueLabels().at(1)->text(), QString("21"));
         QCOMPARE(sinngles->trend->title(), QString("张乙同学历次考试 总分级排 成绩波动图"));
         // Only 考试名称 stays in view at the left; the right grid starts at 学号.
         for (int c = 0; c < 3; ++c)
@@ -372,7 +373,8 @@ private slots:
         showLaidOut(jiaoshigz);
         jiaoshigz->Button2->click();
         QCOMPARE(jiaoshigz->Query1->rowCount(), 0);
-        QCOMPARE(jiaoshigz->trend->title(), QString("某位老师历次考试业绩波动图"));
+        QCOMPARE(jiaoshigz->trend->title(), QString("2班语文历次考试平均分排名波动图"));
+        QVERIFY(jiaoshigz->trend->valueLabels().isEmpty());
         showLaidOut(sppict1);
         sppict1->SpeedButton1->click();
         QCOMPARE(sppict1->Series1->count() + sppict1->Series2->count(), 0);
@@ -432,7 +434,7 @@ private slots:
         WindowTestEnv env;
         env.openDb();
         for (auto [no, exam, avg, high] : {std::tuple{3, "期末", 4, 1}, {1, "期中", 2, 3}, {2, "月考", 5, 2}}) {
-            analysisRow(exam, no, 2, "语文", {{"平均分排名", avg}, {"高分率排名", high}, {"合格率", 0.5}});
+            analysisRow(exam, no, 2, "语文", {{"平均分排名", avg}, {"高分率排名", high}, {"合格率", 0.5}, {"科任教师", "王老师"}});
             analysisRow(exam, no, 1, "语文", {{"平均分排名", 1}, {"高分率排名", 1}});
             analysisRow(exam, no, 2, "数学", {{"平均分排名", 9}});
         }
@@ -446,7 +448,9 @@ private slots:
         QCOMPARE(ys(jiaoshigz->Series1), (QList<double>{2, 5, 4}));
         QCOMPARE(labels(jiaoshigz->trend), (QStringList{"期中", "月考", "期末"}));
         QVERIFY(jiaoshigz->trend->axisY()->isReverse());
-        QCOMPARE(jiaoshigz->trend->title(), QString("某位老师历次考试业绩波动图"));
+        // The title names the class, the subject, the rank and the teacher.
+        QCOMPARE(jiaoshigz->trend->title(), QString("2班语文历次考试平均分排名波动图（科任教师：王老师）"));
+        QCOMPARE(jiaoshigz->printJob().examName, QString("2班语文"));
         QVERIFY(jiaoshigz->DBGrid2->columnWidth(0) >= 40);
         // A rank picked from the list redraws at once.
         jiaoshigz->c1->setCurrentIndex(2);
@@ -507,7 +511,9 @@ private slots:
         chaxun->Edit1->setText("22");
         chaxun->Button5->click();
         const Export::Sheet sheet = Print::sheetOf({chaxun->DBGrid1}, "查询");
-        QVERIFY2(sheet.headers == (QStringList{"班号", "学号", "姓名", "总分级排1"}), qPrintable(sheet.headers.join(",")));
+        // Titles as the screen shows them; the stored names say what each column is.
+        QVERIFY2(sheet.headers == (QStringList{"班号", "学号", "姓名", "总分级排"}), qPrintable(sheet.headers.join(",")));
+        QCOMPARE(sheet.columns.last(), QString("总分级排1"));
         QCOMPARE(sheet.rows.size(), 3);
 
         showLaidOut(jiaoshigz);

@@ -112,7 +112,8 @@ QList<DbfField> dbfFields(const QStringList& columns, const QList<bool>& numeric
     return out;
 }
 
-DbfResult writeDbf(const QString& path, const QList<DbfField>& fields, const QList<QVariantList>& rows)
+DbfResult writeDbf(const QString& path, const QList<DbfField>& fields, const QList<QVariantList>& rows,
+                   const std::function<void(qint64, qint64)>& progress)
 {
     // shapelib puts its own extension on the name it is given: the temporary name keeps ".dbf".
     Files::SafeTarget target(path, QStringLiteral(".dbf"), {QStringLiteral(".cpg")});
@@ -133,6 +134,14 @@ DbfResult writeDbf(const QString& path, const QList<DbfField>& fields, const QLi
         }
     }
     for (int r = 0; r < rows.size() && error.isEmpty(); ++r) {
+        if (progress && r % 512 == 0) {
+            try {
+                progress(r, rows.size());
+            } catch (...) {
+                DBFClose(h); // the temporary file goes with the target
+                throw;
+            }
+        }
         for (int c = 0; c < fields.size() && error.isEmpty(); ++c) {
             const DbfField& f = fields.at(c);
             const QVariant v = rows.at(r).value(c);

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 
 namespace Export {
 
@@ -34,7 +35,9 @@ struct DbfResult {
 };
 
 // Writes the file through a temporary name; Db::Error on any failure, the
-// previous file kept.
-DbfResult writeDbf(const QString& path, const QList<DbfField>& fields, const QList<QVariantList>& rows);
+// previous file kept. `progress` (rows done of all rows) may stop the write
+// by throwing Export::Cancelled: then nothing is left either.
+DbfResult writeDbf(const QString& path, const QList<DbfField>& fields, const QList<QVariantList>& rows,
+                   const std::function<void(qint64, qint64)>& progress = {});
 
 } // namespace Export

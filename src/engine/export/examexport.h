@@ -28,6 +28,6 @@ struct DbfTable {
     QList<QVariantList> rows;
 };
 DbfTable gradeTableForDbf(const QString& gradeTable);
-DbfResult gradeTableDbf(const QString& path, const QString& gradeTable);
+DbfResult gradeTableDbf(const QString& path, const QString& gradeTable, const Progress& progress = {});
 
 } // namespace Export

@@ -98,56 +98,60 @@ void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& 
 
     qint64 total = 0, done = 0;
     for (const Sheet& s : sheets)
-        total += s.rows.size();
+        total += s.rowCount();
     QStringList names;
     lxw_error error = LXW_NO_ERROR;
-    for (const Sheet& s : sheets) {
-        lxw_worksheet* ws = workbook_add_worksheet(wb, sheetName(s.name, names).toUtf8().constData());
-        if (!ws) {
-            error = LXW_ERROR_MEMORY_MALLOC_FAILED;
-            break;
-        }
-        const int cols = int(s.headers.size());
-        for (int c = 0; c < cols; ++c) {
-            QStringList texts{s.headers.at(c)};
-            for (const QVariantList& r : s.rows)
-                if (c < r.size())
-                    texts << displayText(r.at(c), s.format(c));
-            worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), columnWidth(texts), nullptr);
-            worksheet_write_string(ws, 0, lxw_col_t(c), s.headers.at(c).toUtf8().constData(), head);
-        }
-        for (qsizetype r = 0; r < s.rows.size() && !error; ++r) {
-            const QVariantList& row = s.rows.at(r);
-            const lxw_row_t rr = lxw_row_t(r + 1);
-            for (int c = 0; c < row.size() && c < cols && !error; ++c) {
-                const QVariant& v = row.at(c);
-                if (v.isNull() || !v.isValid())
-                    continue;
-                switch (v.typeId()) {
-                case QMetaType::Int:
-                case QMetaType::UInt:
-                case QMetaType::LongLong:
-                case QMetaType::ULongLong:
-                case QMetaType::Double:
-                    error = worksheet_write_number(ws, rr, lxw_col_t(c), v.toDouble(), formatFor(s.format(c)));
-                    break;
-                default:
-                    error = worksheet_write_string(ws, rr, lxw_col_t(c), v.toString().toUtf8().constData(), nullptr);
-                }
+    try {
+        for (const Sheet& s : sheets) {
+            lxw_worksheet* ws = workbook_add_worksheet(wb, sheetName(s.name, names).toUtf8().constData());
+            if (!ws) {
+                error = LXW_ERROR_MEMORY_MALLOC_FAILED;
+                break;
             }
-            if (progress && (++done % 256 == 0))
-                progress(done, total);
+            const int cols = s.columnCount();
+            for (int c = 0; c < cols; ++c) {
+                QStringList texts{s.headers.at(c)};
+                for (qsizetype r = 0; r < s.rowCount(); ++r)
+                    texts << displayText(s.cell(r, c), s.format(c));
+                worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), columnWidth(texts), nullptr);
+                worksheet_write_string(ws, 0, lxw_col_t(c), s.headers.at(c).toUtf8().constData(), head);
+            }
+            for (qsizetype r = 0; r < s.rowCount() && !error; ++r) {
+                const lxw_row_t rr = lxw_row_t(r + 1);
+                for (int c = 0; c < cols && !error; ++c) {
+                    const QVariant v = s.cell(r, c);
+                    if (v.isNull() || !v.isValid())
+                        continue;
+                    switch (v.typeId()) {
+                    case QMetaType::Int:
+                    case QMetaType::UInt:
+                    case QMetaType::LongLong:
+                    case QMetaType::ULongLong:
+                    case QMetaType::Double:
+                        error = worksheet_write_number(ws, rr, lxw_col_t(c), v.toDouble(), formatFor(s.format(c)));
+                        break;
+                    default:
+                        error = worksheet_write_string(ws, rr, lxw_col_t(c), v.toString().toUtf8().constData(), nullptr);
+                    }
+                }
+                if (progress && (++done % 256 == 0))
+                    progress(done, total);
+            }
+            if (error)
+                break;
+            if (cols > 0) {
+                worksheet_freeze_panes(ws, 1, lxw_col_t(s.frozenColumns));
+                worksheet_autofilter(ws, 0, 0, lxw_row_t(s.rowCount()), lxw_col_t(cols - 1));
+                // 学号 is text on purpose (0101 keeps its zero): no "number stored as text" marks.
+                char range[64];
+                lxw_rowcol_to_range(range, 0, 0, lxw_row_t(s.rowCount()), lxw_col_t(cols - 1));
+                worksheet_ignore_errors(ws, LXW_IGNORE_NUMBER_STORED_AS_TEXT, range);
+            }
         }
-        if (error)
-            break;
-        if (cols > 0) {
-            worksheet_freeze_panes(ws, 1, lxw_col_t(s.frozenColumns));
-            worksheet_autofilter(ws, 0, 0, lxw_row_t(s.rows.size()), lxw_col_t(cols - 1));
-            // 学号 is text on purpose (0101 keeps its zero): no "number stored as text" marks.
-            char range[64];
-            lxw_rowcol_to_range(range, 0, 0, lxw_row_t(s.rows.size()), lxw_col_t(cols - 1));
-            worksheet_ignore_errors(ws, LXW_IGNORE_NUMBER_STORED_AS_TEXT, range);
-        }
+    } catch (...) {
+        // Cancelled: the workbook is freed without being written out.
+        lxw_workbook_free(wb);
+        throw;
     }
     // The file is only created here, and closing frees the workbook, so it always runs.
     const lxw_error closed = workbook_close(wb);
