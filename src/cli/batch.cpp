@@ -27,6 +27,14 @@ QString duration(qint64 ms)
     return QStringLiteral("%1秒").arg(double(ms) / 1000.0, 0, 'f', 1);
 }
 
+// The tool says what it did in its own words: Qt's notes on the platform it
+// runs on (no runtime folder on a server, ...) are not a script's business.
+void quietQt(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        print(stderr, text + QLatin1Char('\n'));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -44,6 +52,8 @@ int main(int argc, char** argv)
     } catch (const Batch::UsageError& e) {
         usage = e.text();
     }
+    if (qEnvironmentVariableIsEmpty("GRADEBOOK_QT_MESSAGES"))
+        qInstallMessageHandler(quietQt);
     std::unique_ptr<QCoreApplication> app;
     if (usage.isEmpty() && !inv.help && Batch::outputKind(inv) == Batch::OutputKind::Pdf) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
