@@ -121,9 +121,14 @@ private slots:
                  QString("select 班号,学号,姓名,总分1,ID from  cjsave where 班号>=1 and 班号<=2 and 考试名称 like "
                          "'第二次月考%'"));
         QCOMPARE(column(chaxun->Query1, "ID"), (QVariantList{11, 12, 13, 14, 15}));
-        QVERIFY(chaxun->DBGrid1->columnWidth(1) >= 100);
-        QVERIFY(chaxun->DBGrid1->columnWidth(2) >= 100);
+        // 班号, 学号 and 姓名 stay in view at the left while the values scroll.
+        QVERIFY(chaxun->grid->narrow()->columnWidth(1) >= 100);
+        QVERIFY(chaxun->grid->narrow()->columnWidth(2) >= 100);
+        for (int c = 0; c < 3; ++c)
+            QVERIFY(!chaxun->grid->narrow()->isColumnHidden(c) && chaxun->DBGrid1->isColumnHidden(c));
+        QVERIFY(!chaxun->DBGrid1->isColumnHidden(3));
         QCOMPARE(chaxun->DBGrid1->font().pointSize(), 17);
+        QCOMPARE(chaxun->grid->narrow()->font().pointSize(), 17);
         // Read only: nothing typed into the grid reaches the saved rows.
         const QString before = Fixture::dump("cjsave");
         const QModelIndex cell = chaxun->Query1->index(0, 3);
@@ -176,8 +181,11 @@ private slots:
         QCOMPARE(chaxun->Query1->columnNames().size(), 34);
         QCOMPARE(column(chaxun->Query1, "ID"), (QVariantList{12, 14}));
         for (int c = 0; c < 4; ++c)
-            QVERIFY(chaxun->DBGrid1->isColumnHidden(c));
-        QVERIFY(!chaxun->DBGrid1->isColumnHidden(4));
+            QVERIFY(chaxun->DBGrid1->isColumnHidden(c) && chaxun->grid->narrow()->isColumnHidden(c));
+        // 学号, 班号, 姓名 kept in view; the marks and ranks scroll beside them.
+        for (int c = 4; c < 7; ++c)
+            QVERIFY(!chaxun->grid->narrow()->isColumnHidden(c));
+        QVERIFY(!chaxun->DBGrid1->isColumnHidden(7));
     }
 
     void aShortExamNameFindsTheLongerOne()
@@ -510,7 +518,8 @@ private slots:
         // handed on either.
         chaxun->Edit1->setText("22");
         chaxun->Button5->click();
-        const Export::Sheet sheet = Print::sheetOf({chaxun->DBGrid1}, "查询");
+        const Export::Sheet sheet = chaxun->printJob().table;
+        QCOMPARE(sheet.frozenColumns, 3);
         // Titles as the screen shows them; the stored names say what each column is.
         QVERIFY2(sheet.headers == (QStringList{"班号", "学号", "姓名", "总分级排"}), qPrintable(sheet.headers.join(",")));
         QCOMPARE(sheet.columns.last(), QString("总分级排1"));

@@ -77,8 +77,11 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole || role == Qt::EditRole) {
         if (v.isNull())
             return QString();
+        // The whole-grade row and a saved row's subject read as a teacher says them.
         if (role == Qt::DisplayRole && Rules::isWholeGrade(m_columns.at(index.column()), v))
             return QStringLiteral("全级");
+        if (role == Qt::DisplayRole && m_columns.at(index.column()) == QStringLiteral("科目"))
+            return Rules::shownValue(QStringLiteral("科目"), v);
         if (m_numeric.value(index.column()) && v.canConvert<double>()
             && v.typeId() != QMetaType::QString)
             return role == Qt::DisplayRole ? Num::shown(m_columns.at(index.column()), v.toDouble())

@@ -137,7 +137,7 @@ ChartData bandPie(const std::array<qint64, kBandPieInputs>& e, const ChartTitle&
     // still a student of the class: the pie shows them rather than leave a gap.
     const qint64 placed = qint64(d.total());
     if (placed < n)
-        d.points << ChartPoint{QStringLiteral("* 其他占"), shareText(n - placed, n), double(n - placed)};
+        d.points << ChartPoint{QStringLiteral("* 其他占"), shareText(n - placed, n), double(n - placed), true};
     if (n == 0)
         d.note = noStudents(t.cls);
     else if (d.total() == 0)
@@ -265,7 +265,7 @@ ChartData totalPie(const BandWalk& walk, const TotalPieSettings& s)
     const qint64 whole = s.classSize ? *s.classSize : qint64(walk.reached.value_or(double(drawn)));
     const qint64 rest = std::max<qint64>(0, whole - drawn);
     if (rest > 0 && s.restSlice)
-        d.points << ChartPoint{QStringLiteral("其余占"), QString(), double(rest)};
+        d.points << ChartPoint{QStringLiteral("其余占"), QString(), double(rest), true};
     const qint64 base = std::max(whole, drawn);
     for (ChartPoint& p : d.points)
         p.share = shareText(qint64(p.value), base) + QStringLiteral("（%1人）").arg(qint64(p.value));

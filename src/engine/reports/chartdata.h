@@ -18,6 +18,7 @@ struct ChartPoint {
     QString text;  // "* 90-100占", "本班45人", "从380到389占"
     QString share; // "25%", "—" when the whole is 0, empty when none is shown
     double value = 0;
+    bool rest = false; // the students no band of the chart holds (其余, 其他)
     QString label() const { return text + share; }
 };
 

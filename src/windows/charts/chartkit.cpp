@@ -46,7 +46,11 @@ QColor paletteColour(int i)
         {0x8E, 0x24, 0xAA}, {0x00, 0xAC, 0xC1}, {0x6D, 0x4C, 0x41}, {0xD8, 0x1B, 0x60},
         {0x7C, 0xB3, 0x42}, {0x54, 0x6E, 0x7A}, {0xFF, 0xC1, 0x07}, {0x39, 0x49, 0xAB},
         {0xA1, 0x88, 0x7F}};
-    return pal[i % (sizeof pal / sizeof *pal)];
+    constexpr int n = sizeof pal / sizeof *pal;
+    if (i < n)
+        return pal[i];
+    // Beyond the palette: hues a golden angle apart, so neighbours differ.
+    return QColor::fromHsv(int((i - n) * 137.508) % 360, 150 + (i % 3) * 40, 170 + (i % 2) * 50);
 }
 
 // ---- Key ------------------------------------------------------------------
@@ -152,10 +156,11 @@ PieChart::PieChart(const QList<Slice> &slices, qreal smallShare)
     QList<Key::Entry> entries;
     for (int i = 0; i < slices.size(); ++i) {
         QPieSlice *sl = m_series->append(slices[i].label, slices[i].value);
-        sl->setColor(paletteColour(i));
+        const QColor colour = slices[i].colour.isValid() ? slices[i].colour : paletteColour(i);
+        sl->setColor(colour);
         sl->setBorderColor(Qt::white);
         sl->setLabelVisible(false);   // named by the chart's own labels
-        entries.append({slices[i].label, paletteColour(i)});
+        entries.append({slices[i].label, colour});
         auto *label = new QGraphicsSimpleTextItem(slices[i].label, this);
         label->setZValue(10);
         label->setVisible(false);

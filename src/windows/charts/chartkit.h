@@ -25,7 +25,10 @@ namespace Charts {
 // family when one is named.
 QFont cjkFont(int pixelSize, bool bold = false, const QString &latin = {});
 
-struct Slice { QString label; double value; };
+// A slice; without a colour it takes the palette's colour of its place.
+struct Slice { QString label; double value; QColor colour = {}; };
+// The grey of a slice that holds everyone else (其余, 其他).
+inline const QColor kRestColour{0xB0, 0xB0, 0xB0};
 
 // A key: a coloured mark and a text per entry, in as many columns as the
 // height it is given needs. Painted as text, so a PDF of the chart keeps it.

@@ -47,7 +47,7 @@ void Tp::draw(const Reports::ChartData& d)
 {
     QList<Charts::Slice> slices;
     for (const Reports::ChartPoint& p : d.points)
-        slices << Charts::Slice{p.label(), p.value};
+        slices << Charts::Slice{p.label(), p.value, p.rest ? Charts::kRestColour : QColor()};
     QChart* c = Charts::makeBandPie(QString(), slices);
     Charts::styleTitle(c, titleHtml(d, true), Charts::cjkFont(19));
     setChart(c, d.exam);

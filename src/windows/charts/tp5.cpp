@@ -50,7 +50,7 @@ void Tp5::draw(const Reports::ChartData& d)
 {
     QList<Charts::Slice> slices;
     for (const Reports::ChartPoint& p : d.points)
-        slices << Charts::Slice{p.label(), p.value};
+        slices << Charts::Slice{p.label(), p.value, p.rest ? Charts::kRestColour : QColor()};
     QChart* c = new Charts::PieChart(slices, 0.05);
     Charts::styleTitle(c, titleHtml(d, false), Charts::cjkFont(21, true, QStringLiteral("Arial")));
     setChart(c, d.exam);
