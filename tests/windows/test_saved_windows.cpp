@@ -351,6 +351,28 @@ private slots:
         QVERIFY(!search->isVisible());
     }
 
+    // The grid of another examination is not left under a new one's name.
+    void reopeningForAnotherExaminationClearsTheGrid()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        examination("期中", 5, 1);
+        Db::close();
+        QVERIFY(env.startForms());
+        search->show();
+        search->Button1->click();
+        QVERIFY(search->Query1->rowCount() > 0);
+        search->close();
+        search->show(); // the same examination: what it showed stays
+        QVERIFY(search->Query1->rowCount() > 0);
+        search->close();
+        examination("期末", 6, 2);
+        search->show();
+        QCOMPARE(search->ComboBox1->currentText(), QString("期末"));
+        QCOMPARE(search->Query1->rowCount(), 0);
+        QVERIFY(search->printJob().table.rows.isEmpty());
+    }
+
     void theChartsOfTheFirstRowFound()
     {
         WindowTestEnv env;

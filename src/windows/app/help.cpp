@@ -83,6 +83,13 @@ void open()
         Msg::warning(QStringLiteral("找不到使用说明：%1").arg(QDir::toNativeSeparators(guide)));
         return;
     }
+    // Without a browser the desktop "opens" the page and shows nothing: say so.
+    if (!desktopHasViewer(guide)) {
+        Msg::warning(QStringLiteral("这台电脑上没有可以打开网页的浏览器，使用说明打不开。\n"
+                                    "使用说明是这个文件：%1\n可以安装一个网页浏览器，或把它复制到别的电脑上打开。")
+                         .arg(QDir::toNativeSeparators(guide)));
+        return;
+    }
     if (!openWithDesktop(QUrl::fromLocalFile(guide)))
         Msg::warning(QStringLiteral("无法打开使用说明，请用网页浏览器打开这个文件：%1").arg(QDir::toNativeSeparators(guide)));
 }
