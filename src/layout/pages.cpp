@@ -16,7 +16,8 @@ namespace Layout {
 namespace {
 
 constexpr int kProgressSteps = 1000;
-constexpr int kLayoutSteps = 100; // of kProgressSteps
+constexpr int kPrepareSteps = 80; // of kProgressSteps
+constexpr int kLayoutSteps = 100;
 
 QFont titleFont()
 {
@@ -55,13 +56,8 @@ int paint(QPagedPaintDevice* dev, Content& content, const Furniture& furniture, 
     if (!p.begin(dev))
         return -1;
     const PageFrame frame = frameOf(dev);
-    Export::Progress layoutProgress;
-    if (progress)
-        layoutProgress = [&progress](qint64 done, qint64 total) {
-            if (total > 0)
-                progress(done * kLayoutSteps / total, kProgressSteps);
-        };
-    const int pages = content.layout(dev, frame.body.size(), layoutProgress);
+    content.prepare(Export::phase(progress, 0, kPrepareSteps));
+    const int pages = content.layout(dev, frame.body.size(), Export::phase(progress, kPrepareSteps, kLayoutSteps));
     const QString date = furniture.date.toString(QStringLiteral("yyyy年M月d日"));
     const QFont title = titleFont(), line = lineFont();
     const QFontMetricsF tm(title, dev), lm(line, dev);
@@ -100,6 +96,7 @@ int writePdf(const QString& path, Content& content, const Furniture& furniture, 
         writer.setResolution(1200);
         writer.setTitle(furniture.examName.isEmpty() ? furniture.title : furniture.examName + QLatin1Char(' ') + furniture.title);
         writer.setCreator(QStringLiteral("墨竹成绩册"));
+        content.prepare(Export::phase(progress, 0, kPrepareSteps));
         writer.setPageLayout(pageLayout(content.landscape()));
         pages = paint(&writer, content, furniture, progress);
         if (pages < 0)

@@ -31,6 +31,9 @@ struct Furniture {
 class Content {
 public:
     virtual ~Content() = default;
+    // Work that comes before anything else (measuring a long table), with
+    // its progress; run once, before landscape() and layout().
+    virtual void prepare(const Export::Progress& progress) { Q_UNUSED(progress); }
     // Whether it wants landscape pages.
     virtual bool landscape() const = 0;
     // Lays it out for pages whose body (the page inside its furniture) has

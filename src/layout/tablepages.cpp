@@ -68,6 +68,11 @@ void TablePages::measure(const Export::Progress& progress)
     m_measured = true;
 }
 
+void TablePages::prepare(const Export::Progress& progress)
+{
+    measure(progress);
+}
+
 qreal TablePages::columnWidth(int column, qreal point) const
 {
     return (m_widest.value(column) * kSafety + kPadding) * point;
@@ -96,6 +101,8 @@ bool TablePages::landscape() const
 int TablePages::layout(QPaintDevice* device, const QSizeF& body, const Export::Progress& progress)
 {
     measure(progress);
+    if (progress)
+        progress(1, 1);
     m_scale = device->logicalDpiX() / 72.0;
     const qreal width = body.width() / m_scale; // points
     const int cols = m_sheet.columnCount();

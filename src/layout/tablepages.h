@@ -25,6 +25,8 @@ public:
     explicit TablePages(Export::Sheet sheet);
 
     const Export::Sheet& sheet() const { return m_sheet; }
+    // Measures every value (the widest of each column).
+    void prepare(const Export::Progress& progress) override;
     // Portrait when the table fits a portrait page at the largest size.
     bool landscape() const override;
     int layout(QPaintDevice* device, const QSizeF& body, const Export::Progress& progress) override;

@@ -76,11 +76,14 @@ QByteArray dbfFieldName(const QString& column, const QSet<QByteArray>& used)
     return n;
 }
 
-QList<DbfField> dbfFields(const QStringList& columns, const QList<bool>& numeric, const QList<QVariantList>& rows)
+QList<DbfField> dbfFields(const QStringList& columns, const QList<bool>& numeric, const QList<QVariantList>& rows,
+                          const std::function<void(qint64, qint64)>& progress)
 {
     QList<DbfField> out;
     QSet<QByteArray> used;
     for (int c = 0; c < columns.size(); ++c) {
+        if (progress)
+            progress(c, columns.size());
         DbfField f;
         f.column = columns.at(c);
         f.name = dbfFieldName(f.column, used);

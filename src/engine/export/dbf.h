@@ -27,7 +27,8 @@ QByteArray dbfFieldName(const QString& column, const QSet<QByteArray>& used);
 // The fields for columns and their values: text columns as wide as their
 // longest value in GBK (1 to 254 bytes), number columns wide enough for their
 // largest value with as many decimals as their values carry (at most 4).
-QList<DbfField> dbfFields(const QStringList& columns, const QList<bool>& numeric, const QList<QVariantList>& rows);
+QList<DbfField> dbfFields(const QStringList& columns, const QList<bool>& numeric, const QList<QVariantList>& rows,
+                          const std::function<void(qint64, qint64)>& progress = {});
 
 struct DbfResult {
     int rows = 0;

@@ -5,6 +5,8 @@
 #include "engine/export/xlsx.h"
 #include "engine/rules/numbers.h"
 
+#include <QSqlQuery>
+
 namespace Export {
 
 namespace {
@@ -31,7 +33,7 @@ QList<bool> numericColumns(const QString& table, const QStringList& columns)
 
 } // namespace
 
-QList<Sheet> examSheets(const ExamTables& t)
+QList<Sheet> examSheets(const ExamTables& t, const Progress& progress)
 {
     // The tables as the windows show them: the grade table's students, the
     // analysis rows in use, the band rows and their average row once the
@@ -40,8 +42,11 @@ QList<Sheet> examSheets(const ExamTables& t)
     const std::pair<QString, QString> tables[] = {{t.gradeTable, QStringLiteral("成绩")},
                                                   {t.analysisTable, QStringLiteral("成绩分析")},
                                                   {t.bandTable, QStringLiteral("总分分段")}};
+    int part = 0;
     for (const auto& [table, name] : tables) {
-        Sheet s = storedSheet(table);
+        // The grade table is nearly all of the reading.
+        Sheet s = storedSheet(table, phase(progress, part == 0 ? 0 : 980 + part * 10, part == 0 ? 980 : 990 + part * 5));
+        ++part;
         s.name = name;
         s.title = name + QStringLiteral("表");
         if (s.rowCount() > 0)
@@ -52,14 +57,14 @@ QList<Sheet> examSheets(const ExamTables& t)
 
 QList<Sheet> examWorkbook(const QString& path, const ExamTables& tables, const Progress& progress)
 {
-    const QList<Sheet> sheets = examSheets(tables);
+    const QList<Sheet> sheets = examSheets(tables, phase(progress, 0, 250));
     if (sheets.isEmpty())
         throw Db::InputError(QStringLiteral("成绩表、分析表和总分分段表都还没有数据，没有可以输出的内容"));
-    writeXlsx(path, sheets, progress);
+    writeXlsx(path, sheets, phase(progress, 250, 1000));
     return sheets;
 }
 
-DbfTable gradeTableForDbf(const QString& gradeTable)
+DbfTable gradeTableForDbf(const QString& gradeTable, const Progress& progress)
 {
     const QStringList cols = Db::columns(gradeTable);
     const QList<bool> numeric = numericColumns(gradeTable, cols);
@@ -67,23 +72,29 @@ DbfTable gradeTableForDbf(const QString& gradeTable)
     for (const QString& c : cols)
         quoted << Db::quote(c);
     DbfTable t;
-    for (const QVariantList& r :
-         Db::selectRows(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(quoted.join(','), Db::table(gradeTable)))) {
+    const qint64 total = Db::rowCount(gradeTable);
+    QSqlQuery q = Db::prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(quoted.join(','), Db::table(gradeTable)));
+    Db::exec(q);
+    const Progress reading = phase(progress, 0, 700);
+    while (Db::next(q)) {
         QVariantList row;
-        for (int c = 0; c < r.size(); ++c)
-            row << cell(r.at(c), numeric.value(c));
+        row.reserve(cols.size());
+        for (int c = 0; c < cols.size(); ++c)
+            row << cell(q.value(c), numeric.value(c));
         t.rows << row;
+        if (reading && t.rows.size() % 2048 == 0)
+            reading(t.rows.size(), total);
     }
-    t.fields = dbfFields(cols, numeric, t.rows);
+    t.fields = dbfFields(cols, numeric, t.rows, phase(progress, 700, 1000));
     return t;
 }
 
 DbfResult gradeTableDbf(const QString& path, const QString& gradeTable, const Progress& progress)
 {
-    const DbfTable t = gradeTableForDbf(gradeTable);
+    const DbfTable t = gradeTableForDbf(gradeTable, phase(progress, 0, 400));
     if (t.rows.isEmpty())
         throw Db::InputError(QStringLiteral("成绩表“%1”中还没有学生，没有可以输出的内容").arg(gradeTable));
-    return writeDbf(path, t.fields, t.rows, progress);
+    return writeDbf(path, t.fields, t.rows, phase(progress, 400, 1000));
 }
 
 } // namespace Export

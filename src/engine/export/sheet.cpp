@@ -3,6 +3,8 @@
 #include "engine/rules/numbers.h"
 #include "engine/rules/titles.h"
 
+#include <algorithm>
+
 namespace Export {
 
 Format formatOf(const QString& column)
@@ -86,6 +88,15 @@ QString displayText(const QVariant& value, Format format)
         break;
     }
     return Num::format(d);
+}
+
+Progress phase(const Progress& whole, int from, int to)
+{
+    if (!whole)
+        return {};
+    return [whole, from, to](qint64 done, qint64 total) {
+        whole(from + (total > 0 ? (to - from) * std::clamp<qint64>(done, 0, total) / total : 0), 1000);
+    };
 }
 
 bool isStockRow(const Sheet& s, qsizetype row)

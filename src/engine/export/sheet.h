@@ -65,6 +65,10 @@ void dropStockRows(Sheet& sheet);
 // may throw Cancelled to stop the write; the writer then leaves nothing.
 using Progress = std::function<void(qint64 done, qint64 total)>;
 
+// A part of a long write as a share of the whole: the part's (done, total)
+// reported to `whole` as from..to thousandths of it.
+Progress phase(const Progress& whole, int from, int to);
+
 // The teacher stopped a write; nothing was written.
 class Cancelled : public std::exception {
 public:

@@ -4,6 +4,7 @@
 #include "engine/rules/titles.h"
 
 #include <QHash>
+#include <QSqlQuery>
 
 namespace Export {
 
@@ -57,7 +58,7 @@ QString tableTitle(const QString& table)
     return titles.value(table, table);
 }
 
-Sheet storedSheet(const QString& table)
+Sheet storedSheet(const QString& table, const Progress& progress)
 {
     QStringList cols = Db::columns(table);
     if (Db::hasColumn(table, QStringLiteral("学号")) && !Db::hasColumn(table, QStringLiteral("考试名称")))
@@ -77,8 +78,21 @@ Sheet storedSheet(const QString& table)
                                                      .arg(Db::table(table), Db::column(table, QStringLiteral("下限"))));
         tail = average.isNull() ? QStringLiteral("WHERE 0") : QStringLiteral("WHERE rowid <= %1").arg(average.toLongLong());
     }
-    return sheetOf(table, cols,
-                   Db::selectRows(QStringLiteral("SELECT %1 FROM %2 %3 ORDER BY rowid").arg(quoted.join(','), Db::table(table), tail)));
+    const qint64 total = Db::rowCount(table);
+    QSqlQuery q = Db::prepare(QStringLiteral("SELECT %1 FROM %2 %3 ORDER BY rowid").arg(quoted.join(','), Db::table(table), tail));
+    Db::exec(q);
+    QList<QVariantList> rows;
+    rows.reserve(total);
+    while (Db::next(q)) {
+        QVariantList row;
+        row.reserve(cols.size());
+        for (int i = 0; i < cols.size(); ++i)
+            row << q.value(i);
+        rows << row;
+        if (progress && rows.size() % 2048 == 0)
+            progress(rows.size(), total);
+    }
+    return sheetOf(table, cols, std::move(rows));
 }
 
 } // namespace Export

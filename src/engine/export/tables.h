@@ -27,6 +27,7 @@ QString tableTitle(const QString& table);
 // Every row of a stored table in stored order, as a sheet: a grade table
 // without its running number 序号, the analysis table in its shown order
 // and without its free rows, the band table up to its average row.
-Sheet storedSheet(const QString& table);
+// Reading a large table reports its progress (rows read of all rows).
+Sheet storedSheet(const QString& table, const Progress& progress = {});
 
 } // namespace Export

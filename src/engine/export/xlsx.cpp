@@ -5,6 +5,9 @@
 
 #include <QFile>
 #include <QHash>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <xlsxwriter.h>
 
 namespace Export {
@@ -99,6 +102,8 @@ void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& 
     qint64 total = 0, done = 0;
     for (const Sheet& s : sheets)
         total += s.rowCount();
+    // Column widths take a tenth, the cells seven, the zipping at the close the rest.
+    const Progress widths = phase(progress, 0, 100), cells = phase(progress, 100, 800);
     QStringList names;
     lxw_error error = LXW_NO_ERROR;
     try {
@@ -110,6 +115,8 @@ void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& 
             }
             const int cols = s.columnCount();
             for (int c = 0; c < cols; ++c) {
+                if (widths)
+                    widths(c, cols);
                 QStringList texts{s.headers.at(c)};
                 for (qsizetype r = 0; r < s.rowCount(); ++r)
                     texts << displayText(s.cell(r, c), s.format(c));
@@ -134,8 +141,8 @@ void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& 
                         error = worksheet_write_string(ws, rr, lxw_col_t(c), v.toString().toUtf8().constData(), nullptr);
                     }
                 }
-                if (progress && (++done % 256 == 0))
-                    progress(done, total);
+                if (cells && (++done % 256 == 0))
+                    cells(done, total);
             }
             if (error)
                 break;
@@ -153,12 +160,35 @@ void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& 
         lxw_workbook_free(wb);
         throw;
     }
-    // The file is only created here, and closing frees the workbook, so it always runs.
-    const lxw_error closed = workbook_close(wb);
+    // The file is only created here, and closing frees the workbook, so it
+    // always runs. Zipping a large workbook takes seconds that libxlsxwriter
+    // cannot report: it runs beside this thread, which goes on reporting so
+    // that a progress window stays painted. It cannot be stopped halfway; a
+    // cancel in the meantime discards the file once it is done.
+    std::atomic<bool> closing{true};
+    lxw_error closed = LXW_NO_ERROR;
+    std::thread closer([&] {
+        closed = workbook_close(wb);
+        closing = false;
+    });
+    std::exception_ptr stopped;
+    while (closing) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        if (progress && !stopped) {
+            try {
+                progress(800, 1000);
+            } catch (...) {
+                stopped = std::current_exception();
+            }
+        }
+    }
+    closer.join();
+    if (stopped)
+        std::rethrow_exception(stopped);
     if (error || closed)
         throw Db::Error(failure(path, error ? error : closed));
     if (progress)
-        progress(total, total);
+        progress(1000, 1000);
     target.commit();
 }
 
