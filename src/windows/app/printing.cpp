@@ -157,15 +157,26 @@ void preview(QWidget* parent, const Job& job)
     QPrinter printer(QPrinter::HighResolution);
     printer.setResolution(1200);
     printer.setDocName(jobBaseName(job));
-    printer.setPageLayout(Layout::pageLayout(content->landscape()));
+    // A long table is measured once, with its progress, before the preview.
+    int pages = 0;
+    if (!runWrite(QStringLiteral("正在排版……"), [&](const Export::Progress& p) {
+            content->prepare(p);
+            printer.setPageLayout(Layout::pageLayout(content->landscape()));
+            pages = content->layout(&printer, Layout::frameOf(&printer).body.size(), {});
+        }, QStringLiteral("已取消打印预览")))
+        return;
+    // The preview lays out every page at once and keeps them all: for a very
+    // long table the PDF, written page by page, is the way to paper.
+    if (pages > kPreviewPages
+        && !Msg::okCancel(QStringLiteral("这张表有%1页。打印预览要先把每一页都排好放在内存里，会很慢。\n"
+                                         "建议改用“另存为PDF…”，再打印那个PDF文件。仍然要打开打印预览吗？")
+                              .arg(pages)))
+        return;
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("打印预览 - ") + job.title);
     const Layout::Furniture furniture = furnitureOf(job);
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* pr) {
-        // The preview lays the pages out anew whenever the teacher turns the page or changes the printer.
-        const auto c = contentOf(job);
-        Layout::paint(pr, *c, furniture);
-    });
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&](QPrinter* pr) { Layout::paint(pr, *content, furniture); });
     const QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1366, 728);
     dialog.resize(previewSize(available));
@@ -278,7 +289,7 @@ Export::Progress WriteProgress::callback()
     };
 }
 
-bool runWrite(const QString& text, const std::function<void(const Export::Progress&)>& write)
+bool runWrite(const QString& text, const std::function<void(const Export::Progress&)>& write, const QString& cancelled)
 {
     try {
         WriteProgress progress(text);
@@ -286,7 +297,7 @@ bool runWrite(const QString& text, const std::function<void(const Export::Progre
         report(0, 1);
         write(report);
     } catch (const Export::Cancelled&) {
-        Msg::info(QStringLiteral("已取消，没有写出文件"));
+        Msg::info(cancelled);
         return false;
     }
     return true;

@@ -57,6 +57,9 @@ void toPdf(const QString& path, const Job& job, const Export::Progress& progress
 void chartToPng(const QString& path, QGraphicsView* chart);
 
 // The print preview dialog, from which the teacher prints; tests replace it.
+// A table of more pages than kPreviewPages is previewed only when the
+// teacher confirms (the PDF is the way for it).
+inline constexpr int kPreviewPages = 300;
 void preview(QWidget* parent, const Job& job);
 using PreviewSeam = std::function<void(const Job&)>;
 void setPreviewSeam(PreviewSeam seam);
@@ -98,6 +101,7 @@ private:
 
 // Runs a write with a progress window: true when it was done, false when
 // the teacher cancelled it (then a message says nothing was written).
-bool runWrite(const QString& text, const std::function<void(const Export::Progress&)>& write);
+bool runWrite(const QString& text, const std::function<void(const Export::Progress&)>& write,
+              const QString& cancelled = QStringLiteral("已取消，没有写出文件"));
 
 } // namespace Print
