@@ -156,8 +156,10 @@ void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& 
             }
         }
     } catch (...) {
-        // Cancelled: the workbook is freed without being written out.
-        lxw_workbook_free(wb);
+        // Cancelled: the workbook is never written out (libxlsxwriter makes
+        // the file only at its close). Freeing a large one takes a while, which
+        // the teacher who cancelled need not wait for.
+        std::thread([wb] { lxw_workbook_free(wb); }).detach();
         throw;
     }
     // The file is only created here, and closing frees the workbook, so it
