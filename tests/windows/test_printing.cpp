@@ -57,6 +57,20 @@ Export::Sheet analysisSheet(int rows)
     return s;
 }
 
+// Six students of two classes in cj, 语文 analysed and shown in the temporary analysis window.
+void analyseSixStudents(double step)
+{
+    for (int i = 0; i < 6; ++i)
+        Fixture::student("cj", QString::number(101 + i), 1 + i / 3, QStringLiteral("学生%1").arg(i),
+                         {{"语文1", 50 + step * i}, {"总分1", 300 + 20 * i}});
+    Proc::AnalysisSettings as;
+    as.subjects = {"语文"};
+    as.firstClass = 1;
+    as.lastClass = 2;
+    Proc::analyze(as);
+    Formfx->showResult("fx");
+}
+
 QString squeeze(QString s)
 {
     s.remove(QRegularExpression("\\s"));
@@ -211,15 +225,7 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        for (int i = 0; i < 6; ++i)
-            Fixture::student("cj", QString::number(101 + i), 1 + i / 3, QStringLiteral("学生%1").arg(i),
-                             {{"语文1", 50 + 9 * i}, {"总分1", 300 + 20 * i}});
-        Proc::AnalysisSettings as;
-        as.subjects = {"语文"};
-        as.firstClass = 1;
-        as.lastClass = 2;
-        Proc::analyze(as);
-        Formfx->showResult("fx");
+        analyseSixStudents(9);
         const Print::Job fx = Formfx->printJob();
         QCOMPARE(fx.title, QString("临时成绩分析表"));
         QCOMPARE(fx.table.headers.mid(0, 3), (QStringList{"科目", "班号", "科任教师"}));
@@ -245,15 +251,7 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        for (int i = 0; i < 6; ++i)
-            Fixture::student("cj", QString::number(101 + i), 1 + i / 3, QStringLiteral("学生%1").arg(i),
-                             {{"语文1", 50 + 9.5 * i}, {"总分1", 300 + 20 * i}});
-        Proc::AnalysisSettings as;
-        as.subjects = {"语文"};
-        as.firstClass = 1;
-        as.lastClass = 2;
-        Proc::analyze(as);
-        Formfx->showResult("fx");
+        analyseSixStudents(9.5);
         const QString path = env.root() + "/分析";
         env.messages.files = {path};
         QAction* exportAction = gridAction(Formfx->DBGrid1, "导出为Excel");
