@@ -227,7 +227,7 @@ private slots:
         QVERIFY(env.startForms());
         analyseSixStudents(9);
         const Print::Job fx = Formfx->printJob();
-        QCOMPARE(fx.title, QString("临时成绩分析表"));
+        QCOMPARE(fx.title, QString("成绩分析表")); // as the batch tool's PDF of fx
         QCOMPARE(fx.table.headers.mid(0, 3), (QStringList{"科目", "班号", "科任教师"}));
         QCOMPARE(fx.table.frozenColumns, 3);
         QCOMPARE(fx.table.rows.size(), 3); // two classes and the grade
@@ -238,11 +238,40 @@ private slots:
         Proc::bands(bs);
         Form5->showResult("tj");
         const Print::Job tj = Form5->printJob();
+        QCOMPARE(tj.title, QString("总分分段统计表"));
         QCOMPARE(tj.table.headers.mid(0, 2), (QStringList{"上限", "下限"}));
         // Ten bands and the average row; the grid's 90 unused stock rows are not handed on.
         QCOMPARE(Form5->Table1->rowCount(), 101);
         QCOMPARE(tj.table.rows.size(), 11);
         QCOMPARE(tj.table.text(10, 1), QString("平均分"));
+    }
+
+    // The batch tool prints a table as the window prints it: the same pages.
+    // (The analysis window titles its top-N columns by the limits of the run
+    // it shows, which the database does not keep: the band table then.)
+    void theBatchToolPrintsWhatTheWindowPrints()
+    {
+        if (!havePdftotext())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Fixture::setCheck({{"mc", "2026期中"}, {"bh", "3"}});
+        analyseSixStudents(9.5);
+        Proc::BandSettings bs;
+        bs.upper = 399;
+        bs.count = 12;
+        bs.lastClass = 2;
+        Proc::bands(bs);
+        Form5->showResult("tj");
+        const QString window = env.root() + "/窗口.pdf", batch = env.root() + "/批处理.pdf";
+        Print::toPdf(window, Form5->printJob());
+        QProcess tool;
+        tool.start(GRADEBOOK_BATCH, {"export", "tj", "--db", env.databaseFile(), "--out", batch});
+        QVERIFY(tool.waitForFinished(60000));
+        QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+        const QStringList a = Readback::pdfPages(window), b = Readback::pdfPages(batch);
+        QVERIFY(a.size() >= 2); // continued sideways: 40 columns
+        QCOMPARE(b, a);
     }
 
     // The grids' 导出为Excel… hands on the stored values: numbers numeric,
