@@ -7,6 +7,9 @@
 #include "engine/db/schema.h"
 #include "engine/entry/roster.h"
 #include "engine/entry/setup.h"
+#include "engine/export/tables.h"
+#include "engine/export/xlsx.h"
+#include "layout/tablepages.h"
 #include "engine/rules/numbers.h"
 #include "engine/processing/runs.h"
 #include "engine/processing/saves.h"
@@ -522,11 +525,19 @@ Outcome runCurrent(const Invocation& inv)
     return o;
 }
 
+// The examination a working table belongs to: the current one.
+QString currentExamName()
+{
+    const QString name = Db::selectValue(QStringLiteral("SELECT \"mc\" FROM \"check\" LIMIT 1")).toString();
+    return name == kNoExam ? QString() : name;
+}
+
 Outcome runExport(const Invocation& inv)
 {
     const QString table = inv.positional.value(0);
     const QString dbFile = inv.options.value("db", defaultDatabase());
     const std::optional<QString> out = inv.options.contains("out") ? std::optional(inv.options.value("out")) : std::nullopt;
+    const OutputKind kind = outputKind(inv);
     if (out) {
         const QFileInfo o(*out), d(dbFile);
         if (o.exists() && d.exists() && o.canonicalFilePath() == d.canonicalFilePath())
@@ -535,6 +546,24 @@ Outcome runExport(const Invocation& inv)
             throw UsageError(QStringLiteral("--out 是一个文件夹：%1").arg(QDir::toNativeSeparators(*out)));
     }
     openDatabase(inv);
+    Outcome o;
+    if (kind != OutputKind::Csv) {
+        // What the windows hand on: the table as they show it.
+        Export::Sheet sheet = Export::storedSheet(table);
+        sheet.name = table;
+        sheet.title = Export::tableTitle(table);
+        const QString where = QDir::toNativeSeparators(*out);
+        if (kind == OutputKind::Workbook) {
+            Export::writeXlsx(*out, {sheet});
+            o.summary = QStringLiteral("已把表 %1 的%2行导出到 %3").arg(table).arg(sheet.rowCount()).arg(where);
+        } else {
+            const bool working = !Db::hasColumn(table, QStringLiteral("考试名称"));
+            Layout::TablePages pages(sheet);
+            const int n = Layout::writePdf(*out, pages, {sheet.title, working ? currentExamName() : QString()});
+            o.summary = QStringLiteral("已把表 %1 的%2行印成PDF：%3（%4页）").arg(table).arg(sheet.rowCount()).arg(where).arg(n);
+        }
+        return o;
+    }
     const QString t = Db::table(table);
     QStringList cols;
     for (const QString& c : Db::columns(table))
@@ -552,7 +581,6 @@ Outcome runExport(const Invocation& inv)
         ++rows;
     }
     const QByteArray bytes = text.toUtf8();
-    Outcome o;
     if (out) {
         // The file is replaced only once the whole export is on the disk.
         Files::writeAll(*out, bytes);
@@ -567,6 +595,18 @@ Outcome runExport(const Invocation& inv)
 }
 
 } // namespace
+
+OutputKind outputKind(const Invocation& inv)
+{
+    if (inv.command != QLatin1String("export") || !inv.options.contains("out"))
+        return OutputKind::Csv;
+    const QString out = inv.options.value("out");
+    if (out.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+        return OutputKind::Workbook;
+    if (out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        return OutputKind::Pdf;
+    return OutputKind::Csv;
+}
 
 QString defaultDatabase()
 {
@@ -697,8 +737,12 @@ QString helpText()
         "      保存的考试成为当前考试（与窗口中保存一样）。表中没有学生时不保存成绩。\n"
         "  current [--exam 考试名称 --number 编号]\n"
         "      显示当前考试；给出名称和编号时把它设为当前考试（已保存的部分据保存情况标记）。\n"
-        "  export 表名 [--out 文件.csv]\n"
-        "      按存储顺序导出表的全部记录，第一行是列名，UTF-8 编码；不写 --out 时输出到屏幕。\n"
+        "  export 表名 [--out 文件.csv|文件.xlsx|文件.pdf]\n"
+        "      按存储顺序导出表的全部记录。.csv（或不写 --out 时输出到屏幕）：第一行是列名，\n"
+        "      UTF-8 编码，数值照存储的原样。.xlsx：与窗口的“导出为Excel”相同的工作簿（标题同\n"
+        "      屏幕，数字是数值，各种率是百分比格式，学号是文本，冻结标题行和前几列）。\n"
+        "      .pdf：与窗口打印相同的A4页面（数字不拆行，太宽的表接着印在后面的页上并重复前几列）。\n"
+        "      分析表和分段表不含未用的空行。\n"
         "\n"
         "默认值与窗口相同：\n"
         "  --table     当前成绩表（linshi.shibie 为0时是 cjn，否则 cj）\n"

@@ -35,6 +35,12 @@ struct Invocation {
 // ones the command knows) and its positional arguments.
 Invocation parseArguments(const QStringList& args);
 
+// What `export --out` writes, by the file's extension: the stored values as
+// CSV, the windows' workbook, or the windows' printed pages as a PDF (which
+// needs fonts: the tool then runs a GUI application on the offscreen platform).
+enum class OutputKind { Csv, Workbook, Pdf };
+OutputKind outputKind(const Invocation& inv);
+
 // The text of --help.
 QString helpText();
 

@@ -1,6 +1,7 @@
 // The batch tool end to end: the built program run on small files whose
 // results were worked out by hand.
 #include "enginetest.h"
+#include "readback.h"
 
 #include "cli/batchcommands.h"
 #include "engine/app/safefile.h"
@@ -20,6 +21,11 @@ struct Run {
 Run batch(const QStringList& args, const QString& exe = QStringLiteral(GRADEBOOK_BATCH))
 {
     QProcess p;
+    // As a school's script runs it: no display, no platform named.
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        e.remove(name);
+    p.setProcessEnvironment(e);
     p.start(exe, args);
     p.waitForFinished(120000);
     Run r;
@@ -481,6 +487,55 @@ private slots:
         r = batch({"export", "cjn", "--db", db(), "--out", out});
         QCOMPARE(r.code, 0);
         QVERIFY(bytesOf(out).startsWith("序号,学号,班号,姓名"));
+    }
+
+    // export to .xlsx and .pdf hands a table on as the windows do: the
+    // workbook's numbers numeric, the pages' values whole and as shown.
+    void exportAsTheWindowsHandItOn()
+    {
+        QCOMPARE(batch({"import", "--db", db(), csv(kSmall)}).code, 0);
+        QCOMPARE(batch({"rank", "--db", db(), "--subjects", "语文,数学,英语"}).code, 0);
+        QCOMPARE(batch({"analyze", "--db", db(), "--subjects", "语文,数学"}).code, 0);
+        const QString book = env->root() + "/分析.xlsx";
+        Run r = batch({"export", "fx", "--db", db(), "--out", book});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains("6行"), qPrintable(r.out));
+        const auto cells = Readback::xlsxSheet(book, 1);
+        QCOMPARE(cells.value("A1").text, QString("科目"));
+        QCOMPARE(cells.value("A2").text, QString("语文"));
+        QCOMPARE(cells.value("B4").text, QString("全级"));
+        QVERIFY(!cells.contains("A8")); // six rows in use, no stock
+        QMap<QString, QString> at;
+        for (int c = 0; c < 39; ++c)
+            at.insert(cells.value(Readback::columnName(c) + "1").text, Readback::columnName(c));
+        QVERIFY(at.contains("120分") && at.contains("110到120") && at.contains("1到9"));
+        const Readback::Cell rate = cells.value(at.value("合格率") + "3");
+        QVERIFY2(rate.type.isEmpty() && rate.text == "0.6667" && rate.format == "0.00%", qPrintable(rate.text + rate.format));
+        QCOMPARE(cells.value(at.value("人数") + "2").format, QString("0"));
+        QVERIFY(cells.value(at.value("平均分") + "2").type.isEmpty());
+
+        if (!Readback::havePdftotext())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        const QString pdf = env->root() + "/分析.pdf";
+        r = batch({"export", "fx", "--db", db(), "--out", pdf});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains("页"), qPrintable(r.out + r.err));
+        const QString text = Readback::pdfPages(pdf).join('\n');
+        for (const char* shown : {"成绩分析表", "66.67%", "83.33%", "88.6667", "全级"})
+            QVERIFY2(text.contains(QString::fromUtf8(shown)), shown);
+        QVERIFY(QString(text).remove(' ').contains("第1页/共"));
+        QVERIFY2(!r.err.contains("XDG") && !r.err.contains("QStandardPaths"), qPrintable(r.err));
+        QVERIFY(!text.contains("0.6667"));
+        QVERIFY(!text.contains("语文1"));
+
+        // The tool links no widget library, also now that it writes PDFs.
+        QProcess readelf;
+        readelf.start("readelf", {"-d", GRADEBOOK_BATCH});
+        if (readelf.waitForFinished(10000) && readelf.exitCode() == 0) {
+            const QString deps = QString::fromUtf8(readelf.readAllStandardOutput());
+            QVERIFY(deps.contains("libQt6Gui"));
+            QVERIFY2(!deps.contains("Widgets") && !deps.contains("PrintSupport") && !deps.contains("Charts"), qPrintable(deps));
+        }
     }
 
     void helpListsEverything()

@@ -6,74 +6,20 @@
 #include "engine/export/xlsx.h"
 #include "engine/processing/runs.h"
 #include "enginetest.h"
+#include "readback.h"
 
 #include <QDir>
 #include <QFile>
-#include <QXmlStreamReader>
 #include <shapefil.h>
-#include <unzip.h>
 
 namespace {
 
+using Readback::columnName;
+using Readback::xlsxSheet;
+
 QByteArray unzipEntry(const QString& zip, const char* entry)
 {
-    QByteArray out;
-    if (unzFile z = unzOpen64(QFile::encodeName(zip).constData())) {
-        if (unzLocateFile(z, entry, 1) == UNZ_OK && unzOpenCurrentFile(z) == UNZ_OK) {
-            char buf[16384];
-            int n;
-            while ((n = unzReadCurrentFile(z, buf, sizeof buf)) > 0)
-                out.append(buf, n);
-            unzCloseCurrentFile(z);
-        }
-        unzClose(z);
-    }
-    return out;
-}
-
-struct Cell {
-    QString type; // "s" shared string, "" number
-    QString text;
-    int style = 0;
-};
-
-// Cells of one sheet by reference ("A1"), strings resolved through the shared table.
-QMap<QString, Cell> readSheet(const QString& zip, int sheet)
-{
-    QStringList sst;
-    QXmlStreamReader s(unzipEntry(zip, "xl/sharedStrings.xml"));
-    while (!s.atEnd()) {
-        s.readNext();
-        if (s.isStartElement() && s.name() == QLatin1String("si"))
-            sst << QString();
-        else if (s.isStartElement() && s.name() == QLatin1String("t") && !sst.isEmpty())
-            sst.last() += s.readElementText();
-    }
-    QMap<QString, Cell> cells;
-    QXmlStreamReader x(unzipEntry(zip, QStringLiteral("xl/worksheets/sheet%1.xml").arg(sheet).toUtf8().constData()));
-    QString ref;
-    Cell cur;
-    while (!x.atEnd()) {
-        x.readNext();
-        if (x.isStartElement() && x.name() == QLatin1String("c")) {
-            ref = x.attributes().value("r").toString();
-            cur = {x.attributes().value("t").toString(), {}, x.attributes().value("s").toInt()};
-        } else if (x.isStartElement() && x.name() == QLatin1String("v")) {
-            const QString v = x.readElementText();
-            cur.text = cur.type == "s" ? sst.value(v.toInt()) : v;
-        } else if (x.isEndElement() && x.name() == QLatin1String("c")) {
-            cells.insert(ref, cur);
-        }
-    }
-    return cells;
-}
-
-QString column(int c)
-{
-    QString s;
-    for (++c; c > 0; c = (c - 1) / 26)
-        s.prepend(QChar('A' + (c - 1) % 26));
-    return s;
+    return Readback::zipEntry(zip, entry);
 }
 
 void smallExamination()
@@ -120,35 +66,37 @@ private slots:
         QVERIFY(book.contains("name=\"成绩分析\""));
         QVERIFY(book.contains("name=\"总分分段\""));
 
-        // The grade sheet: every student, titles as stored, numbers as numeric cells.
-        const auto grades = readSheet(path, 1);
+        // The grade sheet: every student, titles as the screen shows them,
+        // numbers as numeric cells.
+        const auto grades = xlsxSheet(path, 1);
         const QStringList cols = sheets[0].headers;
-        QCOMPARE(cols.mid(0, 4), (QStringList{"学号", "班号", "姓名", "语文1"}));
+        QCOMPARE(cols.mid(0, 4), (QStringList{"学号", "班号", "姓名", "语文"}));
         for (int c = 0; c < cols.size(); ++c)
-            QCOMPARE(grades.value(column(c) + "1").text, cols[c]);
+            QCOMPARE(grades.value(columnName(c) + "1").text, cols[c]);
         QCOMPARE(grades.value("A2").type, QString("s"));
         QCOMPARE(grades.value("A2").text, QString("0101")); // the leading zero stays
         QCOMPARE(grades.value("C2").text, QString("欧阳明月"));
         QCOMPARE(grades.value("D2").type, QString());
         QCOMPARE(grades.value("D2").text, QString("85.5"));
         QVERIFY(grades.contains("A4") && !grades.contains("A5"));
-        const int total = int(cols.indexOf("总分1"));
-        QCOMPARE(grades.value(column(total) + "2").text, QString("304.5"));
-        const int rank = int(cols.indexOf("总分级排1"));
-        QCOMPARE(grades.value(column(rank) + "2").text, QString("1"));
+        const int total = int(cols.indexOf("总分"));
+        QCOMPARE(grades.value(columnName(total) + "2").text, QString("304.5"));
+        const int rank = int(cols.indexOf("总分级排"));
+        QCOMPARE(grades.value(columnName(rank) + "2").text, QString("1"));
 
         // The analysis sheet: rows in use only; a rate is the stored fraction in a percent format.
-        const auto fx = readSheet(path, 2);
+        const auto fx = xlsxSheet(path, 2);
         QVERIFY(fx.contains("A4") && !fx.contains("A5")); // classes 1, 2 and the grade row
         const int pass = int(sheets[1].headers.indexOf("合格率"));
-        QCOMPARE(fx.value(column(pass) + "2").text, QString("0.5"));
-        QCOMPARE(fx.value(column(pass) + "2").type, QString());
-        const QByteArray styles = unzipEntry(path, "xl/styles.xml");
-        QVERIFY(styles.contains("formatCode=\"0.00%\""));
-        QVERIFY(fx.value(column(pass) + "2").style != fx.value("B2").style);
+        QCOMPARE(fx.value(columnName(pass) + "2").text, QString("0.5"));
+        QCOMPARE(fx.value(columnName(pass) + "2").type, QString());
+        QCOMPARE(fx.value(columnName(pass) + "2").format, QString("0.00%"));
+        QCOMPARE(fx.value("B2").format, QString("0"));
+        QCOMPARE(fx.value("A2").text, QString("语文"));
+        QCOMPARE(fx.value("B4").text, QString("全级")); // the whole-grade row
 
         // The band sheet ends with its average row; limits are numbers, the row's words text.
-        const auto tj = readSheet(path, 3);
+        const auto tj = xlsxSheet(path, 3);
         QCOMPARE(tj.value("A2").type, QString());
         QCOMPARE(tj.value("A2").text, QString("329"));
         QCOMPARE(tj.value("B5").text, QString("平均分"));
@@ -159,6 +107,48 @@ private slots:
         QVERIFY(xml.contains("xSplit=\"3\""));
         QVERIFY(xml.contains("ySplit=\"1\""));
         QVERIFY(xml.contains("<autoFilter"));
+    }
+
+    // Whatever a grid holds, the workbook gets numbers as numbers: marks
+    // typed as text, ranks and counts as whole numbers, rates as the stored
+    // fraction shown as a percentage, 学号 as text.
+    void aSheetsCellsAsTheirTypes()
+    {
+        TestEnv env;
+        Export::Sheet s;
+        s.columns = {"学号", "班号", "姓名", "语文1", "合格率", "总分级排1", "人数", "下限"};
+        s.headers = {"学号", "班号", "姓名", "语文", "合格率", "总分级排", "人数", "下限"};
+        s.numeric = {false, true, false, true, true, true, true, true};
+        s.formatsFromNames();
+        s.rows = {{101, 3, "王五", "85.5", 0.7679, 12.0, 55, "390"},
+                  {"0102", 100, "全级", QVariant(), "0.5", QVariant(), 0, "平均分"}};
+        const QString path = env.root() + "/表.xlsx";
+        Export::writeXlsx(path, {s});
+        const auto cells = xlsxSheet(path, 1);
+        QCOMPARE(cells.value("A1").text, QString("学号"));
+        QCOMPARE(cells.value("D1").text, QString("语文"));
+        auto number = [&](const QString& ref, const QString& text, const QString& format) {
+            const Readback::Cell c = cells.value(ref);
+            QVERIFY2(c.type.isEmpty() && c.text == text && c.format == format,
+                     qPrintable(ref + ": " + c.type + " " + c.text + " " + c.format));
+        };
+        number("D2", "85.5", "");
+        number("E2", "0.7679", "0.00%");
+        number("E3", "0.5", "0.00%");
+        number("F2", "12", "0");
+        number("G2", "55", "0");
+        number("H2", "390", "");
+        number("B2", "3", "0");
+        QCOMPARE(cells.value("A2").type, QString("s"));
+        QCOMPARE(cells.value("A2").text, QString("101"));
+        QCOMPARE(cells.value("A3").text, QString("0102"));
+        QCOMPARE(cells.value("B3").text, QString("全级"));
+        QCOMPARE(cells.value("H3").text, QString("平均分"));
+        QVERIFY(!cells.contains("D3")); // a blank mark is an empty cell
+        // Stopped by its progress: nothing written.
+        QVERIFY_THROWS_EXCEPTION(Export::Cancelled, Export::writeXlsx(env.root() + "/停.xlsx", {s}, [](qint64, qint64) {
+            throw Export::Cancelled();
+        }));
     }
 
     void aTableWithoutDataGetsNoSheet()

@@ -3,6 +3,7 @@
 #include "engine/rules/ranking.h"
 #include "engine/rules/stats.h"
 #include "engine/rules/subjects.h"
+#include "engine/rules/titles.h"
 #include "enginetest.h"
 
 using Num::Fixed;
@@ -181,6 +182,40 @@ private slots:
         QCOMPARE(places[3][3], qint64(1)); // low rate 0 places first
         QCOMPARE(places[0][3], qint64(2));
         QCOMPARE(places[4], (std::array<qint64, 4>{0, 0, 0, 0}));
+    }
+
+    // What a teacher reads where the database keeps its own names.
+    void titlesAndShownValues_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("a mark") << "语文1" << QVariant(85.5) << "语文" << "85.5";
+        QTest::newRow("a grade rank") << "总分级排1" << QVariant(12.0) << "总分级排" << "12";
+        QTest::newRow("三总's class rank") << "三总班排1" << QVariant(3) << "三总班排" << "3";
+        QTest::newRow("not an item") << "ID1" << QVariant(7) << "ID1" << "7";
+        QTest::newRow("a class column of the bands") << "1班" << QVariant(4) << "1班" << "4";
+        QTest::newRow("full marks band") << "F130" << QVariant(3) << "120分" << "3";
+        QTest::newRow("top band") << "F120" << QVariant(2) << "110到120" << "2";
+        QTest::newRow("second band") << "F20" << QVariant(2) << "10到20" << "2";
+        QTest::newRow("1 to 9") << "F10" << QVariant(1) << "1到9" << "1";
+        QTest::newRow("nought") << "F0" << QVariant(0) << "0分" << "0";
+        QTest::newRow("a rate") << "合格率" << QVariant(0.6429) << "合格率" << "64.29%";
+        QTest::newRow("the whole grade") << "班号" << QVariant(100) << "班号" << "全级";
+        QTest::newRow("a class") << "班号" << QVariant(10) << "班号" << "10";
+        QTest::newRow("a saved subject") << "科目" << QVariant("数学1") << "科目" << "数学";
+        QTest::newRow("a number with its zero") << "学号" << QVariant("0101") << "学号" << "0101";
+        QTest::newRow("a blank") << "数学1" << QVariant() << "数学" << "";
+    }
+    void titlesAndShownValues()
+    {
+        QFETCH(QString, column);
+        QFETCH(QVariant, value);
+        QFETCH(QString, title);
+        QFETCH(QString, shown);
+        QCOMPARE(Rules::columnTitle(column), title);
+        QCOMPARE(Rules::shownValue(column, value, true), shown);
     }
 
     void subjectsAndClasses()

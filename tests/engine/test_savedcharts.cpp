@@ -3,6 +3,7 @@
 #include "engine/db/database.h"
 #include "engine/reports/chartdata.h"
 #include "engine/reports/savedtables.h"
+#include "engine/rules/numbers.h"
 #include "enginetest.h"
 
 using namespace Reports;
@@ -182,9 +183,9 @@ private slots:
 
     void theBandPieOfOneClass()
     {
-        // Edit1 ... Edit14: 90到100, 80到90, 70到80, 60到70, 50到60, 40到50,
-        // 100到110, 110到120, 人数, 30到40, 20到30, 10到20, 1到9, 0分.
-        const ChartData d = bandPie({10, 8, 6, 5, 4, 3, 1, 0, 40, 1, 1, 0, 0, 1}, {"期中", "3班", "语文"});
+        // Edit1 ... Edit15: 90到100, 80到90, 70到80, 60到70, 50到60, 40到50,
+        // 100到110, 110到120, 人数, 30到40, 20到30, 10到20, 1到9, 0分, 120分.
+        const ChartData d = bandPie({10, 8, 6, 5, 4, 3, 1, 0, 40, 1, 1, 0, 0, 1, 0}, {"期中", "3班", "语文"});
         QCOMPARE(labels(d), (QStringList{"* 110-120占0%", "* 100-110占2%", "* 90-100占25%", "* 80-90占20%",
                                           "* 70-80占15%", "* 60-70占12%", "* 50-60占10%", "* 40-50占8%",
                                           "* 40以下占8%"}));
@@ -198,6 +199,33 @@ private slots:
         QCOMPARE(empty.points.at(2).label(), QString("* 90-100占—"));
         QVERIFY(empty.note.contains("人数为0"));
         QCOMPARE(empty.title, QString("期中 全级数学科成绩分段表"));
+    }
+
+    void theBandPieAddsUpToTheClass_data()
+    {
+        QTest::addColumn<QList<qint64>>("in");
+        QTest::addColumn<double>("top");   // the 110-120 slice
+        QTest::addColumn<double>("other"); // the 其他 slice, 0 when there is none
+        // Out of 120: three students with full marks belong to the top slice.
+        QTest::newRow("120 out of 120") << QList<qint64>{10, 8, 6, 5, 4, 3, 5, 4, 48, 0, 0, 0, 0, 0, 3} << 7.0 << 0.0;
+        // Out of 150: marks above 120 are in no band, yet students of the class.
+        QTest::newRow("above 120 out of 150") << QList<qint64>{10, 8, 6, 5, 4, 3, 5, 4, 50, 0, 0, 0, 0, 0, 1} << 5.0 << 4.0;
+    }
+    void theBandPieAddsUpToTheClass()
+    {
+        QFETCH(QList<qint64>, in);
+        QFETCH(double, top);
+        QFETCH(double, other);
+        std::array<qint64, kBandPieInputs> e{};
+        std::copy(in.begin(), in.end(), e.begin());
+        const ChartData d = bandPie(e, {"期中", "5班", "数学"});
+        QCOMPARE(d.total(), double(e[8]));
+        QCOMPARE(d.points.first().value, top);
+        QCOMPARE(d.points.first().text, QString("* 110-120占"));
+        QCOMPARE(d.points.size(), other > 0 ? 10 : 9);
+        if (other > 0)
+            QCOMPARE(d.points.last().label(), QStringLiteral("* 其他占%1%").arg(Num::percent(qint64(other), e[8])));
+        QVERIFY(d.note.isEmpty());
     }
 
     void theTopBarsOfOneClass()
@@ -220,11 +248,12 @@ private slots:
                         {"级前400名人数", 48}, {"90到100", 12}, {"0分", 2}, {"110到120", QVariant()}};
         QCOMPARE(topBarInputs(row), (QStringList{"10", "20", "35", "48", "2", "50"}));
         const QStringList pie = bandPieInputs(row);
-        QCOMPARE(pie.size(), 14);
+        QCOMPARE(pie.size(), 15);
         QCOMPARE(pie.at(0), QString("12"));
         QCOMPARE(pie.at(7), QString()); // a blank band stays blank
         QCOMPARE(pie.at(8), QString("50"));
         QCOMPARE(pie.at(13), QString("2"));
+        QCOMPARE(pie.at(14), QString()); // 120分
         QCOMPARE(topBarInputs({}).at(4), QString());
     }
 
@@ -289,9 +318,9 @@ private slots:
         // to the upper bound of its first.
         const ChartData d = totalPie(rowsOf(26), {13, 2, false, 1});
         QCOMPARE(d.points.size(), 13);
-        QCOMPARE(d.points.at(0).label(), QString("从380到399占"));
+        QCOMPARE(d.points.at(0).label(), QString("从380到399占1%（3人）"));
         QCOMPARE(d.points.at(0).value, 1.0 + 2);
-        QCOMPARE(d.points.at(12).label(), QString("从140到159占"));
+        QCOMPARE(d.points.at(12).text, QString("从140到159占"));
         QCOMPARE(d.points.at(12).value, 25.0 + 26);
         QCOMPARE(d.title, QString("期中第1班总分分段饼图"));
         QVERIFY(d.note.isEmpty());
@@ -300,7 +329,7 @@ private slots:
         // One slice over all 26 rows.
         const ChartData one = totalPie(rowsOf(26), {1, 26, false, 1});
         QCOMPARE(one.points.size(), 1);
-        QCOMPARE(one.points.at(0).label(), QString("从140到399占"));
+        QCOMPARE(one.points.at(0).label(), QString("从140到399占100%（351人）"));
         QCOMPARE(one.points.at(0).value, 26.0 * 27 / 2);
     }
 
@@ -310,7 +339,7 @@ private slots:
         // two slices read twice each: four times, three too many.
         const ChartData d = totalPie(rowsOf(3), {3, 2, false, 1});
         QCOMPARE(values(d), (QList<double>{1 + 2, 3 + 3, 3 + 3}));
-        QCOMPARE(labels(d), (QStringList{"从380到399占", "从370到379占", "从370到379占"}));
+        QCOMPARE(labels(d), (QStringList{"从380到399占20%（3人）", "从370到379占40%（6人）", "从370到379占40%（6人）"}));
         QVERIFY2(d.note.contains("370到379") && d.note.contains("3次"), qPrintable(d.note));
         // Exactly enough rows: nothing repeats.
         QVERIFY(totalPie(rowsOf(6), {3, 2, false, 1}).note.isEmpty());
@@ -330,6 +359,38 @@ private slots:
                 QVERIFY(e.text().contains(slices < 1 || slices > 100 ? "图表段数" : "每一段间隔"));
             }
         }
+    }
+
+    void theTotalPieCoversTheWholeClass()
+    {
+        // 26 bands with 1 ... 26 students (351); 3 slices of 2 draw the top
+        // six bands, 21 students. The class has 58 with a total.
+        TotalPieSettings s{3, 2, false, 5};
+        s.classSize = 380;
+        ChartData d = totalPie(rowsOf(26), s);
+        QCOMPARE(d.points.size(), 4);
+        QCOMPARE(d.total(), 380.0);
+        QCOMPARE(d.points.last().label(), QString("其余占94%（359人）"));
+        QCOMPARE(d.points.first().label(), QString("从380到399占1%（3人）"));
+        // Every slice says its share, as the title's 占 promises.
+        for (const ChartPoint& p : d.points)
+            QVERIFY2(p.share.contains("%（") && p.share.endsWith("人）"), qPrintable(p.label()));
+        QVERIFY(d.note.isEmpty());
+
+        // Declined: the four slices stay, the title says who is not drawn.
+        s.restSlice = false;
+        d = totalPie(rowsOf(26), s);
+        QCOMPARE(d.points.size(), 3);
+        QVERIFY2(d.note.contains("另有359人") && d.note.contains("第5班共380人"), qPrintable(d.note));
+
+        // Grades not saved: the bands' running count is the class, as far as it is known.
+        BandWalk w = rowsOf(26);
+        w.reached = 351 + 5;
+        s.classSize.reset();
+        s.restSlice = true;
+        d = totalPie(w, s);
+        QCOMPARE(d.total(), 356.0);
+        QVERIFY2(d.note.contains("没有永久保存"), qPrintable(d.note));
     }
 };
 

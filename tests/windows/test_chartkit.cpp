@@ -1,5 +1,6 @@
 // Charts read back through their series and axes, never through pixels.
 #include "windows/charts/chartkit.h"
+#include "windows/charts/trendchart.h"
 #include "windowtest.h"
 
 #include <QApplication>
@@ -38,35 +39,38 @@ static QList<Slice> slices(const QList<double> &v)
 class TestCharts : public QObject {
     Q_OBJECT
 private slots:
-    void pieReadBackAndLabelVisibility()
+    void everySliceIsNamedBesideThePieAndInTheKey_data()
     {
-        const QList<double> v{1, 0, 4, 9, 21, 37, 44, 38, 25, 12, 5, 2, 1};
-        QScopedPointer<QChartView> view(show(makeValuePie(QStringLiteral("t"), slices(v))));
-        auto *s = qobject_cast<QPieSeries *>(view->chart()->series().value(0));
-        QVERIFY(s);
-        QCOMPARE(s->count(), 13);
-        QCOMPARE(s->slices().at(5)->label(), QStringLiteral("段5 37"));   // label + value
-        QCOMPARE(s->slices().at(5)->value(), 37.0);
-        int hidden = 0;
-        for (QPieSlice *sl : s->slices()) {
-            QCOMPARE(sl->labelPosition(), QPieSlice::LabelOutside);
-            if (sl->value() == 0) QVERIFY(!sl->isLabelVisible());
-            if (sl->value() >= 20) QVERIFY2(sl->isLabelVisible(), qPrintable(sl->label()));
-            hidden += !sl->isLabelVisible();
-        }
-        const auto markers = view->chart()->legend()->markers(s);   // legend lists every band
-        QCOMPARE(markers.size(), 13);
-        QCOMPARE(markers.at(1)->label(), QStringLiteral("段1 0"));
-        QVERIFY(hidden >= 2);           // the 1,1,2 cluster cannot all be labelled
-        QVERIFY(hidden <= 5);
+        QTest::addColumn<QList<double>>("values");
+        QTest::newRow("13 bands, a cluster of small ones") << QList<double>{1, 0, 4, 9, 21, 37, 44, 38, 25, 12, 5, 2, 1};
+        QList<double> many;
+        for (int i = 0; i < 31; ++i) many << (i % 7 == 3 ? 0 : 1 + (i * 13) % 9);
+        QTest::newRow("31 slices") << many;
+        QTest::newRow("equal slices") << QList<double>{5, 5, 5, 5, 5, 5};
     }
-
-    void pieEqualSlicesKeepAllLabels()
+    void everySliceIsNamedBesideThePieAndInTheKey()
     {
-        QScopedPointer<QChartView> view(show(makeBandPie(QStringLiteral("t"), slices({5, 5, 5, 5, 5, 5}))));
-        auto *s = qobject_cast<QPieSeries *>(view->chart()->series().value(0));
-        for (QPieSlice *sl : s->slices()) QVERIFY(sl->isLabelVisible());
-        QCOMPARE(view->chart()->legend()->alignment(), Qt::AlignRight);
+        QFETCH(QList<double>, values);
+        PieChart *c = makeBandPie(QStringLiteral("t"), slices(values));
+        QScopedPointer<QChartView> view(show(c, {900, 620}));
+        QCOMPARE(c->pie()->count(), values.size());
+        // The key lists every slice, empty ones too, however many there are.
+        QCOMPARE(c->key()->entries().size(), values.size());
+        QVERIFY(c->key()->sceneBoundingRect().right() <= view->sceneRect().right() + 1);
+        QVERIFY(c->key()->sceneBoundingRect().bottom() <= view->sceneRect().bottom() + 1);
+        QVERIFY(!c->key()->sceneBoundingRect().intersects(c->plotArea()));
+        // Every slice with students has its label; none lies on another or leaves the chart.
+        const auto labels = c->labelItems();
+        for (int i = 0; i < values.size(); ++i) {
+            QCOMPARE(labels[i]->text(), QStringLiteral("段%1").arg(i));
+            QCOMPARE(labels[i]->isVisible(), values[i] > 0);
+            if (values[i] > 0)
+                QVERIFY(view->sceneRect().contains(labels[i]->sceneBoundingRect()));
+            for (int j = i + 1; j < values.size(); ++j)
+                if (labels[i]->isVisible() && labels[j]->isVisible())
+                    QVERIFY2(!labels[i]->sceneBoundingRect().intersects(labels[j]->sceneBoundingRect()),
+                             qPrintable(labels[i]->text() + " / " + labels[j]->text()));
+        }
     }
 
     void startAngleCentresWrappedSmallRun()
@@ -100,38 +104,51 @@ private slots:
         QCOMPARE(ax->categories(), cats);
     }
 
-    void trendAxesPointsAndColours()
+    void aTrendKeepsNothingOfItsPreviousDrawing()
     {
-        QStringList exams;
-        for (int i = 0; i < 10; ++i) exams << QStringLiteral("%1学年第一学期期中考试").arg(2016 + i);
-        exams[9] = exams[8];   // duplicate exam name must not lose a category
-        const QList<double> ranks{35, 12, 48, 7, 1, 22, 15, 60, 9, 3};
-        QList<QColor> cols(10, Qt::blue);
-        cols[4] = Qt::red;
-        QScopedPointer<QChartView> view(show(makeRankTrend(QStringLiteral("t"), exams, ranks, cols)));
-        QChart *c = view->chart();
-        auto *ay = qobject_cast<QValueAxis *>(c->axes(Qt::Vertical).value(0));
-        auto *ax = qobject_cast<QBarCategoryAxis *>(c->axes(Qt::Horizontal).value(0));
-        QVERIFY(ay && ay->isReverse());
-        QVERIFY(ay->min() <= 1 && ay->max() >= 60);
-        QCOMPARE(ax->count(), 10);
-        QVERIFY(!ax->labelsTruncated());
-        QCOMPARE(ax->categories().first(), QStringLiteral("2016学年<br>第一学期<br>期中考试"));
-        auto *dots = qobject_cast<QScatterSeries *>(c->series().value(1));
-        QVERIFY(dots && dots->pointLabelsVisible());
-        QCOMPARE(dots->count(), 10);
-        QCOMPARE(dots->at(7), QPointF(7, 60));
-        QCOMPARE(dots->pointConfiguration(4).value(QXYSeries::PointConfiguration::Color).value<QColor>(),
-                 QColor(Qt::red));
-        QVERIFY(!c->legend()->isVisible());
+        auto *trend = new TrendChart;
+        QScopedPointer<QChartView> view(show(trend));
+        QList<TrendPoint> first;
+        for (int i = 0; i < 6; ++i) first.append({QStringLiteral("考试%1").arg(i), double(2 - i % 2), Qt::red});
+        trend->setPoints(first);
+        QApplication::processEvents();
+        auto shown = [&] {
+            QStringList out;
+            for (QGraphicsItem *item : view->scene()->items())
+                if (auto *t = dynamic_cast<QGraphicsSimpleTextItem *>(item); t && t->isVisible())
+                    out << t->text();
+            return out;
+        };
+        QVERIFY(shown().contains("2"));
+        // Another class: its own places, and no "1" or "2" of the first one.
+        trend->setPoints({{"期中", 18, Qt::red}, {"期末", 17, Qt::red}});
+        QApplication::processEvents();
+        QCOMPARE(trend->valueLabels().size(), 2);
+        QStringList now = shown();
+        QVERIFY2(now.contains("18") && now.contains("17"), qPrintable(now.join(",")));
+        QVERIFY2(!now.contains("1") && !now.contains("2"), qPrintable(now.join(",")));
+        QVERIFY(!trend->marks()->pointLabelsVisible());
+        // A class without saved rows: an empty chart says nothing.
+        trend->setPoints({});
+        QApplication::processEvents();
+        QVERIFY2(shown().isEmpty(), qPrintable(shown().join(",")));
+        // Values stay inside the plot, clear of the axes, and apart.
+        QList<TrendPoint> many;
+        for (int i = 0; i < 40; ++i) many.append({QStringLiteral("第%1次").arg(i), double(1 + (i * 7) % 5), Qt::red});
+        trend->setPoints(many);
+        QApplication::processEvents();
+        QList<QRectF> placed;
+        for (QGraphicsSimpleTextItem *v : trend->valueLabels()) {
+            if (!v->isVisible()) continue;
+            QVERIFY(trend->plotArea().contains(v->sceneBoundingRect()));
+            for (const QRectF &r : placed) QVERIFY(!r.intersects(v->sceneBoundingRect()));
+            placed << v->sceneBoundingRect();
+        }
+        QVERIFY(!placed.isEmpty());
     }
 
-    void axisLabelHelpers()
+    void repeatedCategoriesStayDistinct()
     {
-        QCOMPARE(wrapForAxis(QStringLiteral("2025学年第一学期期中考试"), 6),
-                 QStringLiteral("2025学年<br>第一学期<br>期中考试"));
-        QCOMPARE(wrapForAxis(QStringLiteral("一二三四五六七八"), 5), QStringLiteral("一二三四五<br>六七八"));
-        QCOMPARE(wrapForAxis(QStringLiteral("月考"), 6), QStringLiteral("月考"));
         const QStringList u = uniqueCategories({"月考", "月考", "期中", "月考"});
         QCOMPARE(QSet<QString>(u.begin(), u.end()).size(), 4);
         QCOMPARE(u.at(0), QStringLiteral("月考"));
@@ -145,10 +162,24 @@ private slots:
             a.append({QStringLiteral("学生%1").arg(i), y});
             b.append({QStringLiteral("学生%1").arg(i), std::min(1000.0, y + (i % 4) * 8)});  // near-coincident
         }
-        NamedPointChart *c = makeNamedLineChart(QString(), a, b);
+        // Ranks near the bottom of the axis (980 and beyond) included.
+        a[7].y = 998;
+        b[7].y = 985;
+        NamedPointChart *c = makeNamedLineChart(QString(), a, b, Qt::red, Qt::blue, "1班 总分", "2班 总分");
         QScopedPointer<QChartView> view(show(c, {4600, 520}));
         const auto items = c->nameItems();
         QCOMPARE(items.size(), 120);
+        // The key names both curves.
+        QCOMPARE(c->key()->entries().size(), 2);
+        QCOMPARE(c->key()->entries().at(1).text, QStringLiteral("2班 总分"));
+        // Names stay inside the plot, off the axes' numbers; nearly all have a place.
+        int placed = 0;
+        for (auto *item : items) {
+            if (!item->isVisible()) continue;
+            ++placed;
+            QVERIFY2(c->plotArea().contains(item->sceneBoundingRect()), qPrintable(item->text()));
+        }
+        QVERIFY2(placed >= 110, qPrintable(QString::number(placed)));
         QCOMPARE(items.at(61)->text(), QStringLiteral("学生1"));
         auto *ay = qobject_cast<QValueAxis *>(c->axes(Qt::Vertical).value(0));
         QVERIFY(ay->isReverse());
@@ -156,6 +187,7 @@ private slots:
         QCOMPARE(ay->max(), 1000.0);
         for (int i = 0; i < items.size(); ++i)
             for (int j = i + 1; j < items.size(); ++j)
+                if (items[i]->isVisible() && items[j]->isVisible())
                 QVERIFY2(!items[i]->sceneBoundingRect().intersects(items[j]->sceneBoundingRect()),
                          qPrintable(items[i]->text() + " / " + items[j]->text()));
         // labels follow the plot area on resize

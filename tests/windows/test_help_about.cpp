@@ -66,15 +66,18 @@ private slots:
     {
         QTest::addColumn<bool>("chm");
         QTest::addColumn<bool>("viewer");
-        QTest::addColumn<QString>("opens");
-        QTest::newRow("no 1.chm") << false << true << "help/index.html";
-        QTest::newRow("1.chm, no viewer") << true << false << "help/index.html";
-        QTest::newRow("1.chm and a viewer") << true << true << "1.chm";
+        QTest::addColumn<bool>("browser");
+        QTest::addColumn<QString>("opens"); // empty: a message names the guide
+        QTest::newRow("no 1.chm") << false << true << true << "help/index.html";
+        QTest::newRow("1.chm, no viewer") << true << false << true << "help/index.html";
+        QTest::newRow("1.chm and a viewer") << true << true << false << "1.chm";
+        QTest::newRow("no viewer, no browser") << true << false << false << "";
     }
     void helpOpensTheChmOnlyWhenTheDesktopCanShowIt()
     {
         QFETCH(bool, chm);
         QFETCH(bool, viewer);
+        QFETCH(bool, browser);
         QFETCH(QString, opens);
         WindowTestEnv env;
         installGuide(env);
@@ -83,9 +86,17 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("ITSF");
         }
-        Help::setViewerCheck([viewer](const QString&) { return viewer; });
+        Help::setViewerCheck([viewer, browser](const QString& file) { return file.endsWith(".chm") ? viewer : browser; });
         QVERIFY(env.startForms());
         Form6->item("墨竹成绩册使用必读(help)")->trigger();
+        if (opens.isEmpty()) {
+            QVERIFY(opened.isEmpty());
+            QCOMPARE(env.messages.records.size(), 1);
+            QVERIFY2(env.messages.last().contains("没有可以打开网页的浏览器")
+                         && env.messages.last().contains(env.programDir() + "/database/help/index.html"),
+                     qPrintable(env.messages.last()));
+            return;
+        }
         QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(env.programDir() + "/database/" + opens)});
         QVERIFY(env.messages.records.isEmpty());
     }
@@ -98,6 +109,9 @@ private slots:
         const QString html = QString::fromUtf8(f.readAll());
         QVERIFY(html.contains("增加新的考试"));
         QVERIFY(html.contains("备份数据库"));
+        // What a teacher hands on, and how typed names find their rows.
+        for (const char* topic : {"导出为Excel", "另存为PDF", "打印预览", "gradebook-batch export", "名称的开头"})
+            QVERIFY2(html.contains(QString::fromUtf8(topic)), topic);
         // Every picture the guide shows is shipped beside it.
         static const QRegularExpression img(QStringLiteral("<img[^>]*src=\"([^\"]+)\""));
         int pictures = 0;

@@ -122,9 +122,14 @@ private slots:
                  QString("select 班号,学号,姓名,总分1,ID from  cjsave where 班号>=1 and 班号<=2 and 考试名称 like "
                          "'第二次月考%'"));
         QCOMPARE(column(chaxun->Query1, "ID"), (QVariantList{11, 12, 13, 14, 15}));
-        QVERIFY(chaxun->DBGrid1->columnWidth(1) >= 100);
-        QVERIFY(chaxun->DBGrid1->columnWidth(2) >= 100);
+        // 班号, 学号 and 姓名 stay in view at the left while the values scroll.
+        QVERIFY(chaxun->grid->narrow()->columnWidth(1) >= 100);
+        QVERIFY(chaxun->grid->narrow()->columnWidth(2) >= 100);
+        for (int c = 0; c < 3; ++c)
+            QVERIFY(!chaxun->grid->narrow()->isColumnHidden(c) && chaxun->DBGrid1->isColumnHidden(c));
+        QVERIFY(!chaxun->DBGrid1->isColumnHidden(3));
         QCOMPARE(chaxun->DBGrid1->font().pointSize(), 17);
+        QCOMPARE(chaxun->grid->narrow()->font().pointSize(), 17);
         // Read only: nothing typed into the grid reaches the saved rows.
         const QString before = Fixture::dump("cjsave");
         const QModelIndex cell = chaxun->Query1->index(0, 3);
@@ -177,8 +182,11 @@ private slots:
         QCOMPARE(chaxun->Query1->columnNames().size(), 34);
         QCOMPARE(column(chaxun->Query1, "ID"), (QVariantList{12, 14}));
         for (int c = 0; c < 4; ++c)
-            QVERIFY(chaxun->DBGrid1->isColumnHidden(c));
-        QVERIFY(!chaxun->DBGrid1->isColumnHidden(4));
+            QVERIFY(chaxun->DBGrid1->isColumnHidden(c) && chaxun->grid->narrow()->isColumnHidden(c));
+        // 学号, 班号, 姓名 kept in view; the marks and ranks scroll beside them.
+        for (int c = 4; c < 7; ++c)
+            QVERIFY(!chaxun->grid->narrow()->isColumnHidden(c));
+        QVERIFY(!chaxun->DBGrid1->isColumnHidden(7));
     }
 
     void aShortExamNameFindsTheLongerOne()
@@ -287,7 +295,8 @@ private slots:
         QVERIFY(sinngles->trend->axisY()->isReverse());
         QCOMPARE(sinngles->trend->marks()->pointConfiguration(2).value(QXYSeries::PointConfiguration::Color).value<QColor>(),
                  QColor(Qt::red));
-        QVERIFY(sinngles->trend->marks()->pointLabelsVisible());
+        QCOMPARE(sinngles->trend->valueLabels().size(), 3);
+        QCOMPARE(sinngles->trend->valueLabels().at(1)->text(), QString("21"));
         QCOMPARE(sinngles->trend->title(), QString("张乙同学历次考试 总分级排 成绩波动图"));
         // Only 考试名称 stays in view at the left; the right grid starts at 学号.
         for (int c = 0; c < 3; ++c)
@@ -415,7 +424,8 @@ private slots:
         showLaidOut(jiaoshigz);
         jiaoshigz->Button2->click();
         QCOMPARE(jiaoshigz->Query1->rowCount(), 0);
-        QCOMPARE(jiaoshigz->trend->title(), QString("某位老师历次考试业绩波动图"));
+        QCOMPARE(jiaoshigz->trend->title(), QString("2班语文历次考试平均分排名波动图"));
+        QVERIFY(jiaoshigz->trend->valueLabels().isEmpty());
         showLaidOut(sppict1);
         sppict1->SpeedButton1->click();
         QCOMPARE(sppict1->Series1->count() + sppict1->Series2->count(), 0);
@@ -481,7 +491,7 @@ private slots:
         WindowTestEnv env;
         env.openDb();
         for (auto [no, exam, avg, high] : {std::tuple{3, "期末", 4, 1}, {1, "期中", 2, 3}, {2, "月考", 5, 2}}) {
-            analysisRow(exam, no, 2, "语文", {{"平均分排名", avg}, {"高分率排名", high}, {"合格率", 0.5}});
+            analysisRow(exam, no, 2, "语文", {{"平均分排名", avg}, {"高分率排名", high}, {"合格率", 0.5}, {"科任教师", "王老师"}});
             analysisRow(exam, no, 1, "语文", {{"平均分排名", 1}, {"高分率排名", 1}});
             analysisRow(exam, no, 2, "数学", {{"平均分排名", 9}});
         }
@@ -495,7 +505,9 @@ private slots:
         QCOMPARE(ys(jiaoshigz->Series1), (QList<double>{2, 5, 4}));
         QCOMPARE(labels(jiaoshigz->trend), (QStringList{"期中", "月考", "期末"}));
         QVERIFY(jiaoshigz->trend->axisY()->isReverse());
-        QCOMPARE(jiaoshigz->trend->title(), QString("某位老师历次考试业绩波动图"));
+        // The title names the class, the subject, the rank and the teacher.
+        QCOMPARE(jiaoshigz->trend->title(), QString("2班语文历次考试平均分排名波动图（科任教师：王老师）"));
+        QCOMPARE(jiaoshigz->printJob().examName, QString("2班语文"));
         QVERIFY(jiaoshigz->DBGrid2->columnWidth(0) >= 40);
         // A rank picked from the list redraws at once.
         jiaoshigz->c1->setCurrentIndex(2);
@@ -555,8 +567,11 @@ private slots:
         // handed on either.
         chaxun->Edit1->setText("22");
         chaxun->Button5->click();
-        const Export::Sheet sheet = Print::sheetOf({chaxun->DBGrid1}, "查询");
-        QVERIFY2(sheet.headers == (QStringList{"班号", "学号", "姓名", "总分级排1"}), qPrintable(sheet.headers.join(",")));
+        const Export::Sheet sheet = chaxun->printJob().table;
+        QCOMPARE(sheet.frozenColumns, 3);
+        // Titles as the screen shows them; the stored names say what each column is.
+        QVERIFY2(sheet.headers == (QStringList{"班号", "学号", "姓名", "总分级排"}), qPrintable(sheet.headers.join(",")));
+        QCOMPARE(sheet.columns.last(), QString("总分级排1"));
         QCOMPARE(sheet.rows.size(), 3);
 
         showLaidOut(jiaoshigz);

@@ -6,8 +6,12 @@
 #include "windows/app/tform6.h"
 #include "windows/entry/tluru.h"
 #include "windows/reports/tform5.h"
+#include "windows/reports/frozengrid.h"
 #include "windows/reports/tformfx.h"
 #include "engine/processing/runs.h"
+#include "readback.h"
+#include "windows/charts/chartkit.h"
+#include "windows/charts/trendchart.h"
 #include "windowtest.h"
 
 #include <QChart>
@@ -18,23 +22,28 @@
 #include <QProcess>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QStandardPaths>
+#include <QRegularExpression>
+#include "layout/pdffont.h"
 
 namespace {
 
 QString pdfText(const QString& path)
 {
-    QProcess p;
-    p.start("pdftotext", {"-layout", path, "-"});
-    if (!p.waitForFinished(30000) || p.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(p.readAllStandardOutput());
+    return Readback::pdfPages(path).join('\f');
 }
 
 bool havePdftotext()
 {
-    QProcess p;
-    p.start("pdftotext", {"-v"});
-    return p.waitForFinished(10000);
+    return Readback::havePdftotext();
+}
+
+QAction* gridAction(QWidget* on, const QString& text)
+{
+    for (QAction* a : on->actions())
+        if (a->text().startsWith(text))
+            return a;
+    return nullptr;
 }
 
 Export::Sheet analysisSheet(int rows)
@@ -46,6 +55,20 @@ Export::Sheet analysisSheet(int rows)
     for (int r = 0; r < rows; ++r)
         s.rows << QVariantList{"语文1", 1 + r % 18, "张老师", 45, 78.5 + r % 7, 120, 0.6667, 0.125, 0.05, 7};
     return s;
+}
+
+// Six students of two classes in cj, 语文 analysed and shown in the temporary analysis window.
+void analyseSixStudents(double step)
+{
+    for (int i = 0; i < 6; ++i)
+        Fixture::student("cj", QString::number(101 + i), 1 + i / 3, QStringLiteral("学生%1").arg(i),
+                         {{"语文1", 50 + step * i}, {"总分1", 300 + 20 * i}});
+    Proc::AnalysisSettings as;
+    as.subjects = {"语文"};
+    as.firstClass = 1;
+    as.lastClass = 2;
+    Proc::analyze(as);
+    Formfx->showResult("fx");
 }
 
 QString squeeze(QString s)
@@ -81,7 +104,6 @@ private slots:
             QVERIFY2(pages[i].contains("级前100名人数"), qPrintable(QString::number(i)));
             QVERIFY(squeeze(pages[i]).contains(QStringLiteral("第%1页/共%2页").arg(i + 1).arg(pages.size())));
         }
-        QVERIFY(Print::landscape(job));
         if (const QString shots = qEnvironmentVariable("GRADEBOOK_SHOTS"); !shots.isEmpty())
             QFile::copy(path, shots + "/printed-table.pdf");
     }
@@ -195,7 +217,7 @@ private slots:
         Print::setPreviewSeam({});
         QCOMPARE(previewed.size(), 1);
         QCOMPARE(previewed.first().examName, QString("2026期中"));
-        QCOMPARE(previewed.first().table.headers.mid(0, 3), (QStringList{"学号", "姓名", "语文1"}));
+        QCOMPARE(previewed.first().table.headers.mid(0, 3), (QStringList{"学号", "姓名", "语文"}));
         QCOMPARE(previewed.first().table.rows.size(), 2);
     }
 
@@ -203,17 +225,9 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        for (int i = 0; i < 6; ++i)
-            Fixture::student("cj", QString::number(101 + i), 1 + i / 3, QStringLiteral("学生%1").arg(i),
-                             {{"语文1", 50 + 9 * i}, {"总分1", 300 + 20 * i}});
-        Proc::AnalysisSettings as;
-        as.subjects = {"语文"};
-        as.firstClass = 1;
-        as.lastClass = 2;
-        Proc::analyze(as);
-        Formfx->showResult("fx");
+        analyseSixStudents(9);
         const Print::Job fx = Formfx->printJob();
-        QCOMPARE(fx.title, QString("临时成绩分析表"));
+        QCOMPARE(fx.title, QString("成绩分析表")); // as the batch tool's PDF of fx
         QCOMPARE(fx.table.headers.mid(0, 3), (QStringList{"科目", "班号", "科任教师"}));
         QCOMPARE(fx.table.frozenColumns, 3);
         QCOMPARE(fx.table.rows.size(), 3); // two classes and the grade
@@ -224,8 +238,142 @@ private slots:
         Proc::bands(bs);
         Form5->showResult("tj");
         const Print::Job tj = Form5->printJob();
+        QCOMPARE(tj.title, QString("总分分段统计表"));
         QCOMPARE(tj.table.headers.mid(0, 2), (QStringList{"上限", "下限"}));
-        QVERIFY(tj.table.rows.size() >= 11);
+        // Ten bands and the average row; the grid's 90 unused stock rows are not handed on.
+        QCOMPARE(Form5->Table1->rowCount(), 101);
+        QCOMPARE(tj.table.rows.size(), 11);
+        QCOMPARE(tj.table.text(10, 1), QString("平均分"));
+    }
+
+    // The batch tool prints a table as the window prints it: the same pages.
+    // (The analysis window titles its top-N columns by the limits of the run
+    // it shows, which the database does not keep: the band table then.)
+    void theBatchToolPrintsWhatTheWindowPrints()
+    {
+        if (!havePdftotext())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        Fixture::setCheck({{"mc", "2026期中"}, {"bh", "3"}});
+        analyseSixStudents(9.5);
+        Proc::BandSettings bs;
+        bs.upper = 399;
+        bs.count = 12;
+        bs.lastClass = 2;
+        Proc::bands(bs);
+        Form5->showResult("tj");
+        const QString window = env.root() + "/窗口.pdf", batch = env.root() + "/批处理.pdf";
+        Print::toPdf(window, Form5->printJob());
+        QProcess tool;
+        tool.start(GRADEBOOK_BATCH, {"export", "tj", "--db", env.databaseFile(), "--out", batch});
+        QVERIFY(tool.waitForFinished(60000));
+        QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+        const QStringList a = Readback::pdfPages(window), b = Readback::pdfPages(batch);
+        QVERIFY(a.size() >= 2); // continued sideways: 40 columns
+        QCOMPARE(b, a);
+    }
+
+    // The grids' 导出为Excel… hands on the stored values: numbers numeric,
+    // rates as the fraction in the 0.00% format, counts and places whole.
+    void aGridExportReadsBackAsNumbers()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        analyseSixStudents(9.5);
+        const QString path = env.root() + "/分析";
+        env.messages.files = {path};
+        QAction* exportAction = gridAction(Formfx->DBGrid1, "导出为Excel");
+        QVERIFY(exportAction);
+        exportAction->trigger();
+        QVERIFY2(env.messages.last().contains("已导出3行"), qPrintable(env.messages.last()));
+        QVERIFY(env.messages.progressReports > 0);
+        const auto cells = Readback::xlsxSheet(path + ".xlsx", 1);
+        QMap<QString, QString> column; // title -> letter
+        for (int c = 0; c < 39; ++c)
+            column.insert(cells.value(Readback::columnName(c) + "1").text, Readback::columnName(c));
+        const Readback::Cell pass = cells.value(column.value("合格率") + "2");
+        QVERIFY2(pass.type.isEmpty() && pass.format == "0.00%", qPrintable(pass.type + " " + pass.format));
+        QCOMPARE(pass.text.toDouble(), Fixture::value("fx", "合格率").toDouble());
+        const Readback::Cell size = cells.value(column.value("人数") + "2");
+        QVERIFY(size.type.isEmpty() && size.format == "0" && size.text == "3");
+        QVERIFY(cells.value(column.value("平均分") + "2").type.isEmpty());
+        QCOMPARE(cells.value("A2").text, QString("语文"));
+        QCOMPARE(cells.value(column.value("班号") + "4").text, QString("全级"));
+        QVERIFY(column.contains("120分") && column.contains("110到120"));
+        QVERIFY(!cells.contains("A5")); // no stock row
+    }
+
+    // A write cancelled from its progress window leaves nothing and says so.
+    void aCancelledWriteLeavesNothing()
+    {
+        WindowTestEnv env;
+        QWidget window;
+        QTableView grid(&window);
+        QStandardItemModel model(3, 2);
+        model.setHorizontalHeaderLabels({"姓名", "语文1"});
+        grid.setModel(&model);
+        Print::addGridActions({&grid}, &window, [&] { return Print::Job{"成绩", "期中", Print::sheetOf({&grid}, "成绩"), nullptr}; });
+        env.messages.cancelWrites = true;
+        env.messages.files = {env.root() + "/a.pdf", env.root() + "/a.xlsx"};
+        gridAction(&grid, "另存为PDF")->trigger();
+        QCOMPARE(env.messages.last(), QString("已取消，没有写出文件"));
+        gridAction(&grid, "导出为Excel")->trigger();
+        QCOMPARE(env.messages.last(), QString("已取消，没有写出文件"));
+        QCOMPARE(QDir(env.root()).entryList({"a.*"}, QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    // A chart's PDF gives its Chinese back as written, and holds nothing of
+    // an earlier drawing.
+    void aChartPdfIsSearchableAndCurrent()
+    {
+        if (!havePdftotext())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        WindowTestEnv env;
+        auto* trend = new Charts::TrendChart;
+        QChartView view(trend);
+        view.resize(800, 500);
+        view.show();
+        trend->setPoints({{"七上月考一", 41, Qt::red}, {"七上期中", 42, Qt::red}});
+        QApplication::processEvents();
+        trend->setPoints({{"七上月考一", 18, Qt::red}, {"七上期中", 17, Qt::red}, {"七上期末", 16, Qt::red}});
+        trend->setTitle("周子航同学历次考试 总分级排 成绩波动图");
+        QApplication::processEvents();
+        const QString path = env.root() + "/追踪.pdf";
+        Print::toPdf(path, {"学生成绩追踪图表", "七上期末", {}, &view});
+        const QString text = pdfText(path);
+        QVERIFY2(text.contains("周子航") && text.contains("七上月考一"), qPrintable(text));
+        QVERIFY(!Layout::hasRadicals(text));
+        const QStringList words = text.split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+        QVERIFY2(words.contains("18") && words.contains("16"), qPrintable(text));
+        QVERIFY2(!words.contains("41") && !words.contains("42"), qPrintable(text));
+
+        // A pie's labels and key, in the same font.
+        QChartView pieView(Charts::makeBandPie("七上月考一 5班数学科成绩分段表",
+                                               {{"* 110-120占5%", 3}, {"* 其他占2%", 1}, {"* 90-100占93%", 56}}));
+        pieView.resize(820, 580);
+        pieView.show();
+        QApplication::processEvents();
+        Print::toPdf(path, {"分数段饼图", "七上月考一", {}, &pieView});
+        const QString pie = pdfText(path);
+        QVERIFY2(pie.contains("* 其他占2%") && pie.contains("成绩分段表"), qPrintable(pie));
+        QVERIFY(!Layout::hasRadicals(pie));
+    }
+
+    void theDialogsFitTheScreenAndStartInTheDocuments()
+    {
+        for (QRect screen : {QRect(0, 0, 1366, 728), QRect(0, 0, 1024, 600), QRect(0, 0, 1920, 1040)}) {
+            const QSize s = Print::previewSize(screen);
+            QVERIFY(s.width() + 40 <= screen.width() && s.height() + 40 <= screen.height());
+            QVERIFY(s.width() >= 480 && s.height() >= 360);
+        }
+        WindowTestEnv env;
+        const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QDir().rmpath(docs);
+        QCOMPARE(Print::startFolder(), QDir::homePath());
+        QVERIFY(QDir().mkpath(docs));
+        QCOMPARE(Print::startFolder(), docs);
+        QVERIFY(!Print::startFolder().startsWith(env.programDir()));
     }
 
     void aFailedWriteLeavesNothingBehind()

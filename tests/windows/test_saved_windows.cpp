@@ -6,6 +6,7 @@
 #include "engine/processing/runs.h"
 #include "engine/processing/saves.h"
 #include "engine/reports/chartdata.h"
+#include "engine/rules/numbers.h"
 #include "windows/app/forms.h"
 #include "windows/app/tform6.h"
 #include "windows/charts/tp.h"
@@ -174,6 +175,7 @@ private slots:
         WindowTestEnv env;
         env.openDb();
         examination("期中", 5, 1);
+        Save::grades("cj", {"期中", 5, false});
         examination("期中补考", 6, 2);
         Db::close();
         QVERIFY(env.startForms());
@@ -190,27 +192,54 @@ private slots:
         const QList<double> values = sliceValues(p5->Chart1);
         QCOMPARE(values.size(), 13);
         QCOMPARE(values.mid(0, 7), expected);
-        QCOMPARE(sliceLabels(p5->Chart1).first(), QStringLiteral("从280到299占 %1").arg(expected.first()));
-        QCOMPARE(sliceLabels(p5->Chart1).at(6), QStringLiteral("从160到179占 %1").arg(expected.at(6)));
+        // Every label says the share of the class its title promises, then the count.
+        auto label = [](double n) {
+            return QStringLiteral("占%1%（%2人）").arg(Num::percent(qint64(n), kPerClass)).arg(n);
+        };
+        QCOMPARE(sliceLabels(p5->Chart1).first(), "从280到299" + label(expected.first()));
+        QCOMPARE(sliceLabels(p5->Chart1).at(6), "从160到179" + label(expected.at(6)));
         // Only 期中 is drawn, and the title says that 期中补考 was found too.
         QVERIFY(p5->Chart1->chart()->title().startsWith("期中第2班总分分段饼图<br>"));
         QVERIFY(p5->Chart1->chart()->title().contains("只画第一个"));
 
+        // 13 slices of one band each reach down to 170: the students below
+        // are the slice 其余, and the pie is the whole class of 20.
+        stjf->jiange->setText("1");
+        stjf->Button2->click(); // already on screen: drawn again
+        double drawn = 0;
+        for (int b = 0; b < 13; ++b)
+            drawn += counts.at(b);
+        QVERIFY(drawn < kPerClass);
+        QCOMPARE(sliceValues(p5->Chart1).size(), 14);
+        QCOMPARE(sliceLabels(p5->Chart1).last(), "其余" + label(kPerClass - drawn));
+        double sum = 0;
+        for (double v : sliceValues(p5->Chart1))
+            sum += v;
+        QCOMPARE(sum, double(kPerClass));
+        // Declined: the title says how many are not drawn.
+        stjf->qita->setChecked(false);
+        stjf->Button2->click();
+        QCOMPARE(sliceValues(p5->Chart1).size(), 13);
+        QVERIFY2(p5->Chart1->chart()->title().contains(QStringLiteral("另有%1人").arg(kPerClass - drawn)),
+                 qPrintable(p5->Chart1->chart()->title()));
+        stjf->qita->setChecked(true);
+        stjf->jiange->setText("2");
+
         // 16 slices of 2 rows over 30 bands: the last band row repeats.
         stjf->duanshu->setText("16");
-        stjf->Button2->click(); // already on screen: drawn again
+        stjf->Button2->click();
         QCOMPARE(sliceValues(p5->Chart1).size(), 16);
         QCOMPARE(sliceValues(p5->Chart1).at(14), counts.at(28) + counts.at(29));
         QCOMPARE(sliceValues(p5->Chart1).at(15), 2 * counts.at(29));
         QVERIFY(p5->Chart1->chart()->title().contains("多算了2次"));
 
-        // One slice over every band: the class, every student in one band.
+        // One slice over every band: the grade, every student in one band.
         stjf->duanshu->setText("1");
         stjf->jiange->setText(QString::number(kBands));
         stjf->ch->setChecked(true);
         stjf->Button2->click();
         QCOMPARE(sliceValues(p5->Chart1), QList<double>{double(kClasses * kPerClass)});
-        QCOMPARE(sliceLabels(p5->Chart1), QStringList{QStringLiteral("从0到299占 %1").arg(kClasses * kPerClass)});
+        QCOMPARE(sliceLabels(p5->Chart1), QStringList{QStringLiteral("从0到299占100%（%1人）").arg(kClasses * kPerClass)});
         QVERIFY(p5->Chart1->chart()->title().startsWith("期中全级总分分段饼图"));
         QCOMPARE(p5->printJob().chart, static_cast<QGraphicsView*>(p5->Chart1));
         QCOMPARE(p5->printJob().examName, QString("期中"));
@@ -322,6 +351,28 @@ private slots:
         QVERIFY(!search->isVisible());
     }
 
+    // The grid of another examination is not left under a new one's name.
+    void reopeningForAnotherExaminationClearsTheGrid()
+    {
+        WindowTestEnv env;
+        env.openDb();
+        examination("期中", 5, 1);
+        Db::close();
+        QVERIFY(env.startForms());
+        search->show();
+        search->Button1->click();
+        QVERIFY(search->Query1->rowCount() > 0);
+        search->close();
+        search->show(); // the same examination: what it showed stays
+        QVERIFY(search->Query1->rowCount() > 0);
+        search->close();
+        examination("期末", 6, 2);
+        search->show();
+        QCOMPARE(search->ComboBox1->currentText(), QString("期末"));
+        QCOMPARE(search->Query1->rowCount(), 0);
+        QVERIFY(search->printJob().table.rows.isEmpty());
+    }
+
     void theChartsOfTheFirstRowFound()
     {
         WindowTestEnv env;
@@ -329,7 +380,12 @@ private slots:
         analysisRow("测验", "语文1", 2,
                     {{"人数", 40}, {"90到100", 10}, {"80到90", 12}, {"70到80", 6}, {"60到70", 5}, {"50到60", 3},
                      {"40到50", 1}, {"100到110", 0}, {"110到120", 0}, {"30到40", 1}, {"20到30", 1}, {"10到20", 0},
-                     {"1到9", 0}, {"0分", 1}});
+                     {"1到9", 0}, {"0分", 1}, {"120分", 0}});
+        // Out of 120: the three students with full marks are in the top slice.
+        analysisRow("测验", "化学1", 1,
+                    {{"人数", 30}, {"90到100", 10}, {"80到90", 8}, {"70到80", 4}, {"60到70", 2}, {"50到60", 0},
+                     {"40到50", 0}, {"100到110", 2}, {"110到120", 1}, {"30到40", 0}, {"20到30", 0}, {"10到20", 0},
+                     {"1到9", 0}, {"0分", 0}, {"120分", 3}});
         analysisRow("测验", "数学1", 1,
                     {{"人数", 50}, {"级前100名人数", 3}, {"级前200名人数", 12}, {"级前300名人数", 30},
                      {"级前400名人数", 48}});
@@ -373,6 +429,15 @@ private slots:
         auto* axis = qobject_cast<QBarCategoryAxis*>(p4->Chart1->chart()->axes(Qt::Horizontal).value(0));
         QCOMPARE(axis->categories().at(1), QString("级前100名<br>6%"));
         QVERIFY(p4->Chart1->chart()->title().startsWith("测验 1班数学科成绩级前400名柱形对比图"));
+
+        search->c1->setEditText("化学");
+        search->Button4->click();
+        QCOMPARE(sliceValues(p->Chart1).first(), 4.0);
+        QCOMPARE(sliceLabels(p->Chart1).first(), QString("* 110-120占13%"));
+        double sum = 0;
+        for (double v : sliceValues(p->Chart1))
+            sum += v;
+        QCOMPARE(sum, 30.0);
 
         // A class of nobody: no number that is not one, and a note says why.
         search->c1->setEditText("英语");

@@ -3,6 +3,7 @@
 #include "engine/db/database.h"
 #include "engine/rules/numbers.h"
 #include "engine/rules/subjects.h"
+#include "engine/rules/titles.h"
 
 namespace Db {
 
@@ -76,6 +77,11 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole || role == Qt::EditRole) {
         if (v.isNull())
             return QString();
+        // The whole-grade row and a saved row's subject read as a teacher says them.
+        if (role == Qt::DisplayRole && Rules::isWholeGrade(m_columns.at(index.column()), v))
+            return QStringLiteral("全级");
+        if (role == Qt::DisplayRole && m_columns.at(index.column()) == QStringLiteral("科目"))
+            return Rules::shownValue(QStringLiteral("科目"), v);
         if (m_numeric.value(index.column()) && v.canConvert<double>()
             && v.typeId() != QMetaType::QString)
             return role == Qt::DisplayRole ? Num::shown(m_columns.at(index.column()), v.toDouble())
@@ -92,7 +98,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation o, int role) const
     if (role != Qt::DisplayRole)
         return {};
     if (o == Qt::Horizontal)
-        return m_titles.value(m_columns.value(section), m_columns.value(section));
+        return m_titles.value(m_columns.value(section), Rules::columnTitle(m_columns.value(section)));
     return section + 1;
 }
 

@@ -33,11 +33,17 @@ public:
     // kept across queries.
     void setEditableColumns(const QStringList& columns) { m_editable = columns; }
     bool isEditable(int column) const;
-    // A column title other than the column's name; kept across queries.
+    // A column title other than the one it has by default (the stored name
+    // without its suffix: 语文1 -> 语文, see Rules::columnTitle); kept across
+    // queries.
     void setTitle(const QString& column, const QString& title);
 
     qint64 rowid(int row) const;
     QVariant value(int row, const QString& column) const;
+    // The stored values of every row, in the order of columnNames(): what an
+    // export or a print hands on, shared rather than copied.
+    const QList<QVariantList>& rows() const { return m_rows; }
+    bool isNumeric(int column) const { return m_numeric.value(column); }
     int columnIndex(const QString& column) const { return int(m_columns.indexOf(column)); }
     const QStringList& columnNames() const { return m_columns; }
 

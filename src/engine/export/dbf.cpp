@@ -76,11 +76,14 @@ QByteArray dbfFieldName(const QString& column, const QSet<QByteArray>& used)
     return n;
 }
 
-QList<DbfField> dbfFields(const QStringList& columns, const QList<bool>& numeric, const QList<QVariantList>& rows)
+QList<DbfField> dbfFields(const QStringList& columns, const QList<bool>& numeric, const QList<QVariantList>& rows,
+                          const std::function<void(qint64, qint64)>& progress)
 {
     QList<DbfField> out;
     QSet<QByteArray> used;
     for (int c = 0; c < columns.size(); ++c) {
+        if (progress)
+            progress(c, columns.size());
         DbfField f;
         f.column = columns.at(c);
         f.name = dbfFieldName(f.column, used);
@@ -112,7 +115,8 @@ QList<DbfField> dbfFields(const QStringList& columns, const QList<bool>& numeric
     return out;
 }
 
-DbfResult writeDbf(const QString& path, const QList<DbfField>& fields, const QList<QVariantList>& rows)
+DbfResult writeDbf(const QString& path, const QList<DbfField>& fields, const QList<QVariantList>& rows,
+                   const std::function<void(qint64, qint64)>& progress)
 {
     // shapelib puts its own extension on the name it is given: the temporary name keeps ".dbf".
     Files::SafeTarget target(path, QStringLiteral(".dbf"), {QStringLiteral(".cpg")});
@@ -133,6 +137,14 @@ DbfResult writeDbf(const QString& path, const QList<DbfField>& fields, const QLi
         }
     }
     for (int r = 0; r < rows.size() && error.isEmpty(); ++r) {
+        if (progress && r % 512 == 0) {
+            try {
+                progress(r, rows.size());
+            } catch (...) {
+                DBFClose(h); // the temporary file goes with the target
+                throw;
+            }
+        }
         for (int c = 0; c < fields.size() && error.isEmpty(); ++c) {
             const DbfField& f = fields.at(c);
             const QVariant v = rows.at(r).value(c);

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 
 namespace Export {
 
@@ -26,7 +27,8 @@ QByteArray dbfFieldName(const QString& column, const QSet<QByteArray>& used);
 // The fields for columns and their values: text columns as wide as their
 // longest value in GBK (1 to 254 bytes), number columns wide enough for their
 // largest value with as many decimals as their values carry (at most 4).
-QList<DbfField> dbfFields(const QStringList& columns, const QList<bool>& numeric, const QList<QVariantList>& rows);
+QList<DbfField> dbfFields(const QStringList& columns, const QList<bool>& numeric, const QList<QVariantList>& rows,
+                          const std::function<void(qint64, qint64)>& progress = {});
 
 struct DbfResult {
     int rows = 0;
@@ -34,7 +36,9 @@ struct DbfResult {
 };
 
 // Writes the file through a temporary name; Db::Error on any failure, the
-// previous file kept.
-DbfResult writeDbf(const QString& path, const QList<DbfField>& fields, const QList<QVariantList>& rows);
+// previous file kept. `progress` (rows done of all rows) may stop the write
+// by throwing Export::Cancelled: then nothing is left either.
+DbfResult writeDbf(const QString& path, const QList<DbfField>& fields, const QList<QVariantList>& rows,
+                   const std::function<void(qint64, qint64)>& progress = {});
 
 } // namespace Export

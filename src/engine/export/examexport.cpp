@@ -1,8 +1,11 @@
 #include "engine/export/examexport.h"
 
 #include "engine/db/database.h"
+#include "engine/export/tables.h"
 #include "engine/export/xlsx.h"
 #include "engine/rules/numbers.h"
+
+#include <QSqlQuery>
 
 namespace Export {
 
@@ -20,28 +23,6 @@ QVariant cell(const QVariant& v, bool numeric)
     return v;
 }
 
-Sheet tableSheet(const QString& name, const QString& title, const QString& table, const QStringList& columns,
-                 int frozen, const QList<bool>& numeric, const QString& tail = QString())
-{
-    QStringList quoted;
-    for (const QString& c : columns)
-        quoted << Db::column(table, c);
-    Sheet s;
-    s.name = name;
-    s.title = title;
-    s.headers = columns;
-    s.frozenColumns = frozen;
-    s.formatsFromNames();
-    for (const QVariantList& r : Db::selectRows(
-             QStringLiteral("SELECT %1 FROM %2 %3 ORDER BY rowid").arg(quoted.join(','), Db::table(table), tail))) {
-        QVariantList row;
-        for (int c = 0; c < r.size(); ++c)
-            row << cell(r.at(c), numeric.value(c));
-        s.rows << row;
-    }
-    return s;
-}
-
 QList<bool> numericColumns(const QString& table, const QStringList& columns)
 {
     QList<bool> out;
@@ -52,56 +33,38 @@ QList<bool> numericColumns(const QString& table, const QStringList& columns)
 
 } // namespace
 
-QList<Sheet> examSheets(const ExamTables& t)
+QList<Sheet> examSheets(const ExamTables& t, const Progress& progress)
 {
+    // The tables as the windows show them: the grade table's students, the
+    // analysis rows in use, the band rows and their average row once the
+    // band run has written them.
     QList<Sheet> out;
-    {
-        QStringList cols = Db::columns(t.gradeTable);
-        cols.removeAll(QStringLiteral("序号"));
-        Sheet s = tableSheet(QStringLiteral("成绩"), QStringLiteral("成绩表"), t.gradeTable, cols, 3,
-                             numericColumns(t.gradeTable, cols));
-        if (!s.rows.isEmpty())
+    const std::pair<QString, QString> tables[] = {{t.gradeTable, QStringLiteral("成绩")},
+                                                  {t.analysisTable, QStringLiteral("成绩分析")},
+                                                  {t.bandTable, QStringLiteral("总分分段")}};
+    int part = 0;
+    for (const auto& [table, name] : tables) {
+        // The grade table is nearly all of the reading.
+        Sheet s = storedSheet(table, phase(progress, part == 0 ? 0 : 980 + part * 10, part == 0 ? 980 : 990 + part * 5));
+        ++part;
+        s.name = name;
+        s.title = name + QStringLiteral("表");
+        if (s.rowCount() > 0)
             out << s;
-    }
-    {
-        // The rows in use come first; the first free row (科目 "0") ends them.
-        const QStringList cols = Db::columns(t.analysisTable);
-        const QString subject = Db::column(t.analysisTable, QStringLiteral("科目"));
-        const QVariant firstFree = Db::selectValue(
-            QStringLiteral("SELECT min(rowid) FROM %1 WHERE %2 = '0'").arg(Db::table(t.analysisTable), subject));
-        const QString tail = firstFree.isNull() ? QString() : QStringLiteral("WHERE rowid < %1").arg(firstFree.toLongLong());
-        Sheet s = tableSheet(QStringLiteral("成绩分析"), QStringLiteral("成绩分析表"), t.analysisTable, cols, 3,
-                             numericColumns(t.analysisTable, cols), tail);
-        if (!s.rows.isEmpty())
-            out << s;
-    }
-    {
-        // The band rows end with the average row; before a band run there is none.
-        const QStringList cols = Db::columns(t.bandTable);
-        const QVariant average = Db::selectValue(
-            QStringLiteral("SELECT min(rowid) FROM %1 WHERE %2 = '平均分'")
-                .arg(Db::table(t.bandTable), Db::column(t.bandTable, QStringLiteral("下限"))));
-        if (!average.isNull()) {
-            QList<bool> numeric;
-            for (int i = 0; i < cols.size(); ++i)
-                numeric << true; // the limits are numbers kept as text, beside the average row's words
-            out << tableSheet(QStringLiteral("总分分段"), QStringLiteral("总分分段统计表"), t.bandTable, cols, 2, numeric,
-                              QStringLiteral("WHERE rowid <= %1").arg(average.toLongLong()));
-        }
     }
     return out;
 }
 
 QList<Sheet> examWorkbook(const QString& path, const ExamTables& tables, const Progress& progress)
 {
-    const QList<Sheet> sheets = examSheets(tables);
+    const QList<Sheet> sheets = examSheets(tables, phase(progress, 0, 250));
     if (sheets.isEmpty())
         throw Db::InputError(QStringLiteral("成绩表、分析表和总分分段表都还没有数据，没有可以输出的内容"));
-    writeXlsx(path, sheets, progress);
+    writeXlsx(path, sheets, phase(progress, 250, 1000));
     return sheets;
 }
 
-DbfTable gradeTableForDbf(const QString& gradeTable)
+DbfTable gradeTableForDbf(const QString& gradeTable, const Progress& progress)
 {
     const QStringList cols = Db::columns(gradeTable);
     const QList<bool> numeric = numericColumns(gradeTable, cols);
@@ -109,23 +72,29 @@ DbfTable gradeTableForDbf(const QString& gradeTable)
     for (const QString& c : cols)
         quoted << Db::quote(c);
     DbfTable t;
-    for (const QVariantList& r :
-         Db::selectRows(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(quoted.join(','), Db::table(gradeTable)))) {
+    const qint64 total = Db::rowCount(gradeTable);
+    QSqlQuery q = Db::prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(quoted.join(','), Db::table(gradeTable)));
+    Db::exec(q);
+    const Progress reading = phase(progress, 0, 700);
+    while (Db::next(q)) {
         QVariantList row;
-        for (int c = 0; c < r.size(); ++c)
-            row << cell(r.at(c), numeric.value(c));
+        row.reserve(cols.size());
+        for (int c = 0; c < cols.size(); ++c)
+            row << cell(q.value(c), numeric.value(c));
         t.rows << row;
+        if (reading && t.rows.size() % 2048 == 0)
+            reading(t.rows.size(), total);
     }
-    t.fields = dbfFields(cols, numeric, t.rows);
+    t.fields = dbfFields(cols, numeric, t.rows, phase(progress, 700, 1000));
     return t;
 }
 
-DbfResult gradeTableDbf(const QString& path, const QString& gradeTable)
+DbfResult gradeTableDbf(const QString& path, const QString& gradeTable, const Progress& progress)
 {
-    const DbfTable t = gradeTableForDbf(gradeTable);
+    const DbfTable t = gradeTableForDbf(gradeTable, phase(progress, 0, 400));
     if (t.rows.isEmpty())
         throw Db::InputError(QStringLiteral("成绩表“%1”中还没有学生，没有可以输出的内容").arg(gradeTable));
-    return writeDbf(path, t.fields, t.rows);
+    return writeDbf(path, t.fields, t.rows, phase(progress, 400, 1000));
 }
 
 } // namespace Export

@@ -15,7 +15,7 @@ struct ExamTables {
 // A sheet per table that holds data: the grade table (marks, totals, ranks)
 // when it has students, the analysis rows in use, the band rows and their
 // average row once the band run has written them.
-QList<Sheet> examSheets(const ExamTables& tables);
+QList<Sheet> examSheets(const ExamTables& tables, const Progress& progress = {});
 
 // The workbook of the current examination; an error when no table holds data.
 // Returns the sheets written.
@@ -27,7 +27,7 @@ struct DbfTable {
     QList<DbfField> fields;
     QList<QVariantList> rows;
 };
-DbfTable gradeTableForDbf(const QString& gradeTable);
-DbfResult gradeTableDbf(const QString& path, const QString& gradeTable);
+DbfTable gradeTableForDbf(const QString& gradeTable, const Progress& progress = {});
+DbfResult gradeTableDbf(const QString& path, const QString& gradeTable, const Progress& progress = {});
 
 } // namespace Export

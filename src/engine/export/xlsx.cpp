@@ -5,6 +5,9 @@
 
 #include <QFile>
 #include <QHash>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <xlsxwriter.h>
 
 namespace Export {
@@ -98,63 +101,96 @@ void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& 
 
     qint64 total = 0, done = 0;
     for (const Sheet& s : sheets)
-        total += s.rows.size();
+        total += s.rowCount();
+    // Column widths take a tenth, the cells seven, the zipping at the close the rest.
+    const Progress widths = phase(progress, 0, 100), cells = phase(progress, 100, 800);
     QStringList names;
     lxw_error error = LXW_NO_ERROR;
-    for (const Sheet& s : sheets) {
-        lxw_worksheet* ws = workbook_add_worksheet(wb, sheetName(s.name, names).toUtf8().constData());
-        if (!ws) {
-            error = LXW_ERROR_MEMORY_MALLOC_FAILED;
-            break;
-        }
-        const int cols = int(s.headers.size());
-        for (int c = 0; c < cols; ++c) {
-            QStringList texts{s.headers.at(c)};
-            for (const QVariantList& r : s.rows)
-                if (c < r.size())
-                    texts << displayText(r.at(c), s.format(c));
-            worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), columnWidth(texts), nullptr);
-            worksheet_write_string(ws, 0, lxw_col_t(c), s.headers.at(c).toUtf8().constData(), head);
-        }
-        for (qsizetype r = 0; r < s.rows.size() && !error; ++r) {
-            const QVariantList& row = s.rows.at(r);
-            const lxw_row_t rr = lxw_row_t(r + 1);
-            for (int c = 0; c < row.size() && c < cols && !error; ++c) {
-                const QVariant& v = row.at(c);
-                if (v.isNull() || !v.isValid())
-                    continue;
-                switch (v.typeId()) {
-                case QMetaType::Int:
-                case QMetaType::UInt:
-                case QMetaType::LongLong:
-                case QMetaType::ULongLong:
-                case QMetaType::Double:
-                    error = worksheet_write_number(ws, rr, lxw_col_t(c), v.toDouble(), formatFor(s.format(c)));
-                    break;
-                default:
-                    error = worksheet_write_string(ws, rr, lxw_col_t(c), v.toString().toUtf8().constData(), nullptr);
-                }
+    try {
+        for (const Sheet& s : sheets) {
+            lxw_worksheet* ws = workbook_add_worksheet(wb, sheetName(s.name, names).toUtf8().constData());
+            if (!ws) {
+                error = LXW_ERROR_MEMORY_MALLOC_FAILED;
+                break;
             }
-            if (progress && (++done % 256 == 0))
-                progress(done, total);
+            const int cols = s.columnCount();
+            for (int c = 0; c < cols; ++c) {
+                if (widths)
+                    widths(c, cols);
+                QStringList texts{s.headers.at(c)};
+                for (qsizetype r = 0; r < s.rowCount(); ++r)
+                    texts << displayText(s.cell(r, c), s.format(c));
+                worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), columnWidth(texts), nullptr);
+                worksheet_write_string(ws, 0, lxw_col_t(c), s.headers.at(c).toUtf8().constData(), head);
+            }
+            for (qsizetype r = 0; r < s.rowCount() && !error; ++r) {
+                const lxw_row_t rr = lxw_row_t(r + 1);
+                for (int c = 0; c < cols && !error; ++c) {
+                    const QVariant v = s.cell(r, c);
+                    if (v.isNull() || !v.isValid())
+                        continue;
+                    switch (v.typeId()) {
+                    case QMetaType::Int:
+                    case QMetaType::UInt:
+                    case QMetaType::LongLong:
+                    case QMetaType::ULongLong:
+                    case QMetaType::Double:
+                        error = worksheet_write_number(ws, rr, lxw_col_t(c), v.toDouble(), formatFor(s.format(c)));
+                        break;
+                    default:
+                        error = worksheet_write_string(ws, rr, lxw_col_t(c), v.toString().toUtf8().constData(), nullptr);
+                    }
+                }
+                if (cells && (++done % 256 == 0))
+                    cells(done, total);
+            }
+            if (error)
+                break;
+            if (cols > 0) {
+                worksheet_freeze_panes(ws, 1, lxw_col_t(s.frozenColumns));
+                worksheet_autofilter(ws, 0, 0, lxw_row_t(s.rowCount()), lxw_col_t(cols - 1));
+                // 学号 is text on purpose (0101 keeps its zero): no "number stored as text" marks.
+                char range[64];
+                lxw_rowcol_to_range(range, 0, 0, lxw_row_t(s.rowCount()), lxw_col_t(cols - 1));
+                worksheet_ignore_errors(ws, LXW_IGNORE_NUMBER_STORED_AS_TEXT, range);
+            }
         }
-        if (error)
-            break;
-        if (cols > 0) {
-            worksheet_freeze_panes(ws, 1, lxw_col_t(s.frozenColumns));
-            worksheet_autofilter(ws, 0, 0, lxw_row_t(s.rows.size()), lxw_col_t(cols - 1));
-            // 学号 is text on purpose (0101 keeps its zero): no "number stored as text" marks.
-            char range[64];
-            lxw_rowcol_to_range(range, 0, 0, lxw_row_t(s.rows.size()), lxw_col_t(cols - 1));
-            worksheet_ignore_errors(ws, LXW_IGNORE_NUMBER_STORED_AS_TEXT, range);
+    } catch (...) {
+        // Cancelled: the workbook is never written out (libxlsxwriter makes
+        // the file only at its close). Freeing a large one takes a while, which
+        // the teacher who cancelled need not wait for.
+        std::thread([wb] { lxw_workbook_free(wb); }).detach();
+        throw;
+    }
+    // The file is only created here, and closing frees the workbook, so it
+    // always runs. Zipping a large workbook takes seconds that libxlsxwriter
+    // cannot report: it runs beside this thread, which goes on reporting so
+    // that a progress window stays painted. It cannot be stopped halfway; a
+    // cancel in the meantime discards the file once it is done.
+    std::atomic<bool> closing{true};
+    lxw_error closed = LXW_NO_ERROR;
+    std::thread closer([&] {
+        closed = workbook_close(wb);
+        closing = false;
+    });
+    std::exception_ptr stopped;
+    while (closing) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        if (progress && !stopped) {
+            try {
+                progress(800, 1000);
+            } catch (...) {
+                stopped = std::current_exception();
+            }
         }
     }
-    // The file is only created here, and closing frees the workbook, so it always runs.
-    const lxw_error closed = workbook_close(wb);
+    closer.join();
+    if (stopped)
+        std::rethrow_exception(stopped);
     if (error || closed)
         throw Db::Error(failure(path, error ? error : closed));
     if (progress)
-        progress(total, total);
+        progress(1000, 1000);
     target.commit();
 }
 

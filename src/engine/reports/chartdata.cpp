@@ -71,7 +71,7 @@ QString classTitle(qint64 classNumber)
 const QStringList& bandPieFields()
 {
     static const QStringList f{"90到100", "80到90", "70到80", "60到70", "50到60", "40到50", "100到110",
-                               "110到120", "人数", "30到40", "20到30", "10到20", "1到9", "0分"};
+                               "110到120", "人数", "30到40", "20到30", "10到20", "1到9", "0分", "120分"};
     return f;
 }
 
@@ -119,24 +119,31 @@ QList<qint64> integersOf(const QStringList& texts, const QStringList& names)
     return out;
 }
 
-ChartData bandPie(const std::array<qint64, 14>& e, const ChartTitle& t)
+ChartData bandPie(const std::array<qint64, kBandPieInputs>& e, const ChartTitle& t)
 {
-    // e[k] is Edit(k+1).
+    // e[k] is Edit(k+1). The students with full marks (120分) belong to the top band.
     const qint64 n = e[8];
     const qint64 below40 = e[9] + e[10] + e[11] + e[12] + e[13];
     const std::pair<const char*, qint64> slices[] = {
-        {"* 110-120占", e[7]}, {"* 100-110占", e[6]}, {"* 90-100占", e[0]}, {"* 80-90占", e[1]},
-        {"* 70-80占", e[2]},   {"* 60-70占", e[3]},   {"* 50-60占", e[4]},  {"* 40-50占", e[5]},
+        {"* 110-120占", e[7] + e[14]}, {"* 100-110占", e[6]}, {"* 90-100占", e[0]}, {"* 80-90占", e[1]},
+        {"* 70-80占", e[2]},           {"* 60-70占", e[3]},   {"* 50-60占", e[4]},  {"* 40-50占", e[5]},
         {"* 40以下占", below40}};
     ChartData d;
     d.exam = t.exam;
     d.title = t.exam + QStringLiteral(" ") + t.cls + t.subject + QStringLiteral("科成绩分段表");
     for (const auto& [text, v] : slices)
         d.points << ChartPoint{QString::fromUtf8(text), shareText(v, n), double(v)};
+    // A mark the bands do not reach (above 120 with a higher full mark) is
+    // still a student of the class: the pie shows them rather than leave a gap.
+    const qint64 placed = qint64(d.total());
+    if (placed < n)
+        d.points << ChartPoint{QStringLiteral("* 其他占"), shareText(n - placed, n), double(n - placed), true};
     if (n == 0)
         d.note = noStudents(t.cls);
     else if (d.total() == 0)
         d.note = QStringLiteral("这些分数段里没有学生");
+    else if (placed > n)
+        d.note = QStringLiteral("各分数段共%1人，多于人数%2人，保存的分析表可能有误").arg(placed).arg(n);
     return d;
 }
 
@@ -167,6 +174,7 @@ BandWalk bandWalk(const QStringList& columns, const QList<QVariantList>& rows, c
     const int lower = col(QStringLiteral("下限"));
     const int count = col(countColumn);
     const int exam = int(columns.indexOf(QStringLiteral("考试名称")));
+    const int running = int(columns.indexOf(runningColumn(countColumn)));
     BandWalk w;
     if (rows.isEmpty())
         return w;
@@ -184,8 +192,24 @@ BandWalk bandWalk(const QStringList& columns, const QList<QVariantList>& rows, c
             break;
         }
         w.rows << BandRow{row.value(upper).toString(), row.value(lower).toString(), countOf(row.value(count), r, countColumn)};
+        if (running >= 0) {
+            const double reached = countOf(row.value(running), r, columns.at(running));
+            if (w.rows.size() == 1)
+                w.aboveTop = std::max(0.0, reached - w.rows.first().count);
+            w.reached = reached;
+        }
     }
     return w;
+}
+
+QString runningColumn(const QString& countColumn)
+{
+    if (countColumn == QStringLiteral("全级"))
+        return QStringLiteral("级累");
+    QString c = countColumn;
+    if (c.endsWith(QStringLiteral("班")))
+        c.chop(1);
+    return c + QStringLiteral("累");
 }
 
 QString bandCountColumn(bool wholeGrade, qint64 classNumber)
@@ -207,9 +231,8 @@ ChartData totalPie(const BandWalk& walk, const TotalPieSettings& s)
         throw Db::InputError(QStringLiteral("“每一段间隔”要在1到100之间，现在是%1").arg(s.perSlice));
     ChartData d;
     d.exam = walk.exam;
-    d.title = walk.exam
-        + (s.wholeGrade ? QStringLiteral("全级") : QStringLiteral("第%1班").arg(s.classNumber))
-        + QStringLiteral("总分分段饼图");
+    const QString who = s.wholeGrade ? QStringLiteral("全级") : QStringLiteral("第%1班").arg(s.classNumber);
+    d.title = walk.exam + who + QStringLiteral("总分分段饼图");
     const QList<BandRow>& rows = walk.rows;
     if (rows.isEmpty())
         return d;
@@ -234,6 +257,23 @@ ChartData totalPie(const BandWalk& walk, const TotalPieSettings& s)
     // The last row was read once as itself; every further read repeats it.
     --repeats;
     QStringList notes;
+
+    // Everyone of the class is in the pie: the students of the bands not
+    // merged into a slice, above the top band or below the lowest one are
+    // one more slice (or, when the teacher declines it, counted in the note).
+    const qint64 drawn = qint64(d.total());
+    const qint64 whole = s.classSize ? *s.classSize : qint64(walk.reached.value_or(double(drawn)));
+    const qint64 rest = std::max<qint64>(0, whole - drawn);
+    if (rest > 0 && s.restSlice)
+        d.points << ChartPoint{QStringLiteral("其余占"), QString(), double(rest), true};
+    const qint64 base = std::max(whole, drawn);
+    for (ChartPoint& p : d.points)
+        p.share = shareText(qint64(p.value), base) + QStringLiteral("（%1人）").arg(qint64(p.value));
+    if (rest > 0 && !s.restSlice)
+        notes << QStringLiteral("%1共%2人，另有%3人不在所画的分数段里，没有画出").arg(who).arg(whole).arg(rest);
+    if (!s.classSize && walk.reached)
+        notes << QStringLiteral("这次考试的成绩没有永久保存，低于最低分数段的学生无法计入");
+
     if (repeats > 0)
         notes << QStringLiteral("这次考试只有%1个分数段，不够%2段×每段%3个：最后一段（%4到%5）多算了%6次")
                      .arg(rows.size())
@@ -241,7 +281,7 @@ ChartData totalPie(const BandWalk& walk, const TotalPieSettings& s)
                      .arg(s.perSlice)
                      .arg(rows.last().lower, rows.last().upper)
                      .arg(repeats);
-    if (d.total() == 0)
+    if (drawn == 0)
         notes << QStringLiteral("这些分数段里没有学生");
     if (walk.otherExams)
         notes << QStringLiteral("查到的还有别的考试，图表只画第一个：%1").arg(walk.exam);

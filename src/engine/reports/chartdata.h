@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <QVariantMap>
 #include <array>
+#include <optional>
 
 namespace Reports {
 
@@ -17,6 +18,7 @@ struct ChartPoint {
     QString text;  // "* 90-100占", "本班45人", "从380到389占"
     QString share; // "25%", "—" when the whole is 0, empty when none is shown
     double value = 0;
+    bool rest = false; // the students no band of the chart holds (其余, 其他)
     QString label() const { return text + share; }
 };
 
@@ -37,7 +39,8 @@ QString shareText(qint64 part, qint64 whole);
 QString classTitle(qint64 classNumber);
 
 // --- The score-band pie of one class and subject ---------------------------
-// The saved analysis columns that fill its inputs Edit1 ... Edit14, in order.
+// The saved analysis columns that fill its inputs Edit1 ... Edit15, in order
+// (Edit15 is the count of full marks, 120分).
 const QStringList& bandPieFields();
 // The top-N bar chart's inputs Edit1 ... Edit6.
 const QStringList& topBarFields(); // the last two are computed, see topBarInputs
@@ -57,8 +60,11 @@ struct ChartTitle {
     QString subject;
 };
 
-// Nine slices from 110-120 down to "below 40"; inputs as Edit1 ... Edit14.
-ChartData bandPie(const std::array<qint64, 14>& in, const ChartTitle& t);
+// Nine slices from 110-120 (with the full marks of 120) down to "below 40",
+// and a slice 其他 for the students of the class no band holds (marks above
+// 120): the slices always add up to the class. Inputs as Edit1 ... Edit15.
+inline constexpr int kBandPieInputs = 15;
+ChartData bandPie(const std::array<qint64, kBandPieInputs>& in, const ChartTitle& t);
 // Six bars: the class size, then the top 100/200/300/400 and after 400;
 // inputs as Edit1 ... Edit6.
 ChartData topBars(const std::array<qint64, 6>& in, const ChartTitle& t);
@@ -77,8 +83,15 @@ struct BandWalk {
     QString exam;          // the examination the rows belong to
     QList<BandRow> rows;
     bool otherExams = false; // the result held more examinations after it
+    // From the running counts (the class's 累 column, when the rows have it):
+    // the students at or above the lowest band, and those above the top band.
+    std::optional<double> reached;
+    double aboveTop = 0;
 };
 BandWalk bandWalk(const QStringList& columns, const QList<QVariantList>& rows, const QString& countColumn);
+
+// The running-count column beside a count column: 3班 -> 3累, 全级 -> 级累.
+QString runningColumn(const QString& countColumn);
 
 // The column a total-score pie counts: "全级" for the whole grade, else the
 // class's column ("3班"); a class without a column is a clear message.
@@ -89,10 +102,17 @@ struct TotalPieSettings {
     qint64 perSlice = 2; // 每一段间隔: band rows merged into one slice
     bool wholeGrade = false;
     qint64 classNumber = 1;
+    // The students of the class (or grade) with a total, when known (from the
+    // examination's saved grades); otherwise the band rows' running count.
+    std::optional<qint64> classSize;
+    // The students outside the merged bands as one more slice 其余; when
+    // false, the note says how many are not drawn.
+    bool restSlice = true;
 };
 // Slices from the top band down, each merging perSlice rows and labelled
-// from the lower bound of its last row to the upper bound of its first.
-// When the rows run out the last one is counted again (the note says so).
+// from the lower bound of its last row to the upper bound of its first, with
+// its share of the class and its count ("从400到419占12%（7人）"). When the
+// rows run out the last one is counted again (the note says so).
 ChartData totalPie(const BandWalk& walk, const TotalPieSettings& s);
 
 } // namespace Reports

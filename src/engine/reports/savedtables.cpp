@@ -13,8 +13,30 @@ QStringList examNames(const QString& listTable)
     QStringList names;
     // With the rowid the rows come in the order they were appended.
     for (const QVariantList& r : Db::select(q, true))
-        names << r.value(1).toString();
+        if (const QString name = r.value(1).toString(); name != QStringLiteral("没有任何考试"))
+            names << name;
     return names;
+}
+
+std::optional<qint64> savedStudentsWithTotal(const QString& exam, bool wholeGrade, qint64 classNumber,
+                                             const QString& savedGrades)
+{
+    QString sql = QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = ? AND %3 IS NOT NULL AND %3 <> ''")
+                      .arg(Db::table(savedGrades), Db::column(savedGrades, QStringLiteral("考试名称")),
+                           Db::column(savedGrades, QStringLiteral("总分1")));
+    QVariantList binds{exam};
+    if (!wholeGrade) {
+        sql += QStringLiteral(" AND %1 = ?").arg(Db::column(savedGrades, QStringLiteral("班号")));
+        binds << classNumber;
+    }
+    const qint64 n = Db::selectValue(sql, binds).toLongLong();
+    if (n > 0)
+        return n;
+    // No student of this class with a total: were the grades saved at all?
+    const QVariant any = Db::selectValue(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? LIMIT 1")
+                                             .arg(Db::table(savedGrades), Db::column(savedGrades, QStringLiteral("考试名称"))),
+                                         {exam});
+    return any.isNull() ? std::nullopt : std::optional<qint64>(0);
 }
 
 Db::SelectSpec savedBandsQuery(const QString& bandTable, const QString& exam)

@@ -8,11 +8,19 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace Reports {
 
-// The names of a list of saved examinations (ksmcfx, ksmcfd), first saved first.
+// The names of a list of saved examinations (ksmcfx, ksmcfd), first saved
+// first; the blank database's placeholder 没有任何考试 is no examination.
 QStringList examNames(const QString& listTable);
+
+// How many students of a class (or of the grade) have a total in the saved
+// grades of an examination (name matched exactly): the students a band table
+// of that examination counts. Nothing when its grades were not saved.
+std::optional<qint64> savedStudentsWithTotal(const QString& exam, bool wholeGrade, qint64 classNumber,
+                                             const QString& savedGrades = QStringLiteral("cjsave"));
 
 // Every saved band row of the examinations whose name begins with `exam`,
 // in the order they were saved.

@@ -9,6 +9,7 @@
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
+#include <optional>
 
 namespace Help {
 
@@ -33,22 +34,28 @@ bool openWithDesktop(const QUrl& url)
 
 // A Linux desktop opens any file "successfully" (the opener starts and then
 // finds nothing); asking for the type's default program tells beforehand.
-bool desktopHasViewer(const QString& file)
+// Nothing when it cannot be asked (no xdg-mime).
+std::optional<bool> viewerKnown(const QString& file)
 {
     if (viewerCheck())
         return viewerCheck()(file);
     const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
     if (xdgMime.isEmpty())
-        return false;
+        return std::nullopt;
     const QString type = QMimeDatabase().mimeTypeForFile(file).name();
     QProcess query;
     query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), type});
     if (!query.waitForFinished(3000)) {
         query.kill();
         query.waitForFinished(1000);
-        return false;
+        return std::nullopt;
     }
     return query.exitCode() == 0 && !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
+bool desktopHasViewer(const QString& file)
+{
+    return viewerKnown(file).value_or(false);
 }
 
 } // namespace
@@ -81,6 +88,13 @@ void open()
     const QString guide = guideFile();
     if (!QFileInfo(guide).isFile()) {
         Msg::warning(QStringLiteral("找不到使用说明：%1").arg(QDir::toNativeSeparators(guide)));
+        return;
+    }
+    // Without a browser the desktop "opens" the page and shows nothing: say so.
+    if (viewerKnown(guide) == false) {
+        Msg::warning(QStringLiteral("这台电脑上没有可以打开网页的浏览器，使用说明打不开。\n"
+                                    "使用说明是这个文件：%1\n可以安装一个网页浏览器，或把它复制到别的电脑上打开。")
+                         .arg(QDir::toNativeSeparators(guide)));
         return;
     }
     if (!openWithDesktop(QUrl::fromLocalFile(guide)))

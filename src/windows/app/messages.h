@@ -35,6 +35,10 @@ public:
     // 取消. When the list runs out the dialog is cancelled. A dialog is
     // recorded with its caption and the path it proposed.
     QStringList files;
+    // Long writes report their progress here instead of showing a window;
+    // with cancelWrites the first report cancels the write, as 取消 would.
+    bool cancelWrites = false;
+    int progressReports = 0;
 
     QStringList texts() const;
     QString last() const { return records.isEmpty() ? QString() : records.last().text; }

@@ -2,33 +2,30 @@
 
 #include "engine/app/safefile.h"
 #include "engine/db/database.h"
+#include "engine/db/gridmodel.h"
 #include "engine/export/xlsx.h"
+#include "layout/pages.h"
+#include "layout/pdffont.h"
+#include "layout/tablepages.h"
 #include "windows/app/form.h"
 #include "windows/app/messages.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
-#include <QDate>
 #include <QDir>
 #include <QFile>
-#include <QFontDatabase>
+#include <QFileInfo>
 #include <QGraphicsView>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QImage>
-#include <QPageLayout>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
-#include <QRawFont>
-#include <QSet>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTableView>
-#include <QTextDocument>
-#include <memory>
-#include <vector>
 
 namespace Print {
 
@@ -40,72 +37,32 @@ PreviewSeam& previewSeam()
     return s;
 }
 
-// How many ideographs of the font's face share their glyph with a radical or
-// an Extension A character (whose lower code point the PDF would record).
-int radicalAliases(const QFont& f)
-{
-    const QRawFont raw = QRawFont::fromFont(f, QFontDatabase::SimplifiedChinese);
-    if (!raw.isValid())
-        return -1;
-    auto glyphs = [&](char32_t from, char32_t to) {
-        QString s;
-        for (char32_t c = from; c <= to; ++c)
-            s += QChar(char16_t(c));
-        return raw.glyphIndexesForString(s);
-    };
-    QSet<quint32> low;
-    for (quint32 g : glyphs(0x2E80, 0x4DFF))
-        if (g)
-            low.insert(g);
-    int n = 0;
-    for (quint32 g : glyphs(0x4E00, 0x9FFF))
-        if (g && low.contains(g))
-            ++n;
-    return n;
-}
-
-QString tableHtml(const Export::Sheet& s, qsizetype from, qsizetype count)
-{
-    QString h = QStringLiteral("<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"2\" "
-                               "style=\"border-collapse:collapse; border-color:#808080\"><thead><tr>");
-    for (const QString& t : s.headers)
-        h += QStringLiteral("<th bgcolor=\"#e0e0e0\">") + t.toHtmlEscaped() + QStringLiteral("</th>");
-    h += QStringLiteral("</tr></thead><tbody>");
-    for (qsizetype r = from; r < from + count && r < s.rows.size(); ++r) {
-        h += QStringLiteral("<tr>");
-        const QVariantList& row = s.rows.at(r);
-        for (int c = 0; c < s.headers.size(); ++c)
-            h += QStringLiteral("<td align=\"center\">") + Export::displayText(row.value(c), s.format(c)).toHtmlEscaped()
-                + QStringLiteral("</td>");
-        h += QStringLiteral("</tr>");
-    }
-    return h + QStringLiteral("</tbody></table>");
-}
-
-class Progress {
+// A chart on one landscape page, scaled to the page's body.
+class ChartContent : public Layout::Content {
 public:
-    explicit Progress(const QString& text)
+    explicit ChartContent(QGraphicsView* view) : m_view(view) {}
+    bool landscape() const override { return true; }
+    int layout(QPaintDevice*, const QSizeF&, const Export::Progress&) override
     {
-        // Tests run without anyone to look at a dialog.
-        if (Msg::recorder())
-            return;
-        m_dialog = std::make_unique<QProgressDialog>(text, QString(), 0, 100, QApplication::activeWindow());
-        m_dialog->setWindowTitle(QStringLiteral("请稍候"));
-        m_dialog->setMinimumDuration(400);
-        m_dialog->setWindowModality(Qt::WindowModal);
+        if (!m_view->isVisible() && !m_view->window()->isVisible()) {
+            // A chart never shown has not laid itself out yet.
+            m_view->setAttribute(Qt::WA_DontShowOnScreen);
+            m_view->show();
+        }
+        return 1;
     }
-    Export::Progress callback()
+    void paint(QPainter& p, int, const QRectF& body) override
     {
-        return [this](qint64 done, qint64 total) {
-            if (m_dialog && total > 0) {
-                m_dialog->setValue(int(done * 100 / total));
-                QApplication::processEvents();
-            }
-        };
+        const QSizeF size = m_view->viewport()->size();
+        const qreal k = std::min(body.width() / size.width(), body.height() / size.height());
+        const QRectF target(body.left() + (body.width() - size.width() * k) / 2, body.top(), size.width() * k,
+                            size.height() * k);
+        // Painted as the scene's items: lines stay sharp and the text stays text.
+        m_view->render(&p, target, m_view->viewport()->rect());
     }
 
 private:
-    std::unique_ptr<QProgressDialog> m_dialog;
+    QGraphicsView* m_view;
 };
 
 QString safeFileName(QString name)
@@ -122,136 +79,40 @@ QString jobBaseName(const Job& job)
     return job.title.isEmpty() ? job.examName : job.examName + QLatin1Char('-') + job.title;
 }
 
+Layout::Furniture furnitureOf(const Job& job)
+{
+    return {job.title, job.examName};
+}
+
 } // namespace
 
 QFont pdfFont(qreal pointSize)
 {
-    static const QString family = [] {
-        const QStringList installed = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
-        for (const QString& f : {QStringLiteral("Droid Sans Fallback"), QStringLiteral("Noto Sans CJK SC"),
-                                 QStringLiteral("Noto Serif CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
-                                 QStringLiteral("AR PL UMing CN")}) {
-            if (installed.contains(f) && radicalAliases(QFont(f)) == 0)
-                return f;
-        }
-        return QStringLiteral("Droid Sans Fallback");
-    }();
-    QFont f(family);
-    f.setPointSizeF(pointSize);
-    return f;
+    return Layout::pdfFont(pointSize);
+}
+
+std::unique_ptr<Layout::Content> contentOf(const Job& job)
+{
+    if (job.chart)
+        return std::make_unique<ChartContent>(job.chart);
+    return std::make_unique<Layout::TablePages>(job.table);
 }
 
 bool landscape(const Job& job)
 {
-    return job.chart || job.table.headers.size() > 8;
+    return contentOf(job)->landscape();
 }
 
 int paint(QPagedPaintDevice* dev, const Job& job, const Export::Progress& progress)
 {
-    QPainter p;
-    if (!p.begin(dev))
-        return -1;
-    const QFont font = pdfFont(job.table.headers.size() > 20 ? 7 : job.table.headers.size() > 12 ? 8 : 10);
-    const QRectF page(0, 0, dev->width(), dev->height());
-    QFont small = font;
-    QFont big = font;
-    big.setPointSizeF(font.pointSizeF() * 1.6);
-    big.setBold(true);
-    const QFontMetricsF fmSmall(small, dev), fmBig(big, dev);
-    const qreal headH = fmBig.height() + fmSmall.height() * 1.4, footH = fmSmall.height() * 1.6;
-    const QRectF body(0, headH, page.width(), page.height() - headH - footH);
-
-    std::vector<std::unique_ptr<QTextDocument>> pages;
-    auto document = [&](const QString& html) {
-        auto d = std::make_unique<QTextDocument>();
-        d->documentLayout()->setPaintDevice(dev); // lay out in device units: point sizes stay points
-        d->setDefaultFont(font);
-        d->setDocumentMargin(0);
-        d->setTextWidth(body.width());
-        d->setHtml(html);
-        return d;
-    };
-    const Export::Sheet& s = job.table;
-    if (!job.chart && !s.headers.isEmpty()) {
-        // One table per page with as many rows as fit, the header row on each.
-        auto fits = [&](qsizetype from, qsizetype n) { return document(tableHtml(s, from, n))->size().height() <= body.height(); };
-        qsizetype from = 0, n = 25;
-        do {
-            n = std::clamp<qsizetype>(n, 1, qMax<qsizetype>(1, s.rows.size() - from));
-            while (n > 1 && !fits(from, n))
-                --n;
-            while (from + n < s.rows.size() && fits(from, n + 1))
-                ++n;
-            pages.push_back(document(tableHtml(s, from, n)));
-            from += n;
-            if (progress)
-                progress(from, s.rows.size());
-        } while (from < s.rows.size());
-    }
-    const int total = job.chart ? 1 : int(pages.size());
-    const QString date = QDate::currentDate().toString(QStringLiteral("yyyy年M月d日"));
-    auto decorate = [&](int n) {
-        p.setPen(Qt::black);
-        p.setFont(big);
-        p.drawText(QRectF(0, 0, page.width(), fmBig.height()), Qt::AlignHCenter | Qt::AlignTop, job.title);
-        p.setFont(small);
-        const QRectF line(0, fmBig.height(), page.width(), fmSmall.height());
-        p.drawText(line, Qt::AlignLeft, job.examName);
-        p.drawText(line, Qt::AlignRight, date);
-        p.drawText(QRectF(0, page.height() - fmSmall.height(), page.width(), fmSmall.height()), Qt::AlignHCenter,
-                   QStringLiteral("第 %1 页 / 共 %2 页").arg(n).arg(total));
-    };
-    if (job.chart) {
-        QGraphicsView* gv = job.chart;
-        if (!gv->isVisible() && !gv->window()->isVisible()) {
-            // A chart never shown has not laid itself out yet.
-            gv->setAttribute(Qt::WA_DontShowOnScreen);
-            gv->show();
-        }
-        decorate(1);
-        const QSizeF size = gv->viewport()->size();
-        const qreal k = std::min(body.width() / size.width(), body.height() / size.height());
-        const QRectF target(body.left() + (body.width() - size.width() * k) / 2, body.top(), size.width() * k,
-                            size.height() * k);
-        // Painted as the scene's items: lines stay sharp and the text stays text.
-        gv->render(&p, target, gv->viewport()->rect());
-        return 1;
-    }
-    for (int i = 0; i < int(pages.size()); ++i) {
-        if (i > 0)
-            dev->newPage();
-        decorate(i + 1);
-        p.save();
-        p.translate(body.topLeft());
-        pages[size_t(i)]->drawContents(&p, QRectF(0, 0, body.width(), body.height()));
-        p.restore();
-    }
-    return total;
+    const auto content = contentOf(job);
+    return Layout::paint(dev, *content, furnitureOf(job), progress);
 }
 
 void toPdf(const QString& path, const Job& job, const Export::Progress& progress)
 {
-    Files::SafeTarget target(path, QStringLiteral(".pdf"));
-    QFile file(target.tempPath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw Db::Error(Files::writeFailure(path, file.errorString()));
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(1200);
-        writer.setTitle(job.title);
-        writer.setCreator(QStringLiteral("墨竹成绩册"));
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                         landscape(job) ? QPageLayout::Landscape : QPageLayout::Portrait,
-                                         QMarginsF(12, 10, 12, 10), QPageLayout::Millimeter));
-        if (paint(&writer, job, progress) < 0)
-            throw Db::Error(Files::writeFailure(path, QStringLiteral("无法生成PDF")));
-    }
-    const bool failed = file.error() != QFileDevice::NoError;
-    const QString reason = file.errorString();
-    file.close();
-    if (failed)
-        throw Db::Error(Files::writeFailure(path, reason));
-    target.commit();
+    const auto content = contentOf(job);
+    Layout::writePdf(path, *content, furnitureOf(job), progress);
 }
 
 void chartToPng(const QString& path, QGraphicsView* chart)
@@ -275,6 +136,15 @@ void setPreviewSeam(PreviewSeam seam)
     previewSeam() = std::move(seam);
 }
 
+QSize previewSize(const QRect& available)
+{
+    // Room for the window's frame and title bar inside the available area.
+    constexpr int kFrame = 48;
+    const int w = std::min(1000, available.width() - kFrame);
+    const int h = std::min(760, available.height() - kFrame);
+    return QSize(std::max(480, w), std::max(360, h));
+}
+
 void preview(QWidget* parent, const Job& job)
 {
     if (job.isEmpty())
@@ -283,17 +153,33 @@ void preview(QWidget* parent, const Job& job)
         previewSeam()(job);
         return;
     }
+    const auto content = contentOf(job);
     QPrinter printer(QPrinter::HighResolution);
     printer.setResolution(1200);
     printer.setDocName(jobBaseName(job));
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                      landscape(job) ? QPageLayout::Landscape : QPageLayout::Portrait,
-                                      QMarginsF(12, 10, 12, 10), QPageLayout::Millimeter));
+    // A long table is measured once, with its progress, before the preview.
+    int pages = 0;
+    if (!runWrite(QStringLiteral("正在排版……"), [&](const Export::Progress& p) {
+            content->prepare(p);
+            printer.setPageLayout(Layout::pageLayout(content->landscape()));
+            pages = content->layout(&printer, Layout::frameOf(&printer).body.size(), {});
+        }, QStringLiteral("已取消打印预览")))
+        return;
+    // The preview lays out every page at once and keeps them all: for a very
+    // long table the PDF, written page by page, is the way to paper.
+    if (pages > kPreviewPages
+        && !Msg::okCancel(QStringLiteral("这张表有%1页。打印预览要先把每一页都排好放在内存里，会很慢。\n"
+                                         "建议改用“另存为PDF…”，再打印那个PDF文件。仍然要打开打印预览吗？")
+                              .arg(pages)))
+        return;
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("打印预览 - ") + job.title);
+    const Layout::Furniture furniture = furnitureOf(job);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [&job](QPrinter* pr) { paint(pr, job); });
-    dialog.resize(1000, 760);
+                     [&](QPrinter* pr) { Layout::paint(pr, *content, furniture); });
+    const QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1366, 728);
+    dialog.resize(previewSize(available));
     dialog.exec();
 }
 
@@ -316,31 +202,105 @@ Export::Sheet sheetOf(const QList<QTableView*>& views, const QString& name)
     }
     for (int c : columns)
         s.headers << model->headerData(c, Qt::Horizontal).toString();
-    s.formatsFromNames();
     // With a frozen left grid first, its columns stay in view in the workbook too.
     if (views.size() > 1) {
         QTableView* left = views.first();
         for (int c : columns)
             s.frozenColumns += !left->isColumnHidden(c) && left->columnWidth(c) > 0;
     }
-    for (int r = 0; r < model->rowCount(); ++r) {
-        QVariantList row;
-        for (int c : columns)
-            row << model->index(r, c).data(Qt::EditRole);
-        s.rows << row;
+    if (auto* grid = qobject_cast<Db::GridModel*>(model)) {
+        // The stored values, not the text on screen: numbers stay numbers.
+        for (int c : columns) {
+            s.columns << grid->columnNames().value(c);
+            s.numeric << grid->isNumeric(c);
+        }
+        s.picks = columns;
+        s.rows = grid->rows();
+    } else {
+        s.columns = s.headers;
+        for (int r = 0; r < model->rowCount(); ++r) {
+            QVariantList row;
+            for (int c : columns)
+                row << model->index(r, c).data(Qt::EditRole);
+            s.rows << row;
+        }
     }
+    s.formatsFromNames();
+    Export::dropStockRows(s);
     return s;
+}
+
+QString startFolder()
+{
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!docs.isEmpty() && QFileInfo(docs).isDir() && QFileInfo(docs).isWritable())
+        return docs;
+    return QDir::homePath();
 }
 
 QString chooseFile(const QString& caption, const QString& baseName, const QString& suffix, const QString& filter)
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString proposed = QDir(folder).filePath(safeFileName(baseName) + suffix);
+    const QString proposed = QDir(startFolder()).filePath(safeFileName(baseName) + suffix);
     QString chosen = Msg::saveFileName(caption, proposed, filter);
     if (!chosen.isEmpty() && !chosen.endsWith(suffix, Qt::CaseInsensitive) && !suffix.isEmpty()
         && QFileInfo(chosen).suffix().isEmpty())
         chosen += suffix;
+    // The dialog is gone before the work starts: the window behind it is painted again.
+    QApplication::processEvents();
     return chosen;
+}
+
+struct WriteProgress::Private {
+    std::unique_ptr<QProgressDialog> dialog;
+    Msg::Recorder* recorder = nullptr;
+};
+
+WriteProgress::WriteProgress(const QString& text) : d(std::make_unique<Private>())
+{
+    d->recorder = Msg::recorder();
+    // Tests run without anyone to look at a dialog.
+    if (d->recorder)
+        return;
+    d->dialog = std::make_unique<QProgressDialog>(text, QStringLiteral("取消"), 0, 1000, QApplication::activeWindow());
+    d->dialog->setWindowTitle(QStringLiteral("请稍候"));
+    d->dialog->setMinimumDuration(300);
+    d->dialog->setWindowModality(Qt::WindowModal);
+    d->dialog->setAutoClose(false);
+    d->dialog->setAutoReset(false);
+    d->dialog->setValue(0);
+}
+
+WriteProgress::~WriteProgress() = default;
+
+Export::Progress WriteProgress::callback()
+{
+    return [p = d.get()](qint64 done, qint64 total) {
+        if (p->recorder) {
+            ++p->recorder->progressReports;
+            if (p->recorder->cancelWrites)
+                throw Export::Cancelled();
+            return;
+        }
+        if (total > 0)
+            p->dialog->setValue(int(std::clamp<qint64>(done * 1000 / total, 0, 999)));
+        QApplication::processEvents();
+        if (p->dialog->wasCanceled())
+            throw Export::Cancelled();
+    };
+}
+
+bool runWrite(const QString& text, const std::function<void(const Export::Progress&)>& write, const QString& cancelled)
+{
+    try {
+        WriteProgress progress(text);
+        const Export::Progress report = progress.callback();
+        report(0, 1);
+        write(report);
+    } catch (const Export::Cancelled&) {
+        Msg::info(cancelled);
+        return false;
+    }
+    return true;
 }
 
 namespace {
@@ -369,9 +329,9 @@ void saveXlsx(const Job& job)
     Export::Sheet sheet = job.table;
     if (sheet.name.isEmpty())
         sheet.name = job.title;
-    Progress progress(QStringLiteral("正在写入 Excel 文件……"));
-    Export::writeXlsx(path, {sheet}, progress.callback());
-    Msg::info(QStringLiteral("已导出%1行到“%2”").arg(sheet.rows.size()).arg(QDir::toNativeSeparators(path)));
+    if (runWrite(QStringLiteral("正在写入 Excel 文件……"),
+                 [&](const Export::Progress& p) { Export::writeXlsx(path, {sheet}, p); }))
+        Msg::info(QStringLiteral("已导出%1行到“%2”").arg(sheet.rows.size()).arg(QDir::toNativeSeparators(path)));
 }
 
 void savePdf(const Job& job)
@@ -382,9 +342,8 @@ void savePdf(const Job& job)
                                     QStringLiteral("PDF 文件 (*.pdf)"));
     if (path.isEmpty())
         return;
-    Progress progress(QStringLiteral("正在生成 PDF……"));
-    toPdf(path, job, progress.callback());
-    Msg::info(QStringLiteral("已保存到“%1”").arg(QDir::toNativeSeparators(path)));
+    if (runWrite(QStringLiteral("正在生成 PDF……"), [&](const Export::Progress& p) { toPdf(path, job, p); }))
+        Msg::info(QStringLiteral("已保存到“%1”").arg(QDir::toNativeSeparators(path)));
 }
 
 } // namespace

@@ -276,10 +276,9 @@ void TForm6::exportWorkbook()
     Export::ExamTables tables;
     tables.gradeTable = Entry::workingTable();
     QList<Export::Sheet> sheets;
-    {
-        PleaseWait wait;
-        sheets = Export::examWorkbook(path, tables);
-    }
+    if (!Print::runWrite(QStringLiteral("正在输出 Excel 工作簿……"),
+                         [&](const Export::Progress& p) { sheets = Export::examWorkbook(path, tables, p); }))
+        return;
     QStringList names;
     for (const auto& s : sheets)
         names << QStringLiteral("%1（%2行）").arg(s.name).arg(s.rows.size());
@@ -294,7 +293,10 @@ void TForm6::exportDbf()
     if (path.isEmpty())
         return;
     const QString table = Entry::workingTable();
-    const Export::DbfResult res = Export::gradeTableDbf(path, table);
+    Export::DbfResult res;
+    if (!Print::runWrite(QStringLiteral("正在输出 dbf 文件……"),
+                         [&](const Export::Progress& p) { res = Export::gradeTableDbf(path, table, p); }))
+        return;
     QString text = QStringLiteral("已把成绩表的%1名学生输出到“%2”").arg(res.rows).arg(QDir::toNativeSeparators(path));
     if (!res.shortened.isEmpty())
         text += QStringLiteral("。以下内容太长或含有GBK编码没有的字，输出时被截短或替换：")
@@ -318,8 +320,8 @@ void TForm6::printFront(bool pdf)
                                            ".pdf", "PDF 文件 (*.pdf)");
     if (path.isEmpty())
         return;
-    Print::toPdf(path, job);
-    Msg::info(QStringLiteral("已保存到“%1”").arg(QDir::toNativeSeparators(path)));
+    if (Print::runWrite(QStringLiteral("正在生成 PDF……"), [&](const Export::Progress& p) { Print::toPdf(path, job, p); }))
+        Msg::info(QStringLiteral("已保存到“%1”").arg(QDir::toNativeSeparators(path)));
 }
 
 void TForm6::showBackup(int mode)

@@ -34,8 +34,9 @@ QString ChartForm::titleHtml(const Reports::ChartData& d, bool twoLines)
 {
     QString html = d.title.toHtmlEscaped();
     if (!d.note.isEmpty())
+        // One line a note: a title line too long for the chart is cut short.
         html += QStringLiteral("<br><span style='font-size:14px; font-weight:normal; color:#b00000'>%1</span>")
-                    .arg(d.note.toHtmlEscaped());
+                    .arg(d.note.toHtmlEscaped().replace(QStringLiteral("；"), QStringLiteral("；<br>")));
     else if (twoLines)
         html += QStringLiteral("<br>&nbsp;");
     return html;

@@ -1,16 +1,18 @@
 #include "windows/charts/chartkit.h"
 
+#include "layout/pdffont.h"
+
 #include <QBarCategoryAxis>
 #include <QBarSet>
+#include <QFontMetricsF>
+#include <QGraphicsPathItem>
 #include <QGraphicsSimpleTextItem>
-#include <QLegendMarker>
 #include <QLineSeries>
+#include <QPainter>
 #include <QPieSeries>
 #include <QPieSlice>
-#include <QScatterSeries>
 #include <QStackedBarSeries>
 #include <QValueAxis>
-#include <QFontMetricsF>
 #include <QtMath>
 #include <algorithm>
 #include <cmath>
@@ -22,7 +24,7 @@ QFont cjkFont(int pixelSize, bool bold, const QString &latin)
     QFont f;
     QStringList fams;
     if (!latin.isEmpty()) fams << latin;
-    fams << QStringLiteral("Noto Sans CJK SC");
+    fams << Layout::pdfFamily();
     f.setFamilies(fams);
     f.setPixelSize(pixelSize);
     f.setBold(bold);
@@ -44,30 +46,86 @@ QColor paletteColour(int i)
         {0x8E, 0x24, 0xAA}, {0x00, 0xAC, 0xC1}, {0x6D, 0x4C, 0x41}, {0xD8, 0x1B, 0x60},
         {0x7C, 0xB3, 0x42}, {0x54, 0x6E, 0x7A}, {0xFF, 0xC1, 0x07}, {0x39, 0x49, 0xAB},
         {0xA1, 0x88, 0x7F}};
-    return pal[i % (sizeof pal / sizeof *pal)];
+    constexpr int n = sizeof pal / sizeof *pal;
+    if (i < n)
+        return pal[i];
+    // Beyond the palette: hues a golden angle apart, so neighbours differ.
+    return QColor::fromHsv(int((i - n) * 137.508) % 360, 150 + (i % 3) * 40, 170 + (i % 2) * 50);
 }
 
-static QPieSeries *pieSeries(QChart *c, const QList<Slice> &slices, const QFont &labelFont)
+// ---- Key ------------------------------------------------------------------
+
+Key::Key(QGraphicsItem *parent) : QGraphicsItem(parent), m_font(cjkFont(12))
 {
-    auto *s = new QPieSeries;
-    for (int i = 0; i < slices.size(); ++i) {
-        QPieSlice *sl = s->append(slices[i].label, slices[i].value);
-        sl->setColor(paletteColour(i));
-        sl->setLabelFont(labelFont);
-        sl->setLabelPosition(QPieSlice::LabelOutside);
-        sl->setLabelArmLengthFactor(0.10);
-        sl->setLabelVisible(slices[i].value > 0);   // zero slice: no label at all
-    }
-    s->setPieSize(0.62);   // leave room for the outside labels
-    c->addSeries(s);
-    // Legend markers exist only after addSeries(); a zero band is still listed.
-    c->legend()->setAlignment(Qt::AlignRight);
-    c->legend()->setFont(labelFont);
-    return s;
+    setZValue(20);
 }
+
+void Key::setEntries(const QList<Entry> &entries)
+{
+    prepareGeometryChange();
+    m_entries = entries;
+    m_rows = 0;
+}
+
+void Key::setFont(const QFont &font)
+{
+    prepareGeometryChange();
+    m_font = font;
+}
+
+QSizeF Key::fit(qreal height)
+{
+    prepareGeometryChange();
+    const QFontMetricsF fm(m_font);
+    m_lineHeight = fm.height() * 1.3;
+    const int n = int(m_entries.size());
+    if (n == 0) {
+        m_rows = 0;
+        m_columnWidth = 0;
+        return {};
+    }
+    const int fitRows = std::max(1, int(height / m_lineHeight));
+    m_columns = (n + fitRows - 1) / fitRows;
+    m_rows = (n + m_columns - 1) / m_columns;
+    qreal widest = 0;
+    for (const Entry &e : m_entries) widest = std::max(widest, fm.horizontalAdvance(e.text));
+    m_columnWidth = m_lineHeight * 1.2 + widest + 10;
+    return boundingRect().size();
+}
+
+QRectF Key::boundingRect() const
+{
+    return QRectF(0, 0, m_columns * m_columnWidth, m_rows * m_lineHeight);
+}
+
+void Key::paint(QPainter *p, const QStyleOptionGraphicsItem *, QWidget *)
+{
+    if (m_rows == 0) return;
+    p->setFont(m_font);
+    const qreal mark = m_lineHeight * 0.55;
+    for (int i = 0; i < m_entries.size(); ++i) {
+        const Entry &e = m_entries.at(i);
+        const qreal x = (i / m_rows) * m_columnWidth;
+        const qreal y = (i % m_rows) * m_lineHeight;
+        const qreal mid = y + m_lineHeight / 2;
+        if (e.line) {
+            p->setPen(QPen(e.colour, 2));
+            p->drawLine(QPointF(x, mid), QPointF(x + mark * 1.6, mid));
+        } else {
+            p->setPen(QPen(e.colour.darker(130), 0.5));
+            p->setBrush(e.colour);
+            p->drawRect(QRectF(x, mid - mark / 2, mark, mark));
+        }
+        p->setPen(Qt::black);
+        p->drawText(QRectF(x + m_lineHeight * 1.2, y, m_columnWidth, m_lineHeight),
+                    Qt::AlignLeft | Qt::AlignVCenter, e.text);
+    }
+}
+
+// ---- Pies -----------------------------------------------------------------
 
 // Rotates the pie so that the longest (circular) run of small slices is centred
-// on 3 o'clock, where outside labels stack vertically instead of side by side.
+// on 3 o'clock, where their labels stack vertically instead of side by side.
 qreal startAngleForSmallSlices(const QList<Slice> &slices, qreal smallShare)
 {
     const int n = int(slices.size());
@@ -92,56 +150,137 @@ qreal startAngleForSmallSlices(const QList<Slice> &slices, qreal smallShare)
     return 90.0 - mid;   // QPieSeries angles: 0 = 12 o'clock, clockwise
 }
 
-// Hides outside labels that would overlap a bigger slice's label. Qt places an
-// outside label above a horizontal arm ending at radius*(1+armFactor), on the
-// left or right half, so two labels on the same half clash when their arm ends
-// are less than one text line apart vertically. Bigger slices win.
-void declutterPieLabels(QPieSeries *s, const QRectF &plotArea)
+PieChart::PieChart(const QList<Slice> &slices, qreal smallShare)
 {
-    const qreal radius = std::min(plotArea.width(), plotArea.height()) / 2 * s->pieSize();
-    QList<QPieSlice *> order = s->slices();
-    std::stable_sort(order.begin(), order.end(),
-                     [](QPieSlice *a, QPieSlice *b) { return a->value() > b->value(); });
-    struct Placed { bool right; qreal y; };
-    QList<Placed> placed;
-    for (QPieSlice *sl : order) {
-        bool show = sl->value() > 0;
-        const qreal mid = qDegreesToRadians(sl->startAngle() + sl->angleSpan() / 2);
-        const qreal r = radius * (1 + sl->labelArmLengthFactor());
-        const Placed me{std::sin(mid) >= 0, -r * std::cos(mid)};
-        const qreal lineH = QFontMetricsF(sl->labelFont()).height() + 1;
-        for (const Placed &p : placed)
-            if (show && p.right == me.right && std::abs(p.y - me.y) < lineH) show = false;
-        if (show) placed.append(me);
-        sl->setLabelVisible(show);
+    m_series = new QPieSeries;
+    QList<Key::Entry> entries;
+    for (int i = 0; i < slices.size(); ++i) {
+        QPieSlice *sl = m_series->append(slices[i].label, slices[i].value);
+        const QColor colour = slices[i].colour.isValid() ? slices[i].colour : paletteColour(i);
+        sl->setColor(colour);
+        sl->setBorderColor(Qt::white);
+        sl->setLabelVisible(false);   // named by the chart's own labels
+        entries.append({slices[i].label, colour});
+        auto *label = new QGraphicsSimpleTextItem(slices[i].label, this);
+        label->setZValue(10);
+        label->setVisible(false);
+        m_labels.append(label);
+        auto *leader = new QGraphicsPathItem(this);
+        leader->setPen(QPen(QColor(0x60, 0x60, 0x60), 1));
+        leader->setZValue(9);
+        leader->setVisible(false);
+        m_leaders.append(leader);
+    }
+    const qreal start = startAngleForSmallSlices(slices, smallShare);
+    m_series->setPieStartAngle(start);
+    m_series->setPieEndAngle(start + 360);
+    addSeries(m_series);
+    legend()->hide();
+    m_key = new Key(this);
+    m_key->setEntries(entries);
+    connect(this, &QChart::plotAreaChanged, this, &PieChart::placeLabels);
+    connect(this, &QGraphicsWidget::geometryChanged, this, &PieChart::placeKey);
+}
+
+void PieChart::placeKey()
+{
+    if (m_placing) return;
+    m_placing = true;
+    const QSizeF size = this->size();
+    const qreal top = std::max<qreal>(40, size.height() * 0.12);
+    const QSizeF k = m_key->fit(std::max<qreal>(60, size.height() - top - 16));
+    const QMargins want(12, 12, int(k.width()) + 24, 12);
+    if (margins() != want) setMargins(want);
+    m_key->setPos(size.width() - k.width() - 12, std::max(top, (size.height() - k.height()) / 2));
+    m_placing = false;
+}
+
+void PieChart::placeLabels()
+{
+    const QRectF plot = plotArea();
+    if (plot.width() < 40 || plot.height() < 40) return;
+    const QPointF c = plot.center();
+    const QList<QPieSlice *> slices = m_series->slices();
+    struct Item { int index; bool right; qreal mid; qreal want; qreal value; };
+
+    // The largest labels that still leave the pie a useful size and stack on
+    // each side; when even the smallest do not all fit, the smallest slices
+    // keep their names in the key only.
+    for (int px : {12, 11, 10, 9}) {
+        const QFont font = cjkFont(px);
+        const QFontMetricsF fm(font);
+        const qreal h = fm.height() + 2;
+        qreal widest = 0;
+        for (int i = 0; i < slices.size(); ++i)
+            if (slices[i]->value() > 0) widest = std::max(widest, fm.horizontalAdvance(slices[i]->label()));
+        const qreal radius = std::clamp(std::min(plot.height() / 2 - h, plot.width() / 2 - widest - 34),
+                                        std::min<qreal>(40, plot.height() / 3), plot.height() / 2 * 0.9);
+        QList<Item> items;
+        for (int i = 0; i < slices.size(); ++i) {
+            if (slices[i]->value() <= 0) continue;
+            const qreal mid = qDegreesToRadians(slices[i]->startAngle() + slices[i]->angleSpan() / 2);
+            items.append({i, std::sin(mid) >= 0, mid, c.y() - (radius + 12) * std::cos(mid) - h / 2, slices[i]->value()});
+        }
+        const qreal lo = plot.top(), hi = plot.bottom();
+        bool fits = true;
+        for (bool right : {true, false}) {
+            int n = 0;
+            for (const Item &it : items) n += it.right == right;
+            if (n * h > hi - lo) fits = false;
+        }
+        if (!fits && px > 9) continue;
+        // Too many for one stack even at the smallest size: drop the smallest.
+        for (bool right : {true, false}) {
+            QList<Item> side;
+            for (const Item &it : items) if (it.right == right) side.append(it);
+            std::stable_sort(side.begin(), side.end(), [](const Item &a, const Item &b) { return a.value > b.value; });
+            const int room = int((hi - lo) / h);
+            for (int k = room; k < side.size(); ++k)
+                items.erase(std::remove_if(items.begin(), items.end(), [&](const Item &it) { return it.index == side[k].index; }),
+                            items.end());
+        }
+        m_series->setPieSize(2 * radius / std::min(plot.width(), plot.height()));
+        for (int i = 0; i < m_labels.size(); ++i) {
+            m_labels[i]->setVisible(false);
+            m_leaders[i]->setVisible(false);
+        }
+        for (bool right : {true, false}) {
+            QList<Item> side;
+            for (const Item &it : items) if (it.right == right) side.append(it);
+            std::sort(side.begin(), side.end(), [](const Item &a, const Item &b) { return a.want < b.want; });
+            QList<qreal> y;
+            for (const Item &it : side) y.append(std::clamp(it.want, lo, hi - h));
+            for (int k = 1; k < y.size(); ++k) y[k] = std::max(y[k], y[k - 1] + h);
+            if (!y.isEmpty() && y.last() > hi - h) {
+                y.last() = hi - h;
+                for (int k = int(y.size()) - 2; k >= 0; --k) y[k] = std::min(y[k], y[k + 1] - h);
+            }
+            for (int k = 0; k < side.size(); ++k) {
+                const Item &it = side[k];
+                QGraphicsSimpleTextItem *label = m_labels[it.index];
+                label->setFont(font);
+                const qreal w = fm.horizontalAdvance(label->text());
+                const qreal x = right ? c.x() + radius + 26 : c.x() - radius - 26 - w;
+                label->setPos(x, y[k]);
+                label->setVisible(true);
+                const QPointF rim(c.x() + radius * std::sin(it.mid), c.y() - radius * std::cos(it.mid));
+                const QPointF elbow(c.x() + (radius + 10) * std::sin(it.mid), c.y() - (radius + 10) * std::cos(it.mid));
+                const QPointF end(right ? x - 3 : x + w + 3, y[k] + h / 2);
+                QPainterPath path(rim);
+                path.lineTo(elbow);
+                path.lineTo(end);
+                m_leaders[it.index]->setPath(path);
+                m_leaders[it.index]->setVisible(true);
+            }
+        }
+        return;
     }
 }
 
-static void finishPie(QChart *c, QPieSeries *s, qreal start)
+PieChart *makeBandPie(const QString &title, const QList<Slice> &bands)
 {
-    s->setPieStartAngle(start);
-    s->setPieEndAngle(start + 360);
-    QObject::connect(c, &QChart::plotAreaChanged, s,
-                     [s](const QRectF &r) { declutterPieLabels(s, r); });
-}
-
-QChart *makeBandPie(const QString &title, const QList<Slice> &bands)
-{
-    auto *c = new QChart;
+    auto *c = new PieChart(bands, 0.08);
     styleTitle(c, title, cjkFont(18, true));
-    QPieSeries *s = pieSeries(c, bands, cjkFont(12));
-    finishPie(c, s, startAngleForSmallSlices(bands, 0.08));
-    return c;
-}
-
-QChart *makeValuePie(const QString &title, const QList<Slice> &slices)
-{
-    auto *c = new QChart;
-    styleTitle(c, title, cjkFont(21, true, QStringLiteral("Arial")));
-    QList<Slice> labelled = slices;
-    for (auto &s : labelled) s.label += QStringLiteral(" ") + QString::number(s.value);
-    QPieSeries *s = pieSeries(c, labelled, cjkFont(12));
-    finishPie(c, s, startAngleForSmallSlices(slices, 0.05));
     return c;
 }
 
@@ -183,21 +322,6 @@ QChart *makeColouredBars(const QString &title, const QStringList &categories,
     return c;
 }
 
-QString wrapForAxis(const QString &text, int maxChars)
-{
-    // Break after 年/期 (natural exam-name boundaries) once a line has >= 3
-    // characters, and hard-wrap at maxChars. Axis labels are HTML, so <br>.
-    QStringList lines;
-    QString cur;
-    for (QChar ch : text) {
-        cur += ch;
-        const bool soft = (ch == QChar(u'年') || ch == QChar(u'期')) && cur.size() >= 3;
-        if (soft || cur.size() >= maxChars) { lines << cur; cur.clear(); }
-    }
-    if (!cur.isEmpty()) lines << cur;
-    return lines.join(QStringLiteral("<br>"));
-}
-
 QStringList uniqueCategories(const QStringList &labels)
 {
     // QBarCategoryAxis/QCategoryAxis silently drop duplicate labels; make
@@ -211,65 +335,42 @@ QStringList uniqueCategories(const QStringList &labels)
     return out;
 }
 
-QChart *makeRankTrend(const QString &title, const QStringList &exams,
-                      const QList<double> &ranks, const QList<QColor> &pointColours)
-{
-    auto *c = new QChart;
-    styleTitle(c, title, cjkFont(18, true));
-    // Line without markers + scatter on top for markers and value labels: the
-    // line series' own markers (6.4) are painted over its point labels.
-    auto *line = new QLineSeries;
-    auto *dots = new QScatterSeries;
-    double lo = ranks.isEmpty() ? 1 : ranks.first(), hi = lo;
-    for (int i = 0; i < ranks.size(); ++i) {
-        line->append(i, ranks[i]);
-        dots->append(i, ranks[i]);
-        lo = std::min(lo, ranks[i]);
-        hi = std::max(hi, ranks[i]);
-    }
-    line->setColor(QColor(0x41, 0x69, 0xE1));
-    dots->setMarkerShape(QScatterSeries::MarkerShapeCircle);
-    dots->setMarkerSize(11);
-    dots->setBorderColor(Qt::white);
-    dots->setPointLabelsVisible(true);
-    dots->setPointLabelsFormat(QStringLiteral("@yPoint"));
-    dots->setPointLabelsFont(cjkFont(12, true));
-    dots->setPointLabelsColor(Qt::black);
-    dots->setPointLabelsClipping(false);
-    for (int i = 0; i < pointColours.size() && i < ranks.size(); ++i)
-        dots->setPointConfiguration(i, QXYSeries::PointConfiguration::Color, pointColours[i]);
-    c->addSeries(line);
-    c->addSeries(dots);
+// ---- Labels beside points ---------------------------------------------------
 
-    auto *ax = new QBarCategoryAxis;   // categories map to x = 0,1,2,...
-    QStringList cats;
-    if (exams.size() <= 12) {          // few exams: horizontal, wrapped onto lines
-        for (const QString &e : exams) cats << wrapForAxis(e, 6);
-    } else {                           // many: vertical text (no edge clipping)
-        cats = exams;
-        ax->setLabelsAngle(-90);
+void placeBeside(const QList<Placement> &labels, const QRectF &plot, const QList<QPointF> &points, qreal gap)
+{
+    QList<QRectF> taken;
+    for (const QPointF &p : points) taken.append(QRectF(p - QPointF(5, 5), QSizeF(10, 10)));
+    for (const Placement &l : labels) {
+        const QRectF br = l.item->boundingRect();
+        const qreal h = br.height();
+        qreal offsets[] = {-h - gap, gap, -2 * h - gap, h + gap, -3 * h - gap, 2 * h + gap};
+        if (!l.preferUp)
+            for (int k = 0; k + 1 < 6; k += 2) std::swap(offsets[k], offsets[k + 1]);
+        // Inside the plot only: a label never covers an axis's numbers.
+        const qreal x = std::clamp(l.anchor.x() - br.width() / 2, plot.left() + 1,
+                                   std::max(plot.left() + 1, plot.right() - br.width() - 1));
+        QRectF chosen;
+        for (qreal dy : offsets) {
+            const QRectF r(x, l.anchor.y() + dy, br.width(), h);
+            if (!plot.contains(r)) continue;
+            bool clash = false;
+            for (const QRectF &t : taken) if (t.intersects(r)) { clash = true; break; }
+            if (!clash) { chosen = r; break; }
+        }
+        if (chosen.isNull()) {
+            l.item->setVisible(false);   // fewer labels, never a pile
+            continue;
+        }
+        l.item->setPos(chosen.topLeft());
+        l.item->setVisible(true);
+        taken.append(chosen);
     }
-    ax->append(uniqueCategories(cats));
-    ax->setTruncateLabels(false);      // 6.2+: otherwise cut to width/count
-    ax->setLabelsFont(cjkFont(11));
-    auto *ay = new QValueAxis;
-    ay->setRange(std::max(0.0, std::floor(lo) - 1), std::ceil(hi) + 1);
-    ay->applyNiceNumbers();
-    ay->setReverse(true);              // rank 1 on top
-    ay->setLabelFormat(QStringLiteral("%d"));
-    ay->setLabelsFont(cjkFont(12));
-    c->addAxis(ax, Qt::AlignBottom);
-    c->addAxis(ay, Qt::AlignLeft);
-    for (QXYSeries *s : {static_cast<QXYSeries *>(line), static_cast<QXYSeries *>(dots)}) {
-        s->attachAxis(ax);
-        s->attachAxis(ay);
-    }
-    c->legend()->hide();
-    return c;
 }
 
 NamedPointChart::NamedPointChart()
 {
+    m_key = new Key(this);
     connect(this, &QChart::plotAreaChanged, this, &NamedPointChart::placeLabels);
 }
 
@@ -294,23 +395,16 @@ QLineSeries *NamedPointChart::addNamedSeries(const QString &name, const QList<Na
     return s;
 }
 
-// Greedy placement: try above, below, then further out; keep the first spot
-// that overlaps no label placed so far and no other point marker.
 void NamedPointChart::placeLabels()
 {
     const QRectF plot = plotArea();
     if (plot.isEmpty()) return;
-    QList<QRectF> taken;
-    for (const Entry &e : m_entries)
-        if (e.series->attachedAxes().size() == 2) {
-            const QPointF p = mapToPosition(e.series->at(e.index), e.series);
-            taken.append(QRectF(p - QPointF(5, 5), QSizeF(10, 10)));
-        }
+    QList<QPointF> points;
+    QList<Placement> labels;
     for (const Entry &e : m_entries) {
         if (e.series->attachedAxes().size() != 2) continue;
         const QPointF p = mapToPosition(e.series->at(e.index), e.series);
-        const QRectF br = e.item->boundingRect();
-        const qreal h = br.height();
+        points.append(p);
         // Prefer the side away from the other series' points at this x.
         qreal others = 0; int nOthers = 0;
         for (const Entry &o : m_entries)
@@ -318,34 +412,22 @@ void NamedPointChart::placeLabels()
                 others += mapToPosition(o.series->at(o.index), o.series).y();
                 ++nOthers;
             }
-        const bool upFirst = nOthers == 0 || p.y() <= others / nOthers;
-        const qreal g = 6;   // clears the marker box (radius 5)
-        qreal offsets[] = {-h - g, g, -2 * h - g, h + g, -3 * h - g, 2 * h + g};
-        if (!upFirst)
-            for (int k = 0; k + 1 < 6; k += 2) std::swap(offsets[k], offsets[k + 1]);
-        QRectF chosen;
-        for (qreal dy : offsets) {
-            QRectF r(p.x() - br.width() / 2, p.y() + dy, br.width(), h);
-            if (!plot.adjusted(0, -h, 0, h).contains(r)) continue;
-            bool clash = false;
-            for (const QRectF &t : taken) if (t.intersects(r)) { clash = true; break; }
-            if (!clash) { chosen = r; break; }
-        }
-        if (chosen.isNull())   // everything taken: fall back to "above"
-            chosen = QRectF(p.x() - br.width() / 2, p.y() - h - 6, br.width(), h);
-        e.item->setPos(chosen.topLeft());
-        taken.append(chosen);
+        labels.append({p, e.item, nOthers == 0 || p.y() <= others / nOthers});
     }
+    placeBeside(labels, plot, points);
+    // The key sits above the plot, at its left.
+    const QSizeF k = m_key->fit(1000);
+    m_key->setPos(plot.left() + 4, std::max<qreal>(2, plot.top() - k.height() - 4));
 }
 
 NamedPointChart *makeNamedLineChart(const QString &title, const QList<NamedPoint> &a,
                                     const QList<NamedPoint> &b, const QColor &colourA,
-                                    const QColor &colourB)
+                                    const QColor &colourB, const QString &nameA, const QString &nameB)
 {
     auto *c = new NamedPointChart;
     styleTitle(c, title, cjkFont(18, true));
-    QLineSeries *sa = c->addNamedSeries(QStringLiteral("a"), a, colourA);
-    QLineSeries *sb = c->addNamedSeries(QStringLiteral("b"), b, colourB);
+    QLineSeries *sa = c->addNamedSeries(nameA.isEmpty() ? QStringLiteral("a") : nameA, a, colourA);
+    QLineSeries *sb = c->addNamedSeries(nameB.isEmpty() ? QStringLiteral("b") : nameB, b, colourB);
     auto *ax = new QValueAxis;
     ax->setRange(0, std::max(a.size(), b.size()) + 1);
     ax->setTickCount(int(std::max(a.size(), b.size())) + 2);
@@ -358,10 +440,15 @@ NamedPointChart *makeNamedLineChart(const QString &title, const QList<NamedPoint
     c->addAxis(ax, Qt::AlignBottom);
     c->addAxis(ay, Qt::AlignLeft);
     for (QLineSeries *s : {sa, sb}) { s->attachAxis(ax); s->attachAxis(ay); }
-    c->legend()->hide();   // a 4600px chart centres its legend off-screen
-    c->setMargins(QMargins(4, 4, 4, 4));
+    // The key names both curves at the left, where a 4600-pixel chart's own
+    // legend (centred) would be off screen.
+    c->legend()->hide();
+    QList<Key::Entry> entries;
+    if (!nameA.isEmpty()) entries.append({nameA, colourA, true});
+    if (!nameB.isEmpty()) entries.append({nameB, colourB, true});
+    c->key()->setEntries(entries);
+    c->setMargins(QMargins(4, entries.isEmpty() ? 4 : 28, 4, 4));
     return c;
 }
-
 
 } // namespace Charts

@@ -13,9 +13,9 @@
 Tp::Tp() : ChartForm(QStringLiteral("墨竹饼"), QStringLiteral("分数段饼图"))
 {
     resize(820, 580);
-    QLineEdit** edits[] = {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5, &Edit6, &Edit7,
-                           &Edit8, &Edit9, &Edit10, &Edit11, &Edit12, &Edit13, &Edit14};
-    for (int i = 0; i < 14; ++i) {
+    QLineEdit** edits[] = {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5, &Edit6, &Edit7, &Edit8,
+                           &Edit9, &Edit10, &Edit11, &Edit12, &Edit13, &Edit14, &Edit15};
+    for (int i = 0; i < Reports::kBandPieInputs; ++i) {
         *edits[i] = Ui::edit(QString(), this, QStringLiteral("Edit%1").arg(i + 1));
         (*edits[i])->hide();
     }
@@ -29,7 +29,7 @@ Tp::Tp() : ChartForm(QStringLiteral("墨竹饼"), QStringLiteral("分数段饼�
 
 QList<QLineEdit*> Tp::inputs() const
 {
-    return {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9, Edit10, Edit11, Edit12, Edit13, Edit14};
+    return {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9, Edit10, Edit11, Edit12, Edit13, Edit14, Edit15};
 }
 
 Reports::ChartData Tp::chartData() const
@@ -38,7 +38,7 @@ Reports::ChartData Tp::chartData() const
     for (QLineEdit* e : inputs())
         texts << e->text();
     const QList<qint64> v = Reports::integersOf(texts, Reports::bandPieFields());
-    std::array<qint64, 14> in{};
+    std::array<qint64, Reports::kBandPieInputs> in{};
     std::copy(v.begin(), v.end(), in.begin());
     return Reports::bandPie(in, search ? search->chartTitle() : Reports::ChartTitle{});
 }
@@ -47,9 +47,9 @@ void Tp::draw(const Reports::ChartData& d)
 {
     QList<Charts::Slice> slices;
     for (const Reports::ChartPoint& p : d.points)
-        slices << Charts::Slice{p.label(), p.value};
+        slices << Charts::Slice{p.label(), p.value, p.rest ? Charts::kRestColour : QColor()};
     QChart* c = Charts::makeBandPie(QString(), slices);
-    Charts::styleTitle(c, titleHtml(d, true), Charts::cjkFont(19, false, QStringLiteral("SimSun")));
+    Charts::styleTitle(c, titleHtml(d, true), Charts::cjkFont(19));
     setChart(c, d.exam);
 }
 

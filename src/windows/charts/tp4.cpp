@@ -55,7 +55,7 @@ void Tp4::draw(const Reports::ChartData& d)
         values << p.value;
     }
     QChart* c = Charts::makeColouredBars(QString(), categories, values);
-    Charts::styleTitle(c, titleHtml(d, true), Charts::cjkFont(19, false, QStringLiteral("SimSun")));
+    Charts::styleTitle(c, titleHtml(d, true), Charts::cjkFont(19));
     // The legend names every bar on one line.
     if (auto* bars = qobject_cast<QStackedBarSeries*>(c->series().value(0)))
         for (int i = 0; i < bars->count() && i < d.points.size(); ++i)

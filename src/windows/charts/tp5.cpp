@@ -41,6 +41,8 @@ Reports::ChartData Tp5::chartData() const
     const Reports::BandWalk walk = Reports::bandWalk(q->columnNames(), rows, column);
     if (walk.rows.isEmpty())
         throw Db::InputError(QStringLiteral("没有找到考试名称以“%1”开头的总分分段，画不出饼图").arg(stjf->c1->currentText()));
+    s.classSize = Reports::savedStudentsWithTotal(walk.exam, s.wholeGrade, s.classNumber, stjf->savedGrades());
+    s.restSlice = stjf->qita->isChecked();
     return Reports::totalPie(walk, s);
 }
 
@@ -48,8 +50,8 @@ void Tp5::draw(const Reports::ChartData& d)
 {
     QList<Charts::Slice> slices;
     for (const Reports::ChartPoint& p : d.points)
-        slices << Charts::Slice{p.label(), p.value};
-    QChart* c = Charts::makeValuePie(QString(), slices);
+        slices << Charts::Slice{p.label(), p.value, p.rest ? Charts::kRestColour : QColor()};
+    QChart* c = new Charts::PieChart(slices, 0.05);
     Charts::styleTitle(c, titleHtml(d, false), Charts::cjkFont(21, true, QStringLiteral("Arial")));
     setChart(c, d.exam);
 }

@@ -1,8 +1,10 @@
 #include "windows/charts/trendchart.h"
 
+#include "engine/rules/numbers.h"
 #include "windows/charts/chartkit.h"
 
 #include <QFontMetricsF>
+#include <QGraphicsSimpleTextItem>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QValueAxis>
@@ -124,11 +126,9 @@ TrendChart::TrendChart()
     m_marks = new QScatterSeries(this);
     m_marks->setMarkerShape(QScatterSeries::MarkerShapeCircle);
     m_marks->setMarkerSize(10);
-    m_marks->setPointLabelsVisible(true);
-    m_marks->setPointLabelsFormat(QStringLiteral("@yPoint"));
-    m_marks->setPointLabelsFont(cjkFont(12, true));
-    m_marks->setPointLabelsColor(Qt::black);
-    m_marks->setPointLabelsClipping(false);
+    // The series' own point labels outlived a redrawing: values are the
+    // chart's own items instead.
+    m_marks->setPointLabelsVisible(false);
     addSeries(m_line);
     addSeries(m_marks);
     m_axisX = new PointAxis(this);
@@ -201,6 +201,15 @@ void TrendChart::rebuild()
     m_marks->setBorderColor(c.darker(160)); // a pale point still shows on white
     m_axisX->setPointLabels(labels);
     fitReversedAxis(m_axisY, values, m_ranks);
+    qDeleteAll(m_values);
+    m_values.clear();
+    for (const TrendPoint& p : m_points) {
+        auto* item = new QGraphicsSimpleTextItem(Num::format(p.value), this);
+        item->setFont(cjkFont(12, true));
+        item->setZValue(10);
+        item->setVisible(false);
+        m_values.append(item);
+    }
     fitLabels();
 }
 
@@ -209,10 +218,21 @@ void TrendChart::fitLabels()
     const QRectF plot = plotArea();
     if (plot.width() > 0)
         m_axisX->fit(plot.width());
-    // Values are written above their points only while they do not run
-    // into each other.
-    const int n = std::max<int>(1, int(m_points.size()));
-    m_marks->setPointLabelsVisible((plot.width() > 0 ? plot.width() : 600) / n >= 28);
+    if (plot.width() <= 0)
+        return;
+    // Each value above (or below) its point where it runs into no other
+    // value, point or axis; a value without such a place is left out.
+    QList<QPointF> at;
+    for (int i = 0; i < m_points.size(); ++i)
+        at << mapToPosition(QPointF(i, m_points.at(i).value), m_marks);
+    QList<Placement> labels;
+    for (int i = 0; i < m_values.size() && i < at.size(); ++i) {
+        // Above a point that lies below its neighbours, below one above them.
+        const qreal before = i > 0 ? at.at(i - 1).y() : at.at(i).y();
+        const qreal after = i + 1 < at.size() ? at.at(i + 1).y() : at.at(i).y();
+        labels.append({at.at(i), m_values.at(i), at.at(i).y() >= std::min(before, after)});
+    }
+    placeBeside(labels, plot, at);
 }
 
 void fitReversedAxis(QValueAxis* axis, const QList<double>& values, bool fromZero)

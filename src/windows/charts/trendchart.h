@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+class QGraphicsSimpleTextItem;
 class QLineSeries;
 class QScatterSeries;
 class QValueAxis;
@@ -48,8 +49,9 @@ struct TrendPoint {
 };
 
 // One value over the examinations: a line, a marker in each point's colour
-// with its value above it, the vertical axis reversed so that place 1 (or
-// the smallest value) is on top.
+// with its value beside it, the vertical axis reversed so that place 1 (or
+// the smallest value) is on top. The values are the chart's own text items,
+// made anew at every drawing: nothing of an earlier drawing stays.
 class TrendChart : public QChart {
     Q_OBJECT
 public:
@@ -62,6 +64,8 @@ public:
     void setRanks(bool ranks);
 
     QLineSeries* line() const { return m_line; }
+    // The value written beside each point (hidden where it has no room).
+    const QList<QGraphicsSimpleTextItem*>& valueLabels() const { return m_values; }
     QScatterSeries* marks() const { return m_marks; }
     PointAxis* axisX() const { return m_axisX; }
     QValueAxis* axisY() const { return m_axisY; }
@@ -71,6 +75,7 @@ private:
     void fitLabels();
 
     QList<TrendPoint> m_points;
+    QList<QGraphicsSimpleTextItem*> m_values;
     QLineSeries* m_line;
     QScatterSeries* m_marks;
     PointAxis* m_axisX;

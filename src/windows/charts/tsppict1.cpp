@@ -17,6 +17,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
@@ -110,7 +112,10 @@ Tsppict1::Tsppict1() : Form(QStringLiteral("sppict1"))
         s->attachAxis(axisY);
     }
     Charts::fitReversedAxis(axisY, {}, true);
-    chart->legend()->hide();
+    // The key names each curve by its class and subject, on screen and on paper.
+    chart->legend()->setAlignment(Qt::AlignTop);
+    chart->legend()->setFont(Charts::cjkFont(12));
+    chart->legend()->show();
     connect(chart, &QChart::plotAreaChanged, axisX, [this](const QRectF& r) { axisX->fit(r.width()); });
     Chart1 = new QChartView(chart, this);
     Chart1->setObjectName("Chart1");
@@ -189,6 +194,11 @@ void Tsppict1::draw(bool both)
                      .arg(exams.size())
                      .arg(exams.join(QStringLiteral("、")));
     chart->setTitle(title);
+    Series1->setName(c1Text + "班 " + c1->currentText() + "（红）");
+    Series2->setName(c2Text + "班 " + c1->currentText() + "（蓝）");
+    // The first class alone has one curve to name.
+    for (QLegendMarker* m : chart->legend()->markers(Series2))
+        m->setVisible(both);
 
     if (!sppict2)
         return;
@@ -205,7 +215,7 @@ void Tsppict1::draw(bool both)
             out.append({rows.value(r, "姓名").toString(), rows.value(r, rank).toDouble()});
         return out;
     };
-    sppict2->setCurves(title, c1Text + "班", named(*Query1), c2Text + "班", named(*Query2));
+    sppict2->setCurves(title, Series1->name(), named(*Query1), Series2->name(), named(*Query2));
     Forms::showWindow(sppict2);
 }
 

@@ -69,7 +69,8 @@ void Tsppict2::clearRed()
 void Tsppict2::rebuild()
 {
     QChart* old = Chart2->chart();
-    m_chart = Charts::makeNamedLineChart(QString(), marked(m_red), marked(m_blue), kRed, kBlue);
+    m_chart = Charts::makeNamedLineChart(QString(), marked(m_red), marked(m_blue), kRed, kBlue, m_redName,
+                                         m_blue.isEmpty() && m_redName.isEmpty() ? QString() : m_blueName);
     const auto series = m_chart->series();
     LineSeries1 = qobject_cast<QLineSeries*>(series.value(0));
     LineSeries2 = qobject_cast<QLineSeries*>(series.value(1));
@@ -87,6 +88,10 @@ void Tsppict2::rebuild()
         axis->setTickCount(int(top / (top > 1000 ? 200 : top > 500 ? 100 : 50)) + 1);
     }
     m_chart->setBackgroundBrush(Qt::white);
+    // Room for every name: a class of many students gets a wider chart
+    // rather than names on top of each other.
+    const qsizetype points = std::max(m_red.size(), m_blue.size());
+    Chart2->setFixedSize(std::max<int>(kChartWidth, int(points) * 80), Chart2->height());
     Chart2->setChart(m_chart);
     delete old; // the view lets go of the chart it showed
     // A chart this wide would centre its title off screen: it sits above.
@@ -100,5 +105,6 @@ void Tsppict2::rebuild()
 
 Print::Job Tsppict2::printJob() const
 {
-    return {QStringLiteral("班成绩分布曲线（详细）"), QString(), {}, Chart2};
+    // The heading names the examination, the classes and the subject.
+    return {m_heading.isEmpty() ? QStringLiteral("班成绩分布曲线（详细）") : m_heading, QString(), {}, Chart2};
 }

@@ -70,6 +70,9 @@ void setFontSize(QTableView* grid, int points)
     QFont f = grid->font();
     f.setPointSize(points);
     grid->setFont(f);
+    // The titles in the same size as the values (a header does not always
+    // follow its view's font).
+    grid->horizontalHeader()->setFont(f);
     grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(f).height() + 8);
 }
 

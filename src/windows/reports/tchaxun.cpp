@@ -5,6 +5,7 @@
 #include "windows/app/messages.h"
 #include "windows/app/tformxxx.h"
 #include "windows/entry/tluruxianshi.h"
+#include "windows/reports/frozengrid.h"
 #include "windows/reports/savedlists.h"
 
 #include <QCheckBox>
@@ -142,13 +143,19 @@ Tchaxun::Tchaxun() : Form(QStringLiteral("查询"))
     Query1 = new Db::GridModel(this);
     Query1->setObjectName("Query1");
     Query1->setReadOnly(true);
-    DBGrid1 = new QTableView(this);
+    // 班号, 学号 and 姓名 stay in view at the left while the marks scroll.
+    grid = new FrozenGrid(this);
+    grid->setObjectName("grid");
+    DBGrid1 = grid->wide();
     DBGrid1->setObjectName("DBGrid1");
-    DBGrid1->setModel(Query1);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setFont(QFont(QStringList{"宋体", "Noto Serif CJK SC", "Noto Sans CJK SC"}));
-    root->addWidget(DBGrid1, 1);
-    Print::addGridActions({DBGrid1}, this, [this] { return printJob(); });
+    for (QTableView* v : views()) {
+        v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        v->setFont(QFont(QStringList{"宋体", "Noto Serif CJK SC", "Noto Sans CJK SC"}));
+    }
+    grid->setFrozenColumns(kFrozen);
+    grid->setModel(Query1);
+    root->addWidget(grid, 1);
+    Print::addGridActions(views(), this, [this] { return printJob(); });
 
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tchaxun::Button1Click);
     Ui::connectHandler(Button3, &QPushButton::clicked, this, &Tchaxun::Button3Click);
@@ -158,6 +165,11 @@ Tchaxun::Tchaxun() : Form(QStringLiteral("查询"))
     Ui::connectHandler(Button2, &QPushButton::clicked, this, &Tchaxun::Button2Click);
     Ui::connectHandler(ComboBox2, &QComboBox::currentIndexChanged, this, &Tchaxun::ComboBox2Change);
     Ui::connectHandler(ComboBox1, &QComboBox::currentIndexChanged, this, &Tchaxun::ComboBox1Change);
+}
+
+QList<QTableView*> Tchaxun::views() const
+{
+    return {grid->narrow(), grid->wide()};
 }
 
 void Tchaxun::FormShow()
@@ -201,6 +213,7 @@ void Tchaxun::run(History::ClassOrder order, qint64 threshold)
     q.withExam = History::examsMatching(q.exam, q.table).size() > 1;
     const Db::SelectSpec select = History::classQuery(q, order, threshold);
     Query1->setQuery(select);
+    grid->setFrozenColumns(kFrozen + (q.withExam ? 1 : 0));
     Query1->open();
     QList<int> widths{-1, 100, 100};
     if (q.withExam)
@@ -211,8 +224,9 @@ void Tchaxun::run(History::ClassOrder order, qint64 threshold)
         for (int col = int(widths.size()); col < Query1->columnCount(); ++col)
             widths << (Query1->columnNames().at(col) == "ID" ? 0 : 90);
     }
-    SavedLists::setFontSize(DBGrid1, points);
-    Ui::fitColumns(DBGrid1, widths);
+    for (QTableView* v : views())
+        SavedLists::setFontSize(v, points);
+    grid->setColumnWidths(widths);
     if (filtered)
         Msg::info(QStringLiteral("符合条件的共有%1个").arg(Query1->rowCount()));
 }
@@ -249,34 +263,38 @@ void Tchaxun::Button2Click()
     const qint64 cls = Ui::intOf(Edit2, "班号");
     const int points = SavedLists::fontSize(Edit5->text(), "字号");
     Query1->setQuery(History::classAllColumns(cls, ksmc->currentText(), savedTable()));
+    // Through 姓名: the row number, saved-at time, exam number and name are hidden.
+    grid->setFrozenColumns(kFrozenAll);
     Query1->open();
-    SavedLists::setFontSize(DBGrid1, points);
+    for (QTableView* v : views())
+        SavedLists::setFontSize(v, points);
     // Row number, saved-at time and exam number say nothing here; the
     // examination's name does when the beginning names several.
     const bool several = History::examsMatching(ksmc->currentText(), savedTable()).size() > 1;
-    Ui::fitColumns(DBGrid1, {0, 0, 0, several ? 150 : 0, 60, 60, 72});
+    grid->setColumnWidths({0, 0, 0, several ? 150 : 0, 60, 60, 72});
 }
 
 void Tchaxun::ComboBox2Change()
 {
-    if (const auto colour = Tluruxianshi::colourOf(ComboBox2->currentText())) {
-        QPalette p = DBGrid1->palette();
-        p.setColor(QPalette::Text, *colour);
-        DBGrid1->setPalette(p);
-    }
+    if (const auto colour = Tluruxianshi::colourOf(ComboBox2->currentText()))
+        for (QTableView* v : views()) {
+            QPalette p = v->palette();
+            p.setColor(QPalette::Text, *colour);
+            v->setPalette(p);
+        }
 }
 
 void Tchaxun::ComboBox1Change()
 {
-    if (const auto colour = Tluruxianshi::colourOf(ComboBox1->currentText())) {
-        QPalette p = DBGrid1->palette();
-        p.setColor(QPalette::Base, *colour);
-        DBGrid1->setPalette(p);
-    }
+    if (const auto colour = Tluruxianshi::colourOf(ComboBox1->currentText()))
+        for (QTableView* v : views()) {
+            QPalette p = v->palette();
+            p.setColor(QPalette::Base, *colour);
+            v->setPalette(p);
+        }
 }
 
 Print::Job Tchaxun::printJob() const
 {
-    return {QStringLiteral("各班分数及排名"), ksmc->currentText(), Print::sheetOf({DBGrid1}, QStringLiteral("查询")),
-            nullptr};
+    return {QStringLiteral("各班分数及排名"), ksmc->currentText(), Print::sheetOf(views(), QStringLiteral("查询")), nullptr};
 }

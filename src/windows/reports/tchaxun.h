@@ -16,6 +16,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTableView;
+class FrozenGrid;
 namespace Db { class GridModel; }
 
 class Tchaxun : public Form, public Print::Printable {
@@ -46,8 +47,12 @@ public:
     QLineEdit* Edit5;     // font size
     QComboBox* ComboBox2; // text colour
     QComboBox* ComboBox1; // background colour
-    QTableView* DBGrid1;
+    FrozenGrid* grid;
+    QTableView* DBGrid1; // the wide grid; the narrow one keeps 班号, 学号, 姓名 in view
     Db::GridModel* Query1; // read only: the saved rows are never edited here
+    static constexpr int kFrozen = 3;    // 班号, 学号, 姓名
+    static constexpr int kFrozenAll = 7; // ID ... 姓名 of a whole saved row
+    QList<QTableView*> views() const;
 
     // A save of an examination's marks names it here at once, chosen.
     void addExam(const QString& name);

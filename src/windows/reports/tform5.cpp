@@ -2,6 +2,7 @@
 
 #include "engine/db/gridmodel.h"
 #include "engine/entry/setup.h"
+#include "engine/export/tables.h"
 #include "engine/processing/saves.h"
 #include "windows/app/forms.h"
 #include "windows/app/messages.h"
@@ -150,5 +151,7 @@ void TForm5::Button4Click()
 
 Print::Job TForm5::printJob() const
 {
-    return {QStringLiteral("临时总分统计表"), Edit2->text(), Print::sheetOf({grid->narrow(), grid->wide()}, QStringLiteral("总分分段")), nullptr};
+    // Titled as the batch tool titles the table, so that both print the same pages.
+    return {Export::tableTitle(QStringLiteral("tj")), Edit2->text(),
+            Print::sheetOf({grid->narrow(), grid->wide()}, QStringLiteral("总分分段")), nullptr};
 }

@@ -2,6 +2,7 @@
 
 #include "engine/db/gridmodel.h"
 #include "engine/entry/setup.h"
+#include "engine/export/tables.h"
 #include "engine/processing/saves.h"
 #include "windows/app/forms.h"
 #include "windows/app/messages.h"
@@ -188,5 +189,7 @@ void TFormfx::Button3Click()
 
 Print::Job TFormfx::printJob() const
 {
-    return {QStringLiteral("临时成绩分析表"), Edit4->text(), Print::sheetOf({grid->narrow(), grid->wide()}, QStringLiteral("成绩分析")), nullptr};
+    // Titled as the batch tool titles the table, so that both print the same pages.
+    return {Export::tableTitle(QStringLiteral("fx")), Edit4->text(),
+            Print::sheetOf({grid->narrow(), grid->wide()}, QStringLiteral("成绩分析")), nullptr};
 }

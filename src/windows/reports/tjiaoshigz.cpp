@@ -102,10 +102,19 @@ void Tjiaoshigz::Button2Click()
     trend->setRanks(true);
     trend->setPoints(points);
     Ui::fitColumns(DBGrid2, {40, 60, 70, 70, 70});
-    trend->setTitle(QStringLiteral("某位老师历次考试业绩波动图"));
+    // The title says whose record it is: the class, the subject and its teachers.
+    QStringList teachers;
+    for (int r = 0; r < Query1->rowCount(); ++r) {
+        const QString t = Query1->value(r, QStringLiteral("科任教师")).toString().trimmed();
+        if (!t.isEmpty() && !teachers.contains(t))
+            teachers << t;
+    }
+    m_subject = QStringLiteral("%1班%2").arg(cls).arg(c2->currentText().trimmed());
+    trend->setTitle(m_subject + QStringLiteral("历次考试") + rank + QStringLiteral("波动图")
+                    + (teachers.isEmpty() ? QString() : QStringLiteral("（科任教师：%1）").arg(teachers.join(QStringLiteral("、")))));
 }
 
 Print::Job Tjiaoshigz::printJob() const
 {
-    return {QStringLiteral("教师成绩追踪图表"), QString(), {}, Chart1};
+    return {QStringLiteral("教师成绩追踪图表"), m_subject, {}, Chart1};
 }

@@ -39,4 +39,7 @@ public:
 
 public slots:
     void Button2Click();
+
+private:
+    QString m_subject; // "2班语文": what the last drawing showed
 };

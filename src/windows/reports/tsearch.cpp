@@ -105,6 +105,9 @@ void Tsearch::FormShow()
     ComboBox1->clear();
     ComboBox1->addItems(names);
     ComboBox1->setEditText(names.isEmpty() ? QString() : names.last());
+    // A grid left from another examination would be read as this one's.
+    if (Query1->isActive() && m_shownExam != ComboBox1->currentText())
+        Query1->close();
 }
 
 void Tsearch::conditionalQuery()
@@ -119,6 +122,7 @@ void Tsearch::conditionalQuery()
         f.lastClass = Reports::classNumber(banhao2->text(), QStringLiteral("到几班"));
     Query1->setQuery(Reports::savedAnalysisQuery(f));
     Query1->open();
+    m_shownExam = f.exam;
     grid->setFrozenRepeated(false);
     grid->setColumnWidths(kWidths);
     grid->setCurrentRow(0);
@@ -176,6 +180,7 @@ void Tsearch::Button2Click()
 {
     Query1->setQuery(Reports::allSavedAnalysisQuery());
     Query1->open();
+    m_shownExam.clear(); // every examination
     // The whole list shows 科目, 班号 and 科任教师 in the wide grid too.
     grid->setFrozenRepeated(true);
     grid->setColumnWidths(kWidths);

@@ -66,4 +66,5 @@ private:
     bool firstRow(QVariantMap& row);
 
     Reports::ChartTitle m_chartTitle;
+    QString m_shownExam; // the examination the grid shows (empty: all of them)
 };

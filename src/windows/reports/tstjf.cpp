@@ -66,6 +66,9 @@ Tstjf::Tstjf() : Form(QStringLiteral("查询以往保存的总分统计表"))
     jiange->setFixedWidth(44);
     Label4 = Ui::label("0分", GroupBox1, "Label4");
     ch = Ui::check("查级的情况", false, GroupBox1, "ch");
+    qita = Ui::check("其余的学生也画成一块", true, GroupBox1, "qita");
+    qita->setToolTip(QStringLiteral("不在所画分数段里的学生（更高、更低或没合并进来的段）画成“其余”一块；"
+                                    "不勾时图的标题下说明有多少人没有画"));
     Button2 = Ui::button("生成饼图", GroupBox1, "Button2");
     chart->addWidget(Label6);
     chart->addWidget(Edit1);
@@ -83,6 +86,7 @@ Tstjf::Tstjf() : Form(QStringLiteral("查询以往保存的总分统计表"))
     chart->addLayout(interval);
     chart->addSpacing(16);
     chart->addWidget(ch);
+    chart->addWidget(qita);
     chart->addStretch(1);
     chart->addWidget(Button2);
     root->addWidget(GroupBox1);
@@ -103,6 +107,11 @@ Tstjf::Tstjf() : Form(QStringLiteral("查询以往保存的总分统计表"))
 QString Tstjf::savedTable() const
 {
     return Formxxx ? Formxxx->stj->text() : QStringLiteral("tjsave1");
+}
+
+QString Tstjf::savedGrades() const
+{
+    return Formxxx ? Formxxx->maincjsave->text() : QStringLiteral("cjsave");
 }
 
 void Tstjf::FormShow()

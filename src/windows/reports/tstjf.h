@@ -41,6 +41,7 @@ public:
     QLineEdit* jiange; // band rows per slice
     QLabel* Label4;
     QCheckBox* ch; // the whole grade instead of one class
+    QCheckBox* qita; // the students outside the merged bands as one more slice
     QPushButton* Button2;
     // The open result: read by the band pie.
     Db::GridModel* Query1;
@@ -48,6 +49,8 @@ public:
     static constexpr int kFrozen = 2;
 
     Print::Job printJob() const override;
+    // The saved grades the band pie counts the class from.
+    QString savedGrades() const;
 
 public slots:
     void Button1Click(); // the saved rows of the examination
