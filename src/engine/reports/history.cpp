@@ -25,8 +25,11 @@ Db::Condition examPrefix(const QString& exam)
 QStringList examNames()
 {
     QStringList out;
-    for (const auto& r : Db::selectRows(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
-                                            .arg(Db::column("ksmc", "name"), Db::table("ksmc"))))
+    // The blank database's seed row says that there is no examination: it
+    // is never offered as one.
+    for (const auto& r : Db::selectRows(QStringLiteral("SELECT %1 FROM %2 WHERE %1 IS NOT ? ORDER BY rowid")
+                                            .arg(Db::column("ksmc", "name"), Db::table("ksmc")),
+                                        {QStringLiteral("没有任何考试")}))
         out << r.first().toString();
     return out;
 }
