@@ -271,6 +271,7 @@ void Tsinggles::showStudent()
     trend->setBackgroundBrush(Qt::white);
     Query1->setQuery(History::studentRows(*student, table));
     Query1->open();
+    m_oneExam = false;
     showRows(Qt::red);
     // Two students of one name are told apart by their 学号 in the title.
     bool shared = false;
@@ -297,6 +298,7 @@ void Tsinggles::SpeedButton1Click()
     trend->setBackgroundBrush(Qt::white);
     Query1->setQuery(History::studentRowsInExam(*student, ksmc->currentText(), table));
     Query1->open();
+    m_oneExam = true;
     showRows(Ui::kMoneyGreen);
     const int n = Query1->rowCount();
     trend->setTitle("该学生" + (n ? Query1->value(n - 1, "考试名称").toString() : QString()) + "  " + subject
@@ -318,5 +320,6 @@ void Tsinggles::showRows(const QColor& colour)
 
 Print::Job Tsinggles::printJob() const
 {
-    return {QStringLiteral("学生成绩追踪图表"), ksmc->currentText(), {}, Chart1};
+    // The chart of every examination belongs to none of them: its title says whose it is.
+    return {QStringLiteral("学生成绩追踪图表"), m_oneExam ? ksmc->currentText() : trend->title(), {}, Chart1};
 }

@@ -78,4 +78,5 @@ private:
     void studentPicked();
     QString m_typedText; // what the list was found for
     QList<History::SavedStudent> m_listed;
+    bool m_oneExam = false; // the rows shown are of the chosen examination only
 };
