@@ -97,8 +97,8 @@ private slots:
         const Proc::RankTable t = rankSix();
         const size_t r = size_t(student);
         const QStringList got{text(t.total[r]),            text(t.threeTotal[r]),
-                              rankText(t.classRank[2][r]), rankText(t.gradeRank[2][r]),
-                              rankText(t.classRank[0][r]), rankText(t.gradeRank[0][r])};
+                              rankText(t.classRank(2, r)), rankText(t.gradeRank(2, r)),
+                              rankText(t.classRank(0, r)), rankText(t.gradeRank(0, r))};
         QCOMPARE(got, expected);
     }
 
@@ -111,9 +111,9 @@ private slots:
         rows.scores = {marks({250, A, 0}), marks({A, A, A}), marks({60, 70, 80})};
         const Proc::RankTable t = Proc::computeRanks(rows, Proc::RankPlan{});
         QVERIFY(t.total.empty());
-        QCOMPARE(rankText(t.gradeRank[0][0]) + "|" + rankText(t.gradeRank[0][1]) + "|" + rankText(t.gradeRank[0][2]),
+        QCOMPARE(rankText(t.gradeRank(0, 0)) + "|" + rankText(t.gradeRank(0, 1)) + "|" + rankText(t.gradeRank(0, 2)),
                  QString("1||2"));
-        QVERIFY(!t.gradeRank[1][0] && !t.classRank[1][2]);
+        QVERIFY(!t.gradeRank(1, 0) && !t.classRank(1, 2));
     }
 
     void aClassWithOneAbsenteeCountsThoseWhoSat()

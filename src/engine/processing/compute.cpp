@@ -40,16 +40,6 @@ void computeTotals(const RankRows& rows, const RankPlan& plan, RankTable& out, c
     }
 }
 
-// Ranks as plain numbers, 0 for none, into the table's optional ranks.
-std::vector<Rank> ranksOf(const std::vector<qint64>& plain)
-{
-    std::vector<Rank> out(plain.size());
-    for (size_t r = 0; r < plain.size(); ++r)
-        if (plain[r] > 0)
-            out[r] = plain[r];
-    return out;
-}
-
 } // namespace
 
 bool inClassRange(qint64 cls, const RankPlan& plan)
@@ -71,7 +61,7 @@ RankTable computeRanks(const RankRows& rows, const RankPlan& plan, const Progres
     for (size_t r = 0; r < n; ++r)
         if (inClassRange(rows.cls[r], plan) && Rules::isClassNumber(rows.cls[r]))
             byClass[size_t(rows.cls[r])].push_back(int(r));
-    std::vector<qint64> key(n), classPlain(n), gradePlain(n);
+    std::vector<qint64> key(n);
     std::vector<int> present, classPresent;
     qint64 done = 0, classWork = 0;
     for (const auto& students : byClass)
@@ -83,9 +73,10 @@ RankTable computeRanks(const RankRows& rows, const RankPlan& plan, const Progres
                                                                              : rows.scores[i];
         // Ranks go by the rounded scores, rounded once per item; a student
         // without a score is in no list and keeps rank 0, that is none.
+        std::vector<qint64>& classRank = out.classRanks.emplace_back(n, 0);
+        std::vector<qint64>& gradeRank = out.gradeRanks.emplace_back(n, 0);
         present.clear();
         for (size_t r = 0; r < n; ++r) {
-            classPlain[r] = gradePlain[r] = 0;
             if (score[r]) {
                 key[r] = Rules::rankKey(*score[r]);
                 present.push_back(int(r));
@@ -96,15 +87,13 @@ RankTable computeRanks(const RankRows& rows, const RankPlan& plan, const Progres
             for (int r : students)
                 if (score[size_t(r)])
                     classPresent.push_back(r);
-            Rules::ranksByKey(classPresent, key, classPlain);
+            Rules::ranksByKey(classPresent, key, classRank);
             done += qint64(students.size());
             if (!students.empty())
                 report(progress, 2, done, classWork);
         }
         // Grade ranks over every student, whatever his class.
-        Rules::ranksByKey(present, key, gradePlain);
-        out.classRank.push_back(ranksOf(classPlain));
-        out.gradeRank.push_back(ranksOf(gradePlain));
+        Rules::ranksByKey(present, key, gradeRank);
         report(progress, 3, qint64(i) + 1, qint64(items));
     }
     return out;

@@ -50,9 +50,13 @@ struct RankTable {
     // The totals of the marks present; none for a student absent from every
     // item of it. Filled only when the plan recomputes them.
     std::vector<Num::Mark> total, threeTotal;
-    // Per item, per student: none for a missing score, and for a class rank
-    // outside the plan's classes (that rank is left as it is).
-    std::vector<std::vector<Rank>> classRank, gradeRank;
+    // Per item, per student, as plain numbers (ranks count from 1): 0 for
+    // none, for a missing score, and for a class rank outside the plan's
+    // classes (that rank is left as it is).
+    std::vector<std::vector<qint64>> classRanks, gradeRanks;
+    Rank classRank(size_t item, size_t student) const { return rankOf(classRanks[item][student]); }
+    Rank gradeRank(size_t item, size_t student) const { return rankOf(gradeRanks[item][student]); }
+    static Rank rankOf(qint64 plain) { return plain > 0 ? Rank(plain) : std::nullopt; }
 };
 
 bool inClassRange(qint64 cls, const RankPlan& plan);

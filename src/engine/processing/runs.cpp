@@ -87,10 +87,11 @@ void bindMark(Db::Statement& st, int k, const Num::Mark& m)
         st.bindNull(k);
 }
 
-void bindRank(Db::Statement& st, int k, const Rank& r)
+// A rank from 1, or NULL for none (0).
+void bindRank(Db::Statement& st, int k, qint64 rank)
 {
-    if (r)
-        st.bind(k, *r);
+    if (rank > 0)
+        st.bind(k, rank);
     else
         st.bindNull(k);
 }
@@ -181,8 +182,8 @@ void writeRanks(const QString& table, const QList<RankItem>& items, const std::v
         }
         for (size_t i = 0; i < size_t(items.size()); ++i) {
             if (in)
-                bindRank(up, k++, t.classRank[i][r]);
-            bindRank(up, k++, t.gradeRank[i][r]);
+                bindRank(up, k++, t.classRanks[i][r]);
+            bindRank(up, k++, t.gradeRanks[i][r]);
         }
         up.bind(k, rowid[r]);
         up.run();
