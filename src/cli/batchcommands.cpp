@@ -275,7 +275,9 @@ Outcome runImport(const Invocation& inv)
     o.summary = QStringLiteral("已把%1名学生（%2个班）导入表 %3，带成绩的科目：%4")
                     .arg(roster.students.size())
                     .arg(classes.size())
-                    .arg(table, roster.subjects.isEmpty() ? QStringLiteral("无（成绩都为0）") : list(roster.subjects));
+                    .arg(table, roster.subjects.isEmpty() ? QStringLiteral("无（成绩都空着）") : list(roster.subjects));
+    if (!roster.subjects.isEmpty())
+        o.summary += QStringLiteral("，其中%1个成绩是缺考（空着或填了缺考），不计0分").arg(roster.absent);
     return o;
 }
 
@@ -392,6 +394,8 @@ Outcome runBands(const Invocation& inv)
                     .arg(upper - 9 - 10 * (count - 1))
                     .arg(r.students)
                     .arg(*lastClass);
+    if (r.withoutTotal > 0)
+        o.summary += QStringLiteral("；另有%1名学生没有总分（各科都缺考），不计入").arg(r.withoutTotal);
     return o;
 }
 
@@ -721,7 +725,8 @@ QString helpText()
         "      用 CSV 文件中的学生替换成绩表的全部记录（同“批量输入”），默认表 cjn，\n"
         "      并把该表设为当前成绩表。文件为 UTF-8 编码（可带 BOM），第一行是标题：\n"
         "      学号,班号,姓名 之后任意顺序的 语文,数学,英语,政治,物理,化学,综合 中的几列；\n"
-        "      标题中没有的科目成绩为0。先检查整个文件，有错的行会报出行号（标题行是第1行），\n"
+        "      成绩空着或填“缺考”“缺”“/”表示缺考（不是0分），标题中没有的科目成绩也空着。\n"
+        "      先检查整个文件，有错的行会报出行号（标题行是第1行），\n"
         "      这时数据库不做任何改动。\n"
         "  rank [--table T] [--classes A-B] [--subjects 语文,数学,…]\n"
         "      计算所选各科和总分、三总的班排、级排；选齐语文、数学、英语时先重算总分和三总。\n"

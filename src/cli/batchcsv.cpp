@@ -314,6 +314,7 @@ RosterCsv parseRoster(const QByteArray& raw)
         }
         Roster::Student s;
         bool ok = true;
+        int absent = 0;
         s.number = rec.fields.at(0);
         if (!s.number.trimmed().isEmpty()) {
             if (const auto seen = numberLine.constFind(s.number); seen != numberLine.constEnd()) {
@@ -355,27 +356,29 @@ RosterCsv parseRoster(const QByteArray& raw)
         for (qsizetype k = 3; k < width; ++k) {
             const QString& subject = result.subjects.at(k - 3);
             const QString& field = rec.fields.at(k);
-            if (field.trimmed().isEmpty()) {
-                complaints.add(at() + QStringLiteral("%1成绩是空的（每个成绩都要填写，缺考填0）").arg(subject));
+            // As in bulk input and the grid: a blank cell or an absence word
+            // is a student who was absent, a mark below 0 a typing slip.
+            const Num::MarkCell cell = Num::markCell(field);
+            if (cell.kind == Num::MarkCell::Absent) {
+                ++absent;
+                continue;
+            }
+            if (cell.kind == Num::MarkCell::NotANumber) {
+                complaints.add(at() + QStringLiteral("%1成绩“%2”不是数字（缺考的学生可以空着，或填“缺考”“缺”“/”）").arg(subject, field));
                 ok = false;
                 continue;
             }
-            const auto v = Num::parseNumber(field);
-            if (!v) {
-                complaints.add(at() + QStringLiteral("%1成绩“%2”不是数字").arg(subject, field));
-                ok = false;
-                continue;
-            }
-            // As in bulk input and the grid: a mark below 0 is a typing slip.
-            if (*v < 0) {
+            if (cell.kind == Num::MarkCell::Negative) {
                 complaints.add(at() + QStringLiteral("%1成绩“%2”是负数，成绩不能小于0").arg(subject, field));
                 ok = false;
                 continue;
             }
-            s.marks[size_t(markIndex.at(k - 3))] = *v;
+            s.marks[size_t(markIndex.at(k - 3))] = cell.mark;
         }
-        if (ok)
+        if (ok) {
             result.students << s;
+            result.absent += absent;
+        }
     }
     if (complaints.any())
         complaints.raise();

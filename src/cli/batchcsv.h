@@ -17,6 +17,7 @@ namespace Batch {
 struct RosterCsv {
     QList<Roster::Student> students; // in file order
     QStringList subjects;            // mark columns of the header, in header order
+    int absent = 0;                  // mark cells read as absences (blank, 缺考, 缺, /)
 };
 
 // The columns a roster file may carry after 学号,班号,姓名.
@@ -25,7 +26,9 @@ const QStringList& rosterMarkColumns();
 // Reads a roster file: UTF-8 with or without a byte-order mark, CRLF or LF,
 // fields in double quotes with "" for a quote, blanks around unquoted fields
 // ignored, lines with nothing in them skipped. The header is 学号,班号,姓名
-// followed by any of the mark columns in any order. Throws Db::InputError
+// followed by any of the mark columns in any order. A mark cell holds a
+// number of 0 or more, or an absence (Num::markCell): a blank cell, 缺考,
+// 缺 or /, which leaves the mark blank. Throws Db::InputError
 // naming every bad line (up to a screenful) when anything is wrong.
 RosterCsv parseRoster(const QByteArray& bytes);
 

@@ -4,6 +4,7 @@
 #include "engine/db/database.h"
 #include "engine/processing/runs.h"
 #include "engine/processing/saves.h"
+#include "engine/rules/numbers.h"
 
 #include <QDir>
 #include <QFile>
@@ -114,6 +115,17 @@ QVariantList column(const QString& table, const QString& col)
 QVariant value(const QString& table, const QString& col, int row)
 {
     return column(table, col).value(row);
+}
+
+QString cells(const QString& table, const QString& col)
+{
+    QStringList out;
+    for (const QVariant& v : column(table, col)) {
+        bool number = false;
+        const double d = v.toDouble(&number);
+        out << (v.isNull() ? QString() : number && v.typeId() != QMetaType::QString ? Num::format(d) : v.toString());
+    }
+    return out.join(',');
 }
 
 QString dump(const QString& table)

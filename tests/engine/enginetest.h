@@ -26,7 +26,8 @@ private:
 
 namespace Fixture {
 // Appends a student to a grade table; marks by column name ("语文1" -> 90).
-// Every named mark, total and rank column not given gets 0, as a roster row does.
+// Every named mark, total and rank column not given gets 0: a student who sat
+// everything, as rows saved before blank marks were absences hold them.
 void student(const QString& table, const QString& number, int cls, const QString& name,
              const QVariantMap& marks = {});
 // A row of any table: the given values by column name, the rest as the
@@ -38,6 +39,9 @@ void savedGrade(qint64 id, qint64 examNo, const QString& exam, const QString& nu
 // One column of every row of a table in stored order.
 QVariantList column(const QString& table, const QString& column);
 QVariant value(const QString& table, const QString& column, int row = 0);
+// One column as text, cells joined by commas: numbers as the windows show
+// them, a blank (NULL) cell empty ("1,,3").
+QString cells(const QString& table, const QString& column);
 // Every row of a table as text, for comparing a table before and after.
 QString dump(const QString& table);
 void setCheck(const QVariantMap& values);

@@ -46,9 +46,9 @@ private slots:
         QCOMPARE(fx(0, "班号").toInt(), 1);
         QCOMPARE(fx(0, "人数").toInt(), 4);
         QCOMPARE(fx(0, "满分值").toInt(), 100);
-        // 100, 180, 239.5 -> 240, 279.9 -> 280
-        QCOMPARE(fx(0, "总分").toDouble(), 280.0);
-        QCOMPARE(fx(0, "平均分").toDouble(), 70.0);
+        // The exact sum and its mean, as a spreadsheet adds them up.
+        QCOMPARE(fx(0, "总分").toDouble(), 279.4);
+        QCOMPARE(fx(0, "平均分").toDouble(), 69.85);
         QCOMPARE(fx(0, "合格人数").toInt(), 2); // 59.5 < 60
         QCOMPARE(fx(0, "高分人数").toInt(), 2);
         QCOMPARE(fx(0, "低分人数").toInt(), 1); // 39.9 < 40
@@ -66,7 +66,7 @@ private slots:
         // The whole-grade row follows, then the first free row.
         QCOMPARE(fx(1, "班号").toInt(), 100);
         QCOMPARE(fx(1, "人数").toInt(), 4);
-        QCOMPARE(fx(1, "平均分").toDouble(), 70.0);
+        QCOMPARE(fx(1, "平均分").toDouble(), 69.85);
         QCOMPARE(fx(2, "科目").toString(), QString("0"));
     }
 
@@ -137,7 +137,7 @@ private slots:
             avg << fx(i, "平均分排名").toInt();
             low << fx(i, "低分率排名").toInt();
         }
-        QCOMPARE(fx(3, "平均分").toDouble(), 70.0); // 100 + 40 + 39.5 -> 180 (even), + 100.5 -> 280
+        QCOMPARE(fx(3, "平均分").toDouble(), 70.0); // 100 + 40 + 39.5 + 100.5 = 280
         QCOMPARE(avg, (QList<int>{1, 2, 2, 4}));
         QCOMPARE(low, (QList<int>{1, 1, 1, 4}));
         QCOMPARE(fx(0, "及格率排名").toInt(), 1);
@@ -199,6 +199,8 @@ private slots:
         Fixture::student("cj", "3", 5, "e1", {{"语文1", 50}, {"数学1", 50}});
         Fixture::student("cj", "4", 2, "b2", {{"语文1", 70}, {"数学1", 65}});
         Fixture::student("cj", "5", 4, "d1", {{"语文1", 30}, {"数学1", 40}});
+        Fixture::student("cj", "6", 3, "c1", {{"数学1", 55}});
+        Db::exec("UPDATE cj SET 语文1 = NULL WHERE 学号 = '6'");
         const auto r = Proc::analyze(settings({"语文", "数学"}, 2, 4));
         QCOMPARE(r.rows, 8);
         QCOMPARE(Fixture::column("fx", "科目").mid(0, 9),
@@ -206,19 +208,23 @@ private slots:
         QCOMPARE(Fixture::column("fx", "班号").mid(0, 8), (QVariantList{2, 3, 4, 100, 2, 3, 4, 100}));
         QCOMPARE(fx(0, "人数").toInt(), 2);
         QCOMPARE(fx(0, "平均分").toDouble(), 75.0);
-        // Class 3 has nobody: zeros, no division, no place among the classes.
+        // Class 3 was absent from 语文: 人数 0, blank statistics, counts 0,
+        // no place among the classes; it sat 数学.
         QCOMPARE(fx(1, "人数").toInt(), 0);
-        QCOMPARE(fx(1, "平均分").toDouble(), 0.0);
-        QCOMPARE(fx(1, "合格率").toDouble(), 0.0);
-        QCOMPARE(fx(1, "平均分排名").toInt(), 0);
-        QCOMPARE(fx(1, "低分率排名").toInt(), 0);
+        for (const char* blank : {"总分", "平均分", "合格率", "高分率", "低分率", "最高分", "最低分", "最高分名字",
+                                  "最低分名字", "平均分排名", "及格率排名", "高分率排名", "低分率排名"})
+            QVERIFY2(fx(1, blank).isNull(), blank);
+        QCOMPARE(fx(1, "合格人数").toInt() + fx(1, "F0").toInt() + fx(1, "级前400名人数").toInt(), 0);
+        QVERIFY(!fx(1, "合格人数").isNull());
+        QCOMPARE(fx(5, "人数").toInt(), 1);
         QCOMPARE(fx(0, "平均分排名").toInt(), 1);
         QCOMPARE(fx(2, "平均分排名").toInt(), 2);
-        // The grade row: every class from the first class on (class 5 too, class 1 not).
-        QCOMPARE(fx(3, "人数").toInt(), 4);
-        QCOMPARE(fx(3, "总分").toInt(), 230);
-        QCOMPARE(fx(3, "最高分").toDouble(), 80.0);
-        QCOMPARE(fx(7, "人数").toInt(), 4);
+        // The grade row: every student of the table, classes 1 and 5 too.
+        QCOMPARE(fx(3, "人数").toInt(), 5);
+        QCOMPARE(fx(3, "总分").toInt(), 320);
+        QCOMPARE(fx(3, "最高分").toDouble(), 90.0);
+        QCOMPARE(fx(3, "平均分排名").toInt(), 0);
+        QCOMPARE(fx(7, "人数").toInt(), 6);
         QCOMPARE(fx(7, "最低分").toDouble(), 40.0);
     }
 

@@ -101,7 +101,9 @@ private slots:
     {
         Run r = batch({"import", "--db", db(), csv(kSmall)});
         QCOMPARE(r.code, 0);
-        QVERIFY2(r.out.contains("6名学生") && r.out.contains("用时") && r.out.count('\n') == 1, qPrintable(r.out));
+        QVERIFY2(r.out.contains("6名学生") && r.out.contains("其中0个成绩是缺考") && r.out.contains("用时")
+                     && r.out.count('\n') == 1,
+                 qPrintable(r.out));
         QCOMPARE(rows(db(), "SELECT shibie FROM linshi"), QStringList{"0"});
 
         // cjn is the working table now; the classes default to 1..2.
@@ -114,32 +116,33 @@ private slots:
         const QString header = "序号,学号,班号,姓名,语文1,数学1,英语1,政治1,物理1,化学1,综合1,三总1,总分1,"
                                "语文班排1,数学班排1,英语班排1,政治班排1,物理班排1,化学班排1,综合班排1,三总班排1,总分班排1,"
                                "语文级排1,数学级排1,英语级排1,政治级排1,物理级排1,化学级排1,综合级排1,三总级排1,总分级排1\n";
-        // marks | totals | class ranks 语数英..三总 总分 | grade ranks
+        // marks | totals | class ranks 语数英..三总 总分 | grade ranks; the
+        // subjects not in the file, and their ranks, are blank.
         QCOMPARE(QString::fromUtf8(bytesOf(exported)),
                  header
-                     + "0,0101,1,甲,90,88.5,70,0,0,0,0,248.5,248.5,1,1,3,0,0,0,0,2,2,1,3,4,0,0,0,0,3,3\n"
-                       "1,0102,1,\"乙,二\",88,88.4,80,0,0,0,0,256.4,256.4,2,1,1,0,0,0,0,1,1,2,3,2,0,0,0,0,2,2\n"
-                       "2,0103,1,丙,88,60,75.5,0,0,0,0,223.5,223.5,2,3,2,0,0,0,0,3,3,2,5,3,0,0,0,0,4,4\n"
-                       "3,0201,2,丁,85.5,120,66,0,0,0,0,271.5,271.5,1,1,2,0,0,0,0,1,1,4,1,5,0,0,0,0,1,1\n"
-                       "4,0202,2,戊,86,90,39.5,0,0,0,0,215.5,215.5,1,2,3,0,0,0,0,2,2,4,2,6,0,0,0,0,5,5\n"
-                       "5,0203,2,己,59.5,30,100,0,0,0,0,189.5,189.5,3,3,1,0,0,0,0,3,3,6,6,1,0,0,0,0,6,6\n");
+                     + "0,0101,1,甲,90,88.5,70,,,,,248.5,248.5,1,1,3,,,,,2,2,1,3,4,,,,,3,3\n"
+                       "1,0102,1,\"乙,二\",88,88.4,80,,,,,256.4,256.4,2,1,1,,,,,1,1,2,3,2,,,,,2,2\n"
+                       "2,0103,1,丙,88,60,75.5,,,,,223.5,223.5,2,3,2,,,,,3,3,2,5,3,,,,,4,4\n"
+                       "3,0201,2,丁,85.5,120,66,,,,,271.5,271.5,1,1,2,,,,,1,1,4,1,5,,,,,1,1\n"
+                       "4,0202,2,戊,86,90,39.5,,,,,215.5,215.5,1,2,3,,,,,2,2,4,2,6,,,,,5,5\n"
+                       "5,0203,2,己,59.5,30,100,,,,,189.5,189.5,3,3,1,,,,,3,3,6,6,1,,,,,6,6\n");
 
         r = batch({"analyze", "--db", db(), "--subjects", "语文,数学", "--classes", "1-2", "--full", "数学=150",
                    "--top", "1,2,3,4"});
         QCOMPARE(r.code, 0);
         QVERIFY2(r.out.contains("6行"), qPrintable(r.out));
-        // Running totals round after each mark: 语文 class 2 is 85.5→86, +86, +59.5 = 231.5→232.
+        // Exact sums and their means: 语文 class 2 is 85.5 + 86 + 59.5 = 231, 77 on average.
         QCOMPARE(rows(db(), "SELECT 科目,班号,人数,满分值,总分,平均分,合格人数,合格率,高分人数,高分率,低分人数,低分率,"
                             "最高分,最低分,最高分名字,最低分名字,平均分排名,及格率排名,高分率排名,低分率排名,"
                             "F40,F70,F90,F100,F130,级前100名人数,级前200名人数,级前300名人数,级前400名人数 "
                             "FROM fx ORDER BY rowid LIMIT 7"),
                  (QStringList{
                      "语文1|1|3|100|266|88.6667|3|1|3|1|0|0|90|88|甲|乙,二|1|1|1|1|0|0|2|1|0|1|3|3|3",
-                     "语文1|2|3|100|232|77.3333|2|0.6667|2|0.6667|0|0|86|59.5|戊|己|2|2|2|1|0|1|2|0|0|0|0|0|2",
-                     "语文1|100|6|100|498|83|5|0.8333|5|0.8333|0|0|90|59.5|||0|0|0|0|0|1|4|1|0|0|0|0|0",
-                     "数学1|1|3|150|236|78.6667|0|0|0|0|0|0|88.5|60|甲|丙|2|2|2|1|0|1|2|0|0|0|0|2|2",
+                     "语文1|2|3|100|231|77|2|0.6667|2|0.6667|0|0|86|59.5|戊|己|2|2|2|1|0|1|2|0|0|0|0|0|2",
+                     "语文1|100|6|100|497|82.8333|5|0.8333|5|0.8333|0|0|90|59.5|||0|0|0|0|0|1|4|1|0|0|0|0|0",
+                     "数学1|1|3|150|236.9|78.9667|0|0|0|0|0|0|88.5|60|甲|丙|2|2|2|1|0|1|2|0|0|0|0|2|2",
                      "数学1|2|3|150|240|80|2|0.6667|1|0.3333|1|0.3333|120|30|丁|己|1|1|1|2|1|0|0|1|1|1|2|2|2",
-                     "数学1|100|6|150|476|79.3333|2|0.3333|1|0.1667|1|0.1667|120|30|||0|0|0|0|1|1|2|1|1|0|0|0|0",
+                     "数学1|100|6|150|476.9|79.4833|2|0.3333|1|0.1667|1|0.1667|120|30|||0|0|0|0|1|1|2|1|1|0|0|0|0",
                      "0|0|0|0|0|0|0|0|0|0|0|0|0|0|||0|0|0|0|0|0|0|0|0|0|0|0|0"}));
 
         // Totals 248.5 256.4 223.5 | 271.5 215.5 189.5 in bands of ten from 299.
@@ -163,7 +166,7 @@ private slots:
         }
         QCOMPARE(rows(db(), "SELECT count(*), min(ID), max(ID) FROM cjsave"), QStringList{"6|1|6"});
         QCOMPARE(rows(db(), "SELECT * FROM cjsave WHERE 学号 = '0102'").first().split('|').mid(2).join('|'),
-                 "3|期中考试|0102|1|乙,二|88|2|2|88.4|1|3|80|1|2|0|0|0|0|0|0|0|0|0|0|0|0|256.4|1|2|256.4|1|2");
+                 "3|期中考试|0102|1|乙,二|88|2|2|88.4|1|3|80|1|2|" + QStringList(12, "<null>").join('|') + "|256.4|1|2|256.4|1|2");
         QCOMPARE(rows(db(), "SELECT count(*), min(序号), max(序号), min(考试编号) FROM fxsave"), QStringList{"6|7|12|3"});
         QCOMPARE(rows(db(), "SELECT count(*), min(ID1), max(ID1) FROM tjsave1"), QStringList{"101|1|101"});
         QCOMPARE(rows(db(), "SELECT count, counttj FROM count"), QStringList{"13|102"});
@@ -224,7 +227,7 @@ private slots:
         QTest::newRow("class not an integer") << h + "1,1,a,90,80\n2,一,b,80,70\n" << QStringList{"第3行：班号“一”不是整数"};
         QTest::newRow("class 0") << h + "1,0,a,90,80\n" << QStringList{"第2行：班号“0”不是正整数"};
         QTest::newRow("mark not a number") << h + "1,1,a,90,九十\n" << QStringList{"第2行：数学成绩“九十”不是数字"};
-        QTest::newRow("blank mark") << h + "1,1,a,,80\n" << QStringList{"第2行：语文成绩是空的"};
+        QTest::newRow("a word that is no absence") << h + "1,1,a,缺考了,80\n" << QStringList{"第2行：语文成绩“缺考了”不是数字"};
         QTest::newRow("negative mark") << h + "1,1,a,90,80\n2,1,b,-5,70\n3,1,c,90,－１\n"
                                        << QStringList{"第3行：语文成绩“-5”是负数", "第4行：数学成绩“－１”是负数"};
         QTest::newRow("too few fields") << h + "1,1,a,90\n" << QStringList{"第2行：有4个字段，应与标题行一样是5个"};
@@ -280,28 +283,40 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QStringList>("expected"); // 序号|学号|班号|姓名|语文1|数学1|综合1
+        QTest::addColumn<int>("absent");
         QTest::newRow("LF, no BOM, no last line end") << QByteArray("学号,班号,姓名,语文\n01,1,a,90\n02,2,b,59.5")
-                                                      << QStringList{"0|01|1|a|90|0|0", "1|02|2|b|59.5|0|0"};
+                                                      << QStringList{"0|01|1|a|90|<null>|<null>", "1|02|2|b|59.5|<null>|<null>"} << 0;
         QTest::newRow("CR only") << QByteArray("学号,班号,姓名,数学\r01,1,a,90\r")
-                                 << QStringList{"0|01|1|a|0|90|0"};
+                                 << QStringList{"0|01|1|a|<null>|90|<null>"} << 0;
         QTest::newRow("quotes and blanks") << QByteArray(" 学号 , 班号,姓名,综合,语文\n"
                                                          " 01 , 1 ,\" 张 \"\"三\"\" \", 88 ,\"7\"\n")
-                                           << QStringList{"0|01|1| 张 \"三\" |7|0|88"};
+                                           << QStringList{"0|01|1| 张 \"三\" |7|<null>|88"} << 0;
         QTest::newRow("blank and empty lines skipped") << QByteArray("学号,班号,姓名,语文\n\n01,1,a,1\n,,,\n  \n02,1,b,2\n")
-                                                       << QStringList{"0|01|1|a|1|0|0", "1|02|1|b|2|0|0"};
+                                                       << QStringList{"0|01|1|a|1|<null>|<null>", "1|02|1|b|2|<null>|<null>"} << 0;
         QTest::newRow("full-width digits") << QByteArray("学号,班号,姓名,语文\n01,１２,a,９０．５\n")
-                                           << QStringList{"0|01|12|a|90.5|0|0"};
+                                           << QStringList{"0|01|12|a|90.5|<null>|<null>"} << 0;
+        // Blank cells and the absence words leave the mark blank; 0 is a mark.
+        QTest::newRow("absences") << QByteArray("学号,班号,姓名,语文,数学,综合\n01,1,a,,缺考, ／ \n02,1,b,缺,\"\",0\n"
+                                                "03,1,c,/,\"　缺考　\",\n")
+                                  << QStringList{"0|01|1|a|<null>|<null>|<null>", "1|02|1|b|<null>|<null>|0",
+                                                 "2|03|1|c|<null>|<null>|<null>"}
+                                  << 8;
     }
 
     void goodCsvVariants()
     {
         QFETCH(QByteArray, file);
         QFETCH(QStringList, expected);
+        QFETCH(int, absent);
         const Run r = batch({"import", "--db", db(), "--table", "cj", csv(file)});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(rows(db(), "SELECT 序号,学号,班号,姓名,语文1,数学1,综合1 FROM cj ORDER BY rowid"), expected);
-        // Every named column of a roster row holds a number.
-        QCOMPARE(rows(db(), "SELECT count(*) FROM cj WHERE 政治1 IS NULL OR 总分级排1 IS NULL"), QStringList{"0"});
+        // A subject not in the file, the totals and the ranks start blank;
+        // the closing line counts the absences read.
+        QCOMPARE(rows(db(), "SELECT count(*) = (SELECT count(*) FROM cj) FROM cj WHERE 政治1 IS NULL AND 总分1 IS NULL "
+                            "AND 语文班排1 IS NULL AND 总分级排1 IS NULL"),
+                 QStringList{"1"});
+        QVERIFY2(r.out.contains(QStringLiteral("其中%1个成绩是缺考").arg(absent)), qPrintable(r.out));
         QCOMPARE(rows(db(), "SELECT shibie FROM linshi"), QStringList{"1"});
     }
 
@@ -392,7 +407,7 @@ private slots:
         QVERIFY2(r.out.contains("表 cj") && r.out.contains("科目：语文；班排：2-3班") && r.out.contains("没有重算"),
                  qPrintable(r.out));
         QCOMPARE(rows(db(), "SELECT 语文班排1, 语文级排1, 数学级排1, 总分1 FROM cj ORDER BY rowid"),
-                 (QStringList{"2|2|0|0", "1|1|0|0", "1|3|0|0"}));
+                 (QStringList{"2|2|<null>|<null>", "1|1|<null>|<null>", "1|3|<null>|<null>"}));
         r = batch({"bands", "--db", db()});
         QCOMPARE(r.code, 0);
         QVERIFY2(r.out.contains("30段（399分到100分）") && r.out.contains("分班统计1-3班"), qPrintable(r.out));
@@ -452,7 +467,7 @@ private slots:
         const QStringList lines = r.out.split('\n');
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines.at(0).startsWith("序号,学号,班号,姓名,语文1,数学1,"));
-        QVERIFY2(lines.at(1).startsWith("0,\" 1\",1,\"say \"\"hi\"\"\",,0.1,0,"), qPrintable(lines.at(1)));
+        QVERIFY2(lines.at(1).startsWith("0,\" 1\",1,\"say \"\"hi\"\"\",,0.1,,"), qPrintable(lines.at(1)));
         QVERIFY2(r.err.contains("1行") && r.err.contains("用时"), qPrintable(r.err));
     }
 

@@ -202,6 +202,16 @@ private slots:
         QVERIFY(m.setData(m.index(0, 2), ""));
         QVERIFY(Fixture::value("cjn", "语文1").isNull());
         QCOMPARE(m.data(m.index(0, 2)).toString(), QString());
+        // An absence typed stores nothing, as a cleared cell does; 0 is a mark.
+        for (const QString& absent : {QStringLiteral("缺考"), QStringLiteral(" ／ ")}) {
+            QVERIFY(m.setData(m.index(0, 2), "0"));
+            QCOMPARE(Fixture::value("cjn", "语文1").toDouble(), 0.0);
+            QVERIFY(m.setData(m.index(0, 2), absent));
+            QVERIFY(Fixture::value("cjn", "语文1").isNull());
+        }
+        // A class is no mark: it cannot be absent.
+        QVERIFY(!m.setData(m.index(0, 3), QStringLiteral("缺考")));
+        QCOMPARE(Fixture::value("cjn", "班号").toInt(), 1);
     }
 
     // The analysis grid: only the teacher's column takes edits, rates read as

@@ -1,6 +1,8 @@
 #include "engine/rules/numbers.h"
 #include "enginetest.h"
 
+#include <limits>
+
 class TestNumbers : public QObject {
     Q_OBJECT
 private slots:
@@ -119,11 +121,51 @@ private slots:
         QVERIFY(!Num::parseInteger(""));
     }
 
-    void blankMarksCountAsZero()
+    // What a teacher's mark cell says: a mark, an absence (the cell holds
+    // nothing), or a refusal the entry path words for its own lines.
+    void readsAMarkCell_data()
     {
-        QCOMPARE(Num::markOf(QVariant()), Num::Fixed(0));
-        QCOMPARE(Num::markOf(QVariant(59.5)), Num::Fixed(595000));
-        QCOMPARE(Num::markOf(QVariant(QStringLiteral("39.9"))), Num::Fixed(399000));
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<double>("mark");
+        const int mark = Num::MarkCell::Mark, absent = Num::MarkCell::Absent;
+        QTest::newRow("a mark") << "85.5" << mark << 85.5;
+        QTest::newRow("0 is a mark") << "0" << mark << 0.0;
+        QTest::newRow("full-width 0") << QStringLiteral("０") << mark << 0.0;
+        QTest::newRow("empty") << "" << absent << 0.0;
+        QTest::newRow("blanks and a tab") << " \t " << absent << 0.0;
+        QTest::newRow("缺考") << QStringLiteral("缺考") << absent << 0.0;
+        QTest::newRow("缺 with blanks") << QStringLiteral(" 缺 ") << absent << 0.0;
+        QTest::newRow("slash") << "/" << absent << 0.0;
+        QTest::newRow("full-width slash and blanks") << QStringLiteral("\u3000／\u3000") << absent << 0.0;
+        QTest::newRow("full-width blanks around 缺考") << QStringLiteral("\u3000缺考\u3000") << absent << 0.0;
+        QTest::newRow("another word") << QStringLiteral("请假") << int(Num::MarkCell::NotANumber) << 0.0;
+        QTest::newRow("缺考 with more") << QStringLiteral("缺考了") << int(Num::MarkCell::NotANumber) << 0.0;
+        QTest::newRow("two slashes") << "//" << int(Num::MarkCell::NotANumber) << 0.0;
+        QTest::newRow("negative") << "-5" << int(Num::MarkCell::Negative) << -5.0;
+    }
+    void readsAMarkCell()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, kind);
+        QFETCH(double, mark);
+        const Num::MarkCell cell = Num::markCell(text);
+        QCOMPARE(int(cell.kind), kind);
+        QCOMPARE(cell.mark, mark);
+    }
+
+    // Stored cells as the runs read them: a blank, an absence word left by
+    // a hand edit and text that is no number are absences; 0 is a mark.
+    void storedCellsAreMarksOrAbsences()
+    {
+        QVERIFY(!Num::markOf(QVariant()));
+        QVERIFY(!Num::markOf(QVariant(QStringLiteral("缺考"))));
+        QVERIFY(!Num::markOf(QVariant(QStringLiteral("abc"))));
+        QVERIFY(!Num::markOf(QVariant(std::numeric_limits<double>::infinity())));
+        QCOMPARE(Num::markOf(QVariant(0)), Num::Mark(0));
+        QCOMPARE(Num::markOf(QVariant(59.5)), Num::Mark(595000));
+        QCOMPARE(Num::markOf(QVariant(QStringLiteral("39.9"))), Num::Mark(399000));
+        QCOMPARE(Num::markOf(QVariant(QStringLiteral("８５"))), Num::Mark(850000));
     }
 };
 

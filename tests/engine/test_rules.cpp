@@ -6,14 +6,28 @@
 #include "engine/rules/titles.h"
 #include "enginetest.h"
 
+#include <cmath>
+#include <limits>
+
 using Num::Fixed;
 
 namespace {
-std::vector<Fixed> fixed(const QList<double>& v)
+// Marks from doubles; NaN stands for an absent student.
+std::vector<Num::Mark> marks(const QList<double>& v)
 {
-    std::vector<Fixed> out;
+    std::vector<Num::Mark> out;
     for (double d : v)
-        out.push_back(Num::toFixed(d));
+        out.push_back(std::isnan(d) ? Num::Mark() : Num::Mark(Num::toFixed(d)));
+    return out;
+}
+constexpr double kAbsent = std::numeric_limits<double>::quiet_NaN();
+
+// Ranks as numbers, 0 for none.
+QList<qint64> plain(const std::vector<Rules::Rank>& ranks)
+{
+    QList<qint64> out;
+    for (const auto& r : ranks)
+        out << r.value_or(0);
     return out;
 }
 } // namespace
@@ -33,21 +47,16 @@ private slots:
         QTest::newRow("one student") << QList<double>{12} << QList<qint64>{1};
         QTest::newRow("all equal") << QList<double>{0, 0, 0} << QList<qint64>{1, 1, 1};
         QTest::newRow("nobody") << QList<double>{} << QList<qint64>{};
+        // An absent student has no rank (0 here) and takes no place; a 0 is a mark, ranked last.
+        QTest::newRow("absent takes no place") << QList<double>{90, kAbsent, 80} << QList<qint64>{1, 0, 2};
+        QTest::newRow("0 ranked last, absent not") << QList<double>{0, kAbsent, 55, 0} << QList<qint64>{2, 0, 1, 2};
+        QTest::newRow("everyone absent") << QList<double>{kAbsent, kAbsent} << QList<qint64>{0, 0};
     }
     void competitionRanks()
     {
         QFETCH(QList<double>, scores);
         QFETCH(QList<qint64>, ranks);
-        const std::vector<qint64> got = Rules::competitionRanks(fixed(scores));
-        QCOMPARE(QList<qint64>(got.begin(), got.end()), ranks);
-    }
-
-    void ranksASubsetOnly()
-    {
-        // Class ranks: only the rows of one class are ranked; the others keep what they had.
-        std::vector<qint64> out{-1, -1, -1, -1};
-        Rules::competitionRanks({1, 3}, fixed({99, 50, 10, 60}), out);
-        QCOMPARE(QList<qint64>(out.begin(), out.end()), (QList<qint64>{-1, 2, -1, 1}));
+        QCOMPARE(plain(Rules::competitionRanks(marks(scores))), ranks);
     }
 
     void totalBandLimits_data()
@@ -125,63 +134,88 @@ private slots:
 
     void subjectStatsOfOneClass()
     {
-        // 100, 80, 59.5, 39.9 out of 100.
-        const auto marks = fixed({100, 80, 59.5, 39.9});
-        const auto ranks = fixed({1, 2, 150, 400});
-        const Rules::SubjectStats s = Rules::subjectStats({0, 1, 2, 3}, marks, ranks, 100, {100, 200, 300, 400});
-        QCOMPARE(s.count, qint64(4));
-        QCOMPARE(s.total, qint64(280)); // 100, 180, 239.5 -> 240, 279.9 -> 280
-        QCOMPARE(s.average(), 70 * Num::kScale);
+        // 100, 80, 59.5, 39.9 out of 100, and one student absent.
+        const auto m = marks({100, 80, kAbsent, 59.5, 39.9});
+        const auto ranks = marks({1, 2, kAbsent, 150, 400});
+        const Rules::SubjectStats s = Rules::subjectStats({0, 1, 2, 3, 4}, m, ranks, 100, {100, 200, 300, 400});
+        QCOMPARE(s.count, qint64(4)); // the absent one is not counted
+        // The exact sum and its mean, as a spreadsheet gives them.
+        QCOMPARE(s.total(), Num::Mark(Num::toFixed(279.4)));
+        QCOMPARE(s.average(), Num::Mark(Num::toFixed(69.85)));
         QCOMPARE(s.pass, qint64(2));
         QCOMPARE(s.high, qint64(2));
         QCOMPARE(s.low, qint64(1));
-        QCOMPARE(s.passRate(), Fixed(5000));
+        QCOMPARE(s.passRate(), Num::Mark(5000));
+        QCOMPARE(s.lowRate(), Num::Mark(2500));
         QCOMPARE(s.best, Num::toFixed(100));
         QCOMPARE(s.worst, Num::toFixed(39.9));
         QCOMPARE(s.bestRow, 0);
-        QCOMPARE(s.worstRow, 3);
+        QCOMPARE(s.worstRow, 4);
         QCOMPARE(s.bands[11], qint64(1)); // 100 -> F110
         QCOMPARE(s.bands[9], qint64(1));  // 80 -> F90
         QCOMPARE(s.bands[7], qint64(1));  // 60 -> F70
         QCOMPARE(s.bands[5], qint64(1));  // 40 -> F50
+        QCOMPARE(s.bands[0], qint64(0));  // the absent one is no 0
         QCOMPARE(s.top, (std::array<qint64, 4>{2, 3, 3, 4}));
+    }
+
+    void meansHalveToEvenAtTheFourthDecimal_data()
+    {
+        QTest::addColumn<QList<double>>("values");
+        QTest::addColumn<double>("mean");
+        QTest::newRow("69.85") << QList<double>{100, 80, 59.5, 39.9} << 69.85;
+        QTest::newRow("2/3") << QList<double>{1, 1, 0} << 0.6667;
+        QTest::newRow("0.00005 halves down to even") << QList<double>{0.0001, 0} << 0.0;
+        QTest::newRow("0.00015 halves up to even") << QList<double>{0.0003, 0} << 0.0002;
+    }
+    void meansHalveToEvenAtTheFourthDecimal()
+    {
+        QFETCH(QList<double>, values);
+        QFETCH(double, mean);
+        Num::Fixed sum = 0;
+        for (double v : values)
+            sum += Num::toFixed(v);
+        QCOMPARE(Num::mean4(sum, values.size()), Num::toFixed(mean));
     }
 
     void subjectStatsThresholdsAndTies()
     {
         // Full mark 150: pass 90, high 120, low below 60; the first of equal best marks is named.
-        const auto marks = fixed({120, 90, 59.9, 120, 60});
-        const Rules::SubjectStats s = Rules::subjectStats({0, 1, 2, 3, 4}, marks, fixed({0, 0, 0, 0, 0}), 150,
+        const auto m = marks({120, 90, 59.9, 120, 60});
+        const Rules::SubjectStats s = Rules::subjectStats({0, 1, 2, 3, 4}, m, marks({0, 0, 0, kAbsent, 0}), 150,
                                                           {100, 200, 300, 400});
         QCOMPARE(s.pass, qint64(3));
         QCOMPARE(s.high, qint64(2));
         QCOMPARE(s.low, qint64(1));
         QCOMPARE(s.bestRow, 0);
-        // A grade rank still 0 (no ranking run yet) counts in every top-N.
-        QCOMPARE(s.top, (std::array<qint64, 4>{5, 5, 5, 5}));
-        const Rules::SubjectStats none = Rules::subjectStats({}, marks, marks, 100, {1, 2, 3, 4});
-        QCOMPARE(none.average(), Fixed(0));
-        QCOMPARE(none.passRate(), Fixed(0));
+        // A grade rank still 0 (an examination saved before) counts in every
+        // top-N; a blank one (not ranked) in none.
+        QCOMPARE(s.top, (std::array<qint64, 4>{4, 4, 4, 4}));
+        // Nobody sat: no sum, average or rate.
+        const Rules::SubjectStats none = Rules::subjectStats({0, 1}, marks({kAbsent, kAbsent}), m, 100, {1, 2, 3, 4});
+        QCOMPARE(none.count, qint64(0));
+        QVERIFY(!none.total() && !none.average() && !none.passRate() && !none.lowRate());
     }
 
     void classPlaces()
     {
-        // Averages 80, 75, 75, 70 -> 1, 2, 2, 4; a class without students takes no place.
+        // Averages 80, 75, 75, 70 -> 1, 2, 2, 4; a class where nobody sat takes no place.
         std::vector<Rules::SubjectStats> classes(5);
         const QList<double> averages{80, 75, 75, 70};
         for (int c = 0; c < 4; ++c) {
             classes[size_t(c)].count = 1;
-            classes[size_t(c)].total = qint64(averages[c]);
+            classes[size_t(c)].sum = Num::toFixed(averages[c]);
             classes[size_t(c)].low = c == 3 ? 0 : 1; // only the weakest average has no low mark
         }
         const auto places = Rules::classPlaces(classes);
-        QCOMPARE(places[0][0], qint64(1));
-        QCOMPARE(places[1][0], qint64(2));
-        QCOMPARE(places[2][0], qint64(2));
-        QCOMPARE(places[3][0], qint64(4));
-        QCOMPARE(places[3][3], qint64(1)); // low rate 0 places first
-        QCOMPARE(places[0][3], qint64(2));
-        QCOMPARE(places[4], (std::array<qint64, 4>{0, 0, 0, 0}));
+        QCOMPARE(places[0][0], Rules::Place(1));
+        QCOMPARE(places[1][0], Rules::Place(2));
+        QCOMPARE(places[2][0], Rules::Place(2));
+        QCOMPARE(places[3][0], Rules::Place(4));
+        QCOMPARE(places[3][3], Rules::Place(1)); // low rate 0 places first
+        QCOMPARE(places[0][3], Rules::Place(2));
+        for (const Rules::Place& p : places[4])
+            QVERIFY(!p);
     }
 
     // What a teacher reads where the database keeps its own names.

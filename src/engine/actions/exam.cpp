@@ -36,7 +36,7 @@ void reuseRoster(Session& session, bool clearMarks)
 {
     if (!clearMarks)
         return;
-    Entry::zeroMarks(session.workingTable());
+    Entry::blankMarks(session.workingTable());
     session.notifyGradesChanged();
 }
 

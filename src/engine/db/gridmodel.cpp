@@ -144,25 +144,27 @@ QString GridModel::write(int row, int column, const QString& text)
     const bool isClass = name == QStringLiteral("班号") && m_students;
     QVariant stored;
     if (m_numeric.at(column)) {
-        if (!text.trimmed().isEmpty()) {
-            const auto n = Num::parseNumber(text);
-            if (!n)
-                return refuse(QStringLiteral("“%1”一栏只能填数字，“%2”不是数字").arg(name, text));
-            if (*n < 0)
-                return refuse(QStringLiteral("“%1”一栏不能填负数，“%2”小于0").arg(name, text));
-            stored = *n;
+        const Num::MarkCell cell = Num::markCell(text);
+        if (cell.kind == Num::MarkCell::NotANumber)
+            return refuse(QStringLiteral("“%1”一栏只能填数字，“%2”不是数字（缺考的学生可以空着，或填“缺考”“缺”“/”）")
+                              .arg(name, text));
+        if (cell.kind == Num::MarkCell::Negative)
+            return refuse(QStringLiteral("“%1”一栏不能填负数，“%2”小于0").arg(name, text));
+        if (cell.kind == Num::MarkCell::Mark) {
+            stored = cell.mark;
             if (isClass) {
-                if (*n != double(qint64(*n)))
+                if (cell.mark != double(qint64(cell.mark)))
                     return refuse(QStringLiteral("班号必须是整数，“%1”不是整数").arg(text));
-                if (!Rules::isClassNumber(qint64(*n)))
-                    return refuse(Rules::classProblem(qint64(*n)));
-                stored = qint64(*n);
+                if (!Rules::isClassNumber(qint64(cell.mark)))
+                    return refuse(Rules::classProblem(qint64(cell.mark)));
+                stored = qint64(cell.mark);
             }
         } else if (isClass) {
             // A row without a class drops out of every class's results.
             return refuse(QStringLiteral("班号不能是空的"));
         } else {
-            // A cleared mark is blank, not the old mark kept behind the user's back.
+            // Cleared, or 缺考 typed: the student was absent and the cell holds
+            // nothing, not the old mark kept behind the user's back.
             stored = QVariant(QMetaType(QMetaType::Double));
         }
     } else {

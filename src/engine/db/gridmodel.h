@@ -2,7 +2,8 @@
 // The editable query behind every grid that edits data: it holds the rows of a
 // SelectSpec together with their rowids, and writes an edited cell straight
 // back to its row. Numeric columns take only numbers that are not negative,
-// or a blank (stored as null, which the runs count as 0); 班号 takes a class
+// or an absence (a cleared cell, 缺考, 缺 or /: stored as null, which the runs
+// count in nothing); 班号 takes a class
 // number and 学号 and 姓名 a filled text without control characters.
 // Numbers are shown as Num::shown shows them (rates as percentages);
 // editing starts from the stored value.

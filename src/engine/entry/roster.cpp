@@ -69,7 +69,9 @@ void replace(const QString& table, const QList<Student>& given)
     for (const QString& c : namedColumns())
         cols << Db::column(table, c);
     const QString marks = QStringList(QList<QString>(cols.size(), "?")).join(',');
-    // For each named column, the subject whose mark it takes (-1: it holds 0).
+    // For each named column, the subject whose mark it takes (-1: none). A
+    // mark not given, every total and every rank start blank: an unentered
+    // subject is no 0, and no rank of another examination stays.
     QList<int> markOf;
     for (const QString& c : namedColumns())
         markOf << int(Rules::gradeSubjects().indexOf(c.chopped(1)));
@@ -87,7 +89,7 @@ void replace(const QString& table, const QList<Student>& given)
                 if (subject >= 0 && s.marks[size_t(subject)])
                     insert.bind(i++, *s.marks[size_t(subject)]);
                 else
-                    insert.bind(i++, qint64(0));
+                    insert.bindNull(i++);
             }
             insert.run();
         }
@@ -190,9 +192,10 @@ QString lineError(const Box& box, int i, const QString& what)
 }
 
 // A box as pasted: its title line (as copied with a spreadsheet column, or
-// the column's name in the grade table) is dropped, and every other line must
-// be filled and must not be the title again.
-Box box(const QString& title, const QString& text, const QStringList& titles)
+// the column's name in the grade table) is dropped, and no other line may be
+// the title again. A roster box has no empty line; in a mark box an empty
+// line is a student who was absent.
+Box box(const QString& title, const QString& text, const QStringList& titles, bool blanks = false)
 {
     Box b{title, lines(text), 0};
     if (!b.lines.isEmpty() && titles.contains(b.lines.first())) {
@@ -200,11 +203,29 @@ Box box(const QString& title, const QString& text, const QStringList& titles)
         b.offset = 1;
     }
     for (int i = 0; i < b.lines.size(); ++i) {
-        if (b.lines.at(i).isEmpty())
+        if (b.lines.at(i).isEmpty() && !blanks)
             throw Db::InputError(QStringLiteral("“%1”栏第%2行是空的").arg(title).arg(b.shownLine(i)));
         if (titles.contains(b.lines.at(i)))
             throw Db::InputError(lineError(b, i, "是标题，标题只能在第一行"));
     }
+    return b;
+}
+
+// A mark box of `count` lines. A column copied from a spreadsheet ends in
+// empty lines where its last students were absent: they are kept up to the
+// count (the line break that ends the last cell makes no line of its own).
+Box markBox(const QString& subject, const QString& text, qsizetype count)
+{
+    Box b = box(subject, text, {subject, subject + "1"}, true);
+    if (b.lines.size() >= count)
+        return b;
+    QString t = text;
+    t.replace("\r\n", "\n").replace('\r', '\n');
+    if (t.endsWith('\n'))
+        t.chop(1);
+    const qsizetype written = t.isEmpty() ? 0 : t.count('\n') + 1 - b.offset;
+    while (b.lines.size() < qMin(count, written))
+        b.lines << QString();
     return b;
 }
 
@@ -306,6 +327,67 @@ QList<Match::Key> markKeys(const BulkInput& input, Match::Columns& columns, qsiz
 
 } // namespace
 
+namespace {
+
+// The ticked mark boxes, each as long as `count` lines; the message of a box
+// that is not names the box it is held against.
+QList<Box> markBoxes(const BulkInput& input, const QStringList& subjects, qsizetype count, const QString& against)
+{
+    QList<Box> boxes;
+    for (const QString& s : subjects) {
+        const Box b = markBox(s, input.markBoxes.value(s), count);
+        boxes << b;
+        if (b.lines.size() == count)
+            continue;
+        if (input.roster)
+            throw Db::InputError(QStringLiteral("“%1”栏有%2行成绩，名单有%3名学生，行数必须相同，请检查是否多了或少了一行")
+                                     .arg(b.title).arg(b.lines.size()).arg(count));
+        if (against.isEmpty())
+            throw Db::InputError(QStringLiteral("“%1”栏有%2行成绩，表中有%3名学生，行数必须相同，请检查是否多了或少了一行")
+                                     .arg(b.title).arg(b.lines.size()).arg(count));
+        throw Db::InputError(QStringLiteral("“%1”栏有%2行成绩，“%3”栏有%4行，每栏的行数必须相同，请检查是否多了或少了一行")
+                                 .arg(b.title).arg(b.lines.size()).arg(against).arg(count));
+    }
+    return boxes;
+}
+
+// The first filled key box (学号, 班号, 姓名) of marks for the roster the
+// table holds: its title and lines; none when marks go by line.
+std::optional<Box> firstKeyBox(const BulkInput& input)
+{
+    for (const auto& [title, text] : {std::pair{QStringLiteral("学号"), input.numbers},
+                                      std::pair{QStringLiteral("班号"), input.classes},
+                                      std::pair{QStringLiteral("姓名"), input.names}})
+        if (!lines(text).isEmpty())
+            return rosterBox(title, text);
+    return std::nullopt;
+}
+
+// The marks of line j of every box: a number or an absence; anything else
+// is refused naming the box and the line. Marks above their full mark are
+// listed for the question asked before writing.
+void readMarks(const QList<Box>& boxes, int j, const QString& student, const QMap<QString, qint64>& fullMarks,
+               MarkLine& line, BulkPlan& plan)
+{
+    for (const Box& b : boxes) {
+        const Num::MarkCell cell = Num::markCell(b.lines.at(j));
+        if (cell.kind == Num::MarkCell::NotANumber)
+            throw Db::InputError(lineError(b, j, "不是数字（缺考的学生可以空着，或填“缺考”“缺”“/”）"));
+        if (cell.kind == Num::MarkCell::Negative)
+            throw Db::InputError(lineError(b, j, "是负数，成绩不能小于0"));
+        if (cell.kind == Num::MarkCell::Absent) {
+            plan.absent += line.student >= 0;
+            continue;
+        }
+        const qint64 full = fullMarks.value(b.title, -1);
+        if (line.student >= 0 && full >= 0 && cell.mark > double(full))
+            plan.aboveFull.append({b.title, b.shownLine(j), student, cell.mark, full});
+        line.marks[size_t(Rules::gradeSubjects().indexOf(b.title))] = cell.mark;
+    }
+}
+
+} // namespace
+
 BulkPlan prepare(const QString& table, const BulkInput& input, const QMap<QString, qint64>& fullMarks)
 {
     Db::table(table);
@@ -322,27 +404,12 @@ BulkPlan prepare(const QString& table, const BulkInput& input, const QMap<QStrin
         if (plan.current.isEmpty())
             throw Db::InputError(QStringLiteral("表中没有学生，不能输入成绩"));
     }
-    QList<Box> boxes;
-    for (const QString& s : plan.subjects)
-        boxes << box(s, input.markBoxes.value(s), {s, s + "1"});
     // How many lines every ticked box must hold: one per student of a new
     // roster or, for marks that go by line, of the roster the table holds;
     // with key boxes, as many as they.
-    const bool keyed = !input.roster
-        && !(lines(input.numbers).isEmpty() && lines(input.classes).isEmpty() && lines(input.names).isEmpty());
-    const qsizetype count = input.roster ? plan.students.size() : keyed ? boxes.first().lines.size() : plan.current.size();
-    for (const Box& b : boxes) {
-        if (b.lines.size() == count)
-            continue;
-        if (input.roster)
-            throw Db::InputError(QStringLiteral("“%1”栏有%2行成绩，名单有%3名学生，行数必须相同，请检查是否多了或少了一行")
-                                     .arg(b.title).arg(b.lines.size()).arg(count));
-        if (!keyed)
-            throw Db::InputError(QStringLiteral("“%1”栏有%2行成绩，表中有%3名学生，行数必须相同，请检查是否多了或少了一行")
-                                     .arg(b.title).arg(b.lines.size()).arg(count));
-        throw Db::InputError(QStringLiteral("“%1”栏有%2行成绩，“%3”栏有%4行，每栏的行数必须相同，请检查是否多了或少了一行")
-                                 .arg(b.title).arg(b.lines.size()).arg(boxes.first().title).arg(count));
-    }
+    const std::optional<Box> key = input.roster ? std::nullopt : firstKeyBox(input);
+    const qsizetype count = input.roster ? plan.students.size() : key ? key->lines.size() : plan.current.size();
+    const QList<Box> boxes = markBoxes(input, plan.subjects, count, key ? key->title : QString());
 
     int keyOffset = boxes.first().offset;
     if (!input.roster) {
@@ -360,17 +427,7 @@ BulkPlan prepare(const QString& table, const BulkInput& input, const QMap<QStrin
         const QString student = line.student < 0 ? QString()
             : input.roster                        ? plan.students.at(j).name
                                                   : plan.current.at(line.student).name;
-        for (const Box& b : boxes) {
-            const auto v = Num::parseNumber(b.lines.at(j));
-            if (!v)
-                throw Db::InputError(lineError(b, j, "不是数字"));
-            if (*v < 0)
-                throw Db::InputError(lineError(b, j, "是负数，成绩不能小于0"));
-            const qint64 full = fullMarks.value(b.title, -1);
-            if (line.student >= 0 && full >= 0 && *v > double(full))
-                plan.aboveFull.append({b.title, b.shownLine(j), student, *v, full});
-            line.marks[size_t(Rules::gradeSubjects().indexOf(b.title))] = *v;
-        }
+        readMarks(boxes, j, student, fullMarks, line, plan);
         if (input.roster)
             plan.students[j].marks = line.marks;
         else
@@ -400,8 +457,12 @@ BulkResult write(const QString& table, const BulkPlan& plan)
                 continue;
             const Match::Student& st = plan.current.at(l.student);
             int i = 0;
-            for (int s : subjects)
-                update.bind(i++, *l.marks[size_t(s)]);
+            for (int s : subjects) {
+                if (l.marks[size_t(s)])
+                    update.bind(i++, *l.marks[size_t(s)]);
+                else
+                    update.bindNull(i++);
+            }
             update.bind(i++, st.rowid);
             update.bind(i++, st.number);
             update.run();
@@ -416,6 +477,7 @@ BulkResult write(const QString& table, const BulkPlan& plan)
     });
     if (plan.roster && !plan.subjects.isEmpty())
         result.markRows = int(plan.students.size());
+    result.absent = plan.absent;
     if (const auto range = Entry::classRange(table)) {
         result.firstClass = range->first;
         result.lastClass = range->last;

@@ -25,7 +25,7 @@ struct Student {
     qint64 cls = 0;             // 班号
     QString name;               // 姓名
     // By subject in the order of Rules::gradeSubjects(), written to subject
-    // + "1"; a subject without a mark is written as 0.
+    // + "1"; a subject without a mark (absent, or not given) is left blank.
     std::array<std::optional<double>, kRosterSubjects> marks{};
 
     // Sets the mark of a subject of Rules::gradeSubjects(); false for any other name.
@@ -34,7 +34,8 @@ struct Student {
 
 // Replaces every row of the table by the students, kept in roster order
 // (class, then 学号) and numbered from 0 in that order; every named column
-// the student gives no mark for holds 0. A 学号 given twice is refused.
+// the student gives no mark for, the totals and the ranks are blank. A 学号
+// given twice is refused.
 void replace(const QString& table, const QList<Student>& students);
 
 // What the bulk input window's boxes hold.
@@ -49,6 +50,7 @@ struct BulkInput {
 struct BulkResult {
     int students = 0;   // rows in the table afterwards
     int markRows = 0;   // students who received marks
+    int absent = 0;     // of their marks, the ones left blank as absences
     qint64 firstClass = 0, lastClass = 0; // 班号 of the first and last row (0 when empty)
 };
 
@@ -82,6 +84,7 @@ struct BulkPlan {
 
     QStringList subjects;         // the ticked subjects in their fixed order
     QList<AboveFull> aboveFull;
+    int absent = 0;               // marks left blank for students absent (empty, 缺考, 缺, /)
 
     bool marksForRoster() const { return !roster && !lines.isEmpty(); }
 };
@@ -112,7 +115,10 @@ QString boxTitle(const QString& header);
 QList<Match::Student> rosterOf(const QString& table);
 
 // Checks every box before anything is written; a message names the box and
-// the line, or the box and both counts. A first line that is the box's own
+// the line, or the box and both counts. A mark cell is a number of 0 or more
+// or an absence (Num::markCell), which leaves the mark blank; an empty line
+// of a mark box is an absence, and so are the empty lines a pasted column
+// ends with, up to the number of students. A first line that is the box's own
 // title (学号, 班号, 姓名, the subject) is skipped in that box.
 // A new roster: one line per student in every box, each 学号 once; marks
 // belong to the student on their line. Marks for the roster the table

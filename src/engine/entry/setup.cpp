@@ -27,14 +27,6 @@ void editOnlyRow(const QString& name, const QVariantMap& values)
     t.close();
 }
 
-QVariantMap zeroNamedColumns()
-{
-    QVariantMap v;
-    for (const QString& c : Roster::namedColumns())
-        v.insert(c, 0);
-    return v;
-}
-
 } // namespace
 
 ExamState examState()
@@ -167,12 +159,12 @@ void startOneByOne(const QString& table)
     });
 }
 
-int zeroMarks(const QString& table)
+int blankMarks(const QString& table)
 {
     const QString t = Db::table(table);
     QStringList sets;
-    for (const QString& s : Rules::entrySubjects())
-        sets << Db::column(table, s + "1") + " = 0";
+    for (const QString& c : Roster::namedColumns())
+        sets << Db::column(table, c) + " = NULL";
     int rows = 0;
     Db::inTransaction([&] {
         rows = int(Db::rowCount(table));
@@ -261,7 +253,8 @@ qint64 addStudent(const QString& table, const QString& number, qint64 cls, const
         if (count.isEmpty())
             throw Db::Error(QStringLiteral("表“count”中没有记录"));
         n = count.value("zuge").toLongLong();
-        QVariantMap row = zeroNamedColumns();
+        // Marks, totals and ranks start blank.
+        QVariantMap row;
         row.insert(cols.at(0), n);
         row.insert("学号", number);
         row.insert("班号", cls);
@@ -283,7 +276,7 @@ qint64 insertStudent(const QString& table, const QString& number, qint64 cls, co
 {
     Db::table(table);
     checkStudent(number, cls, name);
-    QVariantMap row = zeroNamedColumns();
+    QVariantMap row;
     row.insert("学号", number);
     row.insert("班号", cls);
     row.insert("姓名", name);

@@ -73,9 +73,10 @@ std::optional<ClassRange> classRange(const QString& table);
 // the table deleted, together.
 void startOneByOne(const QString& table);
 
-// The six typed marks 语文1 … 化学1 of every row set to 0; 综合1, the totals
-// and the ranks stay. Returns the number of rows.
-int zeroMarks(const QString& table);
+// A roster reused for a new examination: every mark, total and rank of every
+// row blanked, so that nothing of the last examination stays and a subject
+// not entered again is no 0. Returns the number of rows.
+int blankMarks(const QString& table);
 
 // A student of a grade table as the roster windows name him.
 struct RosterStudent {
@@ -94,13 +95,13 @@ void keepRosterOrder(const QString& table);
 
 // Appends one student numbered from count.zuge and advances the counter, in
 // one transaction; the student takes his place in roster order. Every named
-// mark, total and rank column holds 0. The student is checked first
+// mark, total and rank column starts blank. The student is checked first
 // (checkStudent) and his 学号 must be free. Returns the running number the
 // student got.
 qint64 addStudent(const QString& table, const QString& number, qint64 cls, const QString& name);
 
 // Inserts a student into his place in roster order; the running-number
-// column stays empty. Returns his rowid. The student is checked first
+// column and every mark, total and rank stay empty. Returns his rowid. The student is checked first
 // (checkStudent) and his 学号 must be free. Rows move, so grids over the
 // table must reload.
 qint64 insertStudent(const QString& table, const QString& number, qint64 cls, const QString& name);

@@ -9,17 +9,17 @@
 #include "engine/rules/subjects.h"
 
 #include <QElapsedTimer>
-#include <QHash>
-#include <algorithm>
 #include <cmath>
-#include <numeric>
 
 namespace Proc {
 
-using Num::Fixed;
-using Num::kScale;
-
 namespace {
+
+void report(const ProgressFn& progress, int stage, qint64 done, qint64 total)
+{
+    if (progress)
+        progress(stage, done, total);
+}
 
 void checkSubjects(const QStringList& subjects)
 {
@@ -49,17 +49,17 @@ void checkClasses(qint64 first, qint64 last)
 
 // A stored mark as the rules read it (Num::markOf), without a QVariant for
 // the numbers that make up nearly every cell.
-Fixed markAt(const Db::Statement& st, int column)
+Num::Mark markAt(const Db::Statement& st, int column)
 {
     switch (st.type(column)) {
     case Db::Statement::Integer:
         return Num::toFixed(double(st.integer(column)));
     case Db::Statement::Real: {
         const double d = st.real(column);
-        return std::isfinite(d) ? Num::toFixed(d) : 0;
+        return std::isfinite(d) ? Num::Mark(Num::toFixed(d)) : std::nullopt;
     }
     case Db::Statement::Null:
-        return 0;
+        return std::nullopt;
     default:
         return Num::markOf(st.value(column));
     }
@@ -78,10 +78,116 @@ qint64 classAt(const Db::Statement& st, int column)
     }
 }
 
-void report(const ProgressFn& progress, int stage, qint64 done, qint64 total)
+// A value or NULL, as the statement or Qt SQL binds it.
+void bindMark(Db::Statement& st, int k, const Num::Mark& m)
 {
-    if (progress)
-        progress(stage, done, total);
+    if (m)
+        st.bind(k, Num::fromFixed(*m));
+    else
+        st.bindNull(k);
+}
+
+// A rank from 1, or NULL for none (0).
+void bindRank(Db::Statement& st, int k, qint64 rank)
+{
+    if (rank > 0)
+        st.bind(k, rank);
+    else
+        st.bindNull(k);
+}
+
+QVariant orNull(const Num::Mark& m)
+{
+    return m ? QVariant(Num::fromFixed(*m)) : QVariant();
+}
+
+QVariant placeOrNull(const Rules::Place& p)
+{
+    return p ? QVariant(*p) : QVariant();
+}
+
+// ---------------------------------------------------------------------------
+// Totals and ranks
+
+struct RankItem {
+    QString score, classRank, gradeRank;
+};
+
+// 总分, 三总, then the subjects in their order; every column checked.
+QList<RankItem> rankItems(const RankSettings& st, const QStringList& subjects)
+{
+    const QString& s = st.suffix;
+    QList<RankItem> items{{"总分" + s, "总分班排" + s, "总分级排" + s}, {"三总" + s, "三总班排" + s, "三总级排" + s}};
+    for (const QString& subj : subjects)
+        items.append({subj + s, subj + "班排" + s, subj + "级排" + s});
+    for (const RankItem& it : items) {
+        Db::column(st.table, it.score);
+        Db::column(st.table, it.classRank);
+        Db::column(st.table, it.gradeRank);
+    }
+    return items;
+}
+
+// Every student's class and scores, in stored order; totals about to be
+// recomputed are not read.
+RankRows readRankRows(const QString& table, const QList<RankItem>& items, bool totals, std::vector<qint64>& rowid)
+{
+    QList<int> readItems;
+    QStringList cols{"rowid", Db::column(table, "班号")};
+    for (int i = totals ? kFirstSubjectItem : 0; i < items.size(); ++i) {
+        readItems << i;
+        cols << Db::quote(items.at(i).score);
+    }
+    RankRows rows;
+    rows.scores.resize(size_t(items.size()));
+    const size_t n = size_t(Db::rowCount(table));
+    rowid.reserve(n);
+    rows.cls.reserve(n);
+    for (int i : readItems)
+        rows.scores[size_t(i)].reserve(n);
+    Db::Statement read(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(cols.join(','), Db::table(table)));
+    while (read.step()) {
+        rowid.push_back(read.integer(0));
+        rows.cls.push_back(classAt(read, 1));
+        for (int k = 0; k < readItems.size(); ++k)
+            rows.scores[size_t(readItems.at(k))].push_back(markAt(read, 2 + k));
+    }
+    return rows;
+}
+
+// Totals and grade ranks of every row, class ranks of the rows in the range
+// (the others keep theirs); a missing one is written as NULL.
+void writeRanks(const QString& table, const QList<RankItem>& items, const std::vector<qint64>& rowid,
+                const RankRows& rows, const RankPlan& plan, const RankTable& t)
+{
+    QStringList inRange, outRange;
+    if (plan.totals()) {
+        inRange << Db::quote(items[kTotalItem].score) + "=?" << Db::quote(items[kThreeItem].score) + "=?";
+        outRange = inRange;
+    }
+    for (const RankItem& it : items) {
+        inRange << Db::quote(it.classRank) + "=?" << Db::quote(it.gradeRank) + "=?";
+        outRange << Db::quote(it.gradeRank) + "=?";
+    }
+    const QString update = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?");
+    Db::Statement upIn(update.arg(Db::table(table), inRange.join(',')));
+    Db::Statement upOut(update.arg(Db::table(table), outRange.join(',')));
+    for (size_t r = 0; r < rowid.size(); ++r) {
+        const bool in = inClassRange(rows.cls[r], plan);
+        Db::Statement& up = in ? upIn : upOut;
+        int k = 0;
+        if (plan.totals()) {
+            bindMark(up, k++, t.total[r]);
+            bindMark(up, k++, t.threeTotal[r]);
+        }
+        for (size_t i = 0; i < size_t(items.size()); ++i) {
+            if (in)
+                bindRank(up, k++, t.classRanks[i][r]);
+            bindRank(up, k++, t.gradeRanks[i][r]);
+        }
+        up.bind(k, rowid[r]);
+        up.run();
+    }
 }
 
 } // namespace
@@ -93,150 +199,30 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
     checkSubjects(st.subjects);
     checkClasses(st.firstClass, st.lastClass);
     const QStringList subjects = ordered(st.subjects);
-    const QString t = Db::table(st.table);
-    const QString s = st.suffix;
-
-    struct Item {
-        QString score, classRank, gradeRank;
-    };
-    QList<Item> items{{"总分" + s, "总分班排" + s, "总分级排" + s}, {"三总" + s, "三总班排" + s, "三总级排" + s}};
-    for (const QString& subj : subjects)
-        items.append({subj + s, subj + "班排" + s, subj + "级排" + s});
     // Every column is checked before anything is read or written.
-    for (const Item& it : items) {
-        Db::column(st.table, it.score);
-        Db::column(st.table, it.classRank);
-        Db::column(st.table, it.gradeRank);
-    }
-    const bool totals = subjects.contains("语文") && subjects.contains("数学") && subjects.contains("英语");
+    const QList<RankItem> items = rankItems(st, subjects);
+    RankPlan plan;
+    plan.firstClass = st.firstClass;
+    plan.lastClass = st.lastClass;
+    // 总分 and 三总 are recomputed only when 语文, 数学 and 英语 are all chosen.
+    const std::array<qsizetype, 3> main{subjects.indexOf("语文"), subjects.indexOf("数学"), subjects.indexOf("英语")};
+    if (main[0] >= 0 && main[1] >= 0 && main[2] >= 0)
+        for (size_t k = 0; k < 3; ++k)
+            plan.mainItems[k] = kFirstSubjectItem + int(main[k]);
 
-    QStringList readCols{"rowid", Db::column(st.table, "班号")};
-    // Totals about to be recomputed need not be read.
-    for (const Item& it : items)
-        readCols << (totals && (&it == &items[0] || &it == &items[1]) ? QStringLiteral("0") : Db::quote(it.score));
-    const int nItems = int(items.size());
-    std::vector<qint64> rowid, cls;
-    std::vector<std::vector<Fixed>> score(nItems);
     // The write lock comes first, then the read: no other writer can replace
     // the rows between what this run reads and what it writes back.
     Db::Transaction tx;
-    {
-        const qint64 rows = Db::rowCount(st.table);
-        rowid.reserve(size_t(rows));
-        cls.reserve(size_t(rows));
-        for (auto& v : score)
-            v.reserve(size_t(rows));
-        Db::Statement read(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(readCols.join(','), t));
-        while (read.step()) {
-            rowid.push_back(read.integer(0));
-            cls.push_back(classAt(read, 1));
-            for (int i = 0; i < nItems; ++i)
-                score[size_t(i)].push_back(markAt(read, 2 + i));
-        }
-    }
-    const int n = int(rowid.size());
-
-    // Totals: the selected subjects in their order; 三总 is 语文 + 数学 + 英语.
-    if (totals) {
-        const int yw = 2 + int(subjects.indexOf("语文"));
-        const int sx = 2 + int(subjects.indexOf("数学"));
-        const int yy = 2 + int(subjects.indexOf("英语"));
-        for (int r = 0; r < n; ++r) {
-            Fixed sum = 0;
-            for (int i = 2; i < nItems; ++i)
-                sum += score[i][r];
-            score[0][r] = sum;
-            score[1][r] = score[yw][r] + score[sx][r] + score[yy][r];
-            if ((r & 1023) == 0)
-                report(progress, 1, r, n);
-        }
-    }
-    report(progress, 1, n, n);
-
-    // Class ranks for the classes of the range; other classes keep theirs.
-    // Ranks go by the rounded scores, rounded once per item.
-    std::vector<std::vector<int>> byClass(size_t(Rules::kClassCount) + 1);
-    for (int r = 0; r < n; ++r)
-        if (cls[size_t(r)] >= st.firstClass && cls[size_t(r)] <= st.lastClass)
-            byClass[size_t(cls[size_t(r)])].push_back(r);
-    qint64 inRangeCount = 0;
-    for (const auto& v : byClass)
-        inRangeCount += qint64(v.size());
-    std::vector<std::vector<qint64>> classRank(nItems, std::vector<qint64>(n, 0));
-    std::vector<std::vector<qint64>> gradeRank(nItems, std::vector<qint64>(n, 0));
-    std::vector<int> everyone(n);
-    std::iota(everyone.begin(), everyone.end(), 0);
-    std::vector<qint64> key(n);
-    qint64 done = 0;
-    const qint64 classWork = qint64(nItems) * inRangeCount;
-    for (int i = 0; i < nItems; ++i) {
-        for (int r = 0; r < n; ++r)
-            key[size_t(r)] = Rules::rankKey(score[size_t(i)][size_t(r)]);
-        for (const auto& students : byClass) {
-            if (students.empty())
-                continue;
-            Rules::ranksByKey(students, key, classRank[size_t(i)]);
-            done += qint64(students.size());
-            report(progress, 2, done, classWork);
-        }
-        // Grade ranks over every row, whatever its class.
-        Rules::ranksByKey(everyone, key, gradeRank[size_t(i)]);
-        report(progress, 3, i + 1, nItems);
-    }
-
-    {
-        QStringList inRange, outRange;
-        if (totals) {
-            inRange << Db::quote(items[0].score) + "=?" << Db::quote(items[1].score) + "=?";
-            outRange = inRange;
-        }
-        QStringList written;
-        for (const Item& it : items) {
-            inRange << Db::quote(it.classRank) + "=?" << Db::quote(it.gradeRank) + "=?";
-            outRange << Db::quote(it.gradeRank) + "=?";
-            written << it.classRank << it.gradeRank;
-        }
-        // Blank ranks left by other paths read as 0, so that every rank
-        // column holds an integer after a run; every row is written below,
-        // so the rank columns this run does not set are mended in the same
-        // pass.
-        auto mendBlanks = [&](QStringList& sets, bool classRanksSet) {
-            for (const QString& subj : Rules::allSubjects() + QStringList{"三总", "总分"}) {
-                for (const QString& kind : {QStringLiteral("班排"), QStringLiteral("级排")}) {
-                    const QString c = subj + kind + s;
-                    const bool set = written.contains(c) && (classRanksSet || kind == QStringLiteral("级排"));
-                    if (!set && Db::hasColumn(st.table, c))
-                        sets << QStringLiteral("%1 = coalesce(%1, 0)").arg(Db::quote(c));
-                }
-            }
-        };
-        mendBlanks(inRange, true);
-        mendBlanks(outRange, false);
-        Db::Statement upIn(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(t, inRange.join(',')));
-        Db::Statement upOut(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(t, outRange.join(',')));
-        for (int r = 0; r < n; ++r) {
-            const bool in = cls[size_t(r)] >= st.firstClass && cls[size_t(r)] <= st.lastClass;
-            Db::Statement& up = in ? upIn : upOut;
-            int k = 0;
-            if (totals) {
-                up.bind(k++, Num::fromFixed(score[0][size_t(r)]));
-                up.bind(k++, Num::fromFixed(score[1][size_t(r)]));
-            }
-            for (int i = 0; i < nItems; ++i) {
-                if (in)
-                    up.bind(k++, classRank[size_t(i)][size_t(r)]);
-                up.bind(k++, gradeRank[size_t(i)][size_t(r)]);
-            }
-            up.bind(k, rowid[size_t(r)]);
-            up.run();
-        }
-    }
+    std::vector<qint64> rowid;
+    const RankRows rows = readRankRows(st.table, items, plan.totals(), rowid);
+    const RankTable table = computeRanks(rows, plan, progress);
+    writeRanks(st.table, items, rowid, rows, plan, table);
     tx.commit();
 
     RankResult res;
-    res.students = n;
-    res.processed = qint64(n) * 2 * (qint64(subjects.size()) + 4);
-    res.totals = totals;
+    res.students = int(rowid.size());
+    res.processed = qint64(res.students) * 2 * (qint64(subjects.size()) + 4);
+    res.totals = plan.totals();
     res.elapsedMs = timer.elapsed();
     return res;
 }
@@ -273,6 +259,136 @@ const QStringList kFxCleared{"班号", "人数", "总分", "平均分", "高分�
                              "F40", "F30", "F20", "F10", "F0", "级前100名人数", "级前200名人数",
                              "级前300名人数", "级前400名人数"};
 
+// The columns written per analysis row, in the order of analysisValues.
+QStringList analysisColumns()
+{
+    QStringList cols{"科目", "班号", "满分值", "人数", "总分", "平均分", "合格人数", "合格率", "高分人数",
+                     "高分率", "低分人数", "低分率", "最高分", "最低分", "最高分名字", "最低分名字",
+                     "级前100名人数", "级前200名人数", "级前300名人数", "级前400名人数", "平均分排名",
+                     "及格率排名", "高分率排名", "低分率排名"};
+    for (int k = 0; k < Rules::kMarkBands; ++k)
+        cols << QStringLiteral("F%1").arg(10 * k);
+    return cols;
+}
+
+// One row's values. Where nobody sat, the sum, averages, rates, highest and
+// lowest mark with their names and the places are blank; the counts are 0.
+// The whole-grade row names nobody and has no top-N counts or places (0 there,
+// as the table has always held).
+QVariantList analysisValues(const AnalysisRow& r)
+{
+    const Rules::SubjectStats& s = r.stats;
+    const bool sat = s.count > 0;
+    auto name = [&](const QString& n) { return r.wholeGrade() ? QVariant(QStringLiteral("")) : sat ? QVariant(n) : QVariant(); };
+    QVariantList v{r.subject, r.cls, r.full, s.count, orNull(s.total()), orNull(s.average()), s.pass,
+                   orNull(s.passRate()), s.high, orNull(s.highRate()), s.low, orNull(s.lowRate()),
+                   sat ? QVariant(Num::fromFixed(s.best)) : QVariant(), sat ? QVariant(Num::fromFixed(s.worst)) : QVariant(),
+                   name(r.bestName), name(r.worstName)};
+    for (size_t k = 0; k < 4; ++k)
+        v << (r.wholeGrade() ? 0 : s.top[k]);
+    for (size_t k = 0; k < 4; ++k)
+        v << (r.wholeGrade() ? QVariant(0) : placeOrNull(r.places[k]));
+    for (size_t k = 0; k < size_t(Rules::kMarkBands); ++k)
+        v << s.bands[k];
+    return v;
+}
+
+// Every student's class, name, and each subject's mark and grade rank (its
+// grade-rank column ends in 级排1 whatever the suffix).
+AnalysisRows readAnalysisRows(const QString& table, const QStringList& subjectNames, const QString& suffix)
+{
+    QStringList cols{Db::quote("班号"), Db::quote("姓名")};
+    for (const QString& subj : subjectNames)
+        cols << Db::quote(subj + suffix) << Db::quote(subj + "级排1");
+    const size_t subjects = size_t(subjectNames.size());
+    AnalysisRows rows;
+    rows.marks.resize(subjects);
+    rows.gradeRanks.resize(subjects);
+    const qint64 n = Db::rowCount(table);
+    rows.cls.reserve(size_t(n));
+    rows.names.reserve(n);
+    for (size_t b = 0; b < subjects; ++b) {
+        rows.marks[b].reserve(size_t(n));
+        rows.gradeRanks[b].reserve(size_t(n));
+    }
+    Db::Statement read(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(cols.join(','), Db::table(table)));
+    while (read.step()) {
+        rows.cls.push_back(classAt(read, 0));
+        rows.names << (read.type(1) == Db::Statement::Text ? read.text(1) : read.value(1).toString());
+        for (size_t b = 0; b < subjects; ++b) {
+            rows.marks[b].push_back(markAt(read, int(2 + 2 * b)));
+            rows.gradeRanks[b].push_back(markAt(read, int(3 + 2 * b)));
+        }
+    }
+    return rows;
+}
+
+// The rows of the analysis table, in stored order; one must stay free after
+// the result, where the save stops.
+std::vector<qint64> analysisRowIds(const QString& fxTable, qint64 needed, const AnalysisPlan& plan)
+{
+    std::vector<qint64> ids;
+    for (const auto& r : Db::selectRows(QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(Db::table(fxTable))))
+        ids.push_back(r.first().toLongLong());
+    if (needed + 1 > qint64(ids.size()))
+        throw Db::InputError(QStringLiteral("分析表只有%1行，这次分析需要%2行（%3个科目，%4个班，另加全级行和一个空行），请减少科目或班数")
+                                 .arg(ids.size())
+                                 .arg(needed + 1)
+                                 .arg(plan.columns.size())
+                                 .arg(plan.lastClass - plan.firstClass + 1));
+    return ids;
+}
+
+// Clears the last result when it is still there; true when it was.
+bool clearAnalysisTable(const QString& fxTable)
+{
+    if (!analysisTableInUse(fxTable))
+        return false;
+    QStringList sets{Db::quote("科目") + "='0'"};
+    for (const QString& c : kFxCleared)
+        sets << Db::quote(c) + "=0";
+    Db::exec(QStringLiteral("UPDATE %1 SET %2").arg(Db::table(fxTable), sets.join(',')));
+    return true;
+}
+
+void writeAnalysis(const QString& fxTable, const std::vector<qint64>& ids, const std::vector<AnalysisRow>& out)
+{
+    QStringList sets;
+    for (const QString& c : analysisColumns())
+        sets << Db::column(fxTable, c) + "=?";
+    QSqlQuery up = Db::prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(Db::table(fxTable), sets.join(',')));
+    for (size_t i = 0; i < out.size(); ++i)
+        Db::exec(up, analysisValues(out[i]) << ids[i]);
+}
+
+// The plan of a run, every setting and column checked.
+AnalysisPlan analysisPlan(const AnalysisSettings& st)
+{
+    checkSubjects(st.subjects);
+    checkClasses(st.firstClass, st.lastClass);
+    AnalysisPlan plan;
+    plan.firstClass = st.firstClass;
+    plan.lastClass = st.lastClass;
+    plan.top = st.top;
+    for (const QString& subj : ordered(st.subjects)) {
+        Db::column(st.table, subj + st.suffix);
+        Db::column(st.table, subj + "级排1");
+        const qint64 full = st.fullMarks.value(subj, 100);
+        if (full <= 0)
+            throw Db::InputError(QStringLiteral("%1的满分值必须大于0").arg(subj));
+        checkBounds(subj + QStringLiteral("的满分值"), full, 1, kMaxFullMark);
+        plan.columns << subj + st.suffix;
+        plan.full.push_back(full);
+    }
+    for (size_t k = 0; k < st.top.size(); ++k)
+        checkBounds(QStringLiteral("级前名次（第%1个）").arg(k + 1), st.top[k], 1, kMaxTop);
+    Db::column(st.table, "班号");
+    Db::column(st.table, "姓名");
+    for (const QString& c : kFxCleared)
+        Db::column(st.fxTable, c);
+    return plan;
+}
+
 } // namespace
 
 bool analysisTableInUse(const QString& fxTable)
@@ -286,157 +402,18 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
 {
     QElapsedTimer timer;
     timer.start();
-    checkSubjects(st.subjects);
-    const QStringList subjects = ordered(st.subjects);
-    const QString t = Db::table(st.table);
-    const QString fxT = Db::table(st.fxTable);
-    checkClasses(st.firstClass, st.lastClass);
-    for (const QString& subj : subjects) {
-        Db::column(st.table, subj + st.suffix);
-        Db::column(st.table, subj + "级排1");
-        const qint64 full = st.fullMarks.value(subj, 100);
-        if (full <= 0)
-            throw Db::InputError(QStringLiteral("%1的满分值必须大于0").arg(subj));
-        checkBounds(subj + QStringLiteral("的满分值"), full, 1, kMaxFullMark);
-    }
-    for (size_t k = 0; k < st.top.size(); ++k)
-        checkBounds(QStringLiteral("级前名次（第%1个）").arg(k + 1), st.top[k], 1, kMaxTop);
-    Db::column(st.table, "班号");
-    Db::column(st.table, "姓名");
-    for (const QString& c : kFxCleared)
-        Db::column(st.fxTable, c);
-
-    const qint64 classes = st.lastClass - st.firstClass + 1;
-    const qint64 needed = qint64(subjects.size()) * (classes + 1);
-    std::vector<qint64> fxRows;
+    Db::table(st.table);
+    Db::table(st.fxTable);
+    const AnalysisPlan plan = analysisPlan(st);
+    const qint64 needed = qint64(plan.columns.size()) * (plan.lastClass - plan.firstClass + 2);
     // The write lock first, then every read (see rank).
     Db::Transaction tx;
-    for (const auto& r : Db::selectRows(QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(fxT)))
-        fxRows.push_back(r.first().toLongLong());
-    // The save stops at the first free row, so one must stay after the result.
-    if (needed + 1 > qint64(fxRows.size()))
-        throw Db::InputError(QStringLiteral("分析表只有%1行，这次分析需要%2行（%3个科目，%4个班，另加全级行和一个空行），请减少科目或班数")
-                                 .arg(fxRows.size()).arg(needed + 1).arg(subjects.size()).arg(classes));
-
-    QStringList readCols{Db::quote("班号"), Db::quote("姓名")};
-    for (const QString& subj : subjects)
-        readCols << Db::quote(subj + st.suffix) << Db::quote(subj + "级排1");
-    // Read once into plain arrays: one pass per subject then stays in cache.
-    std::vector<qint64> cls;
-    QStringList names;
-    std::vector<std::vector<Fixed>> mark(size_t(subjects.size())), gradeRank(size_t(subjects.size()));
-    {
-        const qint64 rows = Db::rowCount(st.table);
-        cls.reserve(size_t(rows));
-        names.reserve(rows);
-        for (auto& m : mark)
-            m.reserve(size_t(rows));
-        for (auto& g : gradeRank)
-            g.reserve(size_t(rows));
-        Db::Statement read(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(readCols.join(','), t));
-        while (read.step()) {
-            cls.push_back(classAt(read, 0));
-            names << (read.type(1) == Db::Statement::Text ? read.text(1) : read.value(1).toString());
-            for (size_t b = 0; b < size_t(subjects.size()); ++b) {
-                mark[b].push_back(markAt(read, int(2 + 2 * b)));
-                gradeRank[b].push_back(markAt(read, int(3 + 2 * b)));
-            }
-        }
-    }
-    const int n = int(cls.size());
-
-    // Students of each class of the range in stored order, and the whole
-    // grade: every student whose class is at least the first class.
-    QHash<qint64, std::vector<int>> byClass;
-    std::vector<int> grade;
-    for (int r = 0; r < n; ++r) {
-        const qint64 c = cls[size_t(r)];
-        if (c >= st.firstClass) {
-            grade.push_back(r);
-            if (c <= st.lastClass)
-                byClass[c].push_back(r);
-        }
-    }
-
-    struct Row {
-        QString subject;
-        qint64 cls;
-        qint64 full;
-        Rules::SubjectStats stats;
-        bool gradeRow;
-        std::array<qint64, 4> ranks{};
-    };
-    std::vector<Row> out;
-    out.reserve(size_t(needed));
-    const qint64 progressTotal = qint64(subjects.size()) * classes;
-    qint64 step = 0;
-    for (int b = 0; b < subjects.size(); ++b) {
-        const QString& subj = subjects.at(b);
-        const qint64 full = st.fullMarks.value(subj, 100);
-        const std::vector<Fixed>& marks = mark[size_t(b)];
-        const std::vector<Fixed>& ranks = gradeRank[size_t(b)];
-        auto statsOf = [&](const std::vector<int>& students) {
-            return Rules::subjectStats(students, marks, ranks, full, st.top);
-        };
-        for (qint64 c = st.firstClass; c <= st.lastClass; ++c) {
-            out.push_back({subj + st.suffix, c, full, statsOf(byClass.value(c)), false, {}});
-            report(progress, 1, ++step, progressTotal);
-        }
-        out.push_back({subj + st.suffix, 100, full, statsOf(grade), true, {}});
-    }
-
-    // Class ranks within each subject: more is better for average, pass and
-    // high rate, less is better for the low rate. A class without students
-    // has nothing to compare and takes no place.
-    for (int b = 0; b < subjects.size(); ++b) {
-        const size_t base = size_t(b) * size_t(classes + 1);
-        std::vector<Rules::SubjectStats> block;
-        for (qint64 i = 0; i < classes; ++i)
-            block.push_back(out[base + size_t(i)].stats);
-        const auto places = Rules::classPlaces(block);
-        for (qint64 i = 0; i < classes; ++i)
-            out[base + size_t(i)].ranks = places[size_t(i)];
-        report(progress, 2, b + 1, subjects.size());
-    }
-
-    // Names only on class rows; the whole grade has no one student to name.
-    auto nameOf = [&](int row) { return row >= 0 ? names.at(row) : QStringLiteral(""); };
+    const std::vector<qint64> ids = analysisRowIds(st.fxTable, needed, plan);
+    const AnalysisRows rows = readAnalysisRows(st.table, ordered(st.subjects), st.suffix);
+    const std::vector<AnalysisRow> out = computeAnalysis(rows, plan, progress);
     AnalysisResult res;
-    {
-        if (analysisTableInUse(st.fxTable)) {
-            QStringList sets{Db::quote("科目") + "='0'"};
-            for (const QString& c : kFxCleared)
-                sets << Db::quote(c) + "=0";
-            Db::exec(QStringLiteral("UPDATE %1 SET %2").arg(fxT, sets.join(',')));
-            res.cleared = true;
-        }
-        QStringList cols{"科目", "班号", "满分值", "人数", "总分", "平均分", "合格人数", "合格率", "高分人数",
-                         "高分率", "低分人数", "低分率", "最高分", "最低分", "最高分名字", "最低分名字",
-                         "级前100名人数", "级前200名人数", "级前300名人数", "级前400名人数", "平均分排名",
-                         "及格率排名", "高分率排名", "低分率排名"};
-        for (int k = 0; k < Rules::kMarkBands; ++k)
-            cols << QStringLiteral("F%1").arg(10 * k);
-        QStringList sets;
-        for (const QString& c : cols)
-            sets << Db::column(st.fxTable, c) + "=?";
-        QSqlQuery up = Db::prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(fxT, sets.join(',')));
-        for (size_t i = 0; i < out.size(); ++i) {
-            const Row& r = out[i];
-            const Rules::SubjectStats& s = r.stats;
-            QVariantList v{r.subject, r.cls, r.full, s.count, s.total, Num::fromFixed(s.average()), s.pass,
-                           Num::fromFixed(s.rate(s.pass)), s.high, Num::fromFixed(s.rate(s.high)), s.low,
-                           Num::fromFixed(s.rate(s.low)), Num::fromFixed(s.best), Num::fromFixed(s.worst),
-                           nameOf(r.gradeRow ? -1 : s.bestRow), nameOf(r.gradeRow ? -1 : s.worstRow)};
-            for (size_t k = 0; k < 4; ++k)
-                v << (r.gradeRow ? 0 : s.top[k]);
-            for (size_t k = 0; k < 4; ++k)
-                v << r.ranks[k];
-            for (size_t k = 0; k < size_t(Rules::kMarkBands); ++k)
-                v << s.bands[k];
-            v << fxRows[i];
-            Db::exec(up, v);
-        }
-    }
+    res.cleared = clearAnalysisTable(st.fxTable);
+    writeAnalysis(st.fxTable, ids, out);
     tx.commit();
     res.rows = int(out.size());
     res.elapsedMs = timer.elapsed();
@@ -446,114 +423,113 @@ AnalysisResult analyze(const AnalysisSettings& st, const ProgressFn& progress)
 // ---------------------------------------------------------------------------
 // Score bands
 
+namespace {
+
+BandRows readBandRows(const QString& table, const QString& totalColumn)
+{
+    BandRows rows;
+    const size_t n = size_t(Db::rowCount(table));
+    rows.cls.reserve(n);
+    rows.total.reserve(n);
+    Db::Statement read(
+        QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY rowid").arg(Db::quote("班号"), totalColumn, Db::table(table)));
+    while (read.step()) {
+        rows.cls.push_back(classAt(read, 0));
+        rows.total.push_back(markAt(read, 1));
+    }
+    return rows;
+}
+
+// The rows of the band table: the bands and the average row after them.
+std::vector<qint64> bandRowIds(const QString& tjTable, qint64 bands)
+{
+    std::vector<qint64> ids;
+    for (const auto& r : Db::selectRows(QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(Db::table(tjTable))))
+        ids.push_back(r.first().toLongLong());
+    if (bands + 1 > qint64(ids.size()))
+        throw Db::InputError(QStringLiteral("分段表只有%1行，放不下%2个分段和平均分行").arg(ids.size()).arg(bands));
+    return ids;
+}
+
+void clearBandTable(const QString& tjTable)
+{
+    QStringList clear{Db::quote("上限") + "=0", Db::quote("下限") + "=0", Db::quote("全级") + "=0",
+                      Db::quote("级累") + "=0"};
+    for (int c = 1; c <= Rules::kClassCount; ++c) {
+        clear << Db::column(tjTable, QStringLiteral("%1班").arg(c)) + "=0";
+        clear << Db::column(tjTable, QStringLiteral("%1累").arg(c)) + "=0";
+    }
+    Db::exec(QStringLiteral("UPDATE %1 SET %2").arg(Db::table(tjTable), clear.join(',')));
+}
+
+void writeBandRows(const QString& tjTable, const std::vector<qint64>& ids, const Rules::TotalBands& limits,
+                   qint64 lastClass, const BandTable& t)
+{
+    constexpr int kGrade = BandTable::kGrade;
+    QStringList sets{Db::quote("上限") + "=?", Db::quote("下限") + "=?", Db::quote("全级") + "=?",
+                     Db::quote("级累") + "=?"};
+    for (qint64 c = 1; c <= lastClass; ++c)
+        sets << Db::quote(QStringLiteral("%1班").arg(c)) + "=?" << Db::quote(QStringLiteral("%1累").arg(c)) + "=?";
+    QSqlQuery up = Db::prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(Db::table(tjTable), sets.join(',')));
+    for (size_t i = 0; i < size_t(limits.count); ++i) {
+        QVariantList v{QString::number(limits.upperOf(qint64(i))), QString::number(limits.lowerOf(qint64(i))),
+                       t.counts[kGrade][i], t.cumul[kGrade][i]};
+        for (qint64 c = 1; c <= lastClass; ++c)
+            v << t.counts[size_t(c)][i] << t.cumul[size_t(c)][i];
+        v << ids[i];
+        Db::exec(up, v);
+    }
+}
+
+// The average row: every class 1 to 18 (beyond the last class too) and the
+// whole table; blank where nobody has a total.
+void writeBandAverages(const QString& tjTable, qint64 id, const BandTable& t)
+{
+    auto average = [&](int c) {
+        const auto a = t.average(c);
+        return a ? QVariant(*a) : QVariant();
+    };
+    QStringList sets{Db::quote("上限") + "=?", Db::quote("下限") + "=?", Db::quote("全级") + "=?"};
+    QVariantList v{QStringLiteral("总分的"), QStringLiteral("平均分"), average(BandTable::kGrade)};
+    for (int c = 1; c <= Rules::kClassCount; ++c) {
+        sets << Db::quote(QStringLiteral("%1班").arg(c)) + "=?";
+        v << average(c);
+    }
+    v << id;
+    Db::exec(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(Db::table(tjTable), sets.join(',')), v);
+}
+
+} // namespace
+
 BandResult bands(const BandSettings& st, const ProgressFn& progress)
 {
     QElapsedTimer timer;
     timer.start();
-    const QString t = Db::table(st.table);
-    const QString tjT = Db::table(st.tjTable);
+    Db::table(st.table);
+    Db::table(st.tjTable);
     const QString totalCol = Db::column(st.table, "总分" + st.totalSuffix);
     Db::column(st.table, "班号");
-    const qint64 B = st.count;
-    if (B < 1 || B > kMaxBands)
-        throw Db::InputError(QStringLiteral("分段数必须在1到%1之间，现在是%2").arg(kMaxBands).arg(B));
+    checkBounds(QStringLiteral("分段数"), st.count, 1, kMaxBands);
     checkBounds(QStringLiteral("分段上限"), st.upper, 0, kMaxBandUpper);
     checkBounds(QStringLiteral("最后班号"), st.lastClass, Rules::kFirstClass, Rules::kLastClass);
-    std::vector<qint64> tjRows;
+    const Rules::TotalBands limits{st.upper, st.count};
     // The write lock first, then every read (see rank).
     Db::Transaction tx;
-    for (const auto& r : Db::selectRows(QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(tjT)))
-        tjRows.push_back(r.first().toLongLong());
-    if (B + 1 > qint64(tjRows.size()))
-        throw Db::InputError(QStringLiteral("分段表只有%1行，放不下%2个分段和平均分行").arg(tjRows.size()).arg(B));
-    const qint64 K = st.lastClass;
-    const Rules::TotalBands limits{st.upper, B};
-
-    Db::Statement read(QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY rowid").arg(Db::quote("班号"), totalCol, t));
-    // counts[c][i]: class c (1..18, 0 unused) or the grade in band i;
-    // cumul: total at least the band's lower limit.
-    constexpr int kGrade = Rules::kClassCount + 1;
-    std::vector<std::vector<qint64>> counts(kGrade + 1, std::vector<qint64>(size_t(B), 0));
-    std::vector<std::vector<qint64>> cumul(kGrade + 1, std::vector<qint64>(size_t(B), 0));
-    std::array<Fixed, kGrade + 1> sum{};
-    std::array<qint64, kGrade + 1> heads{};
-    int above = 0;
-    int students = 0;
-    while (read.step()) {
-        ++students;
-        const qint64 c = classAt(read, 0);
-        const Fixed total = markAt(read, 1);
-        const bool ownColumns = c >= 1 && c <= K;
-        const qint64 band = limits.bandOf(total);
-        if (limits.aboveFirst(total))
-            ++above;
-        if (band >= 0) {
-            ++counts[kGrade][size_t(band)];
-            if (ownColumns)
-                ++counts[size_t(c)][size_t(band)];
-        }
-        for (qint64 i = 0; i < B; ++i) {
-            if (!limits.reaches(total, i))
-                continue;
-            ++cumul[kGrade][size_t(i)];
-            if (ownColumns)
-                ++cumul[size_t(c)][size_t(i)];
-        }
-        if (Rules::isClassNumber(c)) {
-            sum[size_t(c)] += total;
-            ++heads[size_t(c)];
-        }
-        sum[kGrade] += total;
-        ++heads[kGrade];
-    }
+    const std::vector<qint64> ids = bandRowIds(st.tjTable, st.count);
+    const BandRows rows = readBandRows(st.table, totalCol);
+    const BandTable table = computeBands(rows, limits, st.lastClass);
     report(progress, 1, 1, 2);
-    // Sum and head count are exact integers, so one division gives the
-    // double nearest to the true average (1688.4 / 7 -> 241.2).
-    auto average = [&](int c) {
-        return heads[size_t(c)] ? double(sum[size_t(c)]) / double(kScale * heads[size_t(c)]) : 0.0;
-    };
-
-    {
-        QStringList clear{Db::quote("上限") + "=0", Db::quote("下限") + "=0", Db::quote("全级") + "=0",
-                          Db::quote("级累") + "=0"};
-        for (int c = 1; c <= Rules::kClassCount; ++c) {
-            clear << Db::column(st.tjTable, QStringLiteral("%1班").arg(c)) + "=0";
-            clear << Db::column(st.tjTable, QStringLiteral("%1累").arg(c)) + "=0";
-        }
-        Db::exec(QStringLiteral("UPDATE %1 SET %2").arg(tjT, clear.join(',')));
-
-        QStringList bandSets{Db::quote("上限") + "=?", Db::quote("下限") + "=?", Db::quote("全级") + "=?",
-                             Db::quote("级累") + "=?"};
-        for (qint64 c = 1; c <= K; ++c)
-            bandSets << Db::quote(QStringLiteral("%1班").arg(c)) + "=?" << Db::quote(QStringLiteral("%1累").arg(c)) + "=?";
-        QSqlQuery up = Db::prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(tjT, bandSets.join(',')));
-        for (qint64 i = 0; i < B; ++i) {
-            QVariantList v{QString::number(limits.upperOf(i)), QString::number(limits.lowerOf(i)), counts[kGrade][size_t(i)],
-                           cumul[kGrade][size_t(i)]};
-            for (qint64 c = 1; c <= K; ++c)
-                v << counts[size_t(c)][size_t(i)] << cumul[size_t(c)][size_t(i)];
-            v << tjRows[size_t(i)];
-            Db::exec(up, v);
-        }
-        // The average row: every class with students (beyond the last class
-        // too), and the whole table; a class without students shows 0.
-        QStringList avgSets{Db::quote("上限") + "=?", Db::quote("下限") + "=?", Db::quote("全级") + "=?"};
-        QVariantList v{QStringLiteral("总分的"), QStringLiteral("平均分"),
-                       average(kGrade)};
-        for (int c = 1; c <= Rules::kClassCount; ++c) {
-            avgSets << Db::quote(QStringLiteral("%1班").arg(c)) + "=?";
-            v << average(c);
-        }
-        v << tjRows[size_t(B)];
-        Db::exec(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(tjT, avgSets.join(',')), v);
-    }
+    clearBandTable(st.tjTable);
+    writeBandRows(st.tjTable, ids, limits, st.lastClass, table);
+    writeBandAverages(st.tjTable, ids[size_t(st.count)], table);
     tx.commit();
     report(progress, 1, 2, 2);
 
     BandResult res;
-    res.bands = int(B);
-    res.students = students;
-    res.aboveFirst = above;
+    res.bands = int(st.count);
+    res.students = table.counted;
+    res.withoutTotal = table.withoutTotal;
+    res.aboveFirst = table.aboveFirst;
     res.elapsedMs = timer.elapsed();
     return res;
 }

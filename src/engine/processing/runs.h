@@ -1,18 +1,20 @@
 #pragma once
 // The three processing runs of one examination: totals and ranks, the subject
-// analysis table and the total-score band table. Each takes plain settings,
-// reads the grade table once, computes in memory and writes its results in one
+// analysis table and the total-score band table. Each takes plain settings and
+// goes in three steps: it reads the grade table once into plain rows, computes
+// over them (compute.h, no database) and writes its results, in one
 // transaction that also holds the read: all of them, or (on any error) none.
 // Settings out of their bounds are refused (Db::InputError naming the
-// setting) before anything is read.
+// setting) before anything is read. An absent mark (blank) counts in nothing;
+// what it leaves blank is said in compute.h.
 
 #include "engine/db/query.h"
+#include "engine/processing/compute.h"
 
 #include <QMap>
 #include <QString>
 #include <QStringList>
 #include <array>
-#include <functional>
 
 namespace Proc {
 
@@ -21,10 +23,6 @@ inline constexpr qint64 kMaxFullMark = 1000;      // a subject's full mark
 inline constexpr qint64 kMaxTop = 1000000;        // a top-N limit of the grade ranks
 inline constexpr qint64 kMaxBands = 100;          // bands of the total-score table
 inline constexpr qint64 kMaxBandUpper = 100000;   // the first band's upper limit
-
-// Progress of a run: stage (from 1), work done and work of the stage. Called
-// inside the run's transaction.
-using ProgressFn = std::function<void(int stage, qint64 done, qint64 total)>;
 
 struct RankSettings {
     QString table = QStringLiteral("cj");
@@ -79,7 +77,8 @@ struct BandSettings {
 
 struct BandResult {
     int bands = 0;
-    int students = 0;
+    int students = 0;     // students counted: those with a total
+    int withoutTotal = 0; // students left out: absent from every subject of the total
     int aboveFirst = 0; // students whose total lies above the first band (in no band)
     qint64 elapsedMs = 0;
 };

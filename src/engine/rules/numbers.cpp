@@ -19,17 +19,16 @@ double fromFixed(Fixed value)
     return static_cast<double>(value) / static_cast<double>(kScale);
 }
 
-Fixed markOf(const QVariant& value)
+Mark markOf(const QVariant& value)
 {
     if (value.isNull() || !value.isValid())
-        return 0;
+        return std::nullopt;
     bool ok = false;
     const double d = value.toDouble(&ok);
-    if (!ok || !std::isfinite(d)) {
-        const auto parsed = parseNumber(value.toString());
-        return parsed ? toFixed(*parsed) : 0;
-    }
-    return toFixed(d);
+    if (ok && std::isfinite(d))
+        return toFixed(d);
+    const auto parsed = parseNumber(value.toString());
+    return parsed ? Mark(toFixed(*parsed)) : std::nullopt;
 }
 
 // Integer division rounding to nearest, halves to even, for any signs.
@@ -74,6 +73,12 @@ qint64 roundHalfEven(double value)
 Fixed quotient4(qint64 num, qint64 den)
 {
     return divHalfEven(num * kScale, den);
+}
+
+Fixed mean4(Fixed sum, qint64 count)
+{
+    // The sum is already in ten-thousandths: one exact division.
+    return divHalfEven(sum, count);
 }
 
 double quotient4d(qint64 num, qint64 den)
@@ -132,6 +137,21 @@ std::optional<double> parseNumber(const QString& text)
     if (!ok || !std::isfinite(d) || std::fabs(d) >= 1e6)
         return std::nullopt;
     return d;
+}
+
+bool isAbsence(const QString& text)
+{
+    // trimmed() also drops the full-width blank U+3000.
+    const QString t = text.trimmed();
+    return t.isEmpty() || t == QStringLiteral("缺考") || t == QStringLiteral("缺") || t == QLatin1String("/")
+        || t == QStringLiteral("／");
+}
+
+MarkCell markCell(const QString& text)
+{
+    if (const auto n = parseNumber(text))
+        return {*n < 0 ? MarkCell::Negative : MarkCell::Mark, *n};
+    return {isAbsence(text) ? MarkCell::Absent : MarkCell::NotANumber, 0};
 }
 
 std::optional<qint64> parseInteger(const QString& text)

@@ -1,7 +1,6 @@
 #include "engine/rules/ranking.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace Rules {
 
@@ -58,20 +57,20 @@ void ranksByKey(const std::vector<int>& rows, const std::vector<qint64>& key, st
         out[size_t(r)] = count[size_t(key[size_t(r)] - low)];
 }
 
-void competitionRanks(const std::vector<int>& rows, const std::vector<Num::Fixed>& score, std::vector<qint64>& out)
+std::vector<Rank> competitionRanks(const std::vector<Num::Mark>& score)
 {
-    std::vector<qint64> key(score.size(), 0);
+    std::vector<int> rows;
+    std::vector<qint64> key(score.size(), 0), ranks(score.size(), 0);
+    for (size_t r = 0; r < score.size(); ++r) {
+        if (score[r]) {
+            rows.push_back(int(r));
+            key[r] = rankKey(*score[r]);
+        }
+    }
+    ranksByKey(rows, key, ranks);
+    std::vector<Rank> out(score.size());
     for (int r : rows)
-        key[size_t(r)] = rankKey(score[size_t(r)]);
-    ranksByKey(rows, key, out);
-}
-
-std::vector<qint64> competitionRanks(const std::vector<Num::Fixed>& score)
-{
-    std::vector<int> rows(score.size());
-    std::iota(rows.begin(), rows.end(), 0);
-    std::vector<qint64> out(score.size(), 0);
-    competitionRanks(rows, score, out);
+        out[size_t(r)] = ranks[size_t(r)];
     return out;
 }
 

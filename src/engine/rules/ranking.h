@@ -2,9 +2,12 @@
 // Competition ranking as the school reads it: scores sorted best first, equal
 // scores share a rank and the next rank skips (90, 88, 88, 85 -> 1, 2, 2, 4).
 // Two scores are equal when their integer roundings (halves to even) are.
+// A student without a score (absent, or no total) has no rank and takes no
+// place: the others rank as if he were not there.
 
 #include "engine/rules/numbers.h"
 
+#include <optional>
 #include <vector>
 
 namespace Rules {
@@ -12,12 +15,11 @@ namespace Rules {
 // The key a score is ranked by: its integer rounding, halves to even.
 inline qint64 rankKey(Num::Fixed score) { return Num::roundHalfEven(score); }
 
-// The ranks of the given students: rows are indexes into `score`, and the rank
-// of row r is written to out[r].
-void competitionRanks(const std::vector<int>& rows, const std::vector<Num::Fixed>& score,
-                      std::vector<qint64>& out);
-// The ranks of every score, in the order of the scores.
-std::vector<qint64> competitionRanks(const std::vector<Num::Fixed>& score);
+// A rank from 1, or none.
+using Rank = std::optional<qint64>;
+
+// The ranks of every score, in the order of the scores; none for a missing one.
+std::vector<Rank> competitionRanks(const std::vector<Num::Mark>& score);
 
 // The same from keys already rounded (key[r] = rankKey(score[r])): a student's
 // rank is 1 + the number of the given students with a higher key. Rounding

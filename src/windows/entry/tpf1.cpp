@@ -86,10 +86,10 @@ void Tpf1::Button4Click()
 void Tpf1::Button2Click()
 {
     if (CheckBox1->isChecked()) {
-        // The marks zeroed are those of the table the last roster went into.
+        // The marks blanked are those of the table the last roster went into.
         const QString table = Entry::workingTable();
         pointInputAt(table);
-        Entry::zeroMarks(table);
+        Entry::blankMarks(table);
         Tluru::tableChanged();
     }
     // Roster preparation is done once the entry window takes over.
