@@ -35,7 +35,7 @@ void restart(WindowTestEnv& env)
 {
     Forms::destroyAll();
     QVERIFY(env.startForms());
-    Form6->show();
+    Forms::Form6->show();
 }
 } // namespace
 
@@ -46,44 +46,44 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        Form6->show();
-        QVERIFY(bk && !bk->isVisible());
-        Form6->item("备份数据库")->trigger();
-        QVERIFY(bk->isVisible());
-        QCOMPARE(bk->windowTitle(), QString("备份或还原"));
-        QVERIFY(bk->g1->isVisible() && !bk->g2->isVisible());
-        QCOMPARE(bk->g1->title(), QString("备份数据库"));
-        QCOMPARE(bk->Edit1->text(), QString("备份1"));
+        Forms::Form6->show();
+        QVERIFY(Forms::bk && !Forms::bk->isVisible());
+        Forms::Form6->item("备份数据库")->trigger();
+        QVERIFY(Forms::bk->isVisible());
+        QCOMPARE(Forms::bk->windowTitle(), QString("备份或还原"));
+        QVERIFY(Forms::bk->g1->isVisible() && !Forms::bk->g2->isVisible());
+        QCOMPARE(Forms::bk->g1->title(), QString("备份数据库"));
+        QCOMPARE(Forms::bk->Edit1->text(), QString("备份1"));
         QVERIFY(env.messages.records.isEmpty());
 
-        bk->c1->setEditText("上次的");
-        Form6->item("还原数据库")->trigger();
-        QVERIFY(!bk->g1->isVisible() && bk->g2->isVisible());
-        QVERIFY(bk->Label4->isVisible() && !bk->Label5->isVisible());
-        QCOMPARE(bk->c1->currentText(), QString());
-        QCOMPARE(comboItems(bk->c1).mid(0, 2), (QStringList{"空白数据库", ""}));
+        Forms::bk->c1->setEditText("上次的");
+        Forms::Form6->item("还原数据库")->trigger();
+        QVERIFY(!Forms::bk->g1->isVisible() && Forms::bk->g2->isVisible());
+        QVERIFY(Forms::bk->Label4->isVisible() && !Forms::bk->Label5->isVisible());
+        QCOMPARE(Forms::bk->c1->currentText(), QString());
+        QCOMPARE(comboItems(Forms::bk->c1).mid(0, 2), (QStringList{"空白数据库", ""}));
         QVERIFY(env.messages.records.isEmpty());
 
-        Form6->item("恢复为空白数据库")->trigger();
+        Forms::Form6->item("恢复为空白数据库")->trigger();
         QCOMPARE(env.messages.texts(), QStringList{Tbk::kBlankWarning});
-        QVERIFY(!bk->g1->isVisible() && bk->g2->isVisible());
-        QVERIFY(!bk->Label4->isVisible() && bk->Label5->isVisible());
-        QCOMPARE(bk->c1->currentText(), QString("空白数据库"));
+        QVERIFY(!Forms::bk->g1->isVisible() && Forms::bk->g2->isVisible());
+        QVERIFY(!Forms::bk->Label4->isVisible() && Forms::bk->Label5->isVisible());
+        QCOMPARE(Forms::bk->c1->currentText(), QString("空白数据库"));
     }
 
     void backingUpTwiceFromTheWindowSaysWhichNameWasWritten()
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        Form6->item("备份数据库")->trigger();
-        bk->Button1->click();
+        Forms::Form6->item("备份数据库")->trigger();
+        Forms::bk->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.last().caption, QString("信息"));
         QVERIFY(env.messages.last().startsWith("备份完毕。"));
         QVERIFY(env.messages.last().contains("“备份1”"));
-        QCOMPARE(bk->copying->windowTitle(), QString("正在复制..."));
-        QVERIFY(!bk->copying->isVisible());
-        bk->Button1->click();
+        QCOMPARE(Forms::bk->copying->windowTitle(), QString("正在复制..."));
+        QVERIFY(!Forms::bk->copying->isVisible());
+        Forms::bk->Button1->click();
         QVERIFY(env.messages.last().startsWith("备份完毕。"));
         QVERIFY(env.messages.last().contains("“备份1 (2)”"));
         QVERIFY(env.messages.last().contains("没有覆盖"));
@@ -92,8 +92,8 @@ private slots:
 
         // A name that would leave the folder is refused with a warning.
         env.messages.clear();
-        bk->Edit1->setText("../备份1");
-        bk->Button1->click();
+        Forms::bk->Edit1->setText("../备份1");
+        Forms::bk->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
         QVERIFY(!QFile::exists(env.programDir() + "/备份1"));
@@ -105,20 +105,20 @@ private slots:
         QVERIFY(env.startForms());
         Fixture::student("cj", "0101", 1, "张三", {{"语文1", 90}});
         Fixture::setCheck({{"mc", "期中考试"}});
-        Form6->show();
-        Form6->item("恢复为空白数据库")->trigger();
+        Forms::Form6->show();
+        Forms::Form6->item("恢复为空白数据库")->trigger();
         env.messages.clear();
-        bk->Button2->click();
+        Forms::bk->Button2->click();
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().caption, QString("信息"));
         QVERIFY(env.messages.last().startsWith(Tbk::kRestored));
         QVERIFY(env.messages.last().contains("还原前自动备份"));
-        QVERIFY(!Form6->isVisible());
-        QVERIFY(!bk->isVisible());
+        QVERIFY(!Forms::Form6->isVisible());
+        QVERIFY(!Forms::bk->isVisible());
 
         restart(env);
         env.messages.clear();
-        Form6->enterGradeEntry();
+        Forms::Form6->enterGradeEntry();
         QCOMPARE(env.messages.texts(), QStringList{"该库中没有任何考试，请先增加考试"});
     }
 
@@ -128,17 +128,17 @@ private slots:
         QVERIFY(env.startForms());
         Fixture::student("cj", "0101", 1, "张三", {{"语文1", 90}});
         Fixture::setCheck({{"mc", "期中考试"}});
-        Form6->item("备份数据库")->trigger();
-        bk->Button1->click();
+        Forms::Form6->item("备份数据库")->trigger();
+        Forms::bk->Button1->click();
         Db::exec("DELETE FROM cj");
         Fixture::setCheck({{"mc", "没有任何考试"}});
 
-        Form6->item("还原数据库")->trigger();
-        QVERIFY(comboItems(bk->c1).contains("备份1"));
-        bk->c1->setEditText("备份1");
-        bk->Button2->click();
+        Forms::Form6->item("还原数据库")->trigger();
+        QVERIFY(comboItems(Forms::bk->c1).contains("备份1"));
+        Forms::bk->c1->setEditText("备份1");
+        Forms::bk->Button2->click();
         QVERIFY(env.messages.last().startsWith(Tbk::kRestored));
-        QVERIFY(!Form6->isVisible());
+        QVERIFY(!Forms::Form6->isVisible());
 
         restart(env);
         QCOMPARE(Fixture::value("cj", "姓名").toString(), QString("张三"));
@@ -150,16 +150,16 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         Fixture::student("cj", "0101", 1, "张三", {{"语文1", 90}});
-        Form6->show();
+        Forms::Form6->show();
         const QByteArray before = bytes(env.databaseFile());
-        Form6->item("还原数据库")->trigger();
-        bk->c1->setEditText("备份9");
+        Forms::Form6->item("还原数据库")->trigger();
+        Forms::bk->c1->setEditText("备份9");
         env.messages.clear();
-        bk->Button2->click();
+        Forms::bk->Button2->click();
         QCOMPARE(env.messages.records.size(), 1);
         QVERIFY(env.messages.last().contains("找不到“备份9”"));
-        QVERIFY(Form6->isVisible());
-        QVERIFY(bk->isVisible());
+        QVERIFY(Forms::Form6->isVisible());
+        QVERIFY(Forms::bk->isVisible());
         QCOMPARE(bytes(env.databaseFile()), before);
         QCOMPARE(Db::rowCount("cj"), 1);
     }

@@ -30,16 +30,16 @@ QString lines(int count, const std::function<QString(int)>& line)
 
 void fillRoster(const QString& numbers, const QString& classes, const QString& names)
 {
-    formin->Memo4->setPlainText(numbers);
-    formin->Memo2->setPlainText(classes);
-    formin->Memo1->setPlainText(names);
+    Forms::formin->Memo4->setPlainText(numbers);
+    Forms::formin->Memo2->setPlainText(classes);
+    Forms::formin->Memo1->setPlainText(names);
 }
 
 // The bulk input as roster preparation opens it.
 void openFromRosterPreparation()
 {
-    pf1->Button1->click();
-    QVERIFY(formin->isVisible());
+    Forms::pf1->Button1->click();
+    QVERIFY(Forms::formin->isVisible());
 }
 
 } // namespace
@@ -54,7 +54,7 @@ private slots:
         Fixture::student("cjn", "9999", 9, "旧学生");
         openFromRosterPreparation();
         fillRoster("0101\n0102", "1\n1", "张三\n李四");
-        formin->Button1->click();
+        Forms::formin->Button1->click();
 
         QCOMPARE(env.messages.records.size(), 2);
         QCOMPARE(env.messages.records.first().text, Tformin::kConfirm);
@@ -64,17 +64,17 @@ private slots:
         QCOMPARE(Fixture::column("cjn", "学号"), (QVariantList{"0101", "0102"}));
         QCOMPARE(Fixture::column("cjn", "班号"), (QVariantList{1, 1}));
         QCOMPARE(Fixture::cells("cjn", "总分级排1"), QString(","));
-        QCOMPARE(Form2->banshu1->text(), QString("1"));
-        QCOMPARE(Form2->banshu2->text(), QString("1"));
+        QCOMPARE(Forms::Form2->banshu1->text(), QString("1"));
+        QCOMPARE(Forms::Form2->banshu2->text(), QString("1"));
         // The filled table is the working table from now on.
-        QCOMPARE(Form2->dbs->text(), QString("cjn"));
-        QCOMPARE(Form2->tjs->text(), QString("tj"));
-        QCOMPARE(Form1->dbs->text(), QString("cjn"));
-        QCOMPARE(Form6->Table1.tableName(), QString("cjn"));
+        QCOMPARE(Forms::Form2->dbs->text(), QString("cjn"));
+        QCOMPARE(Forms::Form2->tjs->text(), QString("tj"));
+        QCOMPARE(Forms::Form1->dbs->text(), QString("cjn"));
+        QCOMPARE(Forms::Form6->Table1.tableName(), QString("cjn"));
         QCOMPARE(Entry::rosterMode(), 0);
-        QVERIFY(!formin->isVisible());
-        QVERIFY(luru->isVisible());
-        QCOMPARE(Form6->Query1->rowCount(), 2);
+        QVERIFY(!Forms::formin->isVisible());
+        QVERIFY(Forms::luru->isVisible());
+        QCOMPARE(Forms::Form6->Query1->rowCount(), 2);
     }
 
     void theClassRangeFollowsTheRoster()
@@ -83,9 +83,9 @@ private slots:
         QVERIFY(env.startForms());
         openFromRosterPreparation();
         fillRoster("0301\n0501\n0701", "3\n5\n7", "甲\n乙\n丙");
-        formin->Button1->click();
-        QCOMPARE(Form2->banshu1->text(), QString("3"));
-        QCOMPARE(Form2->banshu2->text(), QString("7"));
+        Forms::formin->Button1->click();
+        QCOMPARE(Forms::Form2->banshu1->text(), QString("3"));
+        QCOMPARE(Forms::Form2->banshu2->text(), QString("7"));
     }
 
     void titleLinesAreSkippedInTheirOwnBox_data()
@@ -110,10 +110,10 @@ private slots:
         QVERIFY(env.startForms());
         openFromRosterPreparation();
         fillRoster(numbers, classes, names);
-        formin->CheckBox1->setChecked(true);
-        formin->CheckBox4->setChecked(true);
-        formin->Memo6->setPlainText(maths);
-        formin->Button1->click();
+        Forms::formin->CheckBox1->setChecked(true);
+        Forms::formin->CheckBox4->setChecked(true);
+        Forms::formin->Memo6->setPlainText(maths);
+        Forms::formin->Button1->click();
         QVERIFY2(env.messages.last().contains("输入成功"), qPrintable(env.messages.last()));
         QCOMPARE(Fixture::column("cjn", "学号"), (QVariantList{"0101", "0102"}));
         QCOMPARE(Fixture::column("cjn", "班号"), (QVariantList{1, 2}));
@@ -140,13 +140,13 @@ private slots:
         const QString before = Fixture::dump("cjn");
         openFromRosterPreparation();
         fillRoster(numbers, classes, names);
-        formin->Button1->click();
+        Forms::formin->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
         QVERIFY(env.messages.last().startsWith("没有学生"));
         QVERIFY(!env.messages.last().contains("成功"));
         QCOMPARE(Fixture::dump("cjn"), before);
-        QVERIFY(formin->isVisible());
+        QVERIFY(Forms::formin->isVisible());
     }
 
     void writesTheMarksOfTheTickedSubjectsOnly()
@@ -158,18 +158,18 @@ private slots:
         fillRoster(lines(n, [](int i) { return QString("01%1").arg(i, 2, 10, QChar('0')); }),
                    lines(n, [](int i) { return QString::number(1 + i / 20); }),
                    lines(n, [](int i) { return QString("学生%1").arg(i); }));
-        formin->CheckBox1->setChecked(true);
-        formin->CheckBox4->setChecked(true); // 数学
-        formin->Memo3->setPlainText(lines(n, [](int) { return QString("11"); }));
-        formin->Memo6->setPlainText(lines(n, [](int i) { return QString::number(60 + i * 0.5); }));
-        formin->Button1->click();
+        Forms::formin->CheckBox1->setChecked(true);
+        Forms::formin->CheckBox4->setChecked(true); // 数学
+        Forms::formin->Memo3->setPlainText(lines(n, [](int) { return QString("11"); }));
+        Forms::formin->Memo6->setPlainText(lines(n, [](int i) { return QString::number(60 + i * 0.5); }));
+        Forms::formin->Button1->click();
         QVERIFY(env.messages.last().contains("输入成功"));
         const QVariantList maths = Fixture::column("cjn", "数学1");
         QCOMPARE(maths.size(), n);
         for (int i = 0; i < n; ++i)
             QCOMPARE(maths.at(i).toDouble(), 60 + i * 0.5);
         QCOMPARE(Fixture::cells("cjn", "语文1"), QString(n - 1, ','));
-        QCOMPARE(Form2->banshu2->text(), QString("2"));
+        QCOMPARE(Forms::Form2->banshu2->text(), QString("2"));
     }
 
     void writesMarksOverTheRosterItKeeps()
@@ -179,12 +179,12 @@ private slots:
         for (const char* n : {"甲", "乙", "丙"})
             Fixture::student("cjn", "0101", 1, n, {{"综合1", 50}});
         openFromRosterPreparation();
-        formin->CheckBox2->setChecked(true);
-        formin->CheckBox1->setChecked(true);
-        formin->CheckBox9->setChecked(true); // 综合
+        Forms::formin->CheckBox2->setChecked(true);
+        Forms::formin->CheckBox1->setChecked(true);
+        Forms::formin->CheckBox9->setChecked(true); // 综合
         // Pasted from a spreadsheet: tabs, blanks, carriage returns, a full-width digit.
-        formin->Memo11->setPlainText("81\t\r\n 82.5 \r\n８３\r\n");
-        formin->Button1->click();
+        Forms::formin->Memo11->setPlainText("81\t\r\n 82.5 \r\n８３\r\n");
+        Forms::formin->Button1->click();
         // No roster input, so no question about deleting it; marks without
         // a 学号 or 姓名 column show which student each goes to first.
         QCOMPARE(env.messages.records.size(), 2);
@@ -234,25 +234,25 @@ private slots:
         Fixture::student("cjn", "0901", 9, "旧学生", {{"语文1", 77}});
         Db::exec("UPDATE linshi SET shibie = 1");
         const QString before = Fixture::dump("cjn"), linshi = Fixture::dump("linshi");
-        formin->show();
-        formin->Table1.setTableName("cjn");
+        Forms::formin->show();
+        Forms::formin->Table1.setTableName("cjn");
         fillRoster(numbers, classes, "甲\n乙\n丙");
         if (!maths.isEmpty()) {
-            formin->CheckBox1->setChecked(true);
-            formin->CheckBox3->setChecked(true);
-            formin->CheckBox4->setChecked(true);
-            formin->Memo3->setPlainText("1\n2\n3");
-            formin->Memo6->setPlainText(maths);
+            Forms::formin->CheckBox1->setChecked(true);
+            Forms::formin->CheckBox3->setChecked(true);
+            Forms::formin->CheckBox4->setChecked(true);
+            Forms::formin->Memo3->setPlainText("1\n2\n3");
+            Forms::formin->Memo6->setPlainText(maths);
         }
-        formin->Button1->click();
+        Forms::formin->Button1->click();
         const QString message = env.messages.last();
         for (const QString& part : inMessage)
             QVERIFY2(message.contains(part), qPrintable(message));
         QCOMPARE(env.messages.records.last().kind, Msg::Kind::Warning);
         QCOMPARE(Fixture::dump("cjn"), before);
         QCOMPARE(Fixture::dump("linshi"), linshi);
-        QVERIFY(formin->isVisible());
-        QVERIFY(!luru->isVisible());
+        QVERIFY(Forms::formin->isVisible());
+        QVERIFY(!Forms::luru->isVisible());
     }
 
     void moreMarksThanStudentsAreRefused()
@@ -261,12 +261,12 @@ private slots:
         QVERIFY(env.startForms());
         Fixture::student("cjn", "0101", 1, "甲");
         const QString before = Fixture::dump("cjn");
-        formin->Table1.setTableName("cjn");
-        formin->CheckBox2->setChecked(true);
-        formin->CheckBox1->setChecked(true);
-        formin->CheckBox3->setChecked(true);
-        formin->Memo3->setPlainText("90\n80");
-        formin->Button1->click();
+        Forms::formin->Table1.setTableName("cjn");
+        Forms::formin->CheckBox2->setChecked(true);
+        Forms::formin->CheckBox1->setChecked(true);
+        Forms::formin->CheckBox3->setChecked(true);
+        Forms::formin->Memo3->setPlainText("90\n80");
+        Forms::formin->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
         QCOMPARE(Fixture::dump("cjn"), before);
@@ -281,10 +281,10 @@ private slots:
         openFromRosterPreparation();
         fillRoster("0101", "1", "甲");
         env.messages.answers = {false};
-        formin->Button1->click();
+        Forms::formin->Button1->click();
         QCOMPARE(env.messages.texts(), QStringList{Tformin::kConfirm});
         QCOMPARE(Fixture::dump("cjn"), before);
-        QVERIFY(formin->isVisible());
+        QVERIFY(Forms::formin->isVisible());
     }
 
     void skippingTheRosterWithoutMarksDoesNothing()
@@ -294,16 +294,16 @@ private slots:
         Fixture::student("cjn", "0901", 9, "旧学生");
         const QString before = Fixture::dump("cjn");
         openFromRosterPreparation();
-        formin->CheckBox2->setChecked(true);
-        formin->Button1->click();
+        Forms::formin->CheckBox2->setChecked(true);
+        Forms::formin->Button1->click();
         QCOMPARE(env.messages.texts(), QStringList{Tformin::kNothing});
         QCOMPARE(Fixture::dump("cjn"), before);
-        QVERIFY(formin->isVisible());
+        QVERIFY(Forms::formin->isVisible());
         // Marks asked for, but no subject ticked: nothing written, and no 成功.
         env.messages.clear();
-        formin->CheckBox1->setChecked(true);
-        formin->Memo3->setPlainText("90");
-        formin->Button1->click();
+        Forms::formin->CheckBox1->setChecked(true);
+        Forms::formin->Memo3->setPlainText("90");
+        Forms::formin->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QVERIFY(env.messages.last().contains("没有勾选"));
         QCOMPARE(Fixture::dump("cjn"), before);
@@ -317,23 +317,23 @@ private slots:
         QVERIFY(env.startForms());
         for (const char* n : {"甲", "乙", "丙"})
             Fixture::student("cjn", "0101", 1, n);
-        formin->Table1.setTableName("cjn");
-        formin->CheckBox2->setChecked(true);
-        formin->CheckBox1->setChecked(true);
-        formin->CheckBox4->setChecked(true); // 数学
-        formin->Memo3->setPlainText("1\n2\n3\n4");
-        formin->Memo6->setPlainText("90\n80\n70");
-        formin->Button1->click();
+        Forms::formin->Table1.setTableName("cjn");
+        Forms::formin->CheckBox2->setChecked(true);
+        Forms::formin->CheckBox1->setChecked(true);
+        Forms::formin->CheckBox4->setChecked(true); // 数学
+        Forms::formin->Memo3->setPlainText("1\n2\n3\n4");
+        Forms::formin->Memo6->setPlainText("90\n80\n70");
+        Forms::formin->Button1->click();
         QVERIFY(env.messages.last().contains("输入成功"));
         QCOMPARE(Fixture::column("cjn", "数学1"), (QVariantList{90, 80, 70}));
         QCOMPARE(Fixture::column("cjn", "语文1"), (QVariantList{0, 0, 0}));
 
         const QString before = Fixture::dump("cjn");
         env.messages.clear();
-        formin->CheckBox5->setChecked(true); // 英语, one line more
-        formin->Memo6->setPlainText("10\n20\n30");
-        formin->Memo7->setPlainText("99\n98\n97\n96");
-        formin->Button1->click();
+        Forms::formin->CheckBox5->setChecked(true); // 英语, one line more
+        Forms::formin->Memo6->setPlainText("10\n20\n30");
+        Forms::formin->Memo7->setPlainText("99\n98\n97\n96");
+        Forms::formin->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QVERIFY(env.messages.last().contains("“英语”栏有4行成绩"));
         QCOMPARE(Fixture::dump("cjn"), before); // 数学 not written either
@@ -350,22 +350,22 @@ private slots:
         QFETCH(bool, accept);
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        Form1->kemu2->setText("120");  // 数学 out of 120
-        Form1->kemu10->setText("50");  // 综合 out of 50
+        Forms::Form1->kemu2->setText("120");  // 数学 out of 120
+        Forms::Form1->kemu10->setText("50");  // 综合 out of 50
         // Typed and left: kept at once, before any run.
-        emit Form1->kemu2->editingFinished();
-        emit Form1->kemu10->editingFinished();
+        emit Forms::Form1->kemu2->editingFinished();
+        emit Forms::Form1->kemu10->editingFinished();
         Fixture::student("cjn", "0901", 9, "旧学生");
         const QString before = Fixture::dump("cjn");
         openFromRosterPreparation();
         fillRoster("0101\n0102\n0103", "1\n1\n1", "张三\n李四\n王五");
-        formin->CheckBox1->setChecked(true);
-        formin->CheckBox4->setChecked(true);
-        formin->CheckBox9->setChecked(true);
-        formin->Memo6->setPlainText("120\n125\n119.5");
-        formin->Memo11->setPlainText("50\n40\n50.5");
+        Forms::formin->CheckBox1->setChecked(true);
+        Forms::formin->CheckBox4->setChecked(true);
+        Forms::formin->CheckBox9->setChecked(true);
+        Forms::formin->Memo6->setPlainText("120\n125\n119.5");
+        Forms::formin->Memo11->setPlainText("50\n40\n50.5");
         env.messages.answers = {accept};
-        formin->Button1->click();
+        Forms::formin->Button1->click();
         const Msg::Record& q = env.messages.records.first();
         QCOMPARE(q.kind, Msg::Kind::Question);
         QVERIFY(!q.defaultYes);
@@ -375,7 +375,7 @@ private slots:
         if (!accept) {
             QCOMPARE(env.messages.records.size(), 1);
             QCOMPARE(Fixture::dump("cjn"), before);
-            QVERIFY(formin->isVisible());
+            QVERIFY(Forms::formin->isVisible());
             return;
         }
         QCOMPARE(env.messages.texts().at(1), Tformin::kConfirm);
@@ -387,60 +387,60 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        formin->show();
-        formin->Memo6->setPlainText("旧的");
+        Forms::formin->show();
+        Forms::formin->Memo6->setPlainText("旧的");
         // 班号, 姓名, 语文 and 数学 with their title line, as copied.
         const QString block = "班号\t姓名\t语文\t数学\r\n1\t张三\t90\t80\r\n2\t李四\t85\t70\r\n";
         QApplication::clipboard()->setText(block);
         env.messages.answers = {true};
-        formin->Memo2->paste();
+        Forms::formin->Memo2->paste();
         QCOMPARE(env.messages.records.size(), 1);
         const QString q = env.messages.last();
         QVERIFY2(q.contains("第1列“班号” → “班号”栏") && q.contains("第4列“数学” → “数学”栏"), qPrintable(q));
         // The header placed each column; the boxes hold the students only.
-        QCOMPARE(formin->Memo2->toPlainText(), QString("1\n2"));
-        QCOMPARE(formin->Memo1->toPlainText(), QString("张三\n李四"));
-        QCOMPARE(formin->Memo3->toPlainText(), QString("90\n85"));
-        QCOMPARE(formin->Memo6->toPlainText(), QString("80\n70"));
-        QVERIFY(formin->Memo4->toPlainText().isEmpty());
-        QVERIFY(formin->Memo7->toPlainText().isEmpty());
-        QVERIFY(formin->CheckBox1->isChecked() && formin->CheckBox3->isChecked() && formin->CheckBox4->isChecked());
-        QVERIFY(!formin->CheckBox5->isChecked());
+        QCOMPARE(Forms::formin->Memo2->toPlainText(), QString("1\n2"));
+        QCOMPARE(Forms::formin->Memo1->toPlainText(), QString("张三\n李四"));
+        QCOMPARE(Forms::formin->Memo3->toPlainText(), QString("90\n85"));
+        QCOMPARE(Forms::formin->Memo6->toPlainText(), QString("80\n70"));
+        QVERIFY(Forms::formin->Memo4->toPlainText().isEmpty());
+        QVERIFY(Forms::formin->Memo7->toPlainText().isEmpty());
+        QVERIFY(Forms::formin->CheckBox1->isChecked() && Forms::formin->CheckBox3->isChecked() && Forms::formin->CheckBox4->isChecked());
+        QVERIFY(!Forms::formin->CheckBox5->isChecked());
 
         // More columns than boxes to the right: the rest is left out, and said so.
         QApplication::clipboard()->setText("60\t30\t备注\n61\t31\t");
         env.messages.answers = {true};
-        formin->Memo10->paste();
+        Forms::formin->Memo10->paste();
         QVERIFY(env.messages.last().contains("第2列 → “综合”栏"));
         QVERIFY(env.messages.last().contains("不放入（没有对应的栏）：第3列"));
-        QCOMPARE(formin->Memo10->toPlainText(), QString("60\n61"));
-        QCOMPARE(formin->Memo11->toPlainText(), QString("30\n31"));
+        QCOMPARE(Forms::formin->Memo10->toPlainText(), QString("60\n61"));
+        QCOMPARE(Forms::formin->Memo11->toPlainText(), QString("30\n31"));
 
         // Declined: pasted into the one box as it is.
         env.messages.answers = {false};
-        formin->Memo4->clear();
-        formin->Memo4->paste();
-        QCOMPARE(formin->Memo4->toPlainText(), QString("60\t30\t备注\n61\t31\t"));
-        QCOMPARE(formin->Memo2->toPlainText(), QString("1\n2"));
+        Forms::formin->Memo4->clear();
+        Forms::formin->Memo4->paste();
+        QCOMPARE(Forms::formin->Memo4->toPlainText(), QString("60\t30\t备注\n61\t31\t"));
+        QCOMPARE(Forms::formin->Memo2->toPlainText(), QString("1\n2"));
     }
 
     void theBoxesScrollTogether()
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        formin->show();
+        Forms::formin->show();
         const QString many = lines(200, [](int i) { return QString::number(i); });
-        for (const auto& [title, box] : formin->allBoxes())
+        for (const auto& [title, box] : Forms::formin->allBoxes())
             box->setPlainText(many);
         QCoreApplication::processEvents();
-        formin->Memo1->verticalScrollBar()->setValue(120);
-        for (const auto& [title, box] : formin->allBoxes())
+        Forms::formin->Memo1->verticalScrollBar()->setValue(120);
+        for (const auto& [title, box] : Forms::formin->allBoxes())
             QCOMPARE(box->verticalScrollBar()->value(), 120);
         // A nine-digit student number and a four-character name fit their boxes.
-        const QFontMetrics fm(formin->Memo4->font());
-        QVERIFY(formin->Memo4->viewport()->width() >= fm.horizontalAdvance("202401018"));
-        QVERIFY(formin->Memo1->viewport()->width() >= fm.horizontalAdvance("欧阳小明"));
-        QVERIFY(formin->Memo3->viewport()->width() >= fm.horizontalAdvance("100.5"));
+        const QFontMetrics fm(Forms::formin->Memo4->font());
+        QVERIFY(Forms::formin->Memo4->viewport()->width() >= fm.horizontalAdvance("202401018"));
+        QVERIFY(Forms::formin->Memo1->viewport()->width() >= fm.horizontalAdvance("欧阳小明"));
+        QVERIFY(Forms::formin->Memo3->viewport()->width() >= fm.horizontalAdvance("100.5"));
     }
 
     void fromTheMenuItFillsTheTableItHasOpen()
@@ -449,17 +449,17 @@ private slots:
         // filled, and cj becomes the working table.
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        QCOMPARE(formin->Table1.tableName(), QString("cj"));
+        QCOMPARE(Forms::formin->Table1.tableName(), QString("cj"));
         Fixture::student("cjn", "0901", 9, "旧学生");
         const QString cjn = Fixture::dump("cjn");
-        formin->show();
+        Forms::formin->show();
         fillRoster("0101\n0201", "1\n2", "O'Brien\n\"小\"明");
-        formin->Button1->click();
+        Forms::formin->Button1->click();
         QCOMPARE(Fixture::column("cj", "姓名"), (QVariantList{"O'Brien", "\"小\"明"}));
         QCOMPARE(Fixture::dump("cjn"), cjn);
         QCOMPARE(Entry::rosterMode(), 1);
-        QCOMPARE(Form2->dbs->text(), QString("cj"));
-        QCOMPARE(Form6->Query1->query().table, QString("cj"));
+        QCOMPARE(Forms::Form2->dbs->text(), QString("cj"));
+        QCOMPARE(Forms::Form6->Query1->query().table, QString("cj"));
     }
 
     // The teacher's sheet sorted by name, pasted with its header and a merged
@@ -480,22 +480,22 @@ private slots:
         Fixture::student("cjn", "0102", 1, "丁子墨", {{"语文1", 2}});
         Fixture::student("cjn", "0201", 2, "王浩然", {{"语文1", 3}});
         openFromRosterPreparation();
-        formin->CheckBox2->setChecked(true);
+        Forms::formin->CheckBox2->setChecked(true);
         QApplication::clipboard()->setText("初一年级2026秋期中成绩\t\t\n"
                                            "学号\t姓名\t语文\t总分\n"
                                            "0102\t丁子墨\t88\t300\n"
                                            "0101\t郭文静\t103\t310\n"
                                            "0999\t张新\t70\t200\n");
         env.messages.answers = {true};
-        formin->Memo4->paste();
+        Forms::formin->Memo4->paste();
         QVERIFY(env.messages.last().contains("表头上面的1行标题不放入"));
         QVERIFY(env.messages.last().contains("不放入（没有对应的栏）：第4列“总分”"));
-        QCOMPARE(formin->Memo4->toPlainText(), QString("0102\n0101\n0999"));
-        QCOMPARE(formin->Memo2->toPlainText(), QString());
+        QCOMPARE(Forms::formin->Memo4->toPlainText(), QString("0102\n0101\n0999"));
+        QCOMPARE(Forms::formin->Memo2->toPlainText(), QString());
         env.messages.clear();
         const QString before = Fixture::dump("cjn");
         env.messages.answers = {accept};
-        formin->Button1->click();
+        Forms::formin->Button1->click();
         const Msg::Record& q = env.messages.records.first();
         QCOMPARE(q.kind, Msg::Kind::Question);
         QVERIFY(!q.defaultYes);
@@ -522,26 +522,26 @@ private slots:
         Fixture::student("cjn", "0102", 1, "丁子墨");
         Fixture::student("cjn", "0103", 1, "王浩然");
         openFromRosterPreparation();
-        formin->CheckBox2->setChecked(true);
-        formin->CheckBox1->setChecked(true);
-        formin->CheckBox3->setChecked(true);
-        formin->Memo1->setPlainText("丁子墨\n王浩然\n王浩然");
-        formin->Memo3->setPlainText("60\n70\n80");
-        formin->Button1->click();
+        Forms::formin->CheckBox2->setChecked(true);
+        Forms::formin->CheckBox1->setChecked(true);
+        Forms::formin->CheckBox3->setChecked(true);
+        Forms::formin->Memo1->setPlainText("丁子墨\n王浩然\n王浩然");
+        Forms::formin->Memo3->setPlainText("60\n70\n80");
+        Forms::formin->Button1->click();
         QVERIFY2(env.messages.records.first().text.contains("几名学生同名"), qPrintable(env.messages.records.first().text));
         QCOMPARE(Fixture::column("cjn", "语文1"), (QVariantList{0, 60, 0}));
 
         env.messages.clear();
-        formin->Memo1->setPlainText("王浩然\n丁子墨\n王浩然");
-        formin->Button1->click();
+        Forms::formin->Memo1->setPlainText("王浩然\n丁子墨\n王浩然");
+        Forms::formin->Button1->click();
         QVERIFY(env.messages.last().contains("输入成功"));
         QCOMPARE(Fixture::column("cjn", "语文1"), (QVariantList{60, 70, 80}));
 
         env.messages.clear();
         const QString before = Fixture::dump("cjn");
-        formin->Memo4->setPlainText("0102\n0101\n0103");
-        formin->Memo3->setPlainText("1\n2\n3");
-        formin->Button1->click();
+        Forms::formin->Memo4->setPlainText("0102\n0101\n0103");
+        Forms::formin->Memo3->setPlainText("1\n2\n3");
+        Forms::formin->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
         QVERIFY2(env.messages.last().contains("第1行 学号0102 王浩然：名单上是学号0102 1班 丁子墨"), qPrintable(env.messages.last()));
@@ -553,24 +553,24 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        Form1->kemu1->setText("120");
-        emit Form1->kemu1->editingFinished();
+        Forms::Form1->kemu1->setText("120");
+        emit Forms::Form1->kemu1->editingFinished();
         Forms::destroyAll();
         QVERIFY(env.startForms());
-        QCOMPARE(Form1->kemu1->text(), QString("120"));
+        QCOMPARE(Forms::Form1->kemu1->text(), QString("120"));
         Fixture::student("cjn", "0101", 1, "甲");
         openFromRosterPreparation();
-        formin->CheckBox2->setChecked(true);
-        formin->CheckBox1->setChecked(true);
-        formin->CheckBox3->setChecked(true);
-        formin->Memo3->setPlainText("110");
-        formin->Button1->click();
+        Forms::formin->CheckBox2->setChecked(true);
+        Forms::formin->CheckBox1->setChecked(true);
+        Forms::formin->CheckBox3->setChecked(true);
+        Forms::formin->Memo3->setPlainText("110");
+        Forms::formin->Button1->click();
         // 110 of 120 asks nothing beyond the pairing; 121 asks, naming where the full mark is set.
         QCOMPARE(env.messages.records.size(), 2);
         env.messages.clear();
-        formin->Memo3->setPlainText("121");
+        Forms::formin->Memo3->setPlainText("121");
         env.messages.answers = {true, false};
-        formin->Button1->click();
+        Forms::formin->Button1->click();
         QVERIFY(env.messages.last().contains("满分120"));
         QVERIFY(env.messages.last().contains("处理面板"));
     }
@@ -580,16 +580,16 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         fillRoster("1", "1", "甲");
-        for (const auto& [tick, memo] : formin->subjectBoxes())
+        for (const auto& [tick, memo] : Forms::formin->subjectBoxes())
             memo->setPlainText("90");
-        formin->Button3->click();
-        for (QPlainTextEdit* m : {formin->Memo1, formin->Memo2, formin->Memo4, formin->Memo3, formin->Memo6,
-                                  formin->Memo7, formin->Memo8, formin->Memo9, formin->Memo10})
+        Forms::formin->Button3->click();
+        for (QPlainTextEdit* m : {Forms::formin->Memo1, Forms::formin->Memo2, Forms::formin->Memo4, Forms::formin->Memo3, Forms::formin->Memo6,
+                                  Forms::formin->Memo7, Forms::formin->Memo8, Forms::formin->Memo9, Forms::formin->Memo10})
             QVERIFY(m->toPlainText().isEmpty());
-        QCOMPARE(formin->Memo11->toPlainText(), QString("90"));
-        formin->show();
-        formin->Button2->click();
-        QVERIFY(!formin->isVisible());
+        QCOMPARE(Forms::formin->Memo11->toPlainText(), QString("90"));
+        Forms::formin->show();
+        Forms::formin->Button2->click();
+        QVERIFY(!Forms::formin->isVisible());
     }
 
     void startUpTakesTheClassRangeFromCj()
@@ -600,8 +600,8 @@ private slots:
         Fixture::student("cj", "1201", 12, "乙");
         Db::close();
         QVERIFY(env.startForms());
-        QCOMPARE(Form2->banshu1->text(), QString("3"));
-        QCOMPARE(Form2->banshu2->text(), QString("12"));
+        QCOMPARE(Forms::Form2->banshu1->text(), QString("3"));
+        QCOMPARE(Forms::Form2->banshu2->text(), QString("12"));
         QVERIFY(env.messages.records.isEmpty());
     }
 };

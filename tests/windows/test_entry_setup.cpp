@@ -76,9 +76,9 @@ private slots:
             else
                 Save::grades("cjn", {QStringLiteral("第%1次").arg(n), n});
         }
-        kaoshimc->Edit2->setText("99");
-        kaoshimc->show();
-        QCOMPARE(kaoshimc->Edit2->text(), proposed);
+        Forms::kaoshimc->Edit2->setText("99");
+        Forms::kaoshimc->show();
+        QCOMPARE(Forms::kaoshimc->Edit2->text(), proposed);
     }
 
     void startsAnExamination_data()
@@ -107,18 +107,18 @@ private slots:
         QVERIFY(env.startForms());
         Fixture::setCheck({{"mc", "上次"}, {"bh", "4"}, {"c1", 1}, {"c2", 1}, {"c3", 1}});
         const QString check = Fixture::dump("check"), linshi = Fixture::dump("linshi"), ksmc = Fixture::dump("ksmc");
-        kaoshimc->show();
-        kaoshimc->ksmc->setText(name);
-        kaoshimc->Edit2->setText(number);
-        kaoshimc->SpeedButton1->click();
+        Forms::kaoshimc->show();
+        Forms::kaoshimc->ksmc->setText(name);
+        Forms::kaoshimc->Edit2->setText(number);
+        Forms::kaoshimc->SpeedButton1->click();
         if (!refusal.isEmpty()) {
             QCOMPARE(env.messages.records.size(), 1);
             QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
             QVERIFY2(env.messages.last().contains(refusal), qPrintable(env.messages.last()));
             QCOMPARE(Fixture::dump("check"), check);
             QCOMPARE(Fixture::dump("linshi"), linshi);
-            QVERIFY(kaoshimc->isVisible());
-            QVERIFY(!pf1->isVisible());
+            QVERIFY(Forms::kaoshimc->isVisible());
+            QVERIFY(!Forms::pf1->isVisible());
             return;
         }
         QVERIFY(env.messages.records.isEmpty());
@@ -128,8 +128,8 @@ private slots:
         QVERIFY(!s.marksSaved && !s.analysisSaved && !s.bandsSaved);
         QCOMPARE(Fixture::value("linshi", "name").toString(), name);
         QCOMPARE(Fixture::dump("ksmc"), ksmc);
-        QVERIFY(!kaoshimc->isVisible());
-        QVERIFY(pf1->isVisible());
+        QVERIFY(!Forms::kaoshimc->isVisible());
+        QVERIFY(Forms::pf1->isVisible());
     }
 
     void aSavedNameIsNotTakenAgainWithoutAsking_data()
@@ -156,10 +156,10 @@ private slots:
             Db::exec("INSERT INTO ksmc (name) VALUES ('期中')");
         Fixture::setCheck({{"mc", "上次"}, {"bh", "3"}});
         const QString check = Fixture::dump("check");
-        kaoshimc->show();
-        kaoshimc->ksmc->setText("期中");
+        Forms::kaoshimc->show();
+        Forms::kaoshimc->ksmc->setText("期中");
         env.messages.answers = {accept};
-        kaoshimc->SpeedButton1->click();
+        Forms::kaoshimc->SpeedButton1->click();
         QCOMPARE(env.messages.records.size(), 1);
         const Msg::Record& q = env.messages.records.first();
         QCOMPARE(q.kind, Msg::Kind::Question);
@@ -169,13 +169,13 @@ private slots:
             QVERIFY2(q.text.contains("编号3"), qPrintable(q.text));
         if (!accept) {
             QCOMPARE(Fixture::dump("check"), check);
-            QVERIFY(kaoshimc->isVisible());
-            QVERIFY(!pf1->isVisible());
+            QVERIFY(Forms::kaoshimc->isVisible());
+            QVERIFY(!Forms::pf1->isVisible());
             return;
         }
         QCOMPARE(Entry::examState().name, QString("期中"));
         QCOMPARE(Entry::examState().number, QString("4"));
-        QVERIFY(pf1->isVisible());
+        QVERIFY(Forms::pf1->isVisible());
     }
 
     void bulkReentryKeepsTheRosterUntilTheInputIsConfirmed()
@@ -185,13 +185,13 @@ private slots:
         roster("cjn", 5);
         Db::exec("UPDATE linshi SET shibie = 1");
         const QString before = Fixture::dump("cjn");
-        pf1->show();
-        pf1->Button1->click();
+        Forms::pf1->show();
+        Forms::pf1->Button1->click();
         QCOMPARE(Entry::rosterMode(), 0);
-        QCOMPARE(formin->Table1.tableName(), QString("cjn"));
+        QCOMPARE(Forms::formin->Table1.tableName(), QString("cjn"));
         QCOMPARE(Fixture::dump("cjn"), before);
-        QVERIFY(formin->isVisible());
-        QVERIFY(!pf1->isVisible());
+        QVERIFY(Forms::formin->isVisible());
+        QVERIFY(!Forms::pf1->isVisible());
     }
 
     void oneByOneEmptiesTheRosterAndKeepsTheCounter()
@@ -201,15 +201,15 @@ private slots:
         roster("cjn", 40);
         Db::exec("UPDATE \"count\" SET zuge = 15");
         Db::exec("UPDATE linshi SET shibie = 1");
-        pf1->show();
-        pf1->Button4->click();
+        Forms::pf1->show();
+        Forms::pf1->Button4->click();
         QCOMPARE(Db::rowCount("cjn"), 0);
         QCOMPARE(counter("zuge"), 15);
         QCOMPARE(Entry::rosterMode(), 0);
-        QCOMPARE(formin->Table1.tableName(), QString("cjn"));
-        QVERIFY(zuge->isVisible());
-        QCOMPARE(zuge->rows()->rowCount(), 0);
-        QVERIFY(!pf1->isVisible());
+        QCOMPARE(Forms::formin->Table1.tableName(), QString("cjn"));
+        QVERIFY(Forms::zuge->isVisible());
+        QCOMPARE(Forms::zuge->rows()->rowCount(), 0);
+        QVERIFY(!Forms::pf1->isVisible());
     }
 
     void reusesTheLastRoster_data()
@@ -236,9 +236,9 @@ private slots:
         Db::exec("UPDATE linshi SET shibie = ?", {mode});
         const QString untouched = Fixture::dump(other);
         const QString before = Fixture::dump(work);
-        pf1->show();
-        pf1->CheckBox1->setChecked(zero);
-        pf1->Button2->click();
+        Forms::pf1->show();
+        Forms::pf1->CheckBox1->setChecked(zero);
+        Forms::pf1->Button2->click();
 
         QVERIFY(env.messages.records.isEmpty());
         QCOMPARE(Entry::rosterMode(), mode);
@@ -249,10 +249,10 @@ private slots:
         // Reused for a new examination: nothing of the last one stays.
         for (int r = 0; zero && r < students; ++r)
             QCOMPARE(namedValues(work, r), QStringList(27, QString()));
-        QVERIFY(luru->isVisible());
+        QVERIFY(Forms::luru->isVisible());
         // Roster preparation closes when the entry window takes over.
-        QVERIFY(!pf1->isVisible());
-        QCOMPARE(Form6->Query1->query().table, work);
+        QVERIFY(!Forms::pf1->isVisible());
+        QCOMPARE(Forms::Form6->Query1->query().table, work);
     }
 
     void addsStudentsNumberedFromTheCounter()
@@ -260,13 +260,13 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         Db::exec("UPDATE \"count\" SET zuge = 7");
-        pf1->Button4->click();
+        Forms::pf1->Button4->click();
         const QList<QStringList> students{{"张三", "1", "0101"}, {"李四", "1", "0102"}, {"王'五", "３", "0301"}};
         for (const QStringList& s : students) {
-            zuge->name->setText(s[0]);
-            zuge->ban->setText(s[1]);
-            zuge->xue->setText(s[2]);
-            zuge->Button1->click();
+            Forms::zuge->name->setText(s[0]);
+            Forms::zuge->ban->setText(s[1]);
+            Forms::zuge->xue->setText(s[2]);
+            Forms::zuge->Button1->click();
         }
         QVERIFY(env.messages.records.isEmpty());
         QCOMPARE(Fixture::column("cjn", "序号"), (QVariantList{7, 8, 9}));
@@ -276,10 +276,10 @@ private slots:
         QCOMPARE(namedValues("cjn", 2), QStringList(27, QString()));
         QCOMPARE(counter("zuge"), 10);
         // The edits keep their text for the next student, and the grid shows the new row.
-        QCOMPARE(zuge->name->text(), QString("王'五"));
-        QCOMPARE(zuge->rows()->rowCount(), 3);
-        QCOMPARE(zuge->db1->currentIndex().row(), 2);
-        QCOMPARE(zuge->db1->columnWidth(0), 100);
+        QCOMPARE(Forms::zuge->name->text(), QString("王'五"));
+        QCOMPARE(Forms::zuge->rows()->rowCount(), 3);
+        QCOMPARE(Forms::zuge->db1->currentIndex().row(), 2);
+        QCOMPARE(Forms::zuge->db1->columnWidth(0), 100);
     }
 
     void refusesAClassThatIsNotAnInteger_data()
@@ -299,17 +299,17 @@ private slots:
         roster("cjn", 2);
         const QString before = Fixture::dump("cjn"), count = Fixture::dump("count");
 
-        zuge->ban->setText(cls);
-        zuge->Button1->click();
+        Forms::zuge->ban->setText(cls);
+        Forms::zuge->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QVERIFY(env.messages.last().contains("班号"));
         QCOMPARE(Fixture::dump("cjn"), before);
         QCOMPARE(Fixture::dump("count"), count);
 
         env.messages.clear();
-        gai->show();
-        gai->Edit1->setText(cls);
-        gai->Button1->click();
+        Forms::gai->show();
+        Forms::gai->Edit1->setText(cls);
+        Forms::gai->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QVERIFY(env.messages.last().contains("班号"));
         QCOMPARE(Fixture::dump("cjn"), before);
@@ -334,19 +334,19 @@ private slots:
         QVERIFY(env.startForms());
         roster("cjn", 2);
         const QString before = Fixture::dump("cjn"), count = Fixture::dump("count");
-        zuge->name->setText(name);
-        zuge->xue->setText(number);
-        zuge->Button1->click();
+        Forms::zuge->name->setText(name);
+        Forms::zuge->xue->setText(number);
+        Forms::zuge->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QVERIFY2(env.messages.last().contains(inMessage), qPrintable(env.messages.last()));
         QCOMPARE(Fixture::dump("cjn"), before);
         QCOMPARE(Fixture::dump("count"), count);
 
         env.messages.clear();
-        gai->show();
-        gai->Edit2->setText(name);
-        gai->Edit3->setText(number);
-        gai->Button1->click();
+        Forms::gai->show();
+        Forms::gai->Edit2->setText(name);
+        Forms::gai->Edit3->setText(number);
+        Forms::gai->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QVERIFY(env.messages.last().contains(inMessage));
         QCOMPARE(Fixture::dump("cjn"), before);
@@ -358,9 +358,9 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         roster("cjn", 2);
-        formin->Table1.setTableName("cjn");
-        zuge->show();
-        QAbstractItemModel* m = zuge->db1->model();
+        Forms::formin->Table1.setTableName("cjn");
+        Forms::zuge->show();
+        QAbstractItemModel* m = Forms::zuge->db1->model();
         QVERIFY(!m->setData(m->index(0, 1), "19"));
         QVERIFY(!m->setData(m->index(0, 1), ""));
         QVERIFY(!m->setData(m->index(0, 0), " "));
@@ -370,8 +370,8 @@ private slots:
         QVERIFY(m->setData(m->index(0, 1), "18"));
         QCOMPARE(Fixture::value("cjn", "班号", 0).toInt(), 18);
         QCOMPARE(Fixture::value("cjn", "姓名", 0).toString(), QString("学生1"));
-        gai->show();
-        Db::GridModel* g = gai->cjn();
+        Forms::gai->show();
+        Db::GridModel* g = Forms::gai->cjn();
         QVERIFY(!g->setData(g->index(1, g->columnIndex("班号")), "0"));
         QVERIFY(!g->setData(g->index(1, g->columnIndex("语文1")), "-5"));
         QCOMPARE(Fixture::value("cjn", "班号", 1).toInt(), 1);
@@ -382,43 +382,43 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        pf1->Button4->click();
+        Forms::pf1->Button4->click();
         int n = 0;
         for (const char* name : {"甲", "乙", "丙"}) {
-            zuge->name->setText(name);
-            zuge->xue->setText(QStringLiteral("010%1").arg(++n));
-            zuge->Button1->click();
+            Forms::zuge->name->setText(name);
+            Forms::zuge->xue->setText(QStringLiteral("010%1").arg(++n));
+            Forms::zuge->Button1->click();
         }
         // A 学号 already taken is refused, naming its student.
-        zuge->Button1->click();
+        Forms::zuge->Button1->click();
         QVERIFY2(env.messages.last().contains("学号“0103”已经是1班丙的学号"), qPrintable(env.messages.last()));
         QCOMPARE(Db::rowCount("cjn"), 3);
         env.messages.clear();
         // Deleting asks first, naming the student; 否 keeps him.
-        zuge->db1->setCurrentIndex(zuge->rows()->index(1, 0));
+        Forms::zuge->db1->setCurrentIndex(Forms::zuge->rows()->index(1, 0));
         env.messages.answers = {false};
-        zuge->Button3->click();
+        Forms::zuge->Button3->click();
         QVERIFY(env.messages.last().contains("学号0102  1班  乙"));
         QCOMPARE(Db::rowCount("cjn"), 3);
         // The row after the deleted one becomes current.
-        zuge->Button3->click();
+        Forms::zuge->Button3->click();
         QCOMPARE(Fixture::column("cjn", "姓名"), (QVariantList{"甲", "丙"}));
-        QCOMPARE(zuge->db1->currentIndex().row(), 1);
-        zuge->Button4->click();
-        QCOMPARE(zuge->db1->currentIndex().row(), 0);
-        zuge->Button3->click();
-        zuge->Button5->click();
-        QCOMPARE(zuge->db1->currentIndex().row(), 0);
+        QCOMPARE(Forms::zuge->db1->currentIndex().row(), 1);
+        Forms::zuge->Button4->click();
+        QCOMPARE(Forms::zuge->db1->currentIndex().row(), 0);
+        Forms::zuge->Button3->click();
+        Forms::zuge->Button5->click();
+        QCOMPARE(Forms::zuge->db1->currentIndex().row(), 0);
         // The last row goes without leaving a blank one, and an empty table stays empty.
-        zuge->Button3->click();
+        Forms::zuge->Button3->click();
         QCOMPARE(Db::rowCount("cjn"), 0);
         env.messages.clear();
-        zuge->Button3->click();
+        Forms::zuge->Button3->click();
         QCOMPARE(Db::rowCount("cjn"), 0);
         QVERIFY(env.messages.records.isEmpty());
-        zuge->Button2->click();
-        QVERIFY(!zuge->isVisible());
-        QVERIFY(luru->isVisible());
+        Forms::zuge->Button2->click();
+        QVERIFY(!Forms::zuge->isVisible());
+        QVERIFY(Forms::luru->isVisible());
     }
 
     void anInsertedStudentTakesHisPlaceInHisClass()
@@ -427,48 +427,48 @@ private slots:
         QVERIFY(env.startForms());
         roster("cjn", 3, 3);
         roster("cjn", 2, 4);
-        gai->show();
-        QVERIFY(gai->DBGrid1->columnWidth(10) >= 50);
+        Forms::gai->show();
+        QVERIFY(Forms::gai->DBGrid1->columnWidth(10) >= 50);
         // Wherever the selection stands, the transfer student goes where the
         // entry grid and the teacher's sheet have him: in class 3, by 学号.
-        gai->DBGrid1->setCurrentIndex(gai->cjn()->index(4, 0));
-        gai->Edit3->setText("0304");
-        gai->Edit1->setText("3");
-        gai->Edit2->setText("新同学");
-        gai->Button1->click();
+        Forms::gai->DBGrid1->setCurrentIndex(Forms::gai->cjn()->index(4, 0));
+        Forms::gai->Edit3->setText("0304");
+        Forms::gai->Edit1->setText("3");
+        Forms::gai->Edit2->setText("新同学");
+        Forms::gai->Button1->click();
         QVERIFY(env.messages.records.isEmpty());
         QCOMPARE(Fixture::column("cjn", "学号"), (QVariantList{"0301", "0302", "0303", "0304", "0401", "0402"}));
         QVERIFY(Fixture::value("cjn", "序号", 3).isNull());
         QCOMPARE(Fixture::value("cjn", "姓名", 3).toString(), QString("新同学"));
         QCOMPARE(namedValues("cjn", 3), QStringList(27, QString()));
-        QCOMPARE(gai->cjn()->value(gai->DBGrid1->currentIndex().row(), "学号").toString(), QString("0304"));
+        QCOMPARE(Forms::gai->cjn()->value(Forms::gai->DBGrid1->currentIndex().row(), "学号").toString(), QString("0304"));
 
         // The same 学号 again is refused, naming the student who has it.
-        gai->Edit2->setText("另一个");
-        gai->Button1->click();
+        Forms::gai->Edit2->setText("另一个");
+        Forms::gai->Button1->click();
         QVERIFY2(env.messages.last().contains("学号“0304”已经是3班新同学的学号"), qPrintable(env.messages.last()));
         QCOMPARE(Db::rowCount("cjn"), 6);
 
         // Deleting asks first (否 by default), naming him; then the selection
         // stays in his class, on the next student.
         env.messages.clear();
-        gai->DBGrid1->setCurrentIndex(gai->cjn()->index(1, 0));
+        Forms::gai->DBGrid1->setCurrentIndex(Forms::gai->cjn()->index(1, 0));
         env.messages.answers = {false};
-        gai->Button2->click();
+        Forms::gai->Button2->click();
         QCOMPARE(env.messages.records.size(), 1);
         QVERIFY(!env.messages.records.first().defaultYes);
         QVERIFY2(env.messages.last().contains("学号0302  3班  学生2"), qPrintable(env.messages.last()));
         QCOMPARE(Db::rowCount("cjn"), 6);
-        gai->Button2->click();
+        Forms::gai->Button2->click();
         QCOMPARE(Fixture::column("cjn", "学号"), (QVariantList{"0301", "0303", "0304", "0401", "0402"}));
-        QCOMPARE(gai->cjn()->value(gai->DBGrid1->currentIndex().row(), "学号").toString(), QString("0303"));
+        QCOMPARE(Forms::gai->cjn()->value(Forms::gai->DBGrid1->currentIndex().row(), "学号").toString(), QString("0303"));
         // The last of class 3 gone: the one before him in his class.
-        gai->DBGrid1->setCurrentIndex(gai->cjn()->index(2, 0));
-        gai->Button2->click();
-        QCOMPARE(gai->cjn()->value(gai->DBGrid1->currentIndex().row(), "学号").toString(), QString("0303"));
-        gai->Button3->click();
-        QVERIFY(!gai->isVisible());
-        QVERIFY(!gai->cjn()->isActive());
+        Forms::gai->DBGrid1->setCurrentIndex(Forms::gai->cjn()->index(2, 0));
+        Forms::gai->Button2->click();
+        QCOMPARE(Forms::gai->cjn()->value(Forms::gai->DBGrid1->currentIndex().row(), "学号").toString(), QString("0303"));
+        Forms::gai->Button3->click();
+        QVERIFY(!Forms::gai->isVisible());
+        QVERIFY(!Forms::gai->cjn()->isActive());
     }
 
     void theEntryGridFollowsRowsInsertedBehindIt()
@@ -478,21 +478,21 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         roster("cjn", 3, 1);
-        luru->show();
-        QCOMPARE(Form6->Query1->rowCount(), 3);
-        gai->show();
-        gai->DBGrid1->setCurrentIndex(gai->cjn()->index(0, 0));
-        gai->Edit3->setText("0100");
-        gai->Edit1->setText("1");
-        gai->Button1->click();
-        QCOMPARE(Form6->Query1->rowCount(), 4);
+        Forms::luru->show();
+        QCOMPARE(Forms::Form6->Query1->rowCount(), 3);
+        Forms::gai->show();
+        Forms::gai->DBGrid1->setCurrentIndex(Forms::gai->cjn()->index(0, 0));
+        Forms::gai->Edit3->setText("0100");
+        Forms::gai->Edit1->setText("1");
+        Forms::gai->Button1->click();
+        QCOMPARE(Forms::Form6->Query1->rowCount(), 4);
         const int row = int(Fixture::column("cjn", "学号").indexOf("0103"));
         int gridRow = -1;
-        for (int r = 0; r < Form6->Query1->rowCount(); ++r)
-            if (Form6->Query1->value(r, "学号").toString() == "0103")
+        for (int r = 0; r < Forms::Form6->Query1->rowCount(); ++r)
+            if (Forms::Form6->Query1->value(r, "学号").toString() == "0103")
                 gridRow = r;
         QVERIFY(gridRow >= 0);
-        QVERIFY(Form6->Query1->write(gridRow, Form6->Query1->columnIndex("语文1"), "99").isEmpty());
+        QVERIFY(Forms::Form6->Query1->write(gridRow, Forms::Form6->Query1->columnIndex("语文1"), "99").isEmpty());
         QCOMPARE(Fixture::value("cjn", "语文1", row).toDouble(), 99.0);
         QCOMPARE(Fixture::value("cjn", "语文1", row - 1).toDouble(), 71.0);
     }
@@ -502,19 +502,19 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         roster("cjn", 2, 1);
-        formin->Table1.setTableName("cjn"); // as roster preparation leaves it
-        zuge->show();
-        gai->show();
-        gai->DBGrid1->setCurrentIndex(gai->cjn()->index(0, 0));
-        gai->Edit2->setText("新生");
-        gai->Edit3->setText("0100");
-        gai->Button1->click();
+        Forms::formin->Table1.setTableName("cjn"); // as roster preparation leaves it
+        Forms::zuge->show();
+        Forms::gai->show();
+        Forms::gai->DBGrid1->setCurrentIndex(Forms::gai->cjn()->index(0, 0));
+        Forms::gai->Edit2->setText("新生");
+        Forms::gai->Edit3->setText("0100");
+        Forms::gai->Button1->click();
         // "删除一个" on the first line of the one-by-one grid removes the student shown there.
-        zuge->db1->setCurrentIndex(zuge->db1->model()->index(0, 0));
-        QCOMPARE(zuge->db1->model()->index(0, 0).data().toString(), QString("新生"));
-        const QString second = zuge->db1->model()->index(1, 0).data().toString();
-        zuge->db1->setCurrentIndex(zuge->db1->model()->index(1, 0));
-        zuge->Button3->click();
+        Forms::zuge->db1->setCurrentIndex(Forms::zuge->db1->model()->index(0, 0));
+        QCOMPARE(Forms::zuge->db1->model()->index(0, 0).data().toString(), QString("新生"));
+        const QString second = Forms::zuge->db1->model()->index(1, 0).data().toString();
+        Forms::zuge->db1->setCurrentIndex(Forms::zuge->db1->model()->index(1, 0));
+        Forms::zuge->Button3->click();
         QVERIFY(!Fixture::column("cjn", "姓名").contains(second));
         QVERIFY(Fixture::column("cjn", "姓名").contains("新生"));
     }
@@ -526,20 +526,20 @@ private slots:
         Fixture::setCheck({{"mc", "期中"}, {"bh", "1"}});
         Db::exec("UPDATE linshi SET shibie = 1");
         roster("cj", 2, 1);
-        luru->show();
-        QCOMPARE(luru->mingc->text(), QString("期中"));
-        kaoshimc->show();
-        kaoshimc->ksmc->setText("期末");
-        kaoshimc->Edit2->setText("2");
-        kaoshimc->SpeedButton1->click();
-        QCOMPARE(luru->mingc->text(), QString("期末"));
+        Forms::luru->show();
+        QCOMPARE(Forms::luru->mingc->text(), QString("期中"));
+        Forms::kaoshimc->show();
+        Forms::kaoshimc->ksmc->setText("期末");
+        Forms::kaoshimc->Edit2->setText("2");
+        Forms::kaoshimc->SpeedButton1->click();
+        QCOMPARE(Forms::luru->mingc->text(), QString("期末"));
         // One by one: the roster goes into cjn and the entry window follows it.
-        pf1->Button4->click();
-        zuge->Button2->click();
-        QVERIFY(luru->isVisible());
-        QCOMPARE(luru->bianh->text(), QString("2"));
-        QCOMPARE(Form2->dbs->text(), QString("cjn"));
-        QCOMPARE(Form6->Table1.tableName(), QString("cjn"));
+        Forms::pf1->Button4->click();
+        Forms::zuge->Button2->click();
+        QVERIFY(Forms::luru->isVisible());
+        QCOMPARE(Forms::luru->bianh->text(), QString("2"));
+        QCOMPARE(Forms::Form2->dbs->text(), QString("cjn"));
+        QCOMPARE(Forms::Form6->Table1.tableName(), QString("cjn"));
     }
 };
 

@@ -36,24 +36,24 @@ namespace {
 QStringList headers()
 {
     QStringList out;
-    for (int i = 0; i < luru->luru_dg->model()->columnCount(); ++i)
-        out << luru->luru_dg->model()->headerData(i, Qt::Horizontal).toString();
+    for (int i = 0; i < Forms::luru->luru_dg->model()->columnCount(); ++i)
+        out << Forms::luru->luru_dg->model()->headerData(i, Qt::Horizontal).toString();
     return out;
 }
 
 QList<int> widths()
 {
     QList<int> out;
-    for (int i = 0; i < luru->luru_dg->model()->columnCount(); ++i)
-        out << luru->luru_dg->columnWidth(i);
+    for (int i = 0; i < Forms::luru->luru_dg->model()->columnCount(); ++i)
+        out << Forms::luru->luru_dg->columnWidth(i);
     return out;
 }
 
 QVariantList gridColumn(const QString& column)
 {
     QVariantList out;
-    for (int r = 0; r < Form6->Query1->rowCount(); ++r)
-        out << Form6->Query1->value(r, column);
+    for (int r = 0; r < Forms::Form6->Query1->rowCount(); ++r)
+        out << Forms::Form6->Query1->value(r, column);
     return out;
 }
 
@@ -68,16 +68,16 @@ void classes(const QString& table, int classCount, int perClass)
 
 EntryGrid* openGridWithFocus()
 {
-    luru->show();
-    QApplication::setActiveWindow(luru);
-    luru->luru_dg->setFocus();
-    return luru->luru_dg;
+    Forms::luru->show();
+    QApplication::setActiveWindow(Forms::luru);
+    Forms::luru->luru_dg->setFocus();
+    return Forms::luru->luru_dg;
 }
 
 QWidget* keyTarget()
 {
     QWidget* w = QApplication::focusWidget();
-    return w ? w : luru->luru_dg;
+    return w ? w : Forms::luru->luru_dg;
 }
 
 // Keys as the user types them: each to the widget that has the focus (the
@@ -138,18 +138,18 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         classes("cjn", 3, 2);
-        luru->show();
-        const QList<QCheckBox*> boxes{luru->ca, luru->cb, luru->cc, luru->cd, luru->ce, luru->cf, luru->cg};
+        Forms::luru->show();
+        const QList<QCheckBox*> boxes{Forms::luru->ca, Forms::luru->cb, Forms::luru->cc, Forms::luru->cd, Forms::luru->ce, Forms::luru->cf, Forms::luru->cg};
         for (int i = 0; i < boxes.size(); ++i)
             boxes[i]->setChecked(ticked[i]);
-        luru->cx->setChecked(oneClass);
-        luru->Edit2->setText(first);
-        luru->Edit3->setText(last);
-        luru->SpeedButton1->click();
+        Forms::luru->cx->setChecked(oneClass);
+        Forms::luru->Edit2->setText(first);
+        Forms::luru->Edit3->setText(last);
+        Forms::luru->SpeedButton1->click();
 
         QVERIFY(env.messages.records.isEmpty());
-        QCOMPARE(Form6->Query1->queryText(), text);
-        QCOMPARE(luru->luru_dg->model(), Form6->Query1);
+        QCOMPARE(Forms::Form6->Query1->queryText(), text);
+        QCOMPARE(Forms::luru->luru_dg->model(), Forms::Form6->Query1);
         QCOMPARE(gridColumn("班号"), classesShown);
         const int columns = int(ticked.count(true)) + 3;
         QCOMPARE(headers().size(), columns);
@@ -159,8 +159,8 @@ private slots:
         while (expected.size() < columns)
             expected << 55;
         QCOMPARE(widths(), expected);
-        QCOMPARE(luru->luru_dg->horizontalHeader()->font().pointSize(), 12);
-        QVERIFY(luru->luru_dg->width() >= 537);
+        QCOMPARE(Forms::luru->luru_dg->horizontalHeader()->font().pointSize(), 12);
+        QVERIFY(Forms::luru->luru_dg->width() >= 537);
     }
 
     void studentNumbersSortAsText()
@@ -169,7 +169,7 @@ private slots:
         QVERIFY(env.startForms());
         for (const char* n : {"101", "0101", "02", "1001"})
             Fixture::student("cjn", n, 1, n);
-        luru->show();
+        Forms::luru->show();
         QCOMPARE(gridColumn("学号"), (QVariantList{"0101", "02", "1001", "101"}));
     }
 
@@ -178,14 +178,14 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         classes("cjn", 2, 2);
-        luru->show();
-        luru->Edit3->setText("二");
-        luru->SpeedButton1->click();
+        Forms::luru->show();
+        Forms::luru->Edit3->setText("二");
+        Forms::luru->SpeedButton1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
         QVERIFY(env.messages.last().contains("二"));
-        QVERIFY(Form6->Query1->isActive());
-        QCOMPARE(Form6->Query1->rowCount(), 4);
+        QVERIFY(Forms::Form6->Query1->isActive());
+        QCOMPARE(Forms::Form6->Query1->rowCount(), 4);
     }
 
     void typedMarksAreWrittenBackAndOnlyNumbersTaken()
@@ -193,18 +193,18 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         classes("cjn", 1, 2);
-        luru->show();
-        luru->hide();
-        luru->show(); // shown twice: a refused cell is still told once
-        QAbstractItemModel* m = luru->luru_dg->model();
-        const int chinese = Form6->Query1->columnIndex("语文1");
+        Forms::luru->show();
+        Forms::luru->hide();
+        Forms::luru->show(); // shown twice: a refused cell is still told once
+        QAbstractItemModel* m = Forms::luru->luru_dg->model();
+        const int chinese = Forms::Form6->Query1->columnIndex("语文1");
         QVERIFY(m->setData(m->index(0, chinese), "95.5"));
         QCOMPARE(Fixture::value("cjn", "语文1", 0).toDouble(), 95.5);
         QVERIFY(!m->setData(m->index(1, chinese), "九十"));
         QCOMPARE(Fixture::value("cjn", "语文1", 1).toDouble(), 62.0);
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
-        QVERIFY(m->setData(m->index(1, Form6->Query1->columnIndex("姓名")), "改名"));
+        QVERIFY(m->setData(m->index(1, Forms::Form6->Query1->columnIndex("姓名")), "改名"));
         QCOMPARE(Fixture::value("cjn", "姓名", 1).toString(), QString("改名"));
     }
 
@@ -213,27 +213,27 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         classes("cjn", 1, 4);
-        luru->show();
-        QCOMPARE(luru->luru_dg->currentIndex().row(), 0);
-        luru->navLast->click();
-        QCOMPARE(luru->luru_dg->currentIndex().row(), 3);
-        luru->navNext->click();
-        QCOMPARE(luru->luru_dg->currentIndex().row(), 3);
-        luru->navPrior->click();
-        QCOMPARE(luru->luru_dg->currentIndex().row(), 2);
-        luru->navFirst->click();
-        luru->navPrior->click();
-        QCOMPARE(luru->luru_dg->currentIndex().row(), 0);
+        Forms::luru->show();
+        QCOMPARE(Forms::luru->luru_dg->currentIndex().row(), 0);
+        Forms::luru->navLast->click();
+        QCOMPARE(Forms::luru->luru_dg->currentIndex().row(), 3);
+        Forms::luru->navNext->click();
+        QCOMPARE(Forms::luru->luru_dg->currentIndex().row(), 3);
+        Forms::luru->navPrior->click();
+        QCOMPARE(Forms::luru->luru_dg->currentIndex().row(), 2);
+        Forms::luru->navFirst->click();
+        Forms::luru->navPrior->click();
+        QCOMPARE(Forms::luru->luru_dg->currentIndex().row(), 0);
 
         // The cancel button drops what is being typed.
-        const QModelIndex cell = Form6->Query1->index(0, Form6->Query1->columnIndex("语文1"));
-        luru->luru_dg->setCurrentIndex(cell);
-        luru->luru_dg->edit(cell);
-        auto* editor = qobject_cast<QLineEdit*>(luru->luru_dg->indexWidget(cell));
+        const QModelIndex cell = Forms::Form6->Query1->index(0, Forms::Form6->Query1->columnIndex("语文1"));
+        Forms::luru->luru_dg->setCurrentIndex(cell);
+        Forms::luru->luru_dg->edit(cell);
+        auto* editor = qobject_cast<QLineEdit*>(Forms::luru->luru_dg->indexWidget(cell));
         QVERIFY(editor);
         editor->setText("5");
-        luru->navCancel->click();
-        QVERIFY(!luru->luru_dg->indexWidget(cell));
+        Forms::luru->navCancel->click();
+        QVERIFY(!Forms::luru->luru_dg->indexWidget(cell));
         QCOMPARE(Fixture::value("cjn", "语文1", 0).toDouble(), 61.0);
     }
 
@@ -254,19 +254,19 @@ private slots:
         Fixture::setCheck({{"mc", "期末'考试"}, {"bh", "7"}, {"c1", flags[0]}, {"c2", flags[1]}, {"c3", flags[2]}});
         Db::exec("UPDATE linshi SET shibie = ?", {mode});
         classes("cj", 1, 1);
-        luru->show();
-        QCOMPARE(luru->mingc->text(), QString("期末'考试"));
-        QCOMPARE(luru->bianh->text(), QString("7"));
-        QCOMPARE(luru->Panel3->isVisible(), flags[0] == 1);
-        QCOMPARE(luru->Panel4->isVisible(), flags[1] == 1);
-        QCOMPARE(luru->Panel5->isVisible(), flags[2] == 1);
+        Forms::luru->show();
+        QCOMPARE(Forms::luru->mingc->text(), QString("期末'考试"));
+        QCOMPARE(Forms::luru->bianh->text(), QString("7"));
+        QCOMPARE(Forms::luru->Panel3->isVisible(), flags[0] == 1);
+        QCOMPARE(Forms::luru->Panel4->isVisible(), flags[1] == 1);
+        QCOMPARE(Forms::luru->Panel5->isVisible(), flags[2] == 1);
         const QString table = mode == 0 ? "cjn" : "cj";
-        QCOMPARE(Form2->dbs->text(), table);
-        QCOMPARE(Form1->dbs->text(), table);
-        QCOMPARE(Form2->tjs->text(), QString("tj"));
-        QCOMPARE(Form6->Table1.tableName(), table);
-        QCOMPARE(Form6->Query1->query().table, table);
-        QVERIFY(!luru->Button1->isVisible());
+        QCOMPARE(Forms::Form2->dbs->text(), table);
+        QCOMPARE(Forms::Form1->dbs->text(), table);
+        QCOMPARE(Forms::Form2->tjs->text(), QString("tj"));
+        QCOMPARE(Forms::Form6->Table1.tableName(), table);
+        QCOMPARE(Forms::Form6->Query1->query().table, table);
+        QVERIFY(!Forms::luru->Button1->isVisible());
     }
 
     void savingAnEmptyTableIsRefused()
@@ -275,14 +275,14 @@ private slots:
         QVERIFY(env.startForms());
         Fixture::setCheck({{"mc", "期中"}, {"bh", "3"}});
         const QString before = Fixture::dump("ksmc") + Fixture::dump("check") + Fixture::dump("count");
-        luru->show();
-        luru->Button1->show();
-        luru->Button1->click();
+        Forms::luru->show();
+        Forms::luru->Button1->show();
+        Forms::luru->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
         QVERIFY(!env.messages.last().contains("成功"));
         QCOMPARE(Fixture::dump("ksmc") + Fixture::dump("check") + Fixture::dump("count"), before);
-        QVERIFY(!luru->Panel3->isVisible());
+        QVERIFY(!Forms::luru->Panel3->isVisible());
     }
 
     void copiesMarksAndRanksForGood()
@@ -293,9 +293,9 @@ private slots:
         Db::exec("UPDATE \"count\" SET \"count\" = 500");
         Fixture::setCheck({{"mc", "期中\"联考\""}, {"bh", "3"}});
         const qint64 names = Db::rowCount("ksmc");
-        luru->show();
-        luru->Button1->show();
-        luru->Button1->click();
+        Forms::luru->show();
+        Forms::luru->Button1->show();
+        Forms::luru->Button1->click();
 
         QCOMPARE(env.messages.texts(), QStringList{"成功保存到永久数据库，到主界面可以查看结果！！！"});
         const QVariantList ids = Fixture::column("cjsave", "ID");
@@ -311,9 +311,9 @@ private slots:
         QCOMPARE(Fixture::value("cjsave", "姓名", 31).toString(), QString("2班2号"));
         QCOMPARE(Fixture::value("cjsave", "语文1", 31).toDouble(), 62.0);
         QCOMPARE(Fixture::value("cjsave", "总分级排1", 31).toDouble(), 2.0);
-        QVERIFY(luru->Panel3->isVisible());
-        QVERIFY(!luru->Button1->isVisible());
-        QVERIFY(!Form8->isVisible());
+        QVERIFY(Forms::luru->Panel3->isVisible());
+        QVERIFY(!Forms::luru->Button1->isVisible());
+        QVERIFY(!Forms::Form8->isVisible());
         // The widths given are minimums.
         const QList<int> minimum{50, 80, 60, 70, 60};
         for (int i = 0; i < 5; ++i)
@@ -330,29 +330,29 @@ private slots:
         classes("cjn", 4, 2);
         Fixture::setCheck({{"mc", "期中"}, {"bh", "3"}});
         Tluru::showFresh();
-        QCOMPARE(luru->Edit2->text(), QString("1"));
-        QCOMPARE(luru->Edit3->text(), QString("4"));
-        QCOMPARE(Form6->Query1->rowCount(), 8);
-        luru->Button1->show();
-        luru->Button1->click();
-        QCOMPARE(luru->Panel3->text(), QString("该处理过程已完成，结果已永久保存"));
-        luru->SpeedButton1->click();
-        QVERIFY(Form6->Query1->setData(Form6->Query1->index(0, Form6->Query1->columnIndex("语文1")), "90"));
-        QVERIFY(luru->Panel3->text().contains("保存后成绩有改动"));
-        luru->close();
+        QCOMPARE(Forms::luru->Edit2->text(), QString("1"));
+        QCOMPARE(Forms::luru->Edit3->text(), QString("4"));
+        QCOMPARE(Forms::Form6->Query1->rowCount(), 8);
+        Forms::luru->Button1->show();
+        Forms::luru->Button1->click();
+        QCOMPARE(Forms::luru->Panel3->text(), QString("该处理过程已完成，结果已永久保存"));
+        Forms::luru->SpeedButton1->click();
+        QVERIFY(Forms::Form6->Query1->setData(Forms::Form6->Query1->index(0, Forms::Form6->Query1->columnIndex("语文1")), "90"));
+        QVERIFY(Forms::luru->Panel3->text().contains("保存后成绩有改动"));
+        Forms::luru->close();
         Tluru::showFresh();
-        QVERIFY(luru->Panel3->isVisible() && luru->Panel3->text().contains("保存后成绩有改动"));
+        QVERIFY(Forms::luru->Panel3->isVisible() && Forms::luru->Panel3->text().contains("保存后成绩有改动"));
         // Saved again: the panel agrees again.
         Db::exec("UPDATE \"check\" SET c1 = 0");
-        luru->Button1->show();
-        luru->Button1->click();
-        QCOMPARE(luru->Panel3->text(), QString("该处理过程已完成，结果已永久保存"));
+        Forms::luru->Button1->show();
+        Forms::luru->Button1->click();
+        QCOMPARE(Forms::luru->Panel3->text(), QString("该处理过程已完成，结果已永久保存"));
         // The processing panel's bars start empty each time it shows.
-        Form1->Gauge1->setValue(100);
-        Form1->Gauge4->setValue(100);
-        Form1->showMode(TForm1::Mode::Analysis);
-        QCOMPARE(Form1->Gauge1->value(), 0);
-        QCOMPARE(Form1->Gauge4->value(), 0);
+        Forms::Form1->Gauge1->setValue(100);
+        Forms::Form1->Gauge4->setValue(100);
+        Forms::Form1->showMode(TForm1::Mode::Analysis);
+        QCOMPARE(Forms::Form1->Gauge1->value(), 0);
+        QCOMPARE(Forms::Form1->Gauge4->value(), 0);
     }
 
     void enterMovesDownTheColumnAndTypingReplaces()
@@ -360,14 +360,14 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         classes("cjn", 1, 4); // 语文 61, 62, 63, 64
-        Form1->kemu1->setText("120");
-        emit Form1->kemu1->editingFinished();
+        Forms::Form1->kemu1->setText("120");
+        emit Forms::Form1->kemu1->editingFinished();
         EntryGrid* grid = openGridWithFocus();
-        const int chinese = Form6->Query1->columnIndex("语文1");
-        grid->setCurrentIndex(Form6->Query1->index(0, chinese));
+        const int chinese = Forms::Form6->Query1->columnIndex("语文1");
+        grid->setCurrentIndex(Forms::Form6->Query1->index(0, chinese));
         type("120");
         press(Qt::Key_Return);
-        QCOMPARE(grid->currentIndex(), Form6->Query1->index(1, chinese));
+        QCOMPARE(grid->currentIndex(), Forms::Form6->Query1->index(1, chinese));
         type("119.5");
         press(Qt::Key_Enter);
         QCOMPARE(grid->currentIndex().row(), 2);
@@ -380,7 +380,7 @@ private slots:
         QVERIFY(Fixture::value("cjn", "语文1", 3).isNull());
         QCOMPARE(grid->currentIndex().data().toString(), QString());
         // So does erasing the typed text; the last row's Enter stays on it.
-        grid->setCurrentIndex(Form6->Query1->index(2, chinese));
+        grid->setCurrentIndex(Forms::Form6->Query1->index(2, chinese));
         press(Qt::Key_Backspace);
         press(Qt::Key_Return);
         QVERIFY(Fixture::value("cjn", "语文1", 2).isNull());
@@ -400,11 +400,11 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         classes("cjn", 1, 3);
-        Form1->kemu1->setText("120");
-        emit Form1->kemu1->editingFinished();
+        Forms::Form1->kemu1->setText("120");
+        emit Forms::Form1->kemu1->editingFinished();
         EntryGrid* grid = openGridWithFocus();
-        const int chinese = Form6->Query1->columnIndex("语文1");
-        grid->setCurrentIndex(Form6->Query1->index(0, chinese));
+        const int chinese = Forms::Form6->Query1->columnIndex("语文1");
+        grid->setCurrentIndex(Forms::Form6->Query1->index(0, chinese));
         type("-5");
         press(Qt::Key_Return);
         QCOMPARE(env.messages.records.size(), 1);
@@ -436,7 +436,7 @@ private slots:
         press(Qt::Key_Return);
         QVERIFY(env.messages.records.isEmpty());
         QCOMPARE(Fixture::value("cjn", "语文1", 1).toInt(), 120);
-        grid->setCurrentIndex(Form6->Query1->index(2, Form6->Query1->columnIndex("班号")));
+        grid->setCurrentIndex(Forms::Form6->Query1->index(2, Forms::Form6->Query1->columnIndex("班号")));
         type("19");
         press(Qt::Key_Return);
         QVERIFY(env.messages.last().contains("1到18"));
@@ -455,9 +455,9 @@ private slots:
         const QStringList names{"顾晓明", "欧阳娜", "司马光"};
         for (int i = 0; i < 3; ++i)
             Fixture::student("cjn", QStringLiteral("2024010%1").arg(i + 1), 1, names[i], {{"语文1", 90 - i}});
-        luru->show();
+        Forms::luru->show();
         auto fits = [](int column) {
-            QTableView* g = luru->luru_dg;
+            QTableView* g = Forms::luru->luru_dg;
             const QFontMetrics cells(g->font()), titles(g->horizontalHeader()->font());
             if (g->columnWidth(column) < titles.horizontalAdvance(g->model()->headerData(column, Qt::Horizontal).toString()))
                 return false;
@@ -466,18 +466,18 @@ private slots:
                     return false;
             return true;
         };
-        for (int c = 0; c < luru->luru_dg->model()->columnCount(); ++c)
+        for (int c = 0; c < Forms::luru->luru_dg->model()->columnCount(); ++c)
             QVERIFY2(fits(c), qPrintable(headers().at(c)));
-        for (QCheckBox* c : {luru->cb, luru->cc, luru->cd, luru->ce, luru->cf})
+        for (QCheckBox* c : {Forms::luru->cb, Forms::luru->cc, Forms::luru->cd, Forms::luru->ce, Forms::luru->cf})
             c->setChecked(false);
-        Form2->banshu1->setText("1");
-        Form2->banshu2->setText("1");
-        Form2->close();
-        Form1->showMode(TForm1::Mode::Ranking);
-        Form1->Button1->click();
-        QVERIFY(luru->Button1->isVisible());
+        Forms::Form2->banshu1->setText("1");
+        Forms::Form2->banshu2->setText("1");
+        Forms::Form2->close();
+        Forms::Form1->showMode(TForm1::Mode::Ranking);
+        Forms::Form1->Button1->click();
+        QVERIFY(Forms::luru->Button1->isVisible());
         QCOMPARE(headers().first(), QString("学号"));
-        for (int c = 0; c < luru->luru_dg->model()->columnCount(); ++c)
+        for (int c = 0; c < Forms::luru->luru_dg->model()->columnCount(); ++c)
             QVERIFY2(fits(c), qPrintable(headers().at(c)));
         QVERIFY(widths().at(0) >= 50 && widths().at(1) >= 80);
     }
@@ -490,27 +490,27 @@ private slots:
         QVERIFY(env.startForms());
         classes("cjn", 2, 5);
         Fixture::setCheck({{"mc", "期中"}, {"bh", "1"}});
-        luru->show();
-        luru->mingc->setText("期中补考");
-        luru->bianh->setText("2");
-        luru->Button1->show();
-        luru->Button1->click();
+        Forms::luru->show();
+        Forms::luru->mingc->setText("期中补考");
+        Forms::luru->bianh->setText("2");
+        Forms::luru->Button1->show();
+        Forms::luru->Button1->click();
         QCOMPARE(Entry::examState().name, QString("期中补考"));
         QCOMPARE(Entry::examState().number, QString("2"));
         QCOMPARE(Db::selectValue("SELECT COUNT(*) FROM cjsave WHERE 考试名称 = '期中补考' AND 考试编号 = 2").toInt(), 10);
 
-        luru->Image5->click();
-        QVERIFY(c1p->isVisible());
-        c1p->Button1->click();
+        Forms::luru->Image5->click();
+        QVERIFY(Forms::c1p->isVisible());
+        Forms::c1p->Button1->click();
         QCOMPARE(Db::rowCount("cjsave"), 0);
         QCOMPARE(Fixture::column("ksmc", "name"), QVariantList{"没有任何考试"});
-        luru->Button1->show();
-        luru->Button1->click();
+        Forms::luru->Button1->show();
+        Forms::luru->Button1->click();
         QCOMPARE(Db::rowCount("cjsave"), 10);
         QCOMPARE(Db::rowCount("ksmc"), 2);
-        luru->hide();
-        luru->show();
-        QCOMPARE(luru->mingc->text(), QString("期中补考"));
+        Forms::luru->hide();
+        Forms::luru->show();
+        QCOMPARE(Forms::luru->mingc->text(), QString("期中补考"));
     }
 
     void savingUnderAnotherSavedNameAsksFirst()
@@ -523,16 +523,16 @@ private slots:
         Save::grades("cjn", earlier);
         Fixture::setCheck({{"mc", "期中"}, {"bh", "2"}});
         const QString before = Fixture::dump("cjsave") + Fixture::dump("check");
-        luru->show();
-        luru->mingc->setText("期末");
-        luru->Button1->show();
+        Forms::luru->show();
+        Forms::luru->mingc->setText("期末");
+        Forms::luru->Button1->show();
         env.messages.answers = {false};
-        luru->Button1->click();
+        Forms::luru->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Question);
         QVERIFY(env.messages.last().contains("编号1"));
         QCOMPARE(Fixture::dump("cjsave") + Fixture::dump("check"), before);
-        QVERIFY(luru->Button1->isVisible());
+        QVERIFY(Forms::luru->Button1->isVisible());
     }
 
     void aCopyThatCannotBeMadeWritesNothing_data()
@@ -560,10 +560,10 @@ private slots:
         QStringList before;
         for (const QString& t : tables)
             before << Fixture::dump(t);
-        luru->show();
-        luru->bianh->setText(number);
-        luru->Button1->show();
-        luru->Button1->click();
+        Forms::luru->show();
+        Forms::luru->bianh->setText(number);
+        Forms::luru->Button1->show();
+        Forms::luru->Button1->click();
 
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(int(env.messages.records.first().kind), kind);
@@ -573,9 +573,9 @@ private slots:
             QVERIFY(env.messages.last().contains(number));
         for (int i = 0; i < tables.size(); ++i)
             QCOMPARE(Fixture::dump(tables[i]), before[i]);
-        QVERIFY(!Form8->isVisible());
-        QVERIFY(!luru->Panel3->isVisible());
-        QVERIFY(luru->Button1->isVisible());
+        QVERIFY(!Forms::Form8->isVisible());
+        QVERIFY(!Forms::luru->Panel3->isVisible());
+        QVERIFY(Forms::luru->Button1->isVisible());
     }
 
     void thePicturesOpenTheProcessingPanel_data()
@@ -598,14 +598,14 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         Fixture::setCheck({{"c1", c1}});
-        luru->show();
-        (picture == 5 ? luru->Image5 : picture == 2 ? luru->Image2 : luru->Image6)->click();
+        Forms::luru->show();
+        (picture == 5 ? Forms::luru->Image5 : picture == 2 ? Forms::luru->Image2 : Forms::luru->Image6)->click();
         QVERIFY(env.messages.records.isEmpty());
-        QCOMPARE(c1p->isVisible(), asks);
-        QCOMPARE(Form1->isVisible(), !asks);
+        QCOMPARE(Forms::c1p->isVisible(), asks);
+        QCOMPARE(Forms::Form1->isVisible(), !asks);
         if (!asks) {
-            QCOMPARE(int(Form1->mode()), mode);
-            QVERIFY(Form2->isVisible());
+            QCOMPARE(int(Forms::Form1->mode()), mode);
+            QVERIFY(Forms::Form2->isVisible());
         }
     }
 
@@ -613,19 +613,19 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        luru->show();
-        luru->SpeedButton2->click();
-        QVERIFY(gai->isVisible());
-        luru->SpeedButton3->click();
-        QVERIFY(luruxianshi->isVisible());
-        Form6->hide();
-        luru->Image1->click();
-        QVERIFY(!luru->isVisible());
-        QVERIFY(Form6->isVisible());
-        Form6->hide();
-        luru->show();
-        luru->close();
-        QVERIFY(Form6->isVisible());
+        Forms::luru->show();
+        Forms::luru->SpeedButton2->click();
+        QVERIFY(Forms::gai->isVisible());
+        Forms::luru->SpeedButton3->click();
+        QVERIFY(Forms::luruxianshi->isVisible());
+        Forms::Form6->hide();
+        Forms::luru->Image1->click();
+        QVERIFY(!Forms::luru->isVisible());
+        QVERIFY(Forms::Form6->isVisible());
+        Forms::Form6->hide();
+        Forms::luru->show();
+        Forms::luru->close();
+        QVERIFY(Forms::Form6->isVisible());
         QVERIFY(env.messages.records.isEmpty());
     }
 
@@ -633,34 +633,34 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        luru->show();
-        luruxianshi->show();
-        QTableView* grid = luru->luru_dg;
+        Forms::luru->show();
+        Forms::luruxianshi->show();
+        QTableView* grid = Forms::luru->luru_dg;
         const QColor background = grid->palette().color(QPalette::Base);
 
-        luruxianshi->ComboBox2->setCurrentText("蓝");
-        luruxianshi->ComboBox1->setCurrentText("黄");
+        Forms::luruxianshi->ComboBox2->setCurrentText("蓝");
+        Forms::luruxianshi->ComboBox1->setCurrentText("黄");
         QCOMPARE(grid->palette().color(QPalette::Text), QColor(0, 0, 255));
         QCOMPARE(grid->palette().color(QPalette::Base), QColor(255, 255, 0));
-        luruxianshi->ComboBox2->setCurrentText("");
+        Forms::luruxianshi->ComboBox2->setCurrentText("");
         QCOMPARE(grid->palette().color(QPalette::Text), QColor(0, 0, 255));
-        luruxianshi->ComboBox1->setCurrentText("绿");
+        Forms::luruxianshi->ComboBox1->setCurrentText("绿");
         QCOMPARE(grid->palette().color(QPalette::Base), QColor(192, 220, 192));
         QVERIFY(background != grid->palette().color(QPalette::Base));
 
-        luruxianshi->Edit5->clear();
-        QTest::keyClicks(luruxianshi->Edit5, "2");
+        Forms::luruxianshi->Edit5->clear();
+        QTest::keyClicks(Forms::luruxianshi->Edit5, "2");
         QCOMPARE(grid->font().pointSize(), 2);
-        QTest::keyClicks(luruxianshi->Edit5, "0");
+        QTest::keyClicks(Forms::luruxianshi->Edit5, "0");
         QCOMPARE(grid->font().pointSize(), 20);
         QVERIFY(env.messages.records.isEmpty());
         // Emptied to type anew: nothing is said and the size stays.
-        luruxianshi->Edit5->clear();
+        Forms::luruxianshi->Edit5->clear();
         QVERIFY(env.messages.records.isEmpty());
-        luruxianshi->Edit5->setText("大");
+        Forms::luruxianshi->Edit5->setText("大");
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
-        luruxianshi->Edit5->setText("0");
+        Forms::luruxianshi->Edit5->setText("0");
         QCOMPARE(env.messages.records.size(), 2);
         QCOMPARE(grid->font().pointSize(), 20);
     }
@@ -670,45 +670,45 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         // 增加新的考试 on the main window.
-        for (const auto& area : Form6->picture->areas())
+        for (const auto& area : Forms::Form6->picture->areas())
             if (area.label == "增加新的考试")
                 area.action->trigger();
-        QVERIFY(kaoshimc->isVisible());
-        QCOMPARE(kaoshimc->Edit2->text(), QString("1"));
-        kaoshimc->ksmc->setText("初一'期中'");
-        kaoshimc->SpeedButton1->click();
-        QVERIFY(pf1->isVisible());
-        pf1->Button1->click();
-        QVERIFY(formin->isVisible());
+        QVERIFY(Forms::kaoshimc->isVisible());
+        QCOMPARE(Forms::kaoshimc->Edit2->text(), QString("1"));
+        Forms::kaoshimc->ksmc->setText("初一'期中'");
+        Forms::kaoshimc->SpeedButton1->click();
+        QVERIFY(Forms::pf1->isVisible());
+        Forms::pf1->Button1->click();
+        QVERIFY(Forms::formin->isVisible());
 
-        formin->Memo4->setPlainText("0101\n0102\n0103\n0201\n0202\n0203");
-        formin->Memo2->setPlainText("1\n1\n1\n2\n2\n2");
-        formin->Memo1->setPlainText("甲\n乙\n丙\n丁\n戊\n己");
-        formin->CheckBox1->setChecked(true);
-        formin->CheckBox3->setChecked(true);
-        formin->CheckBox4->setChecked(true);
-        formin->CheckBox5->setChecked(true);
-        formin->Memo3->setPlainText("90\n60\n100\n50\n85\n90");
-        formin->Memo6->setPlainText("80\n70\n100\n50\n85\n80");
-        formin->Memo7->setPlainText("70\n80\n100\n50\n85\n70");
-        formin->Button1->click();
-        QVERIFY(luru->isVisible());
-        QCOMPARE(Form6->Query1->rowCount(), 6);
+        Forms::formin->Memo4->setPlainText("0101\n0102\n0103\n0201\n0202\n0203");
+        Forms::formin->Memo2->setPlainText("1\n1\n1\n2\n2\n2");
+        Forms::formin->Memo1->setPlainText("甲\n乙\n丙\n丁\n戊\n己");
+        Forms::formin->CheckBox1->setChecked(true);
+        Forms::formin->CheckBox3->setChecked(true);
+        Forms::formin->CheckBox4->setChecked(true);
+        Forms::formin->CheckBox5->setChecked(true);
+        Forms::formin->Memo3->setPlainText("90\n60\n100\n50\n85\n90");
+        Forms::formin->Memo6->setPlainText("80\n70\n100\n50\n85\n80");
+        Forms::formin->Memo7->setPlainText("70\n80\n100\n50\n85\n70");
+        Forms::formin->Button1->click();
+        QVERIFY(Forms::luru->isVisible());
+        QCOMPARE(Forms::Form6->Query1->rowCount(), 6);
 
         // A correction typed into the grid: 丁's 英语 50 -> 56.
         const int row = int(gridColumn("姓名").indexOf("丁"));
-        QVERIFY(Form6->Query1->setData(Form6->Query1->index(row, Form6->Query1->columnIndex("英语1")), "56"));
+        QVERIFY(Forms::Form6->Query1->setData(Forms::Form6->Query1->index(row, Forms::Form6->Query1->columnIndex("英语1")), "56"));
 
-        luru->Image5->click();
-        QVERIFY(Form1->isVisible());
-        Form2->CheckBox2->setChecked(true);
-        Form2->CheckBox3->setChecked(true);
-        Form2->Button1->click();
-        Form1->Button1->click();
-        QVERIFY(luru->Button1->isVisible());
+        Forms::luru->Image5->click();
+        QVERIFY(Forms::Form1->isVisible());
+        Forms::Form2->CheckBox2->setChecked(true);
+        Forms::Form2->CheckBox3->setChecked(true);
+        Forms::Form2->Button1->click();
+        Forms::Form1->Button1->click();
+        QVERIFY(Forms::luru->Button1->isVisible());
 
         env.messages.clear();
-        luru->Button1->click();
+        Forms::luru->Button1->click();
         QCOMPARE(env.messages.texts(), QStringList{"成功保存到永久数据库，到主界面可以查看结果！！！"});
         const auto saved = Db::selectRows(
             "SELECT 姓名, 考试名称, 考试编号, 总分1, 总分班排1, 总分级排1, 三总1 FROM cjsave ORDER BY ID");
@@ -723,15 +723,15 @@ private slots:
                 QVERIFY2(saved[i][c] == expected[i][c],
                          qPrintable(QString("row %1 column %2: %3").arg(i).arg(c).arg(saved[i][c].toString())));
         QCOMPARE(Db::selectValue("SELECT name FROM ksmc ORDER BY id DESC LIMIT 1").toString(), QString("初一'期中'"));
-        QVERIFY(luru->Panel3->isVisible());
+        QVERIFY(Forms::luru->Panel3->isVisible());
 
         // Processing the saved marks again asks first.
-        luru->Image5->click();
-        QVERIFY(c1p->isVisible());
+        Forms::luru->Image5->click();
+        QVERIFY(Forms::c1p->isVisible());
         // The next examination is offered the next number.
-        kaoshimc->hide();
-        kaoshimc->show();
-        QCOMPARE(kaoshimc->Edit2->text(), QString("2"));
+        Forms::kaoshimc->hide();
+        Forms::kaoshimc->show();
+        QCOMPARE(Forms::kaoshimc->Edit2->text(), QString("2"));
     }
 };
 

@@ -49,8 +49,8 @@ private slots:
         WindowTestEnv env;
         const QString entry = env.root() + "/home/Desktop/A墨竹成绩册21.desktop";
         QVERIFY(env.startForms());
-        QCOMPARE(fast->entry(), entry);
-        QVERIFY(!fast->isVisible());
+        QCOMPARE(Forms::fast->entry(), entry);
+        QVERIFY(!Forms::fast->isVisible());
         QVERIFY(QFile::remove(entry));
         Forms::destroyAll();
         QVERIFY(env.startForms());
@@ -88,7 +88,7 @@ private slots:
         }
         Help::setViewerCheck([viewer, browser](const QString& file) { return file.endsWith(".chm") ? viewer : browser; });
         QVERIFY(env.startForms());
-        Form6->item("墨竹成绩册使用必读(help)")->trigger();
+        Forms::Form6->item("墨竹成绩册使用必读(help)")->trigger();
         if (opens.isEmpty()) {
             QVERIFY(opened.isEmpty());
             QCOMPARE(env.messages.records.size(), 1);
@@ -126,7 +126,7 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        Form6->item("墨竹成绩册使用必读(help)")->trigger();
+        Forms::Form6->item("墨竹成绩册使用必读(help)")->trigger();
         QVERIFY(opened.isEmpty());
         QCOMPARE(env.messages.records.size(), 1);
         QVERIFY(env.messages.last().contains("help/index.html"));
@@ -136,15 +136,15 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        Form6->item("关于本软件(about)")->trigger();
-        QVERIFY(Formnnn->isVisible());
-        QCOMPARE(Formnnn->windowTitle(), QString("关于本软件"));
-        QCOMPARE(Formnnn->size(), QSize(600, 349));
-        QCOMPARE(Formnnn->Label1->text(), QString("墨竹电子成绩册"));
-        QVERIFY(Formnnn->Memo1->toPlainText().contains("本软件适合广大中小学老师，领导处理及跟踪考试成绩资料"));
-        QVERIFY(Formnnn->Memo1->toPlainText().contains(env.databaseFile()));
-        Formnnn->close();
-        QVERIFY(!Formnnn->isVisible());
+        Forms::Form6->item("关于本软件(about)")->trigger();
+        QVERIFY(Forms::Formnnn->isVisible());
+        QCOMPARE(Forms::Formnnn->windowTitle(), QString("关于本软件"));
+        QCOMPARE(Forms::Formnnn->size(), QSize(600, 349));
+        QCOMPARE(Forms::Formnnn->Label1->text(), QString("墨竹电子成绩册"));
+        QVERIFY(Forms::Formnnn->Memo1->toPlainText().contains("本软件适合广大中小学老师，领导处理及跟踪考试成绩资料"));
+        QVERIFY(Forms::Formnnn->Memo1->toPlainText().contains(env.databaseFile()));
+        Forms::Formnnn->close();
+        QVERIFY(!Forms::Formnnn->isVisible());
     }
 };
 

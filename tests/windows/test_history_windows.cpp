@@ -112,29 +112,29 @@ private slots:
         env.openDb();
         threeExams();
         QVERIFY(env.startForms());
-        showLaidOut(chaxun);
-        QCOMPARE(chaxun->ksmc->currentText(), QString("第二次月考"));
-        QCOMPARE(chaxun->ksmc->count(), 3); // never the blank database's "没有任何考试"
-        QCOMPARE(chaxun->c1->itemText(7), QString("化学"));
-        chaxun->Button1->click();
-        QCOMPARE(chaxun->Query1->columnNames(), (QStringList{"班号", "学号", "姓名", "总分1", "ID"}));
-        QCOMPARE(chaxun->Query1->queryText(),
+        showLaidOut(Forms::chaxun);
+        QCOMPARE(Forms::chaxun->ksmc->currentText(), QString("第二次月考"));
+        QCOMPARE(Forms::chaxun->ksmc->count(), 3); // never the blank database's "没有任何考试"
+        QCOMPARE(Forms::chaxun->c1->itemText(7), QString("化学"));
+        Forms::chaxun->Button1->click();
+        QCOMPARE(Forms::chaxun->Query1->columnNames(), (QStringList{"班号", "学号", "姓名", "总分1", "ID"}));
+        QCOMPARE(Forms::chaxun->Query1->queryText(),
                  QString("select 班号,学号,姓名,总分1,ID from  cjsave where 班号>=1 and 班号<=2 and 考试名称 like "
                          "'第二次月考%'"));
-        QCOMPARE(column(chaxun->Query1, "ID"), (QVariantList{11, 12, 13, 14, 15}));
+        QCOMPARE(column(Forms::chaxun->Query1, "ID"), (QVariantList{11, 12, 13, 14, 15}));
         // 班号, 学号 and 姓名 stay in view at the left while the values scroll.
-        QVERIFY(chaxun->grid->narrow()->columnWidth(1) >= 100);
-        QVERIFY(chaxun->grid->narrow()->columnWidth(2) >= 100);
+        QVERIFY(Forms::chaxun->grid->narrow()->columnWidth(1) >= 100);
+        QVERIFY(Forms::chaxun->grid->narrow()->columnWidth(2) >= 100);
         for (int c = 0; c < 3; ++c)
-            QVERIFY(!chaxun->grid->narrow()->isColumnHidden(c) && chaxun->DBGrid1->isColumnHidden(c));
-        QVERIFY(!chaxun->DBGrid1->isColumnHidden(3));
-        QCOMPARE(chaxun->DBGrid1->font().pointSize(), 17);
-        QCOMPARE(chaxun->grid->narrow()->font().pointSize(), 17);
+            QVERIFY(!Forms::chaxun->grid->narrow()->isColumnHidden(c) && Forms::chaxun->DBGrid1->isColumnHidden(c));
+        QVERIFY(!Forms::chaxun->DBGrid1->isColumnHidden(3));
+        QCOMPARE(Forms::chaxun->DBGrid1->font().pointSize(), 17);
+        QCOMPARE(Forms::chaxun->grid->narrow()->font().pointSize(), 17);
         // Read only: nothing typed into the grid reaches the saved rows.
         const QString before = Fixture::dump("cjsave");
-        const QModelIndex cell = chaxun->Query1->index(0, 3);
-        QVERIFY(!(chaxun->Query1->flags(cell) & Qt::ItemIsEditable));
-        QVERIFY(!chaxun->Query1->setData(cell, 1));
+        const QModelIndex cell = Forms::chaxun->Query1->index(0, 3);
+        QVERIFY(!(Forms::chaxun->Query1->flags(cell) & Qt::ItemIsEditable));
+        QVERIFY(!Forms::chaxun->Query1->setData(cell, 1));
         QCOMPARE(Fixture::dump("cjsave"), before);
         QVERIFY(env.messages.records.isEmpty());
     }
@@ -145,48 +145,48 @@ private slots:
         env.openDb();
         threeExams();
         QVERIFY(env.startForms());
-        showLaidOut(chaxun);
+        showLaidOut(Forms::chaxun);
         // One class, 语文 class ranks, worst grade rank first.
-        chaxun->cx->setChecked(true);
-        chaxun->c1->setEditText("语文");
-        chaxun->b->setChecked(true);
-        chaxun->Button4->click();
-        QCOMPARE(chaxun->Query1->columnNames(), (QStringList{"班号", "学号", "姓名", "语文班排1", "ID"}));
-        QCOMPARE(column(chaxun->Query1, "班号"), (QVariantList{1, 1, 1}));
-        QVERIFY(chaxun->Query1->queryText().endsWith("order by 语文级排1 desc"));
-        QCOMPARE(column(chaxun->Query1, "ID"), (QVariantList{11, 13, 15})); // 语文级排1 7, 5, 3
-        chaxun->Button3->click();
-        QCOMPARE(column(chaxun->Query1, "ID"), (QVariantList{15, 13, 11}));
+        Forms::chaxun->cx->setChecked(true);
+        Forms::chaxun->c1->setEditText("语文");
+        Forms::chaxun->b->setChecked(true);
+        Forms::chaxun->Button4->click();
+        QCOMPARE(Forms::chaxun->Query1->columnNames(), (QStringList{"班号", "学号", "姓名", "语文班排1", "ID"}));
+        QCOMPARE(column(Forms::chaxun->Query1, "班号"), (QVariantList{1, 1, 1}));
+        QVERIFY(Forms::chaxun->Query1->queryText().endsWith("order by 语文级排1 desc"));
+        QCOMPARE(column(Forms::chaxun->Query1, "ID"), (QVariantList{11, 13, 15})); // 语文级排1 7, 5, 3
+        Forms::chaxun->Button3->click();
+        QCOMPARE(column(Forms::chaxun->Query1, "ID"), (QVariantList{15, 13, 11}));
         // The grade-rank filters switch to grade ranks and keep their limit.
-        chaxun->cx->setChecked(false);
-        chaxun->c1->setEditText("总分");
-        chaxun->a->setChecked(true);
-        chaxun->Edit1->setText("22");
-        chaxun->Button5->click();
-        QVERIFY(chaxun->c->isChecked());
-        QCOMPARE(chaxun->Query1->columnNames().at(3), QString("总分级排1"));
-        QCOMPARE(column(chaxun->Query1, "总分级排1"), (QVariantList{20, 21, 22}));
+        Forms::chaxun->cx->setChecked(false);
+        Forms::chaxun->c1->setEditText("总分");
+        Forms::chaxun->a->setChecked(true);
+        Forms::chaxun->Edit1->setText("22");
+        Forms::chaxun->Button5->click();
+        QVERIFY(Forms::chaxun->c->isChecked());
+        QCOMPARE(Forms::chaxun->Query1->columnNames().at(3), QString("总分级排1"));
+        QCOMPARE(column(Forms::chaxun->Query1, "总分级排1"), (QVariantList{20, 21, 22}));
         QCOMPARE(env.messages.last(), QString("符合条件的共有3个"));
-        QVERIFY(chaxun->DBGrid1->isColumnHidden(4));
-        chaxun->ming->setText("23");
-        chaxun->Button6->click();
-        QCOMPARE(column(chaxun->Query1, "总分级排1"), (QVariantList{23, 24}));
+        QVERIFY(Forms::chaxun->DBGrid1->isColumnHidden(4));
+        Forms::chaxun->ming->setText("23");
+        Forms::chaxun->Button6->click();
+        QCOMPARE(column(Forms::chaxun->Query1, "总分级排1"), (QVariantList{23, 24}));
         QCOMPARE(env.messages.last(), QString("符合条件的共有2个"));
-        chaxun->ming->setText("999");
-        chaxun->Button6->click();
-        QCOMPARE(chaxun->Query1->rowCount(), 0);
+        Forms::chaxun->ming->setText("999");
+        Forms::chaxun->Button6->click();
+        QCOMPARE(Forms::chaxun->Query1->rowCount(), 0);
         QCOMPARE(env.messages.last(), QString("符合条件的共有0个"));
         // Every column of one class, the bookkeeping ones hidden.
-        chaxun->Edit2->setText("2");
-        chaxun->Button2->click();
-        QCOMPARE(chaxun->Query1->columnNames().size(), 34);
-        QCOMPARE(column(chaxun->Query1, "ID"), (QVariantList{12, 14}));
+        Forms::chaxun->Edit2->setText("2");
+        Forms::chaxun->Button2->click();
+        QCOMPARE(Forms::chaxun->Query1->columnNames().size(), 34);
+        QCOMPARE(column(Forms::chaxun->Query1, "ID"), (QVariantList{12, 14}));
         for (int c = 0; c < 4; ++c)
-            QVERIFY(chaxun->DBGrid1->isColumnHidden(c) && chaxun->grid->narrow()->isColumnHidden(c));
+            QVERIFY(Forms::chaxun->DBGrid1->isColumnHidden(c) && Forms::chaxun->grid->narrow()->isColumnHidden(c));
         // 学号, 班号, 姓名 kept in view; the marks and ranks scroll beside them.
         for (int c = 4; c < 7; ++c)
-            QVERIFY(!chaxun->grid->narrow()->isColumnHidden(c));
-        QVERIFY(!chaxun->DBGrid1->isColumnHidden(7));
+            QVERIFY(!Forms::chaxun->grid->narrow()->isColumnHidden(c));
+        QVERIFY(!Forms::chaxun->DBGrid1->isColumnHidden(7));
     }
 
     void aShortExamNameFindsTheLongerOne()
@@ -198,10 +198,10 @@ private slots:
         Fixture::savedGrade(3, 3, "期末", "0103", 1, "丙");
         examName("期中");
         QVERIFY(env.startForms());
-        showLaidOut(chaxun);
-        chaxun->ksmc->setEditText("期中  ");
-        chaxun->Button1->click();
-        QCOMPARE(column(chaxun->Query1, "ID"), (QVariantList{1, 2}));
+        showLaidOut(Forms::chaxun);
+        Forms::chaxun->ksmc->setEditText("期中  ");
+        Forms::chaxun->Button1->click();
+        QCOMPARE(column(Forms::chaxun->Query1, "ID"), (QVariantList{1, 2}));
     }
 
     void badInputKeepsTheGridAndNamesTheField_data()
@@ -225,49 +225,49 @@ private slots:
         env.openDb();
         threeExams();
         QVERIFY(env.startForms());
-        showLaidOut(chaxun);
-        chaxun->Button1->click();
-        QCOMPARE(chaxun->Query1->rowCount(), 5);
-        if (auto* e = chaxun->findChild<QLineEdit*>(control))
+        showLaidOut(Forms::chaxun);
+        Forms::chaxun->Button1->click();
+        QCOMPARE(Forms::chaxun->Query1->rowCount(), 5);
+        if (auto* e = Forms::chaxun->findChild<QLineEdit*>(control))
             e->setText(text);
         else
-            chaxun->findChild<QComboBox*>(control)->setEditText(text);
-        (control == "Edit1" ? chaxun->Button5 : chaxun->Button1)->click();
+            Forms::chaxun->findChild<QComboBox*>(control)->setEditText(text);
+        (control == "Edit1" ? Forms::chaxun->Button5 : Forms::chaxun->Button1)->click();
         QCOMPARE(env.messages.records.size(), 1);
         QVERIFY2(env.messages.last().contains(QStringLiteral("“%1”").arg(named)), qPrintable(env.messages.last()));
-        QCOMPARE(chaxun->Query1->rowCount(), 5);
-        QCOMPARE(chaxun->DBGrid1->font().pointSize(), 17);
+        QCOMPARE(Forms::chaxun->Query1->rowCount(), 5);
+        QCOMPARE(Forms::chaxun->DBGrid1->font().pointSize(), 17);
     }
 
     void coloursActAtOnceAndTheEmptyItemChangesNothing()
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        showLaidOut(chaxun);
-        chaxun->ComboBox2->setCurrentText("红");
-        QCOMPARE(chaxun->DBGrid1->palette().color(QPalette::Text), QColor(255, 0, 0));
-        chaxun->ComboBox2->setCurrentIndex(chaxun->ComboBox2->findText(""));
-        QCOMPARE(chaxun->DBGrid1->palette().color(QPalette::Text), QColor(255, 0, 0));
-        chaxun->ComboBox1->setCurrentText("绿");
-        QCOMPARE(chaxun->DBGrid1->palette().color(QPalette::Base), QColor(192, 220, 192));
-        const int before = chaxun->DBGrid1->font().pointSize();
-        chaxun->Edit5->setText("11");
-        QCOMPARE(chaxun->DBGrid1->font().pointSize(), before); // only a query applies the size
-        chaxun->Button1->click();
-        QCOMPARE(chaxun->DBGrid1->font().pointSize(), 11);
+        showLaidOut(Forms::chaxun);
+        Forms::chaxun->ComboBox2->setCurrentText("红");
+        QCOMPARE(Forms::chaxun->DBGrid1->palette().color(QPalette::Text), QColor(255, 0, 0));
+        Forms::chaxun->ComboBox2->setCurrentIndex(Forms::chaxun->ComboBox2->findText(""));
+        QCOMPARE(Forms::chaxun->DBGrid1->palette().color(QPalette::Text), QColor(255, 0, 0));
+        Forms::chaxun->ComboBox1->setCurrentText("绿");
+        QCOMPARE(Forms::chaxun->DBGrid1->palette().color(QPalette::Base), QColor(192, 220, 192));
+        const int before = Forms::chaxun->DBGrid1->font().pointSize();
+        Forms::chaxun->Edit5->setText("11");
+        QCOMPARE(Forms::chaxun->DBGrid1->font().pointSize(), before); // only a query applies the size
+        Forms::chaxun->Button1->click();
+        QCOMPARE(Forms::chaxun->DBGrid1->font().pointSize(), 11);
     }
 
     void aGradeSaveNamesItsExaminationInTheQuery()
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        showLaidOut(chaxun);
+        showLaidOut(Forms::chaxun);
         Fixture::student("cj", "0101", 1, "甲");
-        luru->mingc->setText("2025学年期中");
-        luru->bianh->setText("4");
-        luru->Button1->click();
-        QCOMPARE(chaxun->ksmc->currentText(), QString("2025学年期中"));
-        QCOMPARE(chaxun->ksmc->itemText(chaxun->ksmc->count() - 1), QString("2025学年期中"));
+        Forms::luru->mingc->setText("2025学年期中");
+        Forms::luru->bianh->setText("4");
+        Forms::luru->Button1->click();
+        QCOMPARE(Forms::chaxun->ksmc->currentText(), QString("2025学年期中"));
+        QCOMPARE(Forms::chaxun->ksmc->itemText(Forms::chaxun->ksmc->count() - 1), QString("2025学年期中"));
     }
 
     // ---- the student record ----
@@ -277,49 +277,49 @@ private slots:
         env.openDb();
         threeExams();
         QVERIFY(env.startForms());
-        showLaidOut(sinngles);
+        showLaidOut(Forms::sinngles);
         // Showing fills the boxes and queries nothing.
-        QCOMPARE(sinngles->edit2->count(), 15);
-        QCOMPARE(sinngles->edit2->currentText(), QString("张戊")); // the 15th row: the table has no 16th
-        QCOMPARE(sinngles->ksmc->currentText(), QString("第二次月考"));
-        QCOMPARE(sinngles->c1->itemText(8), QString("综合"));
-        QCOMPARE(sinngles->Query1->rowCount(), 0);
-        QCOMPARE(sinngles->trend->title(), QString("该学生各科水平图---水平数值为级总人数减去级排名"));
+        QCOMPARE(Forms::sinngles->edit2->count(), 15);
+        QCOMPARE(Forms::sinngles->edit2->currentText(), QString("张戊")); // the 15th row: the table has no 16th
+        QCOMPARE(Forms::sinngles->ksmc->currentText(), QString("第二次月考"));
+        QCOMPARE(Forms::sinngles->c1->itemText(8), QString("综合"));
+        QCOMPARE(Forms::sinngles->Query1->rowCount(), 0);
+        QCOMPARE(Forms::sinngles->trend->title(), QString("该学生各科水平图---水平数值为级总人数减去级排名"));
 
-        sinngles->edit2->setEditText("张乙");
-        QTRY_COMPARE(sinngles->Query1->rowCount(), 3);
-        QCOMPARE(column(sinngles->Query1, "考试编号"), (QVariantList{1, 2, 3}));
-        QCOMPARE(ys(sinngles->Series1), (QList<double>{11, 21, 31}));
-        QCOMPARE(xs(sinngles->Series1), (QList<double>{0, 1, 2}));
-        QCOMPARE(labels(sinngles->trend), (QStringList{"第一次月考", "第二次月考", "第三次月考"}));
-        QVERIFY(sinngles->trend->axisY()->isReverse());
-        QCOMPARE(sinngles->trend->marks()->pointConfiguration(2).value(QXYSeries::PointConfiguration::Color).value<QColor>(),
+        Forms::sinngles->edit2->setEditText("张乙");
+        QTRY_COMPARE(Forms::sinngles->Query1->rowCount(), 3);
+        QCOMPARE(column(Forms::sinngles->Query1, "考试编号"), (QVariantList{1, 2, 3}));
+        QCOMPARE(ys(Forms::sinngles->Series1), (QList<double>{11, 21, 31}));
+        QCOMPARE(xs(Forms::sinngles->Series1), (QList<double>{0, 1, 2}));
+        QCOMPARE(labels(Forms::sinngles->trend), (QStringList{"第一次月考", "第二次月考", "第三次月考"}));
+        QVERIFY(Forms::sinngles->trend->axisY()->isReverse());
+        QCOMPARE(Forms::sinngles->trend->marks()->pointConfiguration(2).value(QXYSeries::PointConfiguration::Color).value<QColor>(),
                  QColor(Qt::red));
-        QCOMPARE(sinngles->trend->valueLabels().size(), 3);
-        QCOMPARE(sinngles->trend->valueLabels().at(1)->text(), QString("21"));
-        QCOMPARE(sinngles->trend->title(), QString("张乙同学历次考试 总分级排 成绩波动图"));
+        QCOMPARE(Forms::sinngles->trend->valueLabels().size(), 3);
+        QCOMPARE(Forms::sinngles->trend->valueLabels().at(1)->text(), QString("21"));
+        QCOMPARE(Forms::sinngles->trend->title(), QString("张乙同学历次考试 总分级排 成绩波动图"));
         // Only 考试名称 stays in view at the left; the right grid starts at 学号.
         for (int c = 0; c < 3; ++c)
-            QVERIFY(sinngles->DBGrid1->isColumnHidden(c));
-        QVERIFY(!sinngles->DBGrid1->isColumnHidden(3));
-        QVERIFY(sinngles->DBGrid2->isColumnHidden(3));
-        QVERIFY(!sinngles->DBGrid2->isColumnHidden(4));
-        QVERIFY(!(sinngles->Query1->flags(sinngles->Query1->index(0, 7)) & Qt::ItemIsEditable));
-        QCOMPARE(sinngles->printJob().chart, sinngles->Chart1);
+            QVERIFY(Forms::sinngles->DBGrid1->isColumnHidden(c));
+        QVERIFY(!Forms::sinngles->DBGrid1->isColumnHidden(3));
+        QVERIFY(Forms::sinngles->DBGrid2->isColumnHidden(3));
+        QVERIFY(!Forms::sinngles->DBGrid2->isColumnHidden(4));
+        QVERIFY(!(Forms::sinngles->Query1->flags(Forms::sinngles->Query1->index(0, 7)) & Qt::ItemIsEditable));
+        QCOMPARE(Forms::sinngles->printJob().chart, Forms::sinngles->Chart1);
 
         // Raw marks on the same reversed axis: the higher mark is drawn lower.
-        sinngles->a->setChecked(true);
-        sinngles->Button2->click();
-        QCOMPARE(ys(sinngles->Series1), (QList<double>{411, 421, 431}));
+        Forms::sinngles->a->setChecked(true);
+        Forms::sinngles->Button2->click();
+        QCOMPARE(ys(Forms::sinngles->Series1), (QList<double>{411, 421, 431}));
         QCoreApplication::processEvents();
-        QVERIFY(sinngles->trend->mapToPosition({2, 431}, sinngles->Series1).y()
-                > sinngles->trend->mapToPosition({0, 411}, sinngles->Series1).y());
-        QCOMPARE(sinngles->trend->title(), QString("张乙同学历次考试 总分原始 成绩波动图"));
+        QVERIFY(Forms::sinngles->trend->mapToPosition({2, 431}, Forms::sinngles->Series1).y()
+                > Forms::sinngles->trend->mapToPosition({0, 411}, Forms::sinngles->Series1).y());
+        QCOMPARE(Forms::sinngles->trend->title(), QString("张乙同学历次考试 总分原始 成绩波动图"));
 
         // Picking a subject redraws at once.
-        sinngles->c1->setCurrentIndex(sinngles->c1->findText("语文"));
-        emit sinngles->c1->activated(sinngles->c1->currentIndex());
-        QCOMPARE(ys(sinngles->Series1), (QList<double>{81, 82, 83}));
+        Forms::sinngles->c1->setCurrentIndex(Forms::sinngles->c1->findText("语文"));
+        emit Forms::sinngles->c1->activated(Forms::sinngles->c1->currentIndex());
+        QCOMPARE(ys(Forms::sinngles->Series1), (QList<double>{81, 82, 83}));
         QVERIFY(env.messages.records.isEmpty());
     }
 
@@ -337,56 +337,56 @@ private slots:
         }
         Fixture::savedGrade(31, 3, "期末补考", "0201", 2, "O'Neil", {{"总分级排1", 9}});
         QVERIFY(env.startForms());
-        showLaidOut(sinngles);
+        showLaidOut(Forms::sinngles);
 
         // One name, two students: listed, nothing charted until one is picked.
-        sinngles->edit2->setEditText("王浩然");
-        sinngles->Button2->click();
-        QVERIFY(sinngles->students->isVisible());
-        QCOMPARE(sinngles->students->rowCount(), 2);
-        QCOMPARE(sinngles->students->item(0, 0)->text(), QString("0105"));
-        QCOMPARE(sinngles->students->item(1, 1)->text(), QString("3"));
-        QVERIFY(sinngles->students->item(1, 3)->text().contains("期中、期末"));
-        QCOMPARE(sinngles->Series1->count(), 0);
-        QVERIFY(sinngles->trend->title().contains("有2名学生"));
-        sinngles->students->selectRow(1);
-        QCOMPARE(column(sinngles->Query1, "ID"), (QVariantList{12, 22}));
-        QCOMPARE(ys(sinngles->Series1), (QList<double>{31, 32}));
-        QCOMPARE(sinngles->trend->title(), QString("王浩然（学号0307）同学历次考试 总分级排 成绩波动图"));
+        Forms::sinngles->edit2->setEditText("王浩然");
+        Forms::sinngles->Button2->click();
+        QVERIFY(Forms::sinngles->students->isVisible());
+        QCOMPARE(Forms::sinngles->students->rowCount(), 2);
+        QCOMPARE(Forms::sinngles->students->item(0, 0)->text(), QString("0105"));
+        QCOMPARE(Forms::sinngles->students->item(1, 1)->text(), QString("3"));
+        QVERIFY(Forms::sinngles->students->item(1, 3)->text().contains("期中、期末"));
+        QCOMPARE(Forms::sinngles->Series1->count(), 0);
+        QVERIFY(Forms::sinngles->trend->title().contains("有2名学生"));
+        Forms::sinngles->students->selectRow(1);
+        QCOMPARE(column(Forms::sinngles->Query1, "ID"), (QVariantList{12, 22}));
+        QCOMPARE(ys(Forms::sinngles->Series1), (QList<double>{31, 32}));
+        QCOMPARE(Forms::sinngles->trend->title(), QString("王浩然（学号0307）同学历次考试 总分级排 成绩波动图"));
         // Another subject keeps the student picked.
-        sinngles->c->setChecked(true);
-        sinngles->Button2->click();
-        QCOMPARE(column(sinngles->Query1, "ID"), (QVariantList{12, 22}));
+        Forms::sinngles->c->setChecked(true);
+        Forms::sinngles->Button2->click();
+        QCOMPARE(column(Forms::sinngles->Query1, "ID"), (QVariantList{12, 22}));
 
         // 李明 is exactly one of the two names it begins: he is charted, 李明轩 listed.
-        sinngles->edit2->setEditText("李明 ");
-        sinngles->Button2->click();
-        QCOMPARE(sinngles->students->rowCount(), 2);
-        QCOMPARE(sinngles->students->item(0, 2)->text(), QString("李明"));
-        QCOMPARE(column(sinngles->Query1, "ID"), (QVariantList{13, 23}));
-        QCOMPARE(sinngles->trend->title(), QString("李明同学历次考试 总分级排 成绩波动图"));
+        Forms::sinngles->edit2->setEditText("李明 ");
+        Forms::sinngles->Button2->click();
+        QCOMPARE(Forms::sinngles->students->rowCount(), 2);
+        QCOMPARE(Forms::sinngles->students->item(0, 2)->text(), QString("李明"));
+        QCOMPARE(column(Forms::sinngles->Query1, "ID"), (QVariantList{13, 23}));
+        QCOMPARE(Forms::sinngles->trend->title(), QString("李明同学历次考试 总分级排 成绩波动图"));
 
         // By number; and a quote in a name.
-        sinngles->cv->setChecked(true);
-        sinngles->edit2->setEditText("030");
-        sinngles->Button2->click();
-        QCOMPARE(column(sinngles->Query1, "ID"), (QVariantList{12, 22}));
-        QVERIFY(!sinngles->students->isVisible());
-        sinngles->cv->setChecked(false);
-        sinngles->edit2->setEditText("O'Neil");
-        sinngles->Button2->click();
-        QCOMPARE(column(sinngles->Query1, "ID"), (QVariantList{31}));
+        Forms::sinngles->cv->setChecked(true);
+        Forms::sinngles->edit2->setEditText("030");
+        Forms::sinngles->Button2->click();
+        QCOMPARE(column(Forms::sinngles->Query1, "ID"), (QVariantList{12, 22}));
+        QVERIFY(!Forms::sinngles->students->isVisible());
+        Forms::sinngles->cv->setChecked(false);
+        Forms::sinngles->edit2->setEditText("O'Neil");
+        Forms::sinngles->Button2->click();
+        QCOMPARE(column(Forms::sinngles->Query1, "ID"), (QVariantList{31}));
         // The same 学号 under another name is another student: 0201 李明 is not joined to him.
         QVERIFY(env.messages.records.isEmpty());
 
         // One examination of two same-named students needs the pick first.
-        sinngles->edit2->setEditText("王浩然");
-        sinngles->ksmc->setEditText("期中");
-        sinngles->SpeedButton1->click();
+        Forms::sinngles->edit2->setEditText("王浩然");
+        Forms::sinngles->ksmc->setEditText("期中");
+        Forms::sinngles->SpeedButton1->click();
         QVERIFY(env.messages.last().contains("请先在名单中选一名"));
-        sinngles->students->selectRow(0);
-        sinngles->SpeedButton1->click();
-        QCOMPARE(column(sinngles->Query1, "ID"), (QVariantList{11}));
+        Forms::sinngles->students->selectRow(0);
+        Forms::sinngles->SpeedButton1->click();
+        QCOMPARE(column(Forms::sinngles->Query1, "ID"), (QVariantList{11}));
     }
 
     void oneExaminationIsMatchedExactly()
@@ -395,41 +395,41 @@ private slots:
         env.openDb();
         threeExams();
         QVERIFY(env.startForms());
-        showLaidOut(sinngles);
-        sinngles->edit2->setEditText("张丙");
-        sinngles->ksmc->setEditText("第一次月考 ");
-        sinngles->SpeedButton1->click();
-        QCOMPARE(sinngles->Query1->rowCount(), 0);
-        QCOMPARE(sinngles->Series1->count(), 0);
-        sinngles->ksmc->setEditText("第一次月考");
-        sinngles->SpeedButton1->click();
-        QCOMPARE(column(sinngles->Query1, "ID"), (QVariantList{8}));
-        QCOMPARE(ys(sinngles->Series1), (QList<double>{12}));
-        QCOMPARE(sinngles->trend->marks()->pointConfiguration(0).value(QXYSeries::PointConfiguration::Color).value<QColor>(),
+        showLaidOut(Forms::sinngles);
+        Forms::sinngles->edit2->setEditText("张丙");
+        Forms::sinngles->ksmc->setEditText("第一次月考 ");
+        Forms::sinngles->SpeedButton1->click();
+        QCOMPARE(Forms::sinngles->Query1->rowCount(), 0);
+        QCOMPARE(Forms::sinngles->Series1->count(), 0);
+        Forms::sinngles->ksmc->setEditText("第一次月考");
+        Forms::sinngles->SpeedButton1->click();
+        QCOMPARE(column(Forms::sinngles->Query1, "ID"), (QVariantList{8}));
+        QCOMPARE(ys(Forms::sinngles->Series1), (QList<double>{12}));
+        QCOMPARE(Forms::sinngles->trend->marks()->pointConfiguration(0).value(QXYSeries::PointConfiguration::Color).value<QColor>(),
                  QColor(192, 220, 192));
-        QCOMPARE(sinngles->trend->title(), QString("该学生第一次月考  总分级排成绩示意图"));
+        QCOMPARE(Forms::sinngles->trend->title(), QString("该学生第一次月考  总分级排成绩示意图"));
     }
 
     void noSavedRowsLeaveEverythingEmpty()
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        showLaidOut(sinngles);
-        QCOMPARE(sinngles->edit2->count(), 0);
-        sinngles->edit2->setEditText("李四");
-        sinngles->Button2->click();
-        QCOMPARE(sinngles->Query1->rowCount(), 0);
-        QCOMPARE(sinngles->Series1->count(), 0);
-        QCOMPARE(sinngles->trend->title(), QString("没有找到姓名以“李四”开头的学生"));
-        showLaidOut(jiaoshigz);
-        jiaoshigz->Button2->click();
-        QCOMPARE(jiaoshigz->Query1->rowCount(), 0);
-        QCOMPARE(jiaoshigz->trend->title(), QString("2班语文历次考试平均分排名波动图"));
-        QVERIFY(jiaoshigz->trend->valueLabels().isEmpty());
-        showLaidOut(sppict1);
-        sppict1->SpeedButton1->click();
-        QCOMPARE(sppict1->Series1->count() + sppict1->Series2->count(), 0);
-        QVERIFY(sppict1->chart->title().endsWith("1班与2班总分科全班成绩波动对比图"));
+        showLaidOut(Forms::sinngles);
+        QCOMPARE(Forms::sinngles->edit2->count(), 0);
+        Forms::sinngles->edit2->setEditText("李四");
+        Forms::sinngles->Button2->click();
+        QCOMPARE(Forms::sinngles->Query1->rowCount(), 0);
+        QCOMPARE(Forms::sinngles->Series1->count(), 0);
+        QCOMPARE(Forms::sinngles->trend->title(), QString("没有找到姓名以“李四”开头的学生"));
+        showLaidOut(Forms::jiaoshigz);
+        Forms::jiaoshigz->Button2->click();
+        QCOMPARE(Forms::jiaoshigz->Query1->rowCount(), 0);
+        QCOMPARE(Forms::jiaoshigz->trend->title(), QString("2班语文历次考试平均分排名波动图"));
+        QVERIFY(Forms::jiaoshigz->trend->valueLabels().isEmpty());
+        showLaidOut(Forms::sppict1);
+        Forms::sppict1->SpeedButton1->click();
+        QCOMPARE(Forms::sppict1->Series1->count() + Forms::sppict1->Series2->count(), 0);
+        QVERIFY(Forms::sppict1->chart->title().endsWith("1班与2班总分科全班成绩波动对比图"));
         QVERIFY(env.messages.records.isEmpty());
     }
 
@@ -448,41 +448,41 @@ private slots:
                                  1 + s / 56, Fixture::studentName(1 + s / 56, s % 56) + QString::number(s), (s * 7 + e) % 1000 + 1});
         });
         QVERIFY(env.startForms());
-        showLaidOut(sinngles);
+        showLaidOut(Forms::sinngles);
         const QString name = Fixture::studentName(3, 20) + "132";
         QElapsedTimer t;
         t.start();
         for (int i = 1; i <= name.size(); ++i)
-            sinngles->edit2->setEditText(name.left(i));
-        QVERIFY(t.elapsed() < sinngles->kTypingDelayMs); // no query while the keys come
-        QCOMPARE(sinngles->Query1->rowCount(), 0);
-        QTRY_COMPARE(sinngles->Query1->rowCount(), 100);
-        QCOMPARE(sinngles->Series1->count(), 100);
+            Forms::sinngles->edit2->setEditText(name.left(i));
+        QVERIFY(t.elapsed() < Forms::sinngles->kTypingDelayMs); // no query while the keys come
+        QCOMPARE(Forms::sinngles->Query1->rowCount(), 0);
+        QTRY_COMPARE(Forms::sinngles->Query1->rowCount(), 100);
+        QCOMPARE(Forms::sinngles->Series1->count(), 100);
         // The looked-up name itself, timed as the pause ends.
         t.restart();
-        sinngles->Button2->click();
+        Forms::sinngles->Button2->click();
         const qint64 ms = t.elapsed();
         qInfo("one name among 100,000 saved rows: %lld ms", ms);
         QVERIFY2(ms < 1000, qPrintable(QString::number(ms)));
         QCoreApplication::processEvents();
-        QVERIFY(sinngles->trend->axisX()->labelSpacing() >= Charts::PointAxis::kMinGap);
+        QVERIFY(Forms::sinngles->trend->axisX()->labelSpacing() >= Charts::PointAxis::kMinGap);
         // A first digit pausing names every student: the first ones are
         // listed with a word that there are more, and none is charted.
-        sinngles->cv->setChecked(true);
-        sinngles->edit2->setEditText("0");
+        Forms::sinngles->cv->setChecked(true);
+        Forms::sinngles->edit2->setEditText("0");
         t.restart();
-        sinngles->Button2->click();
+        Forms::sinngles->Button2->click();
         qInfo("one digit: %lld ms", t.elapsed());
-        QCOMPARE(sinngles->students->rowCount(), Tsinggles::kListed + 1);
-        QVERIFY(sinngles->students->item(Tsinggles::kListed, 0)->text().contains("还有更多学生"));
-        QCOMPARE(sinngles->Query1->rowCount(), 0);
-        QCOMPARE(sinngles->Series1->count(), 0);
-        sinngles->cv->setChecked(false);
+        QCOMPARE(Forms::sinngles->students->rowCount(), Tsinggles::kListed + 1);
+        QVERIFY(Forms::sinngles->students->item(Tsinggles::kListed, 0)->text().contains("还有更多学生"));
+        QCOMPARE(Forms::sinngles->Query1->rowCount(), 0);
+        QCOMPARE(Forms::sinngles->Series1->count(), 0);
+        Forms::sinngles->cv->setChecked(false);
         // Picking a name from the box's list needs no pause.
-        sinngles->edit2->setCurrentIndex(1);
-        emit sinngles->edit2->activated(1);
-        QVERIFY(sinngles->Query1->rowCount() > 0);
-        QVERIFY(!sinngles->typing->isActive());
+        Forms::sinngles->edit2->setCurrentIndex(1);
+        emit Forms::sinngles->edit2->activated(1);
+        QVERIFY(Forms::sinngles->Query1->rowCount() > 0);
+        QVERIFY(!Forms::sinngles->typing->isActive());
     }
 
     // ---- the class ranking by rate ----
@@ -497,43 +497,43 @@ private slots:
         }
         QVERIFY(env.startForms());
         // Reached through the viewing-code prompt.
-        men1->Edit1->setText(QLatin1String(Tmen1::kViewingCode));
-        men1->Button1->click();
-        QVERIFY(jiaoshigz->isVisible());
-        QCOMPARE(jiaoshigz->trend->title(), QString("教师业绩波动图"));
-        jiaoshigz->Button2->click();
-        QCOMPARE(ys(jiaoshigz->Series1), (QList<double>{2, 5, 4}));
-        QCOMPARE(labels(jiaoshigz->trend), (QStringList{"期中", "月考", "期末"}));
-        QVERIFY(jiaoshigz->trend->axisY()->isReverse());
+        Forms::men1->Edit1->setText(QLatin1String(Tmen1::kViewingCode));
+        Forms::men1->Button1->click();
+        QVERIFY(Forms::jiaoshigz->isVisible());
+        QCOMPARE(Forms::jiaoshigz->trend->title(), QString("教师业绩波动图"));
+        Forms::jiaoshigz->Button2->click();
+        QCOMPARE(ys(Forms::jiaoshigz->Series1), (QList<double>{2, 5, 4}));
+        QCOMPARE(labels(Forms::jiaoshigz->trend), (QStringList{"期中", "月考", "期末"}));
+        QVERIFY(Forms::jiaoshigz->trend->axisY()->isReverse());
         // The title names the class, the subject, the rank and the teacher.
-        QCOMPARE(jiaoshigz->trend->title(), QString("2班语文历次考试平均分排名波动图（科任教师：王老师）"));
-        QCOMPARE(jiaoshigz->printJob().examName, QString("2班语文"));
-        QVERIFY(jiaoshigz->DBGrid2->columnWidth(0) >= 40);
+        QCOMPARE(Forms::jiaoshigz->trend->title(), QString("2班语文历次考试平均分排名波动图（科任教师：王老师）"));
+        QCOMPARE(Forms::jiaoshigz->printJob().examName, QString("2班语文"));
+        QVERIFY(Forms::jiaoshigz->DBGrid2->columnWidth(0) >= 40);
         // A rank picked from the list redraws at once.
-        jiaoshigz->c1->setCurrentIndex(2);
-        emit jiaoshigz->c1->activated(2);
-        QCOMPARE(jiaoshigz->c1->currentText(), QString("高分率排名"));
-        QCOMPARE(ys(jiaoshigz->Series1), (QList<double>{3, 2, 1}));
+        Forms::jiaoshigz->c1->setCurrentIndex(2);
+        emit Forms::jiaoshigz->c1->activated(2);
+        QCOMPARE(Forms::jiaoshigz->c1->currentText(), QString("高分率排名"));
+        QCOMPARE(ys(Forms::jiaoshigz->Series1), (QList<double>{3, 2, 1}));
         // First of the grade every time: a flat line at the top.
-        jiaoshigz->Edit2->setText("1");
-        jiaoshigz->Button2->click();
-        QCOMPARE(ys(jiaoshigz->Series1), (QList<double>{1, 1, 1}));
-        QCOMPARE(jiaoshigz->trend->axisY()->min(), 0.0);
+        Forms::jiaoshigz->Edit2->setText("1");
+        Forms::jiaoshigz->Button2->click();
+        QCOMPARE(ys(Forms::jiaoshigz->Series1), (QList<double>{1, 1, 1}));
+        QCOMPARE(Forms::jiaoshigz->trend->axisY()->min(), 0.0);
         QCoreApplication::processEvents();
-        const QRectF plot = jiaoshigz->trend->plotArea();
-        const qreal y = jiaoshigz->trend->mapToPosition({1, 1}, jiaoshigz->Series1).y();
+        const QRectF plot = Forms::jiaoshigz->trend->plotArea();
+        const qreal y = Forms::jiaoshigz->trend->mapToPosition({1, 1}, Forms::jiaoshigz->Series1).y();
         QVERIFY2(y < plot.top() + plot.height() / 4, qPrintable(QString::number(y)));
         QVERIFY(env.messages.records.isEmpty());
         // A rank name typed that the table has no column for.
-        jiaoshigz->c1->setEditText("优秀率排名");
-        jiaoshigz->Button2->click();
+        Forms::jiaoshigz->c1->setEditText("优秀率排名");
+        Forms::jiaoshigz->Button2->click();
         QVERIFY(env.messages.last().contains("“优秀率排名”"));
-        QCOMPARE(jiaoshigz->Series1->count(), 3);
-        jiaoshigz->c1->setEditText("平均分排名");
-        jiaoshigz->Edit2->setText("二");
-        jiaoshigz->Button2->click();
+        QCOMPARE(Forms::jiaoshigz->Series1->count(), 3);
+        Forms::jiaoshigz->c1->setEditText("平均分排名");
+        Forms::jiaoshigz->Edit2->setText("二");
+        Forms::jiaoshigz->Button2->click();
         QVERIFY(env.messages.last().contains("“班号”"));
-        QCOMPARE(jiaoshigz->Query1->rowCount(), 3);
+        QCOMPARE(Forms::jiaoshigz->Query1->rowCount(), 3);
     }
 
     // Every query window hands on what its grid shows: the context menu's
@@ -559,24 +559,24 @@ private slots:
             QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(env.messages.last()));
             QCOMPARE(f.read(2), QByteArray("PK"));
         };
-        showLaidOut(chaxun);
-        chaxun->Button1->click();
-        exportFrom(chaxun->DBGrid1, env.root() + "/班级查询");
+        showLaidOut(Forms::chaxun);
+        Forms::chaxun->Button1->click();
+        exportFrom(Forms::chaxun->DBGrid1, env.root() + "/班级查询");
         QVERIFY2(env.messages.last().contains("已导出5行"), qPrintable(env.messages.last()));
         // A rank filter hides the running number on screen, so it is not
         // handed on either.
-        chaxun->Edit1->setText("22");
-        chaxun->Button5->click();
-        const Export::Sheet sheet = chaxun->printJob().table;
+        Forms::chaxun->Edit1->setText("22");
+        Forms::chaxun->Button5->click();
+        const Export::Sheet sheet = Forms::chaxun->printJob().table;
         QCOMPARE(sheet.frozenColumns, 3);
         // Titles as the screen shows them; the stored names say what each column is.
         QVERIFY2(sheet.headers == (QStringList{"班号", "学号", "姓名", "总分级排"}), qPrintable(sheet.headers.join(",")));
         QCOMPARE(sheet.columns.last(), QString("总分级排1"));
         QCOMPARE(sheet.rows.size(), 3);
 
-        showLaidOut(jiaoshigz);
-        jiaoshigz->Button2->click();
-        exportFrom(jiaoshigz->DBGrid2, env.root() + "/教师");
+        showLaidOut(Forms::jiaoshigz);
+        Forms::jiaoshigz->Button2->click();
+        exportFrom(Forms::jiaoshigz->DBGrid2, env.root() + "/教师");
         QVERIFY2(env.messages.last().contains("已导出2行"), qPrintable(env.messages.last()));
     }
 
@@ -596,72 +596,72 @@ private slots:
                   {{"总分级排1", ranks2[i]}, {"数学级排1", 10 - i}});
         Fixture::savedGrade(20, 2, "期末", "0101", 1, "一班0", {{"总分级排1", 1}});
         QVERIFY(env.startForms());
-        showLaidOut(sppict1);
-        QCOMPARE(sppict1->chart->title(), QString("班成绩分布曲线"));
-        QCOMPARE(sppict1->ksmc->currentText(), QString("期中"));
-        sppict1->SpeedButton1->click();
-        QCOMPARE(ys(sppict1->Series1), (QList<double>{10, 20, 30}));
-        QCOMPARE(ys(sppict1->Series2), (QList<double>{5, 15, 25, 40, 50}));
-        QCOMPARE(xs(sppict1->Series1), (QList<double>{0, 1, 2}));
-        QCOMPARE(xs(sppict1->Series2).first(), 0.0);
-        QCOMPARE(sppict1->Series1->color(), QColor(Qt::red));
-        QCOMPARE(sppict1->Series2->color(), QColor(Qt::blue));
-        QVERIFY(sppict1->Series1->pointsVisible());
-        QVERIFY(!sppict1->Series2->pointsVisible());
-        QVERIFY(sppict1->axisY->isReverse());
-        QCOMPARE(sppict1->axisY->min(), 0.0);
-        QCOMPARE(sppict1->axisX->pointLabels(), QStringList(5, "s"));
-        QCOMPARE(sppict1->chart->title(), QString("期中 1班与2班总分科全班成绩波动对比图"));
-        QVERIFY(!sppict2->isVisible());
+        showLaidOut(Forms::sppict1);
+        QCOMPARE(Forms::sppict1->chart->title(), QString("班成绩分布曲线"));
+        QCOMPARE(Forms::sppict1->ksmc->currentText(), QString("期中"));
+        Forms::sppict1->SpeedButton1->click();
+        QCOMPARE(ys(Forms::sppict1->Series1), (QList<double>{10, 20, 30}));
+        QCOMPARE(ys(Forms::sppict1->Series2), (QList<double>{5, 15, 25, 40, 50}));
+        QCOMPARE(xs(Forms::sppict1->Series1), (QList<double>{0, 1, 2}));
+        QCOMPARE(xs(Forms::sppict1->Series2).first(), 0.0);
+        QCOMPARE(Forms::sppict1->Series1->color(), QColor(Qt::red));
+        QCOMPARE(Forms::sppict1->Series2->color(), QColor(Qt::blue));
+        QVERIFY(Forms::sppict1->Series1->pointsVisible());
+        QVERIFY(!Forms::sppict1->Series2->pointsVisible());
+        QVERIFY(Forms::sppict1->axisY->isReverse());
+        QCOMPARE(Forms::sppict1->axisY->min(), 0.0);
+        QCOMPARE(Forms::sppict1->axisX->pointLabels(), QStringList(5, "s"));
+        QCOMPARE(Forms::sppict1->chart->title(), QString("期中 1班与2班总分科全班成绩波动对比图"));
+        QVERIFY(!Forms::sppict2->isVisible());
 
         // Ticking 无序分布 alone draws nothing new; the next drawing follows 学号.
-        sppict1->che2->setChecked(true);
-        QCOMPARE(ys(sppict1->Series1), (QList<double>{10, 20, 30}));
-        sppict1->SpeedButton1->click();
-        QCOMPARE(ys(sppict1->Series1), (QList<double>{20, 10, 30}));
-        QCOMPARE(ys(sppict1->Series2), (QList<double>{25, 40, 15, 50, 5}));
+        Forms::sppict1->che2->setChecked(true);
+        QCOMPARE(ys(Forms::sppict1->Series1), (QList<double>{10, 20, 30}));
+        Forms::sppict1->SpeedButton1->click();
+        QCOMPARE(ys(Forms::sppict1->Series1), (QList<double>{20, 10, 30}));
+        QCOMPARE(ys(Forms::sppict1->Series2), (QList<double>{25, 40, 15, 50, 5}));
 
         // The detail window names every student, red first class, blue second.
-        sppict1->che2->setChecked(false);
-        sppict1->che3->setChecked(true);
-        sppict1->SpeedButton1->click();
-        QVERIFY(sppict2->isVisible());
-        QCOMPARE(sppict2->red().first().name, QString("一班1"));
-        QCOMPARE(sppict2->blue().size(), 5);
-        QCOMPARE(sppict2->LineSeries1->count(), 3);
-        QCOMPARE(sppict2->LineSeries2->count(), 5);
-        QCOMPARE(sppict2->LineSeries1->color(), QColor(Qt::red));
-        QCOMPARE(sppict2->LineSeries2->color(), QColor(Qt::blue));
+        Forms::sppict1->che2->setChecked(false);
+        Forms::sppict1->che3->setChecked(true);
+        Forms::sppict1->SpeedButton1->click();
+        QVERIFY(Forms::sppict2->isVisible());
+        QCOMPARE(Forms::sppict2->red().first().name, QString("一班1"));
+        QCOMPARE(Forms::sppict2->blue().size(), 5);
+        QCOMPARE(Forms::sppict2->LineSeries1->count(), 3);
+        QCOMPARE(Forms::sppict2->LineSeries2->count(), 5);
+        QCOMPARE(Forms::sppict2->LineSeries1->color(), QColor(Qt::red));
+        QCOMPARE(Forms::sppict2->LineSeries2->color(), QColor(Qt::blue));
         QStringList names;
-        for (QGraphicsSimpleTextItem* item : sppict2->chart()->nameItems())
+        for (QGraphicsSimpleTextItem* item : Forms::sppict2->chart()->nameItems())
             names << item->text();
         QVERIFY(names.contains("一班1 10"));
         QVERIFY(names.contains("二班0 5"));
-        QCOMPARE(sppict2->Chart2->width(), 4600);
+        QCOMPARE(Forms::sppict2->Chart2->width(), 4600);
 
         // The first class alone: the blue curve and the red detail emptied.
-        sppict1->Button1->click();
-        QCOMPARE(sppict1->Series1->count(), 3);
-        QCOMPARE(sppict1->Series2->count(), 0);
-        QCOMPARE(sppict2->LineSeries1->count(), 0);
-        QCOMPARE(sppict2->LineSeries2->count(), 5);
-        QCOMPARE(sppict1->chart->title(), QString("期中 1班与2班总分科全班成绩波动对比图"));
+        Forms::sppict1->Button1->click();
+        QCOMPARE(Forms::sppict1->Series1->count(), 3);
+        QCOMPARE(Forms::sppict1->Series2->count(), 0);
+        QCOMPARE(Forms::sppict2->LineSeries1->count(), 0);
+        QCOMPARE(Forms::sppict2->LineSeries2->count(), 5);
+        QCOMPARE(Forms::sppict1->chart->title(), QString("期中 1班与2班总分科全班成绩波动对比图"));
 
         // A subject picked redraws both curves at once.
-        sppict1->c1->setCurrentIndex(sppict1->c1->findText("数学"));
-        emit sppict1->c1->activated(sppict1->c1->currentIndex());
-        QCOMPARE(ys(sppict1->Series1), (QList<double>{1, 2, 3}));
-        QCOMPARE(ys(sppict1->Series2), (QList<double>{6, 7, 8, 9, 10}));
+        Forms::sppict1->c1->setCurrentIndex(Forms::sppict1->c1->findText("数学"));
+        emit Forms::sppict1->c1->activated(Forms::sppict1->c1->currentIndex());
+        QCOMPARE(ys(Forms::sppict1->Series1), (QList<double>{1, 2, 3}));
+        QCOMPARE(ys(Forms::sppict1->Series2), (QList<double>{6, 7, 8, 9, 10}));
         QVERIFY(env.messages.records.isEmpty());
 
-        sppict1->Button2->click();
+        Forms::sppict1->Button2->click();
         QCOMPARE(env.messages.last(),
                  QString("本曲线由某次考试全班成绩组成，曲线上一个点即是一个人的成绩，默认是按高低排序。你也可以选择无序"));
         env.messages.clear();
-        sppict1->Edit3->setText("2班");
-        sppict1->Button1->click();
+        Forms::sppict1->Edit3->setText("2班");
+        Forms::sppict1->Button1->click();
         QVERIFY(env.messages.last().contains("“第二个班”"));
-        QCOMPARE(sppict1->Series1->count(), 3);
+        QCOMPARE(Forms::sppict1->Series1->count(), 3);
     }
 
     // ---- legible with real data ----
@@ -674,24 +674,24 @@ private slots:
             exams.append({QStringLiteral("2025学年第%1学期第%2次阶段性质量检测").arg(1 + e / 6).arg(e), e});
         Fixture::saveExams(exams, {60, 58, 45});
         QVERIFY(env.startForms());
-        showLaidOut(sinngles);
-        sinngles->edit2->setEditText(Fixture::studentName(2, 5));
-        sinngles->Button2->click();
-        QCOMPARE(sinngles->Series1->count(), 10);
+        showLaidOut(Forms::sinngles);
+        Forms::sinngles->edit2->setEditText(Fixture::studentName(2, 5));
+        Forms::sinngles->Button2->click();
+        QCOMPARE(Forms::sinngles->Series1->count(), 10);
         QCoreApplication::processEvents();
-        Charts::PointAxis* axis = sinngles->trend->axisX();
+        Charts::PointAxis* axis = Forms::sinngles->trend->axisX();
         QCOMPARE(axis->shownPoints().size(), 10);
         QVERIFY(axis->labelSpacing() >= Charts::PointAxis::kMinGap);
         QVERIFY(!axis->labelsTruncated());
 
-        showLaidOut(sppict1);
-        sppict1->che3->setChecked(true);
-        sppict1->SpeedButton1->click();
-        QCOMPARE(sppict1->Series1->count(), 60);
-        QVERIFY(sppict1->axisX->labelSpacing() >= Charts::PointAxis::kMinGap);
+        showLaidOut(Forms::sppict1);
+        Forms::sppict1->che3->setChecked(true);
+        Forms::sppict1->SpeedButton1->click();
+        QCOMPARE(Forms::sppict1->Series1->count(), 60);
+        QVERIFY(Forms::sppict1->axisX->labelSpacing() >= Charts::PointAxis::kMinGap);
         QCoreApplication::processEvents();
-        sppict2->chart()->placeLabels();
-        const auto items = sppict2->chart()->nameItems();
+        Forms::sppict2->chart()->placeLabels();
+        const auto items = Forms::sppict2->chart()->nameItems();
         QCOMPARE(items.size(), 118);
         for (int i = 0; i < items.size(); ++i)
             for (int j = i + 1; j < items.size(); ++j)

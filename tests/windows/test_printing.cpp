@@ -68,7 +68,7 @@ void analyseSixStudents(double step)
     as.firstClass = 1;
     as.lastClass = 2;
     Proc::analyze(as);
-    Formfx->showResult("fx");
+    Forms::Formfx->showResult("fx");
 }
 
 QString squeeze(QString s)
@@ -182,7 +182,7 @@ private slots:
 
         // 输出为Excel格式 proposes the examination's name in the documents folder.
         env.messages.files = {env.root() + "/期中.xlsx"};
-        Form6->item("输出为Excel格式")->trigger();
+        Forms::Form6->item("输出为Excel格式")->trigger();
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::SaveFile);
         QVERIFY(env.messages.records.first().text.endsWith("/2026期中.xlsx"));
         QVERIFY(QFile::exists(env.root() + "/期中.xlsx"));
@@ -190,30 +190,30 @@ private slots:
 
         env.messages.clear();
         env.messages.files = {env.root() + "/期中.dbf"};
-        Form6->item("输出为dbf格式")->trigger();
+        Forms::Form6->item("输出为dbf格式")->trigger();
         QVERIFY(QFile::exists(env.root() + "/期中.dbf"));
         QVERIFY(env.messages.last().contains("2名学生"));
 
         // Cancelling the dialog writes nothing and says nothing.
         env.messages.clear();
-        Form6->item("输出为Excel格式")->trigger();
+        Forms::Form6->item("输出为Excel格式")->trigger();
         QCOMPARE(env.messages.records.size(), 1);
 
         // 打印 with no window worked in: a message, not a blank page.
         env.messages.clear();
-        QVERIFY(Form6->item("打印预览及打印…")->isEnabled());
-        Form6->item("打印预览及打印…")->trigger();
+        QVERIFY(Forms::Form6->item("打印预览及打印…")->isEnabled());
+        Forms::Form6->item("打印预览及打印…")->trigger();
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
 
         // With the entry window in front, its grid is what is printed.
         QList<Print::Job> previewed;
         Print::setPreviewSeam([&](const Print::Job& j) { previewed << j; });
-        Forms::showWindow(luru);
-        luru->SpeedButton1->click();
-        QApplication::setActiveWindow(luru);
-        QCOMPARE(Forms::frontWindow(), static_cast<QWidget*>(luru));
-        Form6->item("打印预览及打印…")->trigger();
+        Forms::showWindow(Forms::luru);
+        Forms::luru->SpeedButton1->click();
+        QApplication::setActiveWindow(Forms::luru);
+        QCOMPARE(Forms::frontWindow(), static_cast<QWidget*>(Forms::luru));
+        Forms::Form6->item("打印预览及打印…")->trigger();
         Print::setPreviewSeam({});
         QCOMPARE(previewed.size(), 1);
         QCOMPARE(previewed.first().examName, QString("2026期中"));
@@ -226,7 +226,7 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         analyseSixStudents(9);
-        const Print::Job fx = Formfx->printJob();
+        const Print::Job fx = Forms::Formfx->printJob();
         QCOMPARE(fx.title, QString("成绩分析表")); // as the batch tool's PDF of fx
         QCOMPARE(fx.table.headers.mid(0, 3), (QStringList{"科目", "班号", "科任教师"}));
         QCOMPARE(fx.table.frozenColumns, 3);
@@ -236,12 +236,12 @@ private slots:
         bs.count = 10;
         bs.lastClass = 2;
         Proc::bands(bs);
-        Form5->showResult("tj");
-        const Print::Job tj = Form5->printJob();
+        Forms::Form5->showResult("tj");
+        const Print::Job tj = Forms::Form5->printJob();
         QCOMPARE(tj.title, QString("总分分段统计表"));
         QCOMPARE(tj.table.headers.mid(0, 2), (QStringList{"上限", "下限"}));
         // Ten bands and the average row; the grid's 90 unused stock rows are not handed on.
-        QCOMPARE(Form5->Table1->rowCount(), 101);
+        QCOMPARE(Forms::Form5->Table1->rowCount(), 101);
         QCOMPARE(tj.table.rows.size(), 11);
         QCOMPARE(tj.table.text(10, 1), QString("平均分"));
     }
@@ -262,9 +262,9 @@ private slots:
         bs.count = 12;
         bs.lastClass = 2;
         Proc::bands(bs);
-        Form5->showResult("tj");
+        Forms::Form5->showResult("tj");
         const QString window = env.root() + "/窗口.pdf", batch = env.root() + "/批处理.pdf";
-        Print::toPdf(window, Form5->printJob());
+        Print::toPdf(window, Forms::Form5->printJob());
         QProcess tool;
         tool.start(GRADEBOOK_BATCH, {"export", "tj", "--db", env.databaseFile(), "--out", batch});
         QVERIFY(tool.waitForFinished(60000));
@@ -283,7 +283,7 @@ private slots:
         analyseSixStudents(9.5);
         const QString path = env.root() + "/分析";
         env.messages.files = {path};
-        QAction* exportAction = gridAction(Formfx->DBGrid1, "导出为Excel");
+        QAction* exportAction = gridAction(Forms::Formfx->DBGrid1, "导出为Excel");
         QVERIFY(exportAction);
         exportAction->trigger();
         QVERIFY2(env.messages.last().contains("已导出3行"), qPrintable(env.messages.last()));

@@ -37,27 +37,27 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        Form1->showMode(TForm1::Mode::Bands);
-        QVERIFY(Form1->GroupBox3->isVisible());
-        QVERIFY(!Form1->GroupBox1->isVisible() && !Form1->GroupBox2->isVisible());
-        QVERIFY(!Form1->Panel3->isVisible() && !Form1->Button2->isVisible() && !Form1->banshu2->isVisible());
-        QVERIFY(Form1->Button7->isVisible());
-        QCOMPARE(Form1->height(), 363);
-        QVERIFY(Form2->isVisible());
+        Forms::Form1->showMode(TForm1::Mode::Bands);
+        QVERIFY(Forms::Form1->GroupBox3->isVisible());
+        QVERIFY(!Forms::Form1->GroupBox1->isVisible() && !Forms::Form1->GroupBox2->isVisible());
+        QVERIFY(!Forms::Form1->Panel3->isVisible() && !Forms::Form1->Button2->isVisible() && !Forms::Form1->banshu2->isVisible());
+        QVERIFY(Forms::Form1->Button7->isVisible());
+        QCOMPARE(Forms::Form1->height(), 363);
+        QVERIFY(Forms::Form2->isVisible());
 
-        Form1->showMode(TForm1::Mode::Ranking);
-        QVERIFY(Form1->GroupBox1->isVisible() && Form1->Panel3->isVisible() && Form1->Button2->isVisible());
-        QVERIFY(!Form1->Button3->isVisible());
-        QCOMPARE(Form1->height(), 425);
+        Forms::Form1->showMode(TForm1::Mode::Ranking);
+        QVERIFY(Forms::Form1->GroupBox1->isVisible() && Forms::Form1->Panel3->isVisible() && Forms::Form1->Button2->isVisible());
+        QVERIFY(!Forms::Form1->Button3->isVisible());
+        QCOMPARE(Forms::Form1->height(), 425);
 
-        Form1->showMode(TForm1::Mode::Analysis);
-        QVERIFY(Form1->GroupBox2->isVisible() && Form1->Button3->isVisible() && !Form1->Button2->isVisible());
-        QCOMPARE(Form1->height(), 428);
-        QCOMPARE(Form1->kemu1->text(), QString("100"));
+        Forms::Form1->showMode(TForm1::Mode::Analysis);
+        QVERIFY(Forms::Form1->GroupBox2->isVisible() && Forms::Form1->Button3->isVisible() && !Forms::Form1->Button2->isVisible());
+        QCOMPARE(Forms::Form1->height(), 428);
+        QCOMPARE(Forms::Form1->kemu1->text(), QString("100"));
         // 综合's full mark is set beside the others.
-        QVERIFY(Form1->kemu10->isVisible());
-        QCOMPARE(Form1->kemu10->text(), QString("100"));
-        QVERIFY(Form1->banshu2Label->isVisible());
+        QVERIFY(Forms::Form1->kemu10->isVisible());
+        QCOMPARE(Forms::Form1->kemu10->text(), QString("100"));
+        QVERIFY(Forms::Form1->banshu2Label->isVisible());
     }
 
     void theParameterPanelFillsTheProcessingPanel()
@@ -68,36 +68,36 @@ private slots:
         Fixture::student("cj", "2", 12, "乙");
         Db::close();
         QVERIFY(env.startForms());
-        QCOMPARE(Form2->banshu2->text(), QString("12"));
-        QVERIFY(Form2->CheckBox1->isChecked() && !Form2->CheckBox2->isChecked());
-        QVERIFY(!Form2->CheckBox7->isVisibleTo(Form2));
+        QCOMPARE(Forms::Form2->banshu2->text(), QString("12"));
+        QVERIFY(Forms::Form2->CheckBox1->isChecked() && !Forms::Form2->CheckBox2->isChecked());
+        QVERIFY(!Forms::Form2->CheckBox7->isVisibleTo(Forms::Form2));
 
-        Form2->banshu1->setText("2");
-        Form2->CheckBox2->setChecked(true);
-        Form2->CheckBox10->setChecked(true);
-        Form2->show();
-        Form2->Button1->click();
-        QVERIFY(!Form2->isVisible());
-        QVERIFY(Form1->isVisible());
-        QCOMPARE(Form1->banshu0->text(), QString("2"));
-        QCOMPARE(Form1->banshu1->text(), QString("2"));
-        QCOMPARE(Form1->banshu2->text(), QString("12"));
-        QCOMPARE(Form1->Edit1->text(), QString("12"));
-        QCOMPARE(Form1->aa->text(), QString("语文"));
-        QCOMPARE(Form1->bb->text(), QString("数学"));
-        for (QLabel* l : {Form1->cc, Form1->dd, Form1->Label37, Form1->Label38})
+        Forms::Form2->banshu1->setText("2");
+        Forms::Form2->CheckBox2->setChecked(true);
+        Forms::Form2->CheckBox10->setChecked(true);
+        Forms::Form2->show();
+        Forms::Form2->Button1->click();
+        QVERIFY(!Forms::Form2->isVisible());
+        QVERIFY(Forms::Form1->isVisible());
+        QCOMPARE(Forms::Form1->banshu0->text(), QString("2"));
+        QCOMPARE(Forms::Form1->banshu1->text(), QString("2"));
+        QCOMPARE(Forms::Form1->banshu2->text(), QString("12"));
+        QCOMPARE(Forms::Form1->Edit1->text(), QString("12"));
+        QCOMPARE(Forms::Form1->aa->text(), QString("语文"));
+        QCOMPARE(Forms::Form1->bb->text(), QString("数学"));
+        for (QLabel* l : {Forms::Form1->cc, Forms::Form1->dd, Forms::Form1->Label37, Forms::Form1->Label38})
             QVERIFY(l->text().isEmpty());
 
         // Every subject ticked: the strip names each of them once, also when
         // the panel is shown again later.
-        for (QCheckBox* c : {Form2->CheckBox3, Form2->CheckBox4, Form2->CheckBox5, Form2->CheckBox6})
+        for (QCheckBox* c : {Forms::Form2->CheckBox3, Forms::Form2->CheckBox4, Forms::Form2->CheckBox5, Forms::Form2->CheckBox6})
             c->setChecked(true);
-        Form2->show();
-        Form2->Button1->click();
-        Form1->hide();
-        Forms::showWindow(Form1);
+        Forms::Form2->show();
+        Forms::Form2->Button1->click();
+        Forms::Form1->hide();
+        Forms::showWindow(Forms::Form1);
         QStringList strip;
-        for (QLabel* l : {Form1->aa, Form1->bb, Form1->cc, Form1->dd, Form1->Label37, Form1->Label38})
+        for (QLabel* l : {Forms::Form1->aa, Forms::Form1->bb, Forms::Form1->cc, Forms::Form1->dd, Forms::Form1->Label37, Forms::Form1->Label38})
             strip << l->text();
         QCOMPARE(strip, (QStringList{"语文", "数学", "英语", "政治", "物理", "化学"}));
     }
@@ -109,23 +109,23 @@ private slots:
         roster();
         Db::close();
         QVERIFY(env.startForms());
-        Form2->CheckBox2->setChecked(true);
-        Form2->CheckBox3->setChecked(true);
-        Form2->banshu1->setText("1");
-        Form2->banshu2->setText("3");
-        Form2->close();
-        Form1->showMode(TForm1::Mode::Ranking);
-        Form1->Button1->click();
+        Forms::Form2->CheckBox2->setChecked(true);
+        Forms::Form2->CheckBox3->setChecked(true);
+        Forms::Form2->banshu1->setText("1");
+        Forms::Form2->banshu2->setText("3");
+        Forms::Form2->close();
+        Forms::Form1->showMode(TForm1::Mode::Ranking);
+        Forms::Form1->Button1->click();
         QCOMPARE(env.messages.records.last().caption, QString("你好"));
         QCOMPARE(env.messages.last(), QString("处理完毕！！！按确定后可查看处理结果"));
-        QVERIFY(Form1->lastReport.startsWith("在0:00:0"));
-        QVERIFY(Form1->lastReport.endsWith("的时间里，我们已经处理了168个数据")); // 12 x 2 x (3 + 4)
-        QVERIFY(!Form1->isVisible());
-        QVERIFY(Form1->Label23->text().isEmpty());
-        QCOMPARE(Form6->Query1->queryText(),
+        QVERIFY(Forms::Form1->lastReport.startsWith("在0:00:0"));
+        QVERIFY(Forms::Form1->lastReport.endsWith("的时间里，我们已经处理了168个数据")); // 12 x 2 x (3 + 4)
+        QVERIFY(!Forms::Form1->isVisible());
+        QVERIFY(Forms::Form1->Label23->text().isEmpty());
+        QCOMPARE(Forms::Form6->Query1->queryText(),
                  Proc::rankDisplayQuery("cj", {"语文", "数学", "英语"}, "1", 1, 3).text());
-        QCOMPARE(Form6->Query1->rowCount(), 12);
-        for (QProgressBar* g : {Form1->Gauge1, Form1->Gauge2, Form1->Gauge3})
+        QCOMPARE(Forms::Form6->Query1->rowCount(), 12);
+        for (QProgressBar* g : {Forms::Form1->Gauge1, Forms::Form1->Gauge2, Forms::Form1->Gauge3})
             QCOMPARE(g->value(), 100);
         QCOMPARE(Fixture::value("cj", "总分1", 0).toInt(), 60 + 90 + 70);
         QCOMPARE(Fixture::value("cj", "语文班排1", 3).toInt(), 1);
@@ -153,19 +153,19 @@ private slots:
         roster();
         Db::close();
         QVERIFY(env.startForms());
-        Form2->CheckBox2->setChecked(true);
+        Forms::Form2->CheckBox2->setChecked(true);
         // The class range travels from the parameter panel when the panel shows.
-        QWidget* holder = field == "banshu2" ? static_cast<QWidget*>(Form2) : static_cast<QWidget*>(Form1);
+        QWidget* holder = field == "banshu2" ? static_cast<QWidget*>(Forms::Form2) : static_cast<QWidget*>(Forms::Form1);
         holder->findChild<QLineEdit*>(field)->setText(text);
         const QString before = Fixture::dump("cj") + Fixture::dump("fx") + Fixture::dump("tj");
-        Form1->showMode(TForm1::Mode(mode));
-        QPushButton* start = mode == 0 ? Form1->Button1 : mode == 1 ? Form1->fenxi : Form1->fenduan;
+        Forms::Form1->showMode(TForm1::Mode(mode));
+        QPushButton* start = mode == 0 ? Forms::Form1->Button1 : mode == 1 ? Forms::Form1->fenxi : Forms::Form1->fenduan;
         start->click();
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
         QVERIFY(env.messages.last().contains(text.isEmpty() ? QString("必须是整数") : text));
         QCOMPARE(Fixture::dump("cj") + Fixture::dump("fx") + Fixture::dump("tj"), before);
-        QVERIFY(!Form8->isVisible());
+        QVERIFY(!Forms::Form8->isVisible());
     }
 
     void analysisAndBandsThroughThePanel()
@@ -176,26 +176,26 @@ private slots:
         Db::exec("UPDATE linshi SET shibie = 1"); // the examination works on cj
         Db::close();
         QVERIFY(env.startForms());
-        Form1->banshu0->setText("1");
-        Form1->banshu2->setText("3");
-        Form1->showMode(TForm1::Mode::Analysis);
-        Form1->fenxi->click();
+        Forms::Form1->banshu0->setText("1");
+        Forms::Form1->banshu2->setText("3");
+        Forms::Form1->showMode(TForm1::Mode::Analysis);
+        Forms::Form1->fenxi->click();
         QCOMPARE(env.messages.texts(), QStringList{"处理完毕！！！按确定后可查看处理结果"});
         QCOMPARE(Fixture::value("fx", "班号", 3).toInt(), 100);
-        Form1->fenxi->click();
+        Forms::Form1->fenxi->click();
         QCOMPARE(env.messages.texts().at(1),
                  QString("上次的结果尚未清零，按确定将进行清零，这将增加一定的处理时间！"));
 
         env.messages.clear();
         Db::exec("UPDATE cj SET 总分1 = 395");
-        Form1->showMode(TForm1::Mode::Bands);
-        Form1->sx->setText("399");
-        Form1->fenduan->click();
+        Forms::Form1->showMode(TForm1::Mode::Bands);
+        Forms::Form1->sx->setText("399");
+        Forms::Form1->fenduan->click();
         QCOMPARE(env.messages.texts(), QStringList{"处理完毕！！！按确定后可查看处理结果"});
         QCOMPARE(Fixture::value("tj", "全级", 0).toInt(), 12);
-        QVERIFY(!Form8->isVisible());
-        QVERIFY(!Form1->isVisible());
-        QCOMPARE(Form1->Gauge5->value(), 100);
+        QVERIFY(!Forms::Form8->isVisible());
+        QVERIFY(!Forms::Form1->isVisible());
+        QCOMPARE(Forms::Form1->Gauge5->value(), 100);
     }
 
     void theCompositeFullMarkCountsInTheAnalysis()
@@ -207,21 +207,21 @@ private slots:
         Db::exec("UPDATE linshi SET shibie = 1");
         Db::close();
         QVERIFY(env.startForms());
-        Form2->CheckBox1->setChecked(false);
-        Form2->CheckBox10->setChecked(true); // 综合 only
-        Form2->banshu1->setText("1");
-        Form2->banshu2->setText("1");
-        Form2->show();
-        Form2->Button1->click();
-        Form1->showMode(TForm1::Mode::Analysis);
-        Form1->kemu10->setText("50");
-        Form1->fenxi->click();
+        Forms::Form2->CheckBox1->setChecked(false);
+        Forms::Form2->CheckBox10->setChecked(true); // 综合 only
+        Forms::Form2->banshu1->setText("1");
+        Forms::Form2->banshu2->setText("1");
+        Forms::Form2->show();
+        Forms::Form2->Button1->click();
+        Forms::Form1->showMode(TForm1::Mode::Analysis);
+        Forms::Form1->kemu10->setText("50");
+        Forms::Form1->fenxi->click();
         QCOMPARE(Fixture::value("fx", "科目", 0).toString(), QString("综合1"));
         QCOMPARE(Fixture::value("fx", "满分值", 0).toInt(), 50);
         // Out of 50, 30 to 45 all pass (60 %: 30).
         QCOMPARE(Fixture::value("fx", "合格人数", 0).toInt(), 4);
         QCOMPARE(Fixture::value("fx", "合格率", 0).toDouble(), 1.0);
-        QCOMPARE(Form1->Gauge4->value(), 100);
+        QCOMPARE(Forms::Form1->Gauge4->value(), 100);
     }
 
     void theBandMessageTellsOfTotalsAboveTheFirstBand()
@@ -236,20 +236,20 @@ private slots:
         Db::close();
         QVERIFY(env.startForms());
         // Four subjects of 100: the bands start below the highest total, 399.
-        for (QCheckBox* c : {Form2->CheckBox2, Form2->CheckBox3, Form2->CheckBox4})
+        for (QCheckBox* c : {Forms::Form2->CheckBox2, Forms::Form2->CheckBox3, Forms::Form2->CheckBox4})
             c->setChecked(true);
-        Form1->showMode(TForm1::Mode::Bands);
-        QCOMPARE(Form1->sx->text(), QString("399"));
-        Form1->fenduan->click();
+        Forms::Form1->showMode(TForm1::Mode::Bands);
+        QCOMPARE(Forms::Form1->sx->text(), QString("399"));
+        Forms::Form1->fenduan->click();
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.last(),
                  QString("处理完毕！！！按确定后可查看处理结果\n\n有2名学生的总分高于分段上限399，未计入任何分段"));
         QCOMPARE(Fixture::value("tj", "全级", 0).toInt(), 1); // 399.5 in 390-399
 
         env.messages.clear();
-        Form1->sx->setText("409");
-        Form1->showMode(TForm1::Mode::Bands);
-        Form1->fenduan->click();
+        Forms::Form1->sx->setText("409");
+        Forms::Form1->showMode(TForm1::Mode::Bands);
+        Forms::Form1->fenduan->click();
         QCOMPARE(env.messages.texts(), QStringList{"处理完毕！！！按确定后可查看处理结果"});
     }
 
@@ -263,8 +263,8 @@ private slots:
         Db::close();
         QVERIFY(env.startForms());
         QCOMPARE(Entry::examState().number, QString("2"));
-        c1p->show();
-        c1p->Button1->click();
+        Forms::c1p->show();
+        Forms::c1p->Button1->click();
         QCOMPARE(Fixture::column("ksmc", "name"), (QVariantList{"没有任何考试", "期中"}));
         QCOMPARE(Fixture::column("cjsave", "考试编号"), QVariantList(12, 1));
     }
@@ -282,18 +282,18 @@ private slots:
         if (QWidget* entry = Forms::window("Tluru"))
             entry->findChild<QLineEdit*>("mingc")->setText("期末");
 
-        c1p->show();
-        c1p->Button2->click();
-        QVERIFY(!c1p->isVisible());
+        Forms::c1p->show();
+        Forms::c1p->Button2->click();
+        QVERIFY(!Forms::c1p->isVisible());
         QCOMPARE(Db::rowCount("cjsave"), 24);
 
-        c1p->show();
-        c1p->Button1->click();
+        Forms::c1p->show();
+        Forms::c1p->Button1->click();
         QCOMPARE(Fixture::column("ksmc", "name"), (QVariantList{"没有任何考试", "期中"}));
         QCOMPARE(Db::rowCount("cjsave"), 12);
         QCOMPARE(Fixture::value("check", "c1").toInt(), 0);
-        QVERIFY(Form1->isVisible() && Form1->GroupBox1->isVisible());
-        QVERIFY(Form2->isVisible());
+        QVERIFY(Forms::Form1->isVisible() && Forms::Form1->GroupBox1->isVisible());
+        QVERIFY(Forms::Form2->isVisible());
     }
 };
 

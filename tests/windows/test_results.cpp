@@ -72,13 +72,13 @@ private slots:
         exam("期中考试", "7");
         Db::close();
         QVERIFY(env.startForms());
-        for (auto [edit, n] : {std::pair{Form1->edit3, "50"}, {Form1->Edit4, "100"}, {Form1->Edit5, "150"},
-                               {Form1->Edit6, "200"}})
+        for (auto [edit, n] : {std::pair{Forms::Form1->edit3, "50"}, {Forms::Form1->Edit4, "100"}, {Forms::Form1->Edit5, "150"},
+                               {Forms::Form1->Edit6, "200"}})
             edit->setText(n);
-        Formfx->showResult("fx");
-        QCOMPARE(Formfx->Edit4->text(), QString("期中考试"));
-        QCOMPARE(Formfx->Edit1->text(), QString("7"));
-        Db::GridModel* m = Formfx->Table1;
+        Forms::Formfx->showResult("fx");
+        QCOMPARE(Forms::Formfx->Edit4->text(), QString("期中考试"));
+        QCOMPARE(Forms::Formfx->Edit1->text(), QString("7"));
+        Db::GridModel* m = Forms::Formfx->Table1;
         // The free rows of the stock are not results.
         QCOMPARE(m->rowCount(), 12);
         QCOMPARE(m->columnCount(), 39);
@@ -99,16 +99,16 @@ private slots:
             QCOMPARE(bool(m->flags(m->index(0, c)) & Qt::ItemIsEditable), m->columnNames().at(c) == "科任教师");
         // The frozen grid holds 科目, 班号, 科任教师; the wide grid the rest, at least 70 wide to 低分率.
         for (int c = 0; c < m->columnCount(); ++c) {
-            QCOMPARE(Formfx->DBGrid2->isColumnHidden(c), c >= TFormfx::kFrozen);
-            QCOMPARE(Formfx->DBGrid1->isColumnHidden(c), c < TFormfx::kFrozen);
+            QCOMPARE(Forms::Formfx->DBGrid2->isColumnHidden(c), c >= TFormfx::kFrozen);
+            QCOMPARE(Forms::Formfx->DBGrid1->isColumnHidden(c), c < TFormfx::kFrozen);
             if (c < 17)
-                QVERIFY((c < TFormfx::kFrozen ? Formfx->DBGrid2 : Formfx->DBGrid1)->columnWidth(c) >= 70);
+                QVERIFY((c < TFormfx::kFrozen ? Forms::Formfx->DBGrid2 : Forms::Formfx->DBGrid1)->columnWidth(c) >= 70);
         }
 
         // The limits of the next run title the columns when the window shows again.
-        Formfx->close();
-        Form1->edit3->setText("10");
-        Formfx->show();
+        Forms::Formfx->close();
+        Forms::Form1->edit3->setText("10");
+        Forms::Formfx->show();
         QCOMPARE(m->headerData(35, Qt::Horizontal).toString(), QString("级前10名"));
     }
 
@@ -128,8 +128,8 @@ private slots:
         Db::exec("UPDATE count SET count = 50");
         Db::close();
         QVERIFY(env.startForms());
-        Formfx->showResult("fx");
-        Formfx->Button2->click();
+        Forms::Formfx->showResult("fx");
+        Forms::Formfx->Button2->click();
         QCOMPARE(env.messages.texts(), QStringList{"成功保存到永久数据库,到主界面可查看结果！！！"});
         QCOMPARE(Db::rowCount("fxsave"), qint64(inUse));
         QCOMPARE(Fixture::value("count", "count").toInt(), 50 + inUse);
@@ -141,10 +141,10 @@ private slots:
         }
         QCOMPARE(Fixture::column("ksmcfx", "name"), (QVariantList{"期中考试"}));
         QCOMPARE(Fixture::value("check", "c2").toInt(), 1);
-        QVERIFY(!Formfx->isVisible());
-        QVERIFY(luru->isVisible());
-        QVERIFY(luru->Panel4->isVisible());
-        QVERIFY(!luru->Panel5->isVisible());
+        QVERIFY(!Forms::Formfx->isVisible());
+        QVERIFY(Forms::luru->isVisible());
+        QVERIFY(Forms::luru->Panel4->isVisible());
+        QVERIFY(!Forms::luru->Panel5->isVisible());
     }
 
     // What is on screen is what is saved: a teacher's name still in its
@@ -157,16 +157,16 @@ private slots:
         exam("月考", "2");
         Db::close();
         QVERIFY(env.startForms());
-        Formfx->showResult("fx");
-        ResultView* left = Formfx->DBGrid2;
-        const QModelIndex cell = Formfx->Table1->index(1, 2);
+        Forms::Formfx->showResult("fx");
+        ResultView* left = Forms::Formfx->DBGrid2;
+        const QModelIndex cell = Forms::Formfx->Table1->index(1, 2);
         left->setCurrentIndex(cell);
         left->edit(cell);
         auto* editor = left->viewport()->findChild<QLineEdit*>();
         QVERIFY(editor);
         editor->setText(QStringLiteral("王老师"));
         QVERIFY(Fixture::value("fx", "科任教师", 1).toString().isEmpty());
-        Formfx->Button2->click();
+        Forms::Formfx->Button2->click();
         QCOMPARE(Fixture::value("fx", "科任教师", 1).toString(), QStringLiteral("王老师"));
         QCOMPARE(Fixture::value("fxsave", "科任教师", 1).toString(), QStringLiteral("王老师"));
         QCOMPARE(Fixture::value("fxsave", "科任教师", 0).toString(), QString());
@@ -191,11 +191,11 @@ private slots:
         exam("期中考试", "7");
         Db::close();
         QVERIFY(env.startForms());
-        Form* window = bands ? static_cast<Form*>(Form5) : static_cast<Form*>(Formfx);
-        QPushButton* save = bands ? Form5->Button4 : Formfx->Button2;
+        Form* window = bands ? static_cast<Form*>(Forms::Form5) : static_cast<Form*>(Forms::Formfx);
+        QPushButton* save = bands ? Forms::Form5->Button4 : Forms::Formfx->Button2;
         const QString saved = bands ? "tjsave1" : "fxsave";
         const QString names = bands ? "ksmcfd" : "ksmcfx";
-        bands ? Form5->showResult("tj") : Formfx->showResult("fx");
+        bands ? Forms::Form5->showResult("tj") : Forms::Formfx->showResult("fx");
         save->click(); // the first save asks nothing
         QCOMPARE(env.messages.records.size(), 1);
         const qint64 once = Db::rowCount(saved);
@@ -260,15 +260,15 @@ private slots:
             Db::exec(trigger);
         Db::close();
         QVERIFY(env.startForms());
-        bands ? Form5->showResult("tj") : Formfx->showResult("fx");
+        bands ? Forms::Form5->showResult("tj") : Forms::Formfx->showResult("fx");
         const QString before = everything();
-        (bands ? Form5->Button4 : Formfx->Button2)->click();
+        (bands ? Forms::Form5->Button4 : Forms::Formfx->Button2)->click();
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().kind, trigger.isEmpty() ? Msg::Kind::Warning : Msg::Kind::Error);
         QVERIFY2(env.messages.last().contains(message), qPrintable(env.messages.last()));
         QCOMPARE(everything(), before);
-        QVERIFY((bands ? static_cast<QWidget*>(Form5) : Formfx)->isVisible());
-        QVERIFY(!luru->Panel4->isVisible() && !luru->Panel5->isVisible());
+        QVERIFY((bands ? static_cast<QWidget*>(Forms::Form5) : Forms::Formfx)->isVisible());
+        QVERIFY(!Forms::luru->Panel4->isVisible() && !Forms::luru->Panel5->isVisible());
     }
 
     void theBandWindow()
@@ -284,30 +284,30 @@ private slots:
         exam("期末考试", "9");
         Db::close();
         QVERIFY(env.startForms());
-        Form5->showResult("tj");
-        QCOMPARE(Form5->Edit2->text(), QString("期末考试"));
-        QCOMPARE(Form5->Edit3->text(), QString("9"));
-        QCOMPARE(Form5->grid->model(), Form5->Table1);
-        QCOMPARE(Form5->Table1->rowCount(), 17);
-        QCOMPARE(Form5->Table1->columnCount(), 40);
-        QVERIFY(!Form5->DBGrid2->isColumnHidden(1) && Form5->DBGrid2->isColumnHidden(2));
-        QVERIFY(Form5->DBGrid1->isColumnHidden(1) && !Form5->DBGrid1->isColumnHidden(2));
-        QVERIFY(Form5->DBGrid1->columnWidth(2) >= 64 && Form5->DBGrid1->columnWidth(39) >= 64);
-        QVERIFY(!(Form5->Table1->flags(Form5->Table1->index(0, 3)) & Qt::ItemIsEditable));
+        Forms::Form5->showResult("tj");
+        QCOMPARE(Forms::Form5->Edit2->text(), QString("期末考试"));
+        QCOMPARE(Forms::Form5->Edit3->text(), QString("9"));
+        QCOMPARE(Forms::Form5->grid->model(), Forms::Form5->Table1);
+        QCOMPARE(Forms::Form5->Table1->rowCount(), 17);
+        QCOMPARE(Forms::Form5->Table1->columnCount(), 40);
+        QVERIFY(!Forms::Form5->DBGrid2->isColumnHidden(1) && Forms::Form5->DBGrid2->isColumnHidden(2));
+        QVERIFY(Forms::Form5->DBGrid1->isColumnHidden(1) && !Forms::Form5->DBGrid1->isColumnHidden(2));
+        QVERIFY(Forms::Form5->DBGrid1->columnWidth(2) >= 64 && Forms::Form5->DBGrid1->columnWidth(39) >= 64);
+        QVERIFY(!(Forms::Form5->Table1->flags(Forms::Form5->Table1->index(0, 3)) & Qt::ItemIsEditable));
 
-        Form5->Button3->click();
-        QCOMPARE(Form5->Query1->queryText(), QStringLiteral("select * from tj where 下限='平均分'"));
-        QCOMPARE(Form5->grid->model(), Form5->Query1);
-        QCOMPARE(Form5->Query1->rowCount(), 1);
-        QCOMPARE(Form5->Query1->value(0, "上限").toString(), QString("总分的"));
-        QVERIFY(Form5->DBGrid2->columnWidth(0) >= 50 && Form5->DBGrid2->columnWidth(1) >= 50);
-        Form5->Button1->click();
-        QCOMPARE(Form5->grid->model(), Form5->Table1);
-        QCOMPARE(Form5->Table1->rowCount(), 17);
+        Forms::Form5->Button3->click();
+        QCOMPARE(Forms::Form5->Query1->queryText(), QStringLiteral("select * from tj where 下限='平均分'"));
+        QCOMPARE(Forms::Form5->grid->model(), Forms::Form5->Query1);
+        QCOMPARE(Forms::Form5->Query1->rowCount(), 1);
+        QCOMPARE(Forms::Form5->Query1->value(0, "上限").toString(), QString("总分的"));
+        QVERIFY(Forms::Form5->DBGrid2->columnWidth(0) >= 50 && Forms::Form5->DBGrid2->columnWidth(1) >= 50);
+        Forms::Form5->Button1->click();
+        QCOMPARE(Forms::Form5->grid->model(), Forms::Form5->Table1);
+        QCOMPARE(Forms::Form5->Table1->rowCount(), 17);
 
         // Saved while only the average row is on screen: the whole table goes.
-        Form5->Button3->click();
-        Form5->Button4->click();
+        Forms::Form5->Button3->click();
+        Forms::Form5->Button4->click();
         QCOMPARE(env.messages.texts(), QStringList{"成功保存到永久数据库, 到主界面可查看结果！！！"});
         QCOMPARE(Fixture::column("tjsave1", "ID1").size(), 17);
         QCOMPARE(Fixture::value("tjsave1", "ID1", 0).toInt(), 1);
@@ -317,8 +317,8 @@ private slots:
         QCOMPARE(Fixture::value("count", "counttj").toInt(), 18);
         QCOMPARE(Fixture::column("ksmcfd", "name"), (QVariantList{"期末考试"}));
         QCOMPARE(Fixture::value("check", "c3").toInt(), 1);
-        QVERIFY(!Form5->isVisible());
-        QVERIFY(luru->isVisible() && luru->Panel5->isVisible());
+        QVERIFY(!Forms::Form5->isVisible());
+        QVERIFY(Forms::luru->isVisible() && Forms::luru->Panel5->isVisible());
     }
 
     void theRunsShowTheirWindows()
@@ -329,38 +329,38 @@ private slots:
         Db::exec("UPDATE linshi SET shibie = 1");
         Db::close();
         QVERIFY(env.startForms());
-        Form1->banshu0->setText("1");
-        Form1->banshu2->setText("3");
-        Form1->showMode(TForm1::Mode::Analysis);
-        Form1->fenxi->click();
-        QVERIFY(Formfx->isVisible());
-        QCOMPARE(Formfx->Table1->rowCount(), 4); // 语文1 for classes 1-3 and the grade
-        QCOMPARE(Formfx->Table1->value(3, "班号").toInt(), 100);
-        QCOMPARE(Formfx->tableName(), QString("fx"));
+        Forms::Form1->banshu0->setText("1");
+        Forms::Form1->banshu2->setText("3");
+        Forms::Form1->showMode(TForm1::Mode::Analysis);
+        Forms::Form1->fenxi->click();
+        QVERIFY(Forms::Formfx->isVisible());
+        QCOMPARE(Forms::Formfx->Table1->rowCount(), 4); // 语文1 for classes 1-3 and the grade
+        QCOMPARE(Forms::Formfx->Table1->value(3, "班号").toInt(), 100);
+        QCOMPARE(Forms::Formfx->tableName(), QString("fx"));
 
-        Form1->showMode(TForm1::Mode::Bands);
-        Form1->fenduan->click();
-        QVERIFY(Form5->isVisible());
-        QVERIFY(!Form1->isVisible());
-        QCOMPARE(Form5->Table1->value(30, "下限").toString(), QString("平均分"));
+        Forms::Form1->showMode(TForm1::Mode::Bands);
+        Forms::Form1->fenduan->click();
+        QVERIFY(Forms::Form5->isVisible());
+        QVERIFY(!Forms::Form1->isVisible());
+        QCOMPARE(Forms::Form5->Table1->value(30, "下限").toString(), QString("平均分"));
     }
 
     void theExamNameWindowHandsNameAndNumberOn()
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        kaoshimc->show();
-        kaoshimc->ksmc->setText(QStringLiteral("2025学年第一学期期中"));
-        kaoshimc->Edit2->setText("5");
-        kaoshimc->SpeedButton1->click();
-        QCOMPARE(Formfx->Edit4->text(), QStringLiteral("2025学年第一学期期中"));
-        QCOMPARE(Formfx->Edit1->text(), QString("5"));
-        QCOMPARE(Form5->Edit2->text(), QStringLiteral("2025学年第一学期期中"));
-        QCOMPARE(Form5->Edit3->text(), QString("5"));
+        Forms::kaoshimc->show();
+        Forms::kaoshimc->ksmc->setText(QStringLiteral("2025学年第一学期期中"));
+        Forms::kaoshimc->Edit2->setText("5");
+        Forms::kaoshimc->SpeedButton1->click();
+        QCOMPARE(Forms::Formfx->Edit4->text(), QStringLiteral("2025学年第一学期期中"));
+        QCOMPARE(Forms::Formfx->Edit1->text(), QString("5"));
+        QCOMPARE(Forms::Form5->Edit2->text(), QStringLiteral("2025学年第一学期期中"));
+        QCOMPARE(Forms::Form5->Edit3->text(), QString("5"));
         // Showing reads the current examination again over anything typed.
-        Formfx->Edit4->setText("x");
-        Formfx->show();
-        QCOMPARE(Formfx->Edit4->text(), QStringLiteral("2025学年第一学期期中"));
+        Forms::Formfx->Edit4->setText("x");
+        Forms::Formfx->show();
+        QCOMPARE(Forms::Formfx->Edit4->text(), QStringLiteral("2025学年第一学期期中"));
     }
 
     // A whole grade: the narrow grid's rows stay beside the wide grid's rows
@@ -372,10 +372,10 @@ private slots:
         analysisTable(133, 140);
         Db::close();
         QVERIFY(env.startForms());
-        Formfx->showResult("fx");
+        Forms::Formfx->showResult("fx");
         QCoreApplication::processEvents();
-        ResultView* l = Formfx->DBGrid2;
-        ResultView* w = Formfx->DBGrid1;
+        ResultView* l = Forms::Formfx->DBGrid2;
+        ResultView* w = Forms::Formfx->DBGrid1;
         QCOMPARE(l->horizontalHeader()->height(), w->horizontalHeader()->height());
         QCOMPARE(l->viewport()->mapToGlobal(QPoint()).y(), w->viewport()->mapToGlobal(QPoint()).y());
         QCOMPARE(l->viewport()->height(), w->viewport()->height());
@@ -394,15 +394,15 @@ private slots:
         // Scrolling sideways leaves the frozen grid where it is.
         w->horizontalScrollBar()->setValue(w->horizontalScrollBar()->maximum());
         QCOMPARE(l->horizontalScrollBar()->value(), 0);
-        l->setCurrentIndex(Formfx->Table1->index(40, 0));
+        l->setCurrentIndex(Forms::Formfx->Table1->index(40, 0));
         QCOMPARE(w->currentIndex().row(), 40);
-        QCOMPARE(Formfx->grid->currentRow(), 40);
+        QCOMPARE(Forms::Formfx->grid->currentRow(), 40);
         // The narrow grid is exactly as wide as its columns.
         int columns = 0;
         for (int c = 0; c < TFormfx::kFrozen; ++c)
             columns += l->columnWidth(c);
         QCOMPARE(l->width(), columns + l->verticalHeader()->width() + 2 * l->frameWidth());
-        QCOMPARE(Formfx->Panel1->height(), w->horizontalScrollBar()->height());
+        QCOMPARE(Forms::Formfx->Panel1->height(), w->horizontalScrollBar()->height());
     }
 };
 

@@ -134,39 +134,39 @@ private slots:
         examination("期中补考", 6, 2);
         Db::close();
         QVERIFY(env.startForms());
-        Forms::showWindow(stjf);
-        QCOMPARE(stjf->c1->count(), 2);
-        QCOMPARE(stjf->c1->itemText(0), QString("期中"));
-        QCOMPARE(stjf->c1->currentText(), QString("期中补考"));
+        Forms::showWindow(Forms::stjf);
+        QCOMPARE(Forms::stjf->c1->count(), 2);
+        QCOMPARE(Forms::stjf->c1->itemText(0), QString("期中"));
+        QCOMPARE(Forms::stjf->c1->currentText(), QString("期中补考"));
 
-        stjf->c1->setEditText("期中");
-        stjf->Button1->click();
-        QCOMPARE(stjf->Query1->queryText(), QString("select * from  tjsave1 where  考试名称 like '期中%'order by ID1"));
-        const QVariantList names = shown(stjf->Query1, "考试名称");
+        Forms::stjf->c1->setEditText("期中");
+        Forms::stjf->Button1->click();
+        QCOMPARE(Forms::stjf->Query1->queryText(), QString("select * from  tjsave1 where  考试名称 like '期中%'order by ID1"));
+        const QVariantList names = shown(Forms::stjf->Query1, "考试名称");
         QCOMPARE(names.size(), 2 * 101); // every row of the band table is saved
         QCOMPARE(names.first().toString(), QString("期中"));
         QCOMPARE(names.at(101).toString(), QString("期中补考"));
         QCOMPARE(names.count(QString("期中")), 101);
-        const QVariantList ids = shown(stjf->Query1, "ID1");
+        const QVariantList ids = shown(Forms::stjf->Query1, "ID1");
         for (int i = 1; i < ids.size(); ++i)
             QVERIFY(ids.at(i).toLongLong() > ids.at(i - 1).toLongLong());
         // 上限 and 下限 stay at the left; the class columns at least 64 wide.
         for (int c = 0; c < 21; ++c) {
-            QCOMPARE(stjf->DBGrid2->isColumnHidden(c), c >= Tstjf::kFrozen);
-            QCOMPARE(stjf->DBGrid1->isColumnHidden(c), c < Tstjf::kFrozen);
-            QVERIFY(stjf->DBGrid1->columnWidth(c) >= (c < 2 ? 0 : 64));
+            QCOMPARE(Forms::stjf->DBGrid2->isColumnHidden(c), c >= Tstjf::kFrozen);
+            QCOMPARE(Forms::stjf->DBGrid1->isColumnHidden(c), c < Tstjf::kFrozen);
+            QVERIFY(Forms::stjf->DBGrid1->columnWidth(c) >= (c < 2 ? 0 : 64));
         }
 
-        stjf->Button4->click();
-        QCOMPARE(shown(stjf->Query1, "考试名称"), (QVariantList{"期中", "期中补考"}));
-        QCOMPARE(shown(stjf->Query1, "下限"), (QVariantList{"平均分", "平均分"}));
+        Forms::stjf->Button4->click();
+        QCOMPARE(shown(Forms::stjf->Query1, "考试名称"), (QVariantList{"期中", "期中补考"}));
+        QCOMPARE(shown(Forms::stjf->Query1, "下限"), (QVariantList{"平均分", "平均分"}));
 
         // A band table saved later is listed last and chosen the next time.
-        stjf->close();
+        Forms::stjf->close();
         examination("期末", 7, 3);
-        Forms::showWindow(stjf);
-        QCOMPARE(stjf->c1->count(), 3);
-        QCOMPARE(stjf->c1->currentText(), QString("期末"));
+        Forms::showWindow(Forms::stjf);
+        QCOMPARE(Forms::stjf->c1->count(), 3);
+        QCOMPARE(Forms::stjf->c1->currentText(), QString("期末"));
         QVERIFY(env.messages.records.isEmpty());
     }
 
@@ -179,70 +179,70 @@ private slots:
         examination("期中补考", 6, 2);
         Db::close();
         QVERIFY(env.startForms());
-        Forms::showWindow(stjf);
-        stjf->c1->setEditText("期中");
-        stjf->Edit1->setText("2");
-        stjf->Button2->click();
-        QVERIFY(p5->isVisible());
-        QCOMPARE(stjf->Query1->rowCount(), 2 * 101);
+        Forms::showWindow(Forms::stjf);
+        Forms::stjf->c1->setEditText("期中");
+        Forms::stjf->Edit1->setText("2");
+        Forms::stjf->Button2->click();
+        QVERIFY(Forms::p5->isVisible());
+        QCOMPARE(Forms::stjf->Query1->rowCount(), 2 * 101);
         const QList<double> counts = savedCounts("期中", "2班");
         QList<double> expected;
         for (int s = 0; s < 7; ++s)
             expected << counts.at(2 * s) + counts.at(2 * s + 1);
-        const QList<double> values = sliceValues(p5->Chart1);
+        const QList<double> values = sliceValues(Forms::p5->Chart1);
         QCOMPARE(values.size(), 13);
         QCOMPARE(values.mid(0, 7), expected);
         // Every label says the share of the class its title promises, then the count.
         auto label = [](double n) {
             return QStringLiteral("占%1%（%2人）").arg(Num::percent(qint64(n), kPerClass)).arg(n);
         };
-        QCOMPARE(sliceLabels(p5->Chart1).first(), "从280到299" + label(expected.first()));
-        QCOMPARE(sliceLabels(p5->Chart1).at(6), "从160到179" + label(expected.at(6)));
+        QCOMPARE(sliceLabels(Forms::p5->Chart1).first(), "从280到299" + label(expected.first()));
+        QCOMPARE(sliceLabels(Forms::p5->Chart1).at(6), "从160到179" + label(expected.at(6)));
         // Only 期中 is drawn, and the title says that 期中补考 was found too.
-        QVERIFY(p5->Chart1->chart()->title().startsWith("期中第2班总分分段饼图<br>"));
-        QVERIFY(p5->Chart1->chart()->title().contains("只画第一个"));
+        QVERIFY(Forms::p5->Chart1->chart()->title().startsWith("期中第2班总分分段饼图<br>"));
+        QVERIFY(Forms::p5->Chart1->chart()->title().contains("只画第一个"));
 
         // 13 slices of one band each reach down to 170: the students below
         // are the slice 其余, and the pie is the whole class of 20.
-        stjf->jiange->setText("1");
-        stjf->Button2->click(); // already on screen: drawn again
+        Forms::stjf->jiange->setText("1");
+        Forms::stjf->Button2->click(); // already on screen: drawn again
         double drawn = 0;
         for (int b = 0; b < 13; ++b)
             drawn += counts.at(b);
         QVERIFY(drawn < kPerClass);
-        QCOMPARE(sliceValues(p5->Chart1).size(), 14);
-        QCOMPARE(sliceLabels(p5->Chart1).last(), "其余" + label(kPerClass - drawn));
+        QCOMPARE(sliceValues(Forms::p5->Chart1).size(), 14);
+        QCOMPARE(sliceLabels(Forms::p5->Chart1).last(), "其余" + label(kPerClass - drawn));
         double sum = 0;
-        for (double v : sliceValues(p5->Chart1))
+        for (double v : sliceValues(Forms::p5->Chart1))
             sum += v;
         QCOMPARE(sum, double(kPerClass));
         // Declined: the title says how many are not drawn.
-        stjf->qita->setChecked(false);
-        stjf->Button2->click();
-        QCOMPARE(sliceValues(p5->Chart1).size(), 13);
-        QVERIFY2(p5->Chart1->chart()->title().contains(QStringLiteral("另有%1人").arg(kPerClass - drawn)),
-                 qPrintable(p5->Chart1->chart()->title()));
-        stjf->qita->setChecked(true);
-        stjf->jiange->setText("2");
+        Forms::stjf->qita->setChecked(false);
+        Forms::stjf->Button2->click();
+        QCOMPARE(sliceValues(Forms::p5->Chart1).size(), 13);
+        QVERIFY2(Forms::p5->Chart1->chart()->title().contains(QStringLiteral("另有%1人").arg(kPerClass - drawn)),
+                 qPrintable(Forms::p5->Chart1->chart()->title()));
+        Forms::stjf->qita->setChecked(true);
+        Forms::stjf->jiange->setText("2");
 
         // 16 slices of 2 rows over 30 bands: the last band row repeats.
-        stjf->duanshu->setText("16");
-        stjf->Button2->click();
-        QCOMPARE(sliceValues(p5->Chart1).size(), 16);
-        QCOMPARE(sliceValues(p5->Chart1).at(14), counts.at(28) + counts.at(29));
-        QCOMPARE(sliceValues(p5->Chart1).at(15), 2 * counts.at(29));
-        QVERIFY(p5->Chart1->chart()->title().contains("多算了2次"));
+        Forms::stjf->duanshu->setText("16");
+        Forms::stjf->Button2->click();
+        QCOMPARE(sliceValues(Forms::p5->Chart1).size(), 16);
+        QCOMPARE(sliceValues(Forms::p5->Chart1).at(14), counts.at(28) + counts.at(29));
+        QCOMPARE(sliceValues(Forms::p5->Chart1).at(15), 2 * counts.at(29));
+        QVERIFY(Forms::p5->Chart1->chart()->title().contains("多算了2次"));
 
         // One slice over every band: the grade, every student in one band.
-        stjf->duanshu->setText("1");
-        stjf->jiange->setText(QString::number(kBands));
-        stjf->ch->setChecked(true);
-        stjf->Button2->click();
-        QCOMPARE(sliceValues(p5->Chart1), QList<double>{double(kClasses * kPerClass)});
-        QCOMPARE(sliceLabels(p5->Chart1), QStringList{QStringLiteral("从0到299占100%（%1人）").arg(kClasses * kPerClass)});
-        QVERIFY(p5->Chart1->chart()->title().startsWith("期中全级总分分段饼图"));
-        QCOMPARE(p5->printJob().chart, static_cast<QGraphicsView*>(p5->Chart1));
-        QCOMPARE(p5->printJob().examName, QString("期中"));
+        Forms::stjf->duanshu->setText("1");
+        Forms::stjf->jiange->setText(QString::number(kBands));
+        Forms::stjf->ch->setChecked(true);
+        Forms::stjf->Button2->click();
+        QCOMPARE(sliceValues(Forms::p5->Chart1), QList<double>{double(kClasses * kPerClass)});
+        QCOMPARE(sliceLabels(Forms::p5->Chart1), QStringList{QStringLiteral("从0到299占100%（%1人）").arg(kClasses * kPerClass)});
+        QVERIFY(Forms::p5->Chart1->chart()->title().startsWith("期中全级总分分段饼图"));
+        QCOMPARE(Forms::p5->printJob().chart, static_cast<QGraphicsView*>(Forms::p5->Chart1));
+        QCOMPARE(Forms::p5->printJob().examName, QString("期中"));
         QVERIFY(env.messages.records.isEmpty());
     }
 
@@ -269,14 +269,14 @@ private slots:
         examination("期中", 5, 1);
         Db::close();
         QVERIFY(env.startForms());
-        Forms::showWindow(stjf);
-        stjf->c1->setEditText(exam);
-        stjf->Edit1->setText(cls);
-        stjf->duanshu->setText(slices);
-        stjf->Button2->click();
+        Forms::showWindow(Forms::stjf);
+        Forms::stjf->c1->setEditText(exam);
+        Forms::stjf->Edit1->setText(cls);
+        Forms::stjf->duanshu->setText(slices);
+        Forms::stjf->Button2->click();
         QCOMPARE(env.messages.records.size(), 1);
         QVERIFY2(env.messages.last().contains(message), qPrintable(env.messages.last()));
-        QVERIFY(!p5->isVisible());
+        QVERIFY(!Forms::p5->isVisible());
     }
 
     void savedAnalysisRowsOfOneSubject()
@@ -288,67 +288,67 @@ private slots:
         analysisRow("期中", "数学", 1, {{"人数", 99}}); // no suffix: not found
         Db::close();
         QVERIFY(env.startForms());
-        search->show();
-        QCOMPARE(search->ComboBox1->count(), 2);
-        QCOMPARE(search->ComboBox1->currentText(), QString("初一'期中"));
-        search->ComboBox1->setEditText("期中");
-        search->c1->setEditText("数学");
+        Forms::search->show();
+        QCOMPARE(Forms::search->ComboBox1->count(), 2);
+        QCOMPARE(Forms::search->ComboBox1->currentText(), QString("初一'期中"));
+        Forms::search->ComboBox1->setEditText("期中");
+        Forms::search->c1->setEditText("数学");
 
-        search->Button1->click();
-        QCOMPARE(search->Query1->queryText(),
+        Forms::search->Button1->click();
+        QCOMPARE(Forms::search->Query1->queryText(),
                  QString("select * from  fxsave where 班号>=1 and 班号<=2 and  科目='数学1' and 考试名称='期中'"));
-        QCOMPARE(shown(search->Query1, "班号"), (QVariantList{1, 2}));
-        QCOMPARE(shown(search->Query1, "科目"), (QVariantList{"数学1", "数学1"}));
-        search->cx->setChecked(true);
-        search->banhao->setText("3");
-        search->Button1->click();
-        QCOMPARE(shown(search->Query1, "班号"), (QVariantList{3}));
-        search->banhao->setText("100");
-        search->Button1->click();
-        QCOMPARE(shown(search->Query1, "人数"), (QVariantList{kClasses * kPerClass})); // the whole grade
+        QCOMPARE(shown(Forms::search->Query1, "班号"), (QVariantList{1, 2}));
+        QCOMPARE(shown(Forms::search->Query1, "科目"), (QVariantList{"数学1", "数学1"}));
+        Forms::search->cx->setChecked(true);
+        Forms::search->banhao->setText("3");
+        Forms::search->Button1->click();
+        QCOMPARE(shown(Forms::search->Query1, "班号"), (QVariantList{3}));
+        Forms::search->banhao->setText("100");
+        Forms::search->Button1->click();
+        QCOMPARE(shown(Forms::search->Query1, "人数"), (QVariantList{kClasses * kPerClass})); // the whole grade
         // The name with a quote in it finds its rows.
-        search->ComboBox1->setEditText("初一'期中");
-        search->banhao->setText("1");
-        search->Button1->click();
-        QCOMPARE(shown(search->Query1, "考试编号"), (QVariantList{6}));
+        Forms::search->ComboBox1->setEditText("初一'期中");
+        Forms::search->banhao->setText("1");
+        Forms::search->Button1->click();
+        QCOMPARE(shown(Forms::search->Query1, "考试编号"), (QVariantList{6}));
         QVERIFY(env.messages.records.isEmpty());
 
         // 科目, 班号, 科任教师 frozen at the left and hidden in the wide grid ...
         for (int c = 0; c < 7; ++c) {
-            QCOMPARE(search->DBGrid1->isColumnHidden(c), c < Tsearch::kFrozen);
-            QCOMPARE(search->DBGrid2->isColumnHidden(c), c >= Tsearch::kFrozen);
+            QCOMPARE(Forms::search->DBGrid1->isColumnHidden(c), c < Tsearch::kFrozen);
+            QCOMPARE(Forms::search->DBGrid2->isColumnHidden(c), c >= Tsearch::kFrozen);
         }
-        QVERIFY(search->DBGrid2->columnWidth(0) >= 45 && search->DBGrid2->columnWidth(1) >= 30
-                && search->DBGrid2->columnWidth(2) >= 63);
+        QVERIFY(Forms::search->DBGrid2->columnWidth(0) >= 45 && Forms::search->DBGrid2->columnWidth(1) >= 30
+                && Forms::search->DBGrid2->columnWidth(2) >= 63);
         // ... until 查找全部 shows them there again, over every saved row.
-        search->Button2->click();
-        QCOMPARE(search->Query1->queryText(), QString("select * from  fxsave order by 考试编号"));
-        QCOMPARE(search->Query1->rowCount(), 2 * 3 * (kClasses + 1) + 1);
+        Forms::search->Button2->click();
+        QCOMPARE(Forms::search->Query1->queryText(), QString("select * from  fxsave order by 考试编号"));
+        QCOMPARE(Forms::search->Query1->rowCount(), 2 * 3 * (kClasses + 1) + 1);
         const int widths[] = {45, 30, 63, 70, 70, 70, 70};
         for (int c = 0; c < 7; ++c) {
-            QVERIFY(!search->DBGrid1->isColumnHidden(c));
-            QVERIFY(search->DBGrid1->columnWidth(c) >= widths[c]);
+            QVERIFY(!Forms::search->DBGrid1->isColumnHidden(c));
+            QVERIFY(Forms::search->DBGrid1->columnWidth(c) >= widths[c]);
         }
-        QVERIFY(!search->DBGrid2->isColumnHidden(1));
+        QVERIFY(!Forms::search->DBGrid2->isColumnHidden(1));
         // Printed and exported once, as the frozen part shows them.
-        QCOMPARE(search->printJob().table.headers.count("科目"), 1);
-        search->Button1->click();
-        QVERIFY(search->DBGrid1->isColumnHidden(0));
+        QCOMPARE(Forms::search->printJob().table.headers.count("科目"), 1);
+        Forms::search->Button1->click();
+        QVERIFY(Forms::search->DBGrid1->isColumnHidden(0));
 
         // A class number that is not one names its field; the grid keeps its rows.
-        search->banhao->setText("一班");
-        search->Button1->click();
+        Forms::search->banhao->setText("一班");
+        Forms::search->Button1->click();
         QCOMPARE(env.messages.records.size(), 1);
         QVERIFY2(env.messages.last().contains("第几班（黄色框）") && env.messages.last().contains("一班"),
                  qPrintable(env.messages.last()));
-        QCOMPARE(search->Query1->rowCount(), 1);
-        search->cx->setChecked(false);
-        search->banhao->setText("1");
-        search->banhao2->setText("2.5");
-        search->Button1->click();
+        QCOMPARE(Forms::search->Query1->rowCount(), 1);
+        Forms::search->cx->setChecked(false);
+        Forms::search->banhao->setText("1");
+        Forms::search->banhao2->setText("2.5");
+        Forms::search->Button1->click();
         QVERIFY(env.messages.last().contains("到几班"));
-        search->Button3->click();
-        QVERIFY(!search->isVisible());
+        Forms::search->Button3->click();
+        QVERIFY(!Forms::search->isVisible());
     }
 
     // The grid of another examination is not left under a new one's name.
@@ -359,18 +359,18 @@ private slots:
         examination("期中", 5, 1);
         Db::close();
         QVERIFY(env.startForms());
-        search->show();
-        search->Button1->click();
-        QVERIFY(search->Query1->rowCount() > 0);
-        search->close();
-        search->show(); // the same examination: what it showed stays
-        QVERIFY(search->Query1->rowCount() > 0);
-        search->close();
+        Forms::search->show();
+        Forms::search->Button1->click();
+        QVERIFY(Forms::search->Query1->rowCount() > 0);
+        Forms::search->close();
+        Forms::search->show(); // the same examination: what it showed stays
+        QVERIFY(Forms::search->Query1->rowCount() > 0);
+        Forms::search->close();
         examination("期末", 6, 2);
-        search->show();
-        QCOMPARE(search->ComboBox1->currentText(), QString("期末"));
-        QCOMPARE(search->Query1->rowCount(), 0);
-        QVERIFY(search->printJob().table.rows.isEmpty());
+        Forms::search->show();
+        QCOMPARE(Forms::search->ComboBox1->currentText(), QString("期末"));
+        QCOMPARE(Forms::search->Query1->rowCount(), 0);
+        QVERIFY(Forms::search->printJob().table.rows.isEmpty());
     }
 
     void theChartsOfTheFirstRowFound()
@@ -396,25 +396,25 @@ private slots:
         Db::exec("INSERT INTO ksmcfx(name) VALUES ('测验')");
         Db::close();
         QVERIFY(env.startForms());
-        Form6->item("分科分析图表")->trigger();
-        QVERIFY(search->isVisible());
-        QCOMPARE(search->ComboBox1->currentText(), QString("测验"));
+        Forms::Form6->item("分科分析图表")->trigger();
+        QVERIFY(Forms::search->isVisible());
+        QCOMPARE(Forms::search->ComboBox1->currentText(), QString("测验"));
 
-        search->Button4->click();
-        QVERIFY(p->isVisible());
-        QCOMPARE(p->Edit9->text(), QString("40"));
-        QCOMPARE(sliceLabels(p->Chart1), (QStringList{"* 110-120占0%", "* 100-110占0%", "* 90-100占25%", "* 80-90占30%",
+        Forms::search->Button4->click();
+        QVERIFY(Forms::p->isVisible());
+        QCOMPARE(Forms::p->Edit9->text(), QString("40"));
+        QCOMPARE(sliceLabels(Forms::p->Chart1), (QStringList{"* 110-120占0%", "* 100-110占0%", "* 90-100占25%", "* 80-90占30%",
                                                        "* 70-80占15%", "* 60-70占12%", "* 50-60占8%", "* 40-50占2%",
                                                        "* 40以下占8%"}));
-        QCOMPARE(sliceValues(p->Chart1), (QList<double>{0, 0, 10, 12, 6, 5, 3, 1, 3}));
+        QCOMPARE(sliceValues(Forms::p->Chart1), (QList<double>{0, 0, 10, 12, 6, 5, 3, 1, 3}));
         // The first row of classes 1 to 2 is class 2's.
-        QCOMPARE(p->Chart1->chart()->title(), QString("测验 2班语文科成绩分段表<br>&nbsp;"));
+        QCOMPARE(Forms::p->Chart1->chart()->title(), QString("测验 2班语文科成绩分段表<br>&nbsp;"));
 
-        search->c1->setEditText("数学");
-        search->Button7->click();
-        QVERIFY(p4->isVisible());
-        QCOMPARE(p4->Edit5->text(), QString("2"));
-        auto* bars = qobject_cast<QStackedBarSeries*>(p4->Chart1->chart()->series().value(0));
+        Forms::search->c1->setEditText("数学");
+        Forms::search->Button7->click();
+        QVERIFY(Forms::p4->isVisible());
+        QCOMPARE(Forms::p4->Edit5->text(), QString("2"));
+        auto* bars = qobject_cast<QStackedBarSeries*>(Forms::p4->Chart1->chart()->series().value(0));
         QVERIFY(bars);
         QCOMPARE(bars->count(), 6);
         QList<double> heights;
@@ -426,39 +426,39 @@ private slots:
         QCOMPARE(heights, (QList<double>{50, 3, 12, 30, 48, 2}));
         QCOMPARE(names, (QStringList{"本班50人", "级前100名6%", "级前200名24%", "级前300名60%", "级前400名96%",
                                      "400名以后4%"}));
-        auto* axis = qobject_cast<QBarCategoryAxis*>(p4->Chart1->chart()->axes(Qt::Horizontal).value(0));
+        auto* axis = qobject_cast<QBarCategoryAxis*>(Forms::p4->Chart1->chart()->axes(Qt::Horizontal).value(0));
         QCOMPARE(axis->categories().at(1), QString("级前100名<br>6%"));
-        QVERIFY(p4->Chart1->chart()->title().startsWith("测验 1班数学科成绩级前400名柱形对比图"));
+        QVERIFY(Forms::p4->Chart1->chart()->title().startsWith("测验 1班数学科成绩级前400名柱形对比图"));
 
-        search->c1->setEditText("化学");
-        search->Button4->click();
-        QCOMPARE(sliceValues(p->Chart1).first(), 4.0);
-        QCOMPARE(sliceLabels(p->Chart1).first(), QString("* 110-120占13%"));
+        Forms::search->c1->setEditText("化学");
+        Forms::search->Button4->click();
+        QCOMPARE(sliceValues(Forms::p->Chart1).first(), 4.0);
+        QCOMPARE(sliceLabels(Forms::p->Chart1).first(), QString("* 110-120占13%"));
         double sum = 0;
-        for (double v : sliceValues(p->Chart1))
+        for (double v : sliceValues(Forms::p->Chart1))
             sum += v;
         QCOMPARE(sum, 30.0);
 
         // A class of nobody: no number that is not one, and a note says why.
-        search->c1->setEditText("英语");
-        search->Button4->click();
-        QVERIFY(sliceLabels(p->Chart1).contains("* 90-100占—"));
-        QVERIFY(p->Chart1->chart()->title().contains("人数为0"));
-        search->Button7->click();
-        QCOMPARE(qobject_cast<QStackedBarSeries*>(p4->Chart1->chart()->series().value(0))->barSets().at(5)->label(),
+        Forms::search->c1->setEditText("英语");
+        Forms::search->Button4->click();
+        QVERIFY(sliceLabels(Forms::p->Chart1).contains("* 90-100占—"));
+        QVERIFY(Forms::p->Chart1->chart()->title().contains("人数为0"));
+        Forms::search->Button7->click();
+        QCOMPARE(qobject_cast<QStackedBarSeries*>(Forms::p4->Chart1->chart()->series().value(0))->barSets().at(5)->label(),
                  QString("400名以后—"));
         QVERIFY(env.messages.records.isEmpty());
 
         // Nothing found: a message, and no chart is opened.
-        p->close();
-        p4->close();
-        search->c1->setEditText("物理");
-        search->Button4->click();
-        search->Button7->click();
+        Forms::p->close();
+        Forms::p4->close();
+        Forms::search->c1->setEditText("物理");
+        Forms::search->Button4->click();
+        Forms::search->Button7->click();
         QCOMPARE(env.messages.records.size(), 2);
         QCOMPARE(env.messages.last(), QString("没有找到“测验”第1到2班物理科的成绩分析表，画不出图表"));
-        QVERIFY(!p->isVisible());
-        QVERIFY(!p4->isVisible());
+        QVERIFY(!Forms::p->isVisible());
+        QVERIFY(!Forms::p4->isVisible());
     }
 
     // Inputs that are not whole numbers are refused before anything is
@@ -467,21 +467,21 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        for (QLineEdit* e : p->inputs())
+        for (QLineEdit* e : Forms::p->inputs())
             e->setText("1");
-        p->Edit3->setText("x");
-        QVERIFY(!Msg::guard([] { p->showChart(); }));
-        QVERIFY(!p->isVisible());
+        Forms::p->Edit3->setText("x");
+        QVERIFY(!Msg::guard([] { Forms::p->showChart(); }));
+        QVERIFY(!Forms::p->isVisible());
         QVERIFY2(env.messages.last().contains("“70到80”"), qPrintable(env.messages.last()));
         // Shown anyway: the message, and an empty chart rather than half of one.
-        p->show();
-        QVERIFY(p->Chart1->chart()->series().isEmpty());
-        p->Edit3->setText("2");
-        p->close();
-        p->show();
-        QCOMPARE(pie(p->Chart1)->count(), 9);
-        p->Button1->click();
-        QVERIFY(!p->isVisible());
+        Forms::p->show();
+        QVERIFY(Forms::p->Chart1->chart()->series().isEmpty());
+        Forms::p->Edit3->setText("2");
+        Forms::p->close();
+        Forms::p->show();
+        QCOMPARE(pie(Forms::p->Chart1)->count(), 9);
+        Forms::p->Button1->click();
+        QVERIFY(!Forms::p->isVisible());
     }
 
     void theMainWindowReachesTheSavedTables()
@@ -489,16 +489,16 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         for (const char* item : {"学生成绩追踪图表", "总分图表"}) {
-            stjf->hide();
-            Form6->item(item)->trigger();
-            QVERIFY2(stjf->isVisible(), item);
+            Forms::stjf->hide();
+            Forms::Form6->item(item)->trigger();
+            QVERIFY2(Forms::stjf->isVisible(), item);
         }
-        search->hide();
-        Form6->item("分科分析图表")->trigger();
-        QVERIFY(search->isVisible());
+        Forms::search->hide();
+        Forms::Form6->item("分科分析图表")->trigger();
+        QVERIFY(Forms::search->isVisible());
         // An empty list leaves no placeholder name in the box.
-        QCOMPARE(stjf->c1->currentText(), QString());
-        QCOMPARE(search->ComboBox1->currentText(), QString());
+        QCOMPARE(Forms::stjf->c1->currentText(), QString());
+        QCOMPARE(Forms::search->ComboBox1->currentText(), QString());
     }
 };
 

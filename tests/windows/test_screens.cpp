@@ -156,21 +156,21 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        shoot(Form6, "TForm6");
-        QCOMPARE(Form6->centralWidget()->size(), QSize(749, 280));
-        shoot(Form2, "TForm2");
-        QCOMPARE(Form2->size(), QSize(424, 386));
+        shoot(Forms::Form6, "TForm6");
+        QCOMPARE(Forms::Form6->centralWidget()->size(), QSize(749, 280));
+        shoot(Forms::Form2, "TForm2");
+        QCOMPARE(Forms::Form2->size(), QSize(424, 386));
         for (auto m : {TForm1::Mode::Ranking, TForm1::Mode::Analysis, TForm1::Mode::Bands}) {
-            Form1->setMode(m);
-            shoot(Form1, QStringLiteral("TForm1-%1").arg(int(m)));
+            Forms::Form1->setMode(m);
+            shoot(Forms::Form1, QStringLiteral("TForm1-%1").arg(int(m)));
         }
-        shoot(Form8, "TForm8");
-        QCOMPARE(Form8->size(), QSize(427, 43));
+        shoot(Forms::Form8, "TForm8");
+        QCOMPARE(Forms::Form8->size(), QSize(427, 43));
         for (auto m : {Tbk::Mode::Backup, Tbk::Mode::Restore, Tbk::Mode::Blank}) {
-            bk->showMode(m);
-            shoot(bk, QStringLiteral("Tbk-%1").arg(int(m)));
+            Forms::bk->showMode(m);
+            shoot(Forms::bk, QStringLiteral("Tbk-%1").arg(int(m)));
         }
-        QCOMPARE(bk->size(), QSize(499, 196));
+        QCOMPARE(Forms::bk->size(), QSize(499, 196));
         for (const char* cls : {"TFormfx", "TForm5", "TFormnnn", "Tmen1", "Tc1p", "Tkaoshimc", "Tpf1", "Tzuge", "Tluru", "Tformin", "Tgai",
                                 "Tluruxianshi"})
             if (QWidget* w = Forms::window(cls))
@@ -189,27 +189,27 @@ private slots:
         Db::close();
         QVERIFY(env.startForms());
 
-        Formfx->showResult("fx");
-        QCOMPARE(Formfx->Table1->rowCount(), 7 * 19);
-        checkGrid(Formfx->grid);
-        shoot(Formfx, "TFormfx-grade", false);
-        Formfx->DBGrid1->horizontalScrollBar()->setValue(Formfx->DBGrid1->horizontalScrollBar()->maximum() / 3);
-        shoot(Formfx, "TFormfx-grade-rates", false);
-        Formfx->DBGrid1->horizontalScrollBar()->setValue(Formfx->DBGrid1->horizontalScrollBar()->maximum());
-        Formfx->DBGrid1->verticalScrollBar()->setValue(Formfx->DBGrid1->verticalScrollBar()->maximum());
-        checkGrid(Formfx->grid);
-        shoot(Formfx, "TFormfx-grade-end");
+        Forms::Formfx->showResult("fx");
+        QCOMPARE(Forms::Formfx->Table1->rowCount(), 7 * 19);
+        checkGrid(Forms::Formfx->grid);
+        shoot(Forms::Formfx, "TFormfx-grade", false);
+        Forms::Formfx->DBGrid1->horizontalScrollBar()->setValue(Forms::Formfx->DBGrid1->horizontalScrollBar()->maximum() / 3);
+        shoot(Forms::Formfx, "TFormfx-grade-rates", false);
+        Forms::Formfx->DBGrid1->horizontalScrollBar()->setValue(Forms::Formfx->DBGrid1->horizontalScrollBar()->maximum());
+        Forms::Formfx->DBGrid1->verticalScrollBar()->setValue(Forms::Formfx->DBGrid1->verticalScrollBar()->maximum());
+        checkGrid(Forms::Formfx->grid);
+        shoot(Forms::Formfx, "TFormfx-grade-end");
 
-        Form5->showResult("tj");
-        checkGrid(Form5->grid);
-        shoot(Form5, "TForm5-grade", false);
-        Form5->DBGrid1->horizontalScrollBar()->setValue(Form5->DBGrid1->horizontalScrollBar()->maximum());
-        Form5->DBGrid1->verticalScrollBar()->setValue(Form5->DBGrid1->verticalScrollBar()->maximum());
-        checkGrid(Form5->grid);
-        shoot(Form5, "TForm5-grade-end", false);
-        Form5->Button3->click();
-        checkGrid(Form5->grid);
-        shoot(Form5, "TForm5-average");
+        Forms::Form5->showResult("tj");
+        checkGrid(Forms::Form5->grid);
+        shoot(Forms::Form5, "TForm5-grade", false);
+        Forms::Form5->DBGrid1->horizontalScrollBar()->setValue(Forms::Form5->DBGrid1->horizontalScrollBar()->maximum());
+        Forms::Form5->DBGrid1->verticalScrollBar()->setValue(Forms::Form5->DBGrid1->verticalScrollBar()->maximum());
+        checkGrid(Forms::Form5->grid);
+        shoot(Forms::Form5, "TForm5-grade-end", false);
+        Forms::Form5->Button3->click();
+        checkGrid(Forms::Form5->grid);
+        shoot(Forms::Form5, "TForm5-average");
     }
 
     void windowsWithTheirContent()
@@ -224,29 +224,29 @@ private slots:
             Fixture::student("cjn", QStringLiteral("202401%1").arg(i + 1, 2, 10, QChar('0')), 1 + i / 6, names[i % 6],
                              {{"语文1", 100 - i * 3.5}, {"数学1", 118 - i}, {"英语1", 90 + i % 4}});
         Fixture::setCheck({{"mc", "2024学年第一学期期中考试"}, {"bh", "3"}});
-        luru->show(); // names cjn the working table
-        Form2->CheckBox2->setChecked(true);
-        Form2->CheckBox3->setChecked(true);
-        Form2->banshu1->setText("1");
-        Form2->banshu2->setText("2");
-        Form2->close();
-        Form1->banshu2->setText("2");
-        Form1->showMode(TForm1::Mode::Ranking);
-        Form1->Button1->click();
-        QCOMPARE(luru->luru_dg->model()->rowCount(), 12);
-        shoot(luru, "Tluru-ranking");
-        luru->SpeedButton1->click();
-        shoot(luru, "Tluru-entry", false);
+        Forms::luru->show(); // names cjn the working table
+        Forms::Form2->CheckBox2->setChecked(true);
+        Forms::Form2->CheckBox3->setChecked(true);
+        Forms::Form2->banshu1->setText("1");
+        Forms::Form2->banshu2->setText("2");
+        Forms::Form2->close();
+        Forms::Form1->banshu2->setText("2");
+        Forms::Form1->showMode(TForm1::Mode::Ranking);
+        Forms::Form1->Button1->click();
+        QCOMPARE(Forms::luru->luru_dg->model()->rowCount(), 12);
+        shoot(Forms::luru, "Tluru-ranking");
+        Forms::luru->SpeedButton1->click();
+        shoot(Forms::luru, "Tluru-entry", false);
 
-        formin->Memo4->setPlainText("学号\n20240101\n20240102\n20240103");
-        formin->Memo2->setPlainText("班号\n1\n1\n2");
-        formin->Memo1->setPlainText("姓名\n顾晓明\n欧阳娜娜\n司马光");
-        formin->Memo3->setPlainText("语文\n98.5\n100\n87");
-        shoot(formin, "Tformin-filled");
+        Forms::formin->Memo4->setPlainText("学号\n20240101\n20240102\n20240103");
+        Forms::formin->Memo2->setPlainText("班号\n1\n1\n2");
+        Forms::formin->Memo1->setPlainText("姓名\n顾晓明\n欧阳娜娜\n司马光");
+        Forms::formin->Memo3->setPlainText("语文\n98.5\n100\n87");
+        shoot(Forms::formin, "Tformin-filled");
 
-        Form1->setMode(TForm1::Mode::Analysis);
-        shoot(Form1, "TForm1-analysis");
-        QCOMPARE(Form1->height(), 428);
+        Forms::Form1->setMode(TForm1::Mode::Analysis);
+        shoot(Forms::Form1, "TForm1-analysis");
+        QCOMPARE(Forms::Form1->height(), 428);
     }
 
     // The saved tables of two examinations of a whole grade and every chart
@@ -265,56 +265,56 @@ private slots:
         Db::close();
         QVERIFY(env.startForms());
 
-        Forms::showWindow(stjf);
-        stjf->c1->setEditText(first);
-        stjf->Button1->click();
-        checkGrid(stjf->grid);
-        shoot(stjf, "Tstjf", false);
-        stjf->Button4->click();
-        checkGrid(stjf->grid);
-        shoot(stjf, "Tstjf-average", false);
-        stjf->Edit1->setText("3");
-        stjf->Button2->click();
-        QVERIFY(p5->isVisible());
-        shoot(p5, "Tp5-class", false);
-        paper(p5, "Tp5-class", "总分分段饼图");
-        stjf->ch->setChecked(true);
-        stjf->duanshu->setText("8");
-        stjf->jiange->setText("5");
-        stjf->Button2->click();
-        shoot(p5, "Tp5-grade", false);
+        Forms::showWindow(Forms::stjf);
+        Forms::stjf->c1->setEditText(first);
+        Forms::stjf->Button1->click();
+        checkGrid(Forms::stjf->grid);
+        shoot(Forms::stjf, "Tstjf", false);
+        Forms::stjf->Button4->click();
+        checkGrid(Forms::stjf->grid);
+        shoot(Forms::stjf, "Tstjf-average", false);
+        Forms::stjf->Edit1->setText("3");
+        Forms::stjf->Button2->click();
+        QVERIFY(Forms::p5->isVisible());
+        shoot(Forms::p5, "Tp5-class", false);
+        paper(Forms::p5, "Tp5-class", "总分分段饼图");
+        Forms::stjf->ch->setChecked(true);
+        Forms::stjf->duanshu->setText("8");
+        Forms::stjf->jiange->setText("5");
+        Forms::stjf->Button2->click();
+        shoot(Forms::p5, "Tp5-grade", false);
         // More slices than bands: the note says the last band counts again.
-        stjf->duanshu->setText("45");
-        stjf->jiange->setText("1");
-        stjf->Button2->click();
-        shoot(p5, "Tp5-repeat");
-        shoot(stjf, "Tstjf-after");
+        Forms::stjf->duanshu->setText("45");
+        Forms::stjf->jiange->setText("1");
+        Forms::stjf->Button2->click();
+        shoot(Forms::p5, "Tp5-repeat");
+        shoot(Forms::stjf, "Tstjf-after");
 
-        Forms::showWindow(search);
-        search->ComboBox1->setEditText(first);
-        search->c1->setEditText("数学");
-        search->banhao->setText("1");
-        search->banhao2->setText("18");
-        search->Button1->click();
-        QCOMPARE(search->Query1->rowCount(), 18);
-        checkGrid(search->grid);
-        shoot(search, "Tsearch", false);
-        search->Button4->click();
-        QVERIFY(p->isVisible());
-        paper(p, "Tp", "数学科成绩分段表");
-        shoot(p, "Tp");
+        Forms::showWindow(Forms::search);
+        Forms::search->ComboBox1->setEditText(first);
+        Forms::search->c1->setEditText("数学");
+        Forms::search->banhao->setText("1");
+        Forms::search->banhao2->setText("18");
+        Forms::search->Button1->click();
+        QCOMPARE(Forms::search->Query1->rowCount(), 18);
+        checkGrid(Forms::search->grid);
+        shoot(Forms::search, "Tsearch", false);
+        Forms::search->Button4->click();
+        QVERIFY(Forms::p->isVisible());
+        paper(Forms::p, "Tp", "数学科成绩分段表");
+        shoot(Forms::p, "Tp");
         // A class of nobody.
-        for (QLineEdit* e : p->inputs())
+        for (QLineEdit* e : Forms::p->inputs())
             e->setText("0");
-        shoot(p, "Tp-nobody");
-        search->c1->setEditText("语文");
-        search->Button7->click();
-        QVERIFY(p4->isVisible());
-        paper(p4, "Tp4", "级前400名柱形对比图");
-        shoot(p4, "Tp4");
-        search->Button2->click();
-        checkGrid(search->grid);
-        shoot(search, "Tsearch-all");
+        shoot(Forms::p, "Tp-nobody");
+        Forms::search->c1->setEditText("语文");
+        Forms::search->Button7->click();
+        QVERIFY(Forms::p4->isVisible());
+        paper(Forms::p4, "Tp4", "级前400名柱形对比图");
+        shoot(Forms::p4, "Tp4");
+        Forms::search->Button2->click();
+        checkGrid(Forms::search->grid);
+        shoot(Forms::search, "Tsearch-all");
         QVERIFY2(env.messages.records.isEmpty(), qPrintable(env.messages.last()));
     }
 
@@ -331,49 +331,49 @@ private slots:
         Db::close();
         QVERIFY(env.startForms());
 
-        Forms::showWindow(chaxun);
-        chaxun->Button1->click();
-        shoot(chaxun, "Tchaxun", false);
-        chaxun->ComboBox1->setCurrentText("黄");
-        chaxun->Edit1->setText("40");
-        chaxun->Button5->click();
-        shoot(chaxun, "Tchaxun-filter", false);
-        chaxun->Button2->click();
-        shoot(chaxun, "Tchaxun-all");
+        Forms::showWindow(Forms::chaxun);
+        Forms::chaxun->Button1->click();
+        shoot(Forms::chaxun, "Tchaxun", false);
+        Forms::chaxun->ComboBox1->setCurrentText("黄");
+        Forms::chaxun->Edit1->setText("40");
+        Forms::chaxun->Button5->click();
+        shoot(Forms::chaxun, "Tchaxun-filter", false);
+        Forms::chaxun->Button2->click();
+        shoot(Forms::chaxun, "Tchaxun-all");
 
-        Forms::showWindow(sinngles);
-        sinngles->edit2->setEditText(Fixture::studentName(2, 5));
-        sinngles->Button2->click();
-        shoot(sinngles, "Tsinggles", false);
-        paper(sinngles, "Tsinggles", "同学历次考试");
-        sinngles->a->setChecked(true);
-        sinngles->c1->setEditText("数学");
-        sinngles->Button2->click();
-        shoot(sinngles, "Tsinggles-raw", false);
-        sinngles->SpeedButton1->click();
-        shoot(sinngles, "Tsinggles-one");
+        Forms::showWindow(Forms::sinngles);
+        Forms::sinngles->edit2->setEditText(Fixture::studentName(2, 5));
+        Forms::sinngles->Button2->click();
+        shoot(Forms::sinngles, "Tsinggles", false);
+        paper(Forms::sinngles, "Tsinggles", "同学历次考试");
+        Forms::sinngles->a->setChecked(true);
+        Forms::sinngles->c1->setEditText("数学");
+        Forms::sinngles->Button2->click();
+        shoot(Forms::sinngles, "Tsinggles-raw", false);
+        Forms::sinngles->SpeedButton1->click();
+        shoot(Forms::sinngles, "Tsinggles-one");
         // A beginning that names several students lists them to pick from.
-        sinngles->edit2->setEditText(Fixture::studentName(2, 5).left(1));
-        sinngles->Button2->click();
-        QVERIFY(sinngles->students->rowCount() > 1);
-        shoot(sinngles, "Tsinggles-list");
+        Forms::sinngles->edit2->setEditText(Fixture::studentName(2, 5).left(1));
+        Forms::sinngles->Button2->click();
+        QVERIFY(Forms::sinngles->students->rowCount() > 1);
+        shoot(Forms::sinngles, "Tsinggles-list");
 
-        jiaoshigz->Button2->click();
-        shoot(jiaoshigz, "Tjiaoshigz", false);
-        paper(jiaoshigz, "Tjiaoshigz", "2班语文历次考试");
-        jiaoshigz->hide();
+        Forms::jiaoshigz->Button2->click();
+        shoot(Forms::jiaoshigz, "Tjiaoshigz", false);
+        paper(Forms::jiaoshigz, "Tjiaoshigz", "2班语文历次考试");
+        Forms::jiaoshigz->hide();
 
-        Forms::showWindow(sppict1);
-        sppict1->che3->setChecked(true);
-        sppict1->SpeedButton1->click();
-        shoot(sppict1, "Tsppict1", false);
-        paper(sppict1, "Tsppict1", "1班 总分（红）");
-        shoot(sppict2, "Tsppict2", false);
-        paper(sppict2, "Tsppict2", "全班成绩波动对比图");
-        sppict2->scroll->horizontalScrollBar()->setValue(1800);
-        shoot(sppict2, "Tsppict2-scrolled");
-        sppict1->Button1->click();
-        shoot(sppict1, "Tsppict1-first");
+        Forms::showWindow(Forms::sppict1);
+        Forms::sppict1->che3->setChecked(true);
+        Forms::sppict1->SpeedButton1->click();
+        shoot(Forms::sppict1, "Tsppict1", false);
+        paper(Forms::sppict1, "Tsppict1", "1班 总分（红）");
+        shoot(Forms::sppict2, "Tsppict2", false);
+        paper(Forms::sppict2, "Tsppict2", "全班成绩波动对比图");
+        Forms::sppict2->scroll->horizontalScrollBar()->setValue(1800);
+        shoot(Forms::sppict2, "Tsppict2-scrolled");
+        Forms::sppict1->Button1->click();
+        shoot(Forms::sppict1, "Tsppict1-first");
     }
 
     // A student of three school years: thirty examinations under the points.
@@ -387,11 +387,11 @@ private slots:
                      {e, e, QStringLiteral("%1学年第%2次月考").arg(2023 + e / 10).arg(e % 10 + 1), 40 + (e * 37) % 200});
         Db::close();
         QVERIFY(env.startForms());
-        Forms::showWindow(sinngles);
-        sinngles->edit2->setEditText("王小明");
-        sinngles->Button2->click();
-        QCOMPARE(sinngles->Series1->count(), 30);
-        shoot(sinngles, "Tsinggles-30");
+        Forms::showWindow(Forms::sinngles);
+        Forms::sinngles->edit2->setEditText("王小明");
+        Forms::sinngles->Button2->click();
+        QCOMPARE(Forms::sinngles->Series1->count(), 30);
+        shoot(Forms::sinngles, "Tsinggles-30");
     }
 };
 

@@ -37,10 +37,10 @@ private slots:
             built << w->metaObject()->className();
         QCOMPARE(built, kCreationOrder);
         // Only the main window is on the screen once start-up is done.
-        Form6->show();
+        Forms::Form6->show();
         QCoreApplication::processEvents();
         for (QWidget* w : QApplication::topLevelWidgets())
-            QVERIFY2(!w->isVisible() || w == Form6, w->metaObject()->className());
+            QVERIFY2(!w->isVisible() || w == Forms::Form6, w->metaObject()->className());
         QVERIFY(env.messages.records.isEmpty());
     }
 
@@ -94,15 +94,15 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        Form6->show();
+        Forms::Form6->show();
         QVERIFY(Db::isOpen());
         QCOMPARE(Db::fileName(), env.databaseFile());
         QVERIFY(QFile::exists(env.odbcIni()));
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->isVisible())
-                QCOMPARE(w, static_cast<QWidget*>(Form6));
-        QCOMPARE(Form6->windowTitle(), QString("墨竹成绩册v2.1"));
-        QCOMPARE(Form6->Query1->query().text(), QString("select * from  cj"));
+                QCOMPARE(w, static_cast<QWidget*>(Forms::Form6));
+        QCOMPARE(Forms::Form6->windowTitle(), QString("墨竹成绩册v2.1"));
+        QCOMPARE(Forms::Form6->Query1->query().text(), QString("select * from  cj"));
         QVERIFY(env.messages.records.isEmpty());
     }
 
@@ -115,7 +115,7 @@ private slots:
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Error);
         QVERIFY(env.messages.last().contains("Q7305.mdb"));
         QVERIFY(!QFile::exists(env.databaseFile()));
-        QVERIFY(!Form6);
+        QVERIFY(!Forms::Form6);
         // The data source is still declared, naming the missing file.
         DataSource::IniFile ini;
         QVERIFY(ini.load(env.odbcIni()));
@@ -149,14 +149,14 @@ private slots:
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Error);
         QVERIFY2(env.messages.last().contains("程序已经打开了数据库") && env.messages.last().contains("Q7305.mdb"),
                  qPrintable(env.messages.last()));
-        QVERIFY(!Form6 && !Db::isOpen());
+        QVERIFY(!Forms::Form6 && !Db::isOpen());
 
         ::kill(pid_t(first.processId()), SIGKILL);
         QVERIFY(first.waitForFinished());
         env.messages.clear();
         QVERIFY(env.startForms());
         QVERIFY(env.messages.records.isEmpty());
-        QVERIFY(Db::isOpen() && Form6);
+        QVERIFY(Db::isOpen() && Forms::Form6);
     }
 
     void anErrorWhileAWindowIsBuiltIsShownAndStartUpGoesOn()
@@ -168,7 +168,7 @@ private slots:
         Db::close();
         QVERIFY(env.startForms());
         QVERIFY(!env.messages.records.isEmpty());
-        QVERIFY(Form6 && men1);
+        QVERIFY(Forms::Form6 && Forms::men1);
     }
 
     void clickAreasReachTheirWindows_data()
@@ -191,18 +191,18 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         Fixture::setCheck({{"mc", "期中考试"}});
-        Form6->show();
+        Forms::Form6->show();
         QWidget* target = Forms::window(window.toLatin1().constData());
         if (!target)
             QSKIP("this build has no such window yet");
         // Both corners of the area reach it, a point just outside does not.
-        QTest::mouseClick(Form6->picture, Qt::LeftButton, {}, area.topLeft() + QPoint(1, 1));
+        QTest::mouseClick(Forms::Form6->picture, Qt::LeftButton, {}, area.topLeft() + QPoint(1, 1));
         QVERIFY(target->isVisible());
         target->hide();
-        QTest::mouseClick(Form6->picture, Qt::LeftButton, {}, QPoint(area.right() - 1, qMin(area.bottom(), 279) - 1));
+        QTest::mouseClick(Forms::Form6->picture, Qt::LeftButton, {}, QPoint(area.right() - 1, qMin(area.bottom(), 279) - 1));
         QVERIFY(target->isVisible());
         target->hide();
-        QTest::mouseClick(Form6->picture, Qt::LeftButton, {}, area.topLeft() - QPoint(2, 2));
+        QTest::mouseClick(Forms::Form6->picture, Qt::LeftButton, {}, area.topLeft() - QPoint(2, 2));
         QVERIFY(!target->isVisible());
     }
 
@@ -210,14 +210,14 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        Form6->enterGradeEntry();
+        Forms::Form6->enterGradeEntry();
         QCOMPARE(env.messages.texts(), QStringList{"该库中没有任何考试，请先增加考试"});
         if (QWidget* entry = Forms::window("Tluru"))
             QVERIFY(!entry->isVisible());
 
         env.messages.clear();
         Fixture::setCheck({{"mc", ""}});
-        Form6->enterGradeEntry();
+        Forms::Form6->enterGradeEntry();
         QCOMPARE(env.messages.texts(),
                  QStringList{"如果你不是熟练用户，请通过增加新的考试来进入成绩处理库，否则可能会造成统计混乱"});
         if (QWidget* entry = Forms::window("Tluru"))
@@ -228,18 +228,18 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        men1->show();
-        men1->Edit1->setText(QStringLiteral("%1 ").arg(Tmen1::kViewingCode));
-        men1->Button1->click();
+        Forms::men1->show();
+        Forms::men1->Edit1->setText(QStringLiteral("%1 ").arg(Tmen1::kViewingCode));
+        Forms::men1->Button1->click();
         QCOMPARE(env.messages.last(), QString("密码错误，你无权查看,请联系统管理员 "));
-        QVERIFY(men1->isVisible());
-        QCOMPARE(men1->Edit1->text(), QStringLiteral("%1 ").arg(Tmen1::kViewingCode));
-        QVERIFY(men1->Label2->text().contains(Tmen1::kViewingCode));
+        QVERIFY(Forms::men1->isVisible());
+        QCOMPARE(Forms::men1->Edit1->text(), QStringLiteral("%1 ").arg(Tmen1::kViewingCode));
+        QVERIFY(Forms::men1->Label2->text().contains(Tmen1::kViewingCode));
 
-        men1->Edit1->setText(Tmen1::kViewingCode);
+        Forms::men1->Edit1->setText(Tmen1::kViewingCode);
         env.messages.clear();
-        men1->Button1->click();
-        QVERIFY(!men1->isVisible());
+        Forms::men1->Button1->click();
+        QVERIFY(!Forms::men1->isVisible());
         QVERIFY(!env.messages.contains("密码错误，你无权查看,请联系统管理员 "));
     }
 
@@ -248,11 +248,11 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         QStringList menus;
-        for (QAction* a : Form6->menuBar()->actions())
+        for (QAction* a : Forms::Form6->menuBar()->actions())
             menus << a->text();
         QCOMPARE(menus, (QStringList{"文件", "成绩处理", "图表查询", "输出", "数据库系统操作", "打印", "使用必读"}));
-        QVERIFY(!Form6->item("程序启动参数设置")->isEnabled());
-        Form6->item("总分分段")->trigger();
+        QVERIFY(!Forms::Form6->item("程序启动参数设置")->isEnabled());
+        Forms::Form6->item("总分分段")->trigger();
         QCOMPARE(env.messages.last(), QString("请先进入临时成绩库，或者先增加考试！！"));
     }
 
@@ -260,9 +260,9 @@ private slots:
     {
         WindowTestEnv env;
         QVERIFY(env.startForms());
-        Form6->showMaximized();
+        Forms::Form6->showMaximized();
         QCoreApplication::processEvents();
-        QCOMPARE(Form6->frameGeometry(), QRect(30, 80, 757, 322));
+        QCOMPARE(Forms::Form6->frameGeometry(), QRect(30, 80, 757, 322));
     }
 };
 

@@ -10,6 +10,7 @@
 #include "windows/app/tfast.h"
 #include "windows/app/tformnnn.h"
 #include "engine/db/database.h"
+#include "engine/session/session.h"
 #include "windows/processing/tc1p.h"
 #include "windows/processing/tform1.h"
 #include "windows/processing/tform8.h"
@@ -37,38 +38,13 @@
 #include <QEvent>
 #include <QPointer>
 #include <functional>
+#include <type_traits>
 
-TForm6* Form6 = nullptr;
-TFormxxx* Formxxx = nullptr;
-TForm2* Form2 = nullptr;
-TForm1* Form1 = nullptr;
-TFormfx* Formfx = nullptr;
-TForm5* Form5 = nullptr;
-TForm8* Form8 = nullptr;
-Tformin* formin = nullptr;
-Tgai* gai = nullptr;
-Tluru* luru = nullptr;
-Tkaoshimc* kaoshimc = nullptr;
-Tpf1* pf1 = nullptr;
-Tzuge* zuge = nullptr;
-Tmen1* men1 = nullptr;
-Tluruxianshi* luruxianshi = nullptr;
-Tc1p* c1p = nullptr;
-TFormnnn* Formnnn = nullptr;
-Tfast* fast = nullptr;
-Tbk* bk = nullptr;
-Tsearch* search = nullptr;
-Tstjf* stjf = nullptr;
-Tp* p = nullptr;
-Tp4* p4 = nullptr;
-Tp5* p5 = nullptr;
-
-Tchaxun* chaxun = nullptr;
-Tsinggles* sinngles = nullptr;
-Tsppict1* sppict1 = nullptr;
-Tsppict2* sppict2 = nullptr;
-Tjiaoshigz* jiaoshigz = nullptr;
-
+namespace Forms {
+#define GRADEBOOK_DEFINE_FORM(Class, name) Class* name = nullptr;
+GRADEBOOK_FORMS(GRADEBOOK_DEFINE_FORM)
+#undef GRADEBOOK_DEFINE_FORM
+} // namespace Forms
 
 namespace {
 
@@ -107,11 +83,21 @@ QList<QWidget*>& built()
     return list;
 }
 
+Session*& sessionSlot()
+{
+    static Session* s = nullptr;
+    return s;
+}
+
+// A window that works on the session is given it.
 template <class T>
 void build(T*& slot)
 {
     watch();
-    slot = new T();
+    if constexpr (std::is_constructible_v<T, Session&>)
+        slot = new T(*sessionSlot());
+    else
+        slot = new T();
     built().append(slot);
     // An error in a window's on-create step is shown, and start-up goes on.
     Msg::guard([&] { slot->FormCreate(); });
@@ -149,41 +135,36 @@ QWidget* frontWindow()
     return w && w->isVisible() ? w : nullptr;
 }
 
+Session& session()
+{
+    Q_ASSERT(sessionSlot());
+    return *sessionSlot();
+}
+
 bool createAll()
 {
-    build(Form6);
-    build(Formxxx);
-    if (!Formxxx || !Formxxx->connected()) {
+    delete sessionSlot();
+    sessionSlot() = new Session;
+    bool connected = true;
+    auto step = [&connected](auto*& slot) {
+        if (!connected)
+            return;
+        build(slot);
+        // The shared data holder opens the connection: without it nothing
+        // else is built, and with it the session reads where the work stands.
+        if constexpr (std::is_same_v<std::remove_reference_t<decltype(slot)>, TFormxxx*>) {
+            connected = slot && slot->connected();
+            if (connected)
+                Msg::guard([] { sessionSlot()->load(); });
+        }
+    };
+#define GRADEBOOK_BUILD_FORM(Class, name) step(name);
+    GRADEBOOK_FORMS(GRADEBOOK_BUILD_FORM)
+#undef GRADEBOOK_BUILD_FORM
+    if (!connected) {
         destroyAll();
         return false;
     }
-    build(Form2);
-    build(Form1);
-    build(Formfx);
-    build(Form5);
-    build(Form8);
-    build(search);
-    build(Formnnn);
-    build(formin);
-    build(chaxun);
-    build(sinngles);
-    build(p);
-    build(p4);
-    build(gai);
-    build(luru);
-    build(stjf);
-    build(kaoshimc);
-    build(pf1);
-    build(sppict1);
-    build(sppict2);
-    build(jiaoshigz);
-    build(fast);
-    build(bk);
-    build(zuge);
-    build(men1);
-    build(p5);
-    build(luruxianshi);
-    build(c1p);
     if (Form6)
         Form6->windowsBuilt();
     return true;
@@ -195,35 +176,11 @@ void destroyAll()
     for (auto it = list.rbegin(); it != list.rend(); ++it)
         delete *it;
     list.clear();
-    Form6 = nullptr;
-    Formxxx = nullptr;
-    Form2 = nullptr;
-    Form1 = nullptr;
-    Formfx = nullptr;
-    Form5 = nullptr;
-    Form8 = nullptr;
-    formin = nullptr;
-    gai = nullptr;
-    luru = nullptr;
-    kaoshimc = nullptr;
-    pf1 = nullptr;
-    zuge = nullptr;
-    men1 = nullptr;
-    luruxianshi = nullptr;
-    c1p = nullptr;
-    Formnnn = nullptr;
-    fast = nullptr;
-    bk = nullptr;
-    search = nullptr;
-    stjf = nullptr;
-    p = nullptr;
-    p4 = nullptr;
-    p5 = nullptr;
-    chaxun = nullptr;
-    sinngles = nullptr;
-    sppict1 = nullptr;
-    sppict2 = nullptr;
-    jiaoshigz = nullptr;
+#define GRADEBOOK_FORGET_FORM(Class, name) name = nullptr;
+    GRADEBOOK_FORMS(GRADEBOOK_FORGET_FORM)
+#undef GRADEBOOK_FORGET_FORM
+    delete sessionSlot();
+    sessionSlot() = nullptr;
     Db::close();
 }
 

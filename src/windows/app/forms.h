@@ -7,71 +7,59 @@
 
 #include <QList>
 
-class TForm6;
-class TFormxxx;
-class TForm2;
-class TForm1;
-class TFormfx;
-class TForm5;
-class TForm8;
-class Tformin;
-class Tgai;
-class Tluru;
-class Tkaoshimc;
-class Tpf1;
-class Tzuge;
-class Tmen1;
-class Tluruxianshi;
-class Tc1p;
-class TFormnnn;
-class Tfast;
-class Tbk;
-class Tsearch;
-class Tstjf;
-class Tp;
-class Tp4;
-class Tp5;
-class Tchaxun;
-class Tsinggles;
-class Tsppict1;
-class Tsppict2;
-class Tjiaoshigz;
+// Every window once, in the order start-up builds them: the main window
+// first (it declares the data source), then the shared data holder (it
+// opens the connection), then every other window. The declarations, the
+// instances, the building and the tearing down all come from this list.
+#define GRADEBOOK_FORMS(X)                                                     \
+    X(TForm6, Form6)             /* main window */                             \
+    X(TFormxxx, Formxxx)         /* shared data holder */                      \
+    X(TForm2, Form2)             /* parameter panel */                         \
+    X(TForm1, Form1)             /* processing panel */                        \
+    X(TFormfx, Formfx)           /* temporary analysis table */                \
+    X(TForm5, Form5)             /* temporary total-score statistics */        \
+    X(TForm8, Form8)             /* please wait */                             \
+    X(Tsearch, search)           /* saved analysis tables */                   \
+    X(TFormnnn, Formnnn)         /* viewing code */                            \
+    X(Tformin, formin)           /* bulk input */                              \
+    X(Tchaxun, chaxun)           /* subject and class query */                 \
+    X(Tsinggles, sinngles)       /* single-student record */                   \
+    X(Tp, p)                     /* band pie of one class and subject */       \
+    X(Tp4, p4)                   /* top-N bars of one class and subject */     \
+    X(Tgai, gai)                 /* editing the temporary table */             \
+    X(Tluru, luru)               /* grade entry */                             \
+    X(Tstjf, stjf)               /* saved total-score statistics */            \
+    X(Tkaoshimc, kaoshimc)       /* exam names */                              \
+    X(Tpf1, pf1)                 /* roster preparation */                      \
+    X(Tsppict1, sppict1)         /* class comparison */                        \
+    X(Tsppict2, sppict2)         /* its detail */                              \
+    X(Tjiaoshigz, jiaoshigz)     /* class ranking by rate */                   \
+    X(Tfast, fast)               /* desktop shortcut */                        \
+    X(Tbk, bk)                   /* backup and restore */                      \
+    X(Tzuge, zuge)               /* one by one */                              \
+    X(Tmen1, men1)               /* about */                                   \
+    X(Tp5, p5)                   /* total-score band pie */                    \
+    X(Tluruxianshi, luruxianshi) /* entry display settings */                  \
+    X(Tc1p, c1p)                 /* re-processing confirmation */
+
+#define GRADEBOOK_DECLARE_FORM_CLASS(Class, name) class Class;
+GRADEBOOK_FORMS(GRADEBOOK_DECLARE_FORM_CLASS)
+#undef GRADEBOOK_DECLARE_FORM_CLASS
 class QWidget;
+class Session;
 
-
-extern TForm6* Form6;
-extern TFormxxx* Formxxx;
-extern TForm2* Form2;
-extern TForm1* Form1;
-extern TFormfx* Formfx;
-extern TForm5* Form5;
-extern TForm8* Form8;
-extern Tformin* formin;
-extern Tgai* gai;
-extern Tluru* luru;
-extern Tkaoshimc* kaoshimc;
-extern Tpf1* pf1;
-extern Tzuge* zuge;
-extern Tmen1* men1;
-extern Tluruxianshi* luruxianshi;
-extern Tc1p* c1p;
-extern TFormnnn* Formnnn;
-extern Tfast* fast;
-extern Tbk* bk;
-extern Tsearch* search; // saved analysis tables
-extern Tstjf* stjf;     // saved total-score statistics
-extern Tp* p;           // band pie of one class and subject
-extern Tp4* p4;         // top-N bars of one class and subject
-extern Tp5* p5;         // total-score band pie
-
-extern Tchaxun* chaxun;
-extern Tsinggles* sinngles;
-extern Tsppict1* sppict1;
-extern Tsppict2* sppict2;
-extern Tjiaoshigz* jiaoshigz;
-
+// The instances live in this namespace and are always named with it
+// (Forms::luru), so that no local variable can hide one.
+namespace Forms {
+#define GRADEBOOK_DECLARE_FORM(Class, name) extern Class* name;
+GRADEBOOK_FORMS(GRADEBOOK_DECLARE_FORM)
+#undef GRADEBOOK_DECLARE_FORM
+} // namespace Forms
 
 namespace Forms {
+// The working session every window is given; it exists from the start of
+// createAll to the end of destroyAll.
+Session& session();
 // Builds every window. Returns false when the database could not be opened:
 // the error has been shown and the program must end.
 bool createAll();

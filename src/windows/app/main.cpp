@@ -21,7 +21,7 @@ int main(int argc, char** argv)
 
     if (!Forms::createAll())
         return 1;
-    Form6->show();
+    Forms::Form6->show();
     const int rc = app.exec();
     Forms::destroyAll();
     return rc;

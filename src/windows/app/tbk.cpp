@@ -191,6 +191,6 @@ void Tbk::Button2Click()
                        .arg(result.failure, undo));
     // The program is started again to use the restored database.
     hide();
-    if (Form6)
-        Form6->close();
+    if (Forms::Form6)
+        Forms::Form6->close();
 }

@@ -138,24 +138,24 @@ void TForm2::FormCreate()
 
 void TForm2::Button1Click()
 {
-    if (Form1) {
-        Form1->show();
-        Form1->banshu0->setText(banshu1->text());
+    if (Forms::Form1) {
+        Forms::Form1->show();
+        Forms::Form1->banshu0->setText(banshu1->text());
     }
     close();
 }
 
 void TForm2::FormClose()
 {
-    if (!Form1)
+    if (!Forms::Form1)
         return;
-    Form1->banshu2->setText(banshu2->text());
-    Form1->cishuk->setText(cishuk->text());
-    Form1->banshu1->setText(banshu1->text());
-    Form1->Edit1->setText(banshu2->text());
+    Forms::Form1->banshu2->setText(banshu2->text());
+    Forms::Form1->cishuk->setText(cishuk->text());
+    Forms::Form1->banshu1->setText(banshu1->text());
+    Forms::Form1->Edit1->setText(banshu2->text());
     // Every run then starts from the first class shown here.
-    Form1->banshu0->setText(banshu1->text());
-    Form1->showSubjects(selectedSubjects());
+    Forms::Form1->banshu0->setText(banshu1->text());
+    Forms::Form1->showSubjects(selectedSubjects());
     Settings::Working w;
     w.subjects = selectedSubjects();
     w.firstClass = Num::parseInteger(banshu1->text());

@@ -147,13 +147,13 @@ TForm6::TForm6()
         return MenuPicture::Area{label, rect, target, handler(label, [target] { Forms::showWindow(target()); })};
     };
     picture->setAreas({
-        area("学生成绩追踪图表", {72, 48, 217, 49}, [] { return static_cast<QWidget*>(sinngles); }),
-        area("教师成绩追踪图表", {72, 112, 217, 33}, [] { return static_cast<QWidget*>(men1); }),
-        area("各科分析图表", {136, 160, 201, 41}, [] { return static_cast<QWidget*>(search); }),
-        area("增加新的考试", {184, 216, 185, 49}, [] { return static_cast<QWidget*>(kaoshimc); }),
-        area("总分图表", {464, 48, 209, 41}, [] { return static_cast<QWidget*>(stjf); }),
-        area("班成绩分布曲线对比", {464, 104, 209, 41}, [] { return static_cast<QWidget*>(sppict1); }),
-        area("班成绩查询", {440, 160, 209, 41}, [] { return static_cast<QWidget*>(chaxun); }),
+        area("学生成绩追踪图表", {72, 48, 217, 49}, [] { return static_cast<QWidget*>(Forms::sinngles); }),
+        area("教师成绩追踪图表", {72, 112, 217, 33}, [] { return static_cast<QWidget*>(Forms::men1); }),
+        area("各科分析图表", {136, 160, 201, 41}, [] { return static_cast<QWidget*>(Forms::search); }),
+        area("增加新的考试", {184, 216, 185, 49}, [] { return static_cast<QWidget*>(Forms::kaoshimc); }),
+        area("总分图表", {464, 48, 209, 41}, [] { return static_cast<QWidget*>(Forms::stjf); }),
+        area("班成绩分布曲线对比", {464, 104, 209, 41}, [] { return static_cast<QWidget*>(Forms::sppict1); }),
+        area("班成绩查询", {440, 160, 209, 41}, [] { return static_cast<QWidget*>(Forms::chaxun); }),
         {"进入成绩处理库", {392, 216, 177, 113}, {}, handler("进入成绩处理库", [this] { enterGradeEntry(); })},
     });
     buildMenu();
@@ -212,18 +212,18 @@ void TForm6::buildMenu()
     add(proc, "总分分段", {}, notYet);
 
     QMenu* charts = bar->addMenu("图表查询");
-    open(charts, "学生成绩追踪图表", [] { return static_cast<QWidget*>(stjf); });
-    open(charts, "分科分析图表", [] { return static_cast<QWidget*>(search); });
-    open(charts, "总分图表", [] { return static_cast<QWidget*>(stjf); });
-    open(charts, "各班对比曲线", [] { return static_cast<QWidget*>(formin); });
-    open(charts, "查询各班分数及排名", [] { return static_cast<QWidget*>(chaxun); });
+    open(charts, "学生成绩追踪图表", [] { return static_cast<QWidget*>(Forms::stjf); });
+    open(charts, "分科分析图表", [] { return static_cast<QWidget*>(Forms::search); });
+    open(charts, "总分图表", [] { return static_cast<QWidget*>(Forms::stjf); });
+    open(charts, "各班对比曲线", [] { return static_cast<QWidget*>(Forms::formin); });
+    open(charts, "查询各班分数及排名", [] { return static_cast<QWidget*>(Forms::chaxun); });
 
     QMenu* out = bar->addMenu("输出");
     add(out, "输出为Excel格式", {}, [this] { exportWorkbook(); });
     add(out, "输出为dbf格式", {}, [this] { exportDbf(); });
 
     QMenu* dbm = bar->addMenu("数据库系统操作");
-    auto backup = [] { return static_cast<QWidget*>(bk); };
+    auto backup = [] { return static_cast<QWidget*>(Forms::bk); };
     add(dbm, "还原数据库", backup, [this] { showBackup(1); });
     add(dbm, "备份数据库", backup, [this] { showBackup(0); });
     add(dbm, "恢复为空白数据库", backup, [this] { showBackup(2); });
@@ -235,7 +235,7 @@ void TForm6::buildMenu()
 
     QMenu* help = bar->addMenu("使用必读");
     add(help, "墨竹成绩册使用必读(help)", {}, [] { Help::open(); });
-    open(help, "关于本软件(about)", [] { return static_cast<QWidget*>(Formnnn); });
+    open(help, "关于本软件(about)", [] { return static_cast<QWidget*>(Forms::Formnnn); });
 }
 
 void TForm6::windowsBuilt()
@@ -260,7 +260,7 @@ void TForm6::enterGradeEntry()
     check.close();
     if (mc != kNoExam) {
         Msg::info("如果你不是熟练用户，请通过增加新的考试来进入成绩处理库，否则可能会造成统计混乱");
-        Forms::showWindow(luru);
+        Forms::showWindow(Forms::luru);
     } else {
         Msg::info("该库中没有任何考试，请先增加考试");
     }
@@ -326,8 +326,8 @@ void TForm6::printFront(bool pdf)
 
 void TForm6::showBackup(int mode)
 {
-    if (bk)
-        bk->showMode(Tbk::Mode(mode));
+    if (Forms::bk)
+        Forms::bk->showMode(Tbk::Mode(mode));
 }
 
 void TForm6::closeEvent(QCloseEvent* e)

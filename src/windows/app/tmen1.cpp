@@ -31,7 +31,7 @@ void Tmen1::Button1Click()
 {
     // Compared exactly as typed: a trailing blank is a different code.
     if (Edit1->text() == QLatin1String(kViewingCode)) {
-        Forms::showWindow(jiaoshigz);
+        Forms::showWindow(Forms::jiaoshigz);
         hide();
     } else {
         Msg::warning("密码错误，你无权查看,请联系统管理员 ");

@@ -40,7 +40,7 @@ Reports::ChartData Tp::chartData() const
     const QList<qint64> v = Reports::integersOf(texts, Reports::bandPieFields());
     std::array<qint64, Reports::kBandPieInputs> in{};
     std::copy(v.begin(), v.end(), in.begin());
-    return Reports::bandPie(in, search ? search->chartTitle() : Reports::ChartTitle{});
+    return Reports::bandPie(in, Forms::search ? Forms::search->chartTitle() : Reports::ChartTitle{});
 }
 
 void Tp::draw(const Reports::ChartData& d)

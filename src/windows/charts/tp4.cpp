@@ -42,7 +42,7 @@ Reports::ChartData Tp4::chartData() const
     const QList<qint64> v = Reports::integersOf(texts, Reports::topBarFields());
     std::array<qint64, 6> in{};
     std::copy(v.begin(), v.end(), in.begin());
-    return Reports::topBars(in, search ? search->chartTitle() : Reports::ChartTitle{});
+    return Reports::topBars(in, Forms::search ? Forms::search->chartTitle() : Reports::ChartTitle{});
 }
 
 void Tp4::draw(const Reports::ChartData& d)

@@ -148,7 +148,7 @@ void Tsppict1::openQueries()
 {
     const qint64 first = Ui::intOf(Edit2, "第一个班");
     const qint64 second = Ui::intOf(Edit3, "第二个班");
-    const QString table = Formxxx ? Formxxx->maincjsave->text() : History::kSavedGrades;
+    const QString table = Forms::Formxxx ? Forms::Formxxx->maincjsave->text() : History::kSavedGrades;
     const QString subject = History::checkedSubject(c1->currentText(), table);
     chart->setBackgroundBrush(Qt::white);
     Query1->setQuery(History::classCurve(first, subject, ksmc->currentText(), che2->isChecked(), table));
@@ -187,7 +187,7 @@ void Tsppict1::draw(bool both)
         + "全班成绩波动对比图";
     // The curves hold the rows of every examination the beginning names.
     const QStringList exams = History::examsMatching(ksmc->currentText(),
-                                                     Formxxx ? Formxxx->maincjsave->text() : History::kSavedGrades);
+                                                     Forms::Formxxx ? Forms::Formxxx->maincjsave->text() : History::kSavedGrades);
     if (exams.size() > 1)
         title += QStringLiteral("\n（“%1”找到%2次考试，曲线包括它们全部：%3）")
                      .arg(History::trimEnd(ksmc->currentText()))
@@ -200,10 +200,10 @@ void Tsppict1::draw(bool both)
     for (QLegendMarker* m : chart->legend()->markers(Series2))
         m->setVisible(both);
 
-    if (!sppict2)
+    if (!Forms::sppict2)
         return;
     if (!both) {
-        sppict2->clearRed();
+        Forms::sppict2->clearRed();
         return;
     }
     if (!che3->isChecked())
@@ -215,8 +215,8 @@ void Tsppict1::draw(bool both)
             out.append({rows.value(r, "姓名").toString(), rows.value(r, rank).toDouble()});
         return out;
     };
-    sppict2->setCurves(title, Series1->name(), named(*Query1), Series2->name(), named(*Query2));
-    Forms::showWindow(sppict2);
+    Forms::sppict2->setCurves(title, Series1->name(), named(*Query1), Series2->name(), named(*Query2));
+    Forms::showWindow(Forms::sppict2);
 }
 
 void Tsppict1::SpeedButton1Click()

@@ -203,11 +203,11 @@ void Tformin::FormCreate()
     // The class range of the working settings starts as the roster's own; an
     // empty roster keeps the defaults.
     Table1.close();
-    if (!Form2)
+    if (!Forms::Form2)
         return;
     if (const auto range = Entry::classRange(Table1.tableName())) {
-        Form2->banshu2->setText(QString::number(range->last));
-        Form2->banshu1->setText(QString::number(range->first));
+        Forms::Form2->banshu2->setText(QString::number(range->last));
+        Forms::Form2->banshu1->setText(QString::number(range->first));
     }
 }
 
@@ -263,9 +263,9 @@ void Tformin::Button1Click()
         // The working table from now on is the one just filled.
         Entry::setRosterMode(table == QLatin1String("cjn") ? 0 : 1);
     });
-    if (Form2 && result.students > 0) {
-        Form2->banshu2->setText(QString::number(result.lastClass));
-        Form2->banshu1->setText(QString::number(result.firstClass));
+    if (Forms::Form2 && result.students > 0) {
+        Forms::Form2->banshu2->setText(QString::number(result.lastClass));
+        Forms::Form2->banshu1->setText(QString::number(result.firstClass));
     }
     const QString took = Ui::clockText(clock.elapsed());
     QString done = "我们用了" + took + "的时间," + "输入成功！";
@@ -275,9 +275,9 @@ void Tformin::Button1Click()
 
     Tluru::useWorkingTable(table);
     // An entry window already on screen shows the new table at once.
-    if (luru && luru->isVisible())
-        luru->reopen();
-    Forms::showWindow(luru);
+    if (Forms::luru && Forms::luru->isVisible())
+        Forms::luru->reopen();
+    Forms::showWindow(Forms::luru);
     close();
 }
 

@@ -74,14 +74,14 @@ void Tkaoshimc::SpeedButton1Click()
     if (saved.exists() && !Msg::yesNo(Entry::sameNameQuestion(name, saved)))
         return;
     // The two statistics windows save under the new examination.
-    if (Formfx)
-        Formfx->setExam(name, QString::number(number));
-    if (Form5)
-        Form5->setExam(name, QString::number(number));
+    if (Forms::Formfx)
+        Forms::Formfx->setExam(name, QString::number(number));
+    if (Forms::Form5)
+        Forms::Form5->setExam(name, QString::number(number));
     Entry::startExam(name, QString::number(number));
     // An entry window left open must not go on showing the last examination.
-    if (luru && luru->isVisible())
-        luru->reopen();
+    if (Forms::luru && Forms::luru->isVisible())
+        Forms::luru->reopen();
     close();
-    Forms::showWindow(pf1);
+    Forms::showWindow(Forms::pf1);
 }

@@ -234,10 +234,10 @@ void Tluru::FormCreate()
 {
     // A refused cell (a word in a mark column) is told once, however the
     // grid is reached.
-    if (Form6) {
-        connect(Form6->Query1, &Db::GridModel::editRejected, this, [](const QString& m) { Msg::warning(m); });
-        Form6->Query1->setFullMarks(fullMarkOfColumn);
-        connect(Form6->Query1, &QAbstractItemModel::dataChanged, this, [this] { Msg::guard([this] { markEdited(); }); });
+    if (Forms::Form6) {
+        connect(Forms::Form6->Query1, &Db::GridModel::editRejected, this, [](const QString& m) { Msg::warning(m); });
+        Forms::Form6->Query1->setFullMarks(fullMarkOfColumn);
+        connect(Forms::Form6->Query1, &QAbstractItemModel::dataChanged, this, [this] { Msg::guard([this] { markEdited(); }); });
     }
 }
 
@@ -263,7 +263,7 @@ QStringList Tluru::chosenSubjects() const
 
 QString Tluru::workTable() const
 {
-    return Form2 ? Form2->dbs->text() : m_table;
+    return Forms::Form2 ? Forms::Form2->dbs->text() : m_table;
 }
 
 void Tluru::FormShow()
@@ -273,26 +273,26 @@ void Tluru::FormShow()
 
 void Tluru::showFresh()
 {
-    if (!luru)
+    if (!Forms::luru)
         return;
-    if (luru->isVisible())
-        luru->reopen(); // showing a visible window runs no FormShow
-    Forms::showWindow(luru);
+    if (Forms::luru->isVisible())
+        Forms::luru->reopen(); // showing a visible window runs no FormShow
+    Forms::showWindow(Forms::luru);
 }
 
 void Tluru::useWorkingTable(const QString& table)
 {
-    if (Form2) {
-        Form2->dbs->setText(table);
-        Form2->tjs->setText("tj");
+    if (Forms::Form2) {
+        Forms::Form2->dbs->setText(table);
+        Forms::Form2->tjs->setText("tj");
     }
-    if (Form1) {
-        Form1->dbs->setText(table);
-        Form1->tjs->setText("tj");
+    if (Forms::Form1) {
+        Forms::Form1->dbs->setText(table);
+        Forms::Form1->tjs->setText("tj");
     }
-    if (Form6) {
-        Form6->Table1.close();
-        Form6->Table1.setTableName(table);
+    if (Forms::Form6) {
+        Forms::Form6->Table1.close();
+        Forms::Form6->Table1.setTableName(table);
     }
 }
 
@@ -341,22 +341,22 @@ void Tluru::markEdited()
 
 void Tluru::FormClose()
 {
-    if (Form6)
-        Form6->show();
+    if (Forms::Form6)
+        Forms::Form6->show();
 }
 
 void Tluru::openGrid()
 {
-    if (!Form6)
+    if (!Forms::Form6)
         return;
     const bool one = cx->isChecked();
     // The class edits are checked before the grid lets go of what it shows.
     const qint64 b1 = Ui::intOf(Edit2, one ? "班号" : "起始班号");
     const qint64 b2 = one ? b1 : Ui::intOf(Edit3, "最后班号");
-    Form6->Query1->setQuery(Entry::entryQuery(workTable(), chosenSubjects(), one, b1, b2));
-    if (luru_dg->model() != Form6->Query1)
-        luru_dg->setModel(Form6->Query1);
-    Form6->Query1->open();
+    Forms::Form6->Query1->setQuery(Entry::entryQuery(workTable(), chosenSubjects(), one, b1, b2));
+    if (luru_dg->model() != Forms::Form6->Query1)
+        luru_dg->setModel(Forms::Form6->Query1);
+    Forms::Form6->Query1->open();
     luru_dg->goToRow(0);
     layOutGrid();
 }
@@ -398,14 +398,14 @@ void Tluru::layOutResult()
 
 void Tluru::reloadGrid()
 {
-    if (!Form6 || !Form6->Query1->isActive() || luru_dg->model() != Form6->Query1)
+    if (!Forms::Form6 || !Forms::Form6->Query1->isActive() || luru_dg->model() != Forms::Form6->Query1)
         return;
     QList<int> widths;
-    for (int i = 0; i < Form6->Query1->columnCount(); ++i)
+    for (int i = 0; i < Forms::Form6->Query1->columnCount(); ++i)
         widths << luru_dg->columnWidth(i);
     const int row = luru_dg->currentIndex().row();
-    Form6->Query1->open();
-    if (widths.size() == Form6->Query1->columnCount())
+    Forms::Form6->Query1->open();
+    if (widths.size() == Forms::Form6->Query1->columnCount())
         for (int i = 0; i < widths.size(); ++i)
             luru_dg->setColumnWidth(i, widths.at(i));
     luru_dg->goToRow(qMax(row, 0));
@@ -415,12 +415,12 @@ void Tluru::tableChanged()
 {
     // An insertion moves the rowids of the rows after it: every open grid
     // over the roster reads it again, so that no edit lands on another student.
-    if (luru && luru->isVisible())
-        Msg::guard([] { luru->reloadGrid(); });
-    if (zuge && zuge->isVisible())
-        Msg::guard([] { zuge->refresh(); });
-    if (gai && gai->isVisible())
-        Msg::guard([] { gai->refresh(); });
+    if (Forms::luru && Forms::luru->isVisible())
+        Msg::guard([] { Forms::luru->reloadGrid(); });
+    if (Forms::zuge && Forms::zuge->isVisible())
+        Msg::guard([] { Forms::zuge->refresh(); });
+    if (Forms::gai && Forms::gai->isVisible())
+        Msg::guard([] { Forms::gai->refresh(); });
 }
 
 void Tluru::SpeedButton1Click()
@@ -431,9 +431,9 @@ void Tluru::SpeedButton1Click()
 void Tluru::showRankingResult(const Db::SelectSpec& query)
 {
     Forms::showWindow(this);
-    if (Form6) {
-        Form6->Query1->setQuery(query);
-        Form6->Query1->open();
+    if (Forms::Form6) {
+        Forms::Form6->Query1->setQuery(query);
+        Forms::Form6->Query1->open();
     }
     Button1->setVisible(true);
     layOutResult();
@@ -456,7 +456,7 @@ void Tluru::Button2Click()
     Save::Exam exam{mingc->text(), Save::examNumber(bianh->text())};
     if (exam.name.trimmed().isEmpty())
         throw Db::InputError(QStringLiteral("考试名称不能是空的"));
-    const QString table = Form6 ? Form6->Table1.tableName() : workTable();
+    const QString table = Forms::Form6 ? Forms::Form6->Table1.tableName() : workTable();
     // A save of no student would record the examination as saved with no
     // marks behind it, and the success message would be untrue.
     if (Db::rowCount(table) == 0)
@@ -475,8 +475,8 @@ void Tluru::Button2Click()
         Save::grades(table, exam);
     }
     Settings::setValue(kEditedAfterSave, QStringLiteral("0"));
-    if (chaxun)
-        chaxun->addExam(exam.name);
+    if (Forms::chaxun)
+        Forms::chaxun->addExam(exam.name);
     Button1->hide();
     Msg::info("成功保存到永久数据库，到主界面可以查看结果！！！");
     showSavedState();
@@ -499,36 +499,36 @@ void Tluru::Image5Click()
 {
     // Saved marks are not processed again without asking first.
     if (Entry::examState().marksSaved)
-        Forms::showWindow(c1p);
-    else if (Form1)
-        Form1->showMode(TForm1::Mode::Ranking);
+        Forms::showWindow(Forms::c1p);
+    else if (Forms::Form1)
+        Forms::Form1->showMode(TForm1::Mode::Ranking);
 }
 
 void Tluru::Image2Click()
 {
-    if (Form1)
-        Form1->showMode(TForm1::Mode::Analysis);
+    if (Forms::Form1)
+        Forms::Form1->showMode(TForm1::Mode::Analysis);
 }
 
 void Tluru::Image6Click()
 {
-    if (Form1)
-        Form1->showMode(TForm1::Mode::Bands);
+    if (Forms::Form1)
+        Forms::Form1->showMode(TForm1::Mode::Bands);
 }
 
 void Tluru::Image1Click()
 {
-    if (Form6)
-        Form6->show();
+    if (Forms::Form6)
+        Forms::Form6->show();
     close();
 }
 
 void Tluru::SpeedButton2Click()
 {
-    Forms::showWindow(gai);
+    Forms::showWindow(Forms::gai);
 }
 
 void Tluru::SpeedButton3Click()
 {
-    Forms::showWindow(luruxianshi);
+    Forms::showWindow(Forms::luruxianshi);
 }

@@ -17,11 +17,11 @@ namespace {
 void recolour(QPalette::ColorRole role, const QString& word)
 {
     const auto colour = Tluruxianshi::colourOf(word);
-    if (!colour || !luru)
+    if (!colour || !Forms::luru)
         return;
-    QPalette p = luru->luru_dg->palette();
+    QPalette p = Forms::luru->luru_dg->palette();
     p.setColor(role, *colour);
-    luru->luru_dg->setPalette(p);
+    Forms::luru->luru_dg->setPalette(p);
 }
 
 } // namespace
@@ -78,11 +78,11 @@ void Tluruxianshi::Edit5Change()
     const qint64 size = Ui::intOf(Edit5, "字号");
     if (size < 1 || size > 200)
         throw Db::InputError(QStringLiteral("“字号”必须在1到200之间，现在是“%1”").arg(Edit5->text()));
-    if (!luru)
+    if (!Forms::luru)
         return;
-    QFont f = luru->luru_dg->font();
+    QFont f = Forms::luru->luru_dg->font();
     f.setPointSize(int(size));
-    luru->luru_dg->setFont(f);
+    Forms::luru->luru_dg->setFont(f);
 }
 
 void Tluruxianshi::ComboBox2Change()

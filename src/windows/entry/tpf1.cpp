@@ -19,10 +19,10 @@ namespace {
 // The bulk input window's table is the one the roster paths work on.
 void pointInputAt(const QString& table)
 {
-    if (!formin)
+    if (!Forms::formin)
         return;
-    formin->Table1.close();
-    formin->Table1.setTableName(table);
+    Forms::formin->Table1.close();
+    Forms::formin->Table1.setTableName(table);
 }
 
 } // namespace
@@ -70,7 +70,7 @@ void Tpf1::Button1Click()
     Entry::setRosterMode(0);
     pointInputAt("cjn");
     // The old roster goes only when the bulk input is confirmed there.
-    Forms::showWindow(formin);
+    Forms::showWindow(Forms::formin);
     close();
 }
 
@@ -79,7 +79,7 @@ void Tpf1::Button4Click()
     Entry::startOneByOne("cjn");
     pointInputAt("cjn");
     Tluru::tableChanged();
-    Forms::showWindow(zuge);
+    Forms::showWindow(Forms::zuge);
     close();
 }
 

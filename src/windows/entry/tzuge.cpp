@@ -65,7 +65,7 @@ Tzuge::Tzuge() : Form(QStringLiteral("逐个增加学生基本资料"))
 
 QString Tzuge::tableName() const
 {
-    return formin ? formin->Table1.tableName() : QStringLiteral("cjn");
+    return Forms::formin ? Forms::formin->Table1.tableName() : QStringLiteral("cjn");
 }
 
 void Tzuge::reload(int currentRow)

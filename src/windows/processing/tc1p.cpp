@@ -38,8 +38,8 @@ void Tc1p::Button1Click()
     // its name and number into check. Only rows of that name and number go.
     Save::discardSavedGrades(Save::currentExam());
     close();
-    if (Form1)
-        Form1->showMode(TForm1::Mode::Ranking);
+    if (Forms::Form1)
+        Forms::Form1->showMode(TForm1::Mode::Ranking);
 }
 
 void Tc1p::Button2Click()

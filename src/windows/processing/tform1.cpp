@@ -224,13 +224,13 @@ QList<std::pair<QString, QLineEdit*>> TForm1::fullMarkFields() const
 
 void TForm1::rememberSettings(bool withBands) const
 {
-    if (!Form2)
+    if (!Forms::Form2)
         return;
     Settings::Working w;
-    w.subjects = Form2->selectedSubjects();
-    if (const auto b1 = Num::parseInteger(Form2->banshu1->text()))
+    w.subjects = Forms::Form2->selectedSubjects();
+    if (const auto b1 = Num::parseInteger(Forms::Form2->banshu1->text()))
         w.firstClass = *b1;
-    if (const auto b2 = Num::parseInteger(Form2->banshu2->text()))
+    if (const auto b2 = Num::parseInteger(Forms::Form2->banshu2->text()))
         w.lastClass = *b2;
     if (withBands) {
         w.bandUpper = Num::parseInteger(sx->text());
@@ -293,9 +293,9 @@ void TForm1::showMode(Mode mode)
     setMode(mode);
     show();
     raise();
-    if (Form2) {
-        Form2->show();
-        Form2->raise();
+    if (Forms::Form2) {
+        Forms::Form2->show();
+        Forms::Form2->raise();
     }
 }
 
@@ -325,22 +325,22 @@ void TForm1::FormShow()
     // Each showing starts with empty bars: a full one tells of this run only.
     for (QProgressBar* g : {Gauge1, Gauge2, Gauge3, Gauge4, Gauge5})
         g->setValue(0);
-    if (!Form2)
+    if (!Forms::Form2)
         return;
     // Until the teacher sets it, the bands start just below the highest
     // total the ticked subjects allow.
     // A limit the teacher typed stays.
     if (!m_bandUpperStored && sx->text() == m_defaultUpper) {
-        m_defaultUpper = QString::number(Settings::defaultBandUpper(Form2->selectedSubjects()));
+        m_defaultUpper = QString::number(Settings::defaultBandUpper(Forms::Form2->selectedSubjects()));
         sx->setText(m_defaultUpper);
     }
-    banshu2->setText(Form2->banshu2->text());
-    Edit1->setText(Form2->banshu2->text());
-    cishuk->setText(Form2->cishuk->text());
-    banshu1->setText(Form2->banshu1->text());
+    banshu2->setText(Forms::Form2->banshu2->text());
+    Edit1->setText(Forms::Form2->banshu2->text());
+    cishuk->setText(Forms::Form2->cishuk->text());
+    banshu1->setText(Forms::Form2->banshu1->text());
     // One label per subject, as the parameter panel fills them: sharing three
     // labels among six subjects named 化学 and 政治 twice and 语文 not at all.
-    showSubjects(Form2->selectedSubjects());
+    showSubjects(Forms::Form2->selectedSubjects());
 }
 
 void TForm1::showSubjects(const QStringList& ticked)
@@ -353,16 +353,16 @@ void TForm1::showSubjects(const QStringList& ticked)
 
 void TForm1::Button2Click()
 {
-    if (Form2) {
-        Form2->show();
-        Form2->raise();
+    if (Forms::Form2) {
+        Forms::Form2->show();
+        Forms::Form2->raise();
     }
 }
 
 void TForm1::Button3Click()
 {
     close();
-    Forms::showWindow(luru);
+    Forms::showWindow(Forms::luru);
 }
 
 void TForm1::Button7Click()
@@ -372,8 +372,8 @@ void TForm1::Button7Click()
 
 void TForm1::FormClose()
 {
-    if (Form6)
-        Form6->show();
+    if (Forms::Form6)
+        Forms::Form6->show();
 }
 
 void TForm1::Button1Click()
@@ -381,13 +381,13 @@ void TForm1::Button1Click()
     // Every setting is read and checked before anything is written.
     Proc::RankSettings st;
     st.table = dbs->text();
-    st.suffix = Form2 ? Form2->cishuk->text() : cishuk->text();
-    st.subjects = Form2 ? Form2->selectedSubjects() : QStringList{"语文"};
+    st.suffix = Forms::Form2 ? Forms::Form2->cishuk->text() : cishuk->text();
+    st.subjects = Forms::Form2 ? Forms::Form2->selectedSubjects() : QStringList{"语文"};
     st.firstClass = Ui::intOf(banshu0, "起始班号");
     st.lastClass = Ui::intOf(banshu2, "最后班号");
-    const QString showTable = Form2 ? Form2->dbs->text() : st.table;
-    const qint64 b1 = Form2 ? Ui::intOf(Form2->banshu1, "起始班号") : st.firstClass;
-    const qint64 b2 = Form2 ? Ui::intOf(Form2->banshu2, "最后班号") : st.lastClass;
+    const QString showTable = Forms::Form2 ? Forms::Form2->dbs->text() : st.table;
+    const qint64 b1 = Forms::Form2 ? Ui::intOf(Forms::Form2->banshu1, "起始班号") : st.firstClass;
+    const qint64 b2 = Forms::Form2 ? Ui::intOf(Forms::Form2->banshu2, "最后班号") : st.lastClass;
 
     for (QProgressBar* g : {Gauge1, Gauge2, Gauge3})
         g->setValue(0);
@@ -409,8 +409,8 @@ void TForm1::Button1Click()
     Label23->clear();
 
     // Hand the result to the entry window: its grid shows the shared query.
-    if (luru)
-        luru->showRankingResult(Proc::rankDisplayQuery(showTable, st.subjects, st.suffix, b1, b2));
+    if (Forms::luru)
+        Forms::luru->showRankingResult(Proc::rankDisplayQuery(showTable, st.subjects, st.suffix, b1, b2));
 }
 
 void TForm1::fenxiClick()
@@ -418,8 +418,8 @@ void TForm1::fenxiClick()
     Proc::AnalysisSettings st;
     st.table = dbs->text();
     st.fxTable = fxs->text();
-    st.suffix = Form2 ? Form2->cishuk->text() : cishuk->text();
-    st.subjects = Form2 ? Form2->selectedSubjects() : QStringList{"语文"};
+    st.suffix = Forms::Form2 ? Forms::Form2->cishuk->text() : cishuk->text();
+    st.subjects = Forms::Form2 ? Forms::Form2->selectedSubjects() : QStringList{"语文"};
     st.firstClass = Ui::intOf(banshu0, "起始班号");
     st.lastClass = Ui::intOf(banshu2, "最后班号");
     for (const auto& [subject, edit] : fullMarkFields())
@@ -437,8 +437,8 @@ void TForm1::fenxiClick()
     rememberSettings(false);
     Msg::info(kDone, kHello);
     // The result on screen, read from the table the run has just written.
-    if (Formfx)
-        Formfx->showResult(st.fxTable);
+    if (Forms::Formfx)
+        Forms::Formfx->showResult(st.fxTable);
 }
 
 void TForm1::fenduanClick()
@@ -466,6 +466,6 @@ void TForm1::fenduanClick()
         done += QStringLiteral("\n\n有%1名学生的总分高于分段上限%2，未计入任何分段").arg(res.aboveFirst).arg(st.upper);
     Msg::info(done, kHello);
     close();
-    if (Form5)
-        Form5->showResult(st.tjTable);
+    if (Forms::Form5)
+        Forms::Form5->showResult(st.tjTable);
 }

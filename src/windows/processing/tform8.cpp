@@ -19,15 +19,15 @@ TForm8::TForm8() : Form(QStringLiteral("处理中，处理过程可能有停顿�
 
 PleaseWait::PleaseWait()
 {
-    if (Form8) {
-        Form8->show();
-        Form8->raise();
+    if (Forms::Form8) {
+        Forms::Form8->show();
+        Forms::Form8->raise();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
 }
 
 PleaseWait::~PleaseWait()
 {
-    if (Form8)
-        Form8->hide();
+    if (Forms::Form8)
+        Forms::Form8->hide();
 }

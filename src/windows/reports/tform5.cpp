@@ -117,7 +117,7 @@ void TForm5::showResult(const QString& tjTable)
 
 void TForm5::Button1Click()
 {
-    openTable(Form2 ? Form2->tjs->text() : m_table);
+    openTable(Forms::Form2 ? Forms::Form2->tjs->text() : m_table);
 }
 
 void TForm5::Button3Click()
@@ -143,9 +143,9 @@ void TForm5::Button4Click()
     // The whole band table, also while the grids show only its average row.
     Save::bands(m_table, exam);
     Msg::info("成功保存到永久数据库, 到主界面可查看结果！！！");
-    if (luru)
-        luru->Panel5->show();
-    Forms::showWindow(luru);
+    if (Forms::luru)
+        Forms::luru->Panel5->show();
+    Forms::showWindow(Forms::luru);
     close();
 }
 

@@ -118,7 +118,7 @@ void TFormfx::FormShow()
     const Entry::ExamState exam = Entry::examState();
     setExam(exam.name, exam.number);
     // The top-N counts are titled by the limits the run was given.
-    const QList<QLineEdit*> limits = Form1 ? QList<QLineEdit*>{Form1->edit3, Form1->Edit4, Form1->Edit5, Form1->Edit6}
+    const QList<QLineEdit*> limits = Forms::Form1 ? QList<QLineEdit*>{Forms::Form1->edit3, Forms::Form1->Edit4, Forms::Form1->Edit5, Forms::Form1->Edit6}
                                            : QList<QLineEdit*>{};
     for (int i = 0; i < kTopN.size(); ++i) {
         const QString n = i < limits.size() ? limits.at(i)->text().trimmed() : QString::number(100 * (i + 1));
@@ -151,7 +151,7 @@ void TFormfx::showResult(const QString& fxTable)
 
 void TFormfx::Button1Click()
 {
-    openTable(Form2 ? Form2->fxs->text() : m_table);
+    openTable(Forms::Form2 ? Forms::Form2->fxs->text() : m_table);
 }
 
 void TFormfx::Button2Click()
@@ -176,10 +176,10 @@ void TFormfx::Button2Click()
     }
     Save::analysis(m_table, exam);
     Msg::info("成功保存到永久数据库,到主界面可查看结果！！！");
-    if (luru)
-        luru->Panel4->show();
+    if (Forms::luru)
+        Forms::luru->Panel4->show();
     close();
-    Forms::showWindow(luru);
+    Forms::showWindow(Forms::luru);
 }
 
 void TFormfx::Button3Click()

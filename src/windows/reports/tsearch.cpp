@@ -155,25 +155,25 @@ void Tsearch::Button1Click()
 void Tsearch::Button4Click()
 {
     QVariantMap row;
-    if (!firstRow(row) || !p)
+    if (!firstRow(row) || !Forms::p)
         return;
     const QStringList texts = Reports::bandPieInputs(row);
-    const QList<QLineEdit*> edits = p->inputs();
+    const QList<QLineEdit*> edits = Forms::p->inputs();
     for (int i = 0; i < edits.size(); ++i)
         edits.at(i)->setText(texts.value(i));
-    p->showChart();
+    Forms::p->showChart();
 }
 
 void Tsearch::Button7Click()
 {
     QVariantMap row;
-    if (!firstRow(row) || !p4)
+    if (!firstRow(row) || !Forms::p4)
         return;
     const QStringList texts = Reports::topBarInputs(row);
-    const QList<QLineEdit*> edits = p4->inputs();
+    const QList<QLineEdit*> edits = Forms::p4->inputs();
     for (int i = 0; i < edits.size(); ++i)
         edits.at(i)->setText(texts.value(i));
-    p4->showChart();
+    Forms::p4->showChart();
 }
 
 void Tsearch::Button2Click()

@@ -106,12 +106,12 @@ Tstjf::Tstjf() : Form(QStringLiteral("查询以往保存的总分统计表"))
 
 QString Tstjf::savedTable() const
 {
-    return Formxxx ? Formxxx->stj->text() : QStringLiteral("tjsave1");
+    return Forms::Formxxx ? Forms::Formxxx->stj->text() : QStringLiteral("tjsave1");
 }
 
 QString Tstjf::savedGrades() const
 {
-    return Formxxx ? Formxxx->maincjsave->text() : QStringLiteral("cjsave");
+    return Forms::Formxxx ? Forms::Formxxx->maincjsave->text() : QStringLiteral("cjsave");
 }
 
 void Tstjf::FormShow()
@@ -150,8 +150,8 @@ void Tstjf::Button3Click()
         Msg::warning(QStringLiteral("没有找到考试名称以“%1”开头的总分统计表，画不出饼图").arg(c1->currentText()));
         return;
     }
-    if (p5)
-        p5->showChart();
+    if (Forms::p5)
+        Forms::p5->showChart();
 }
 
 Print::Job Tstjf::printJob() const
