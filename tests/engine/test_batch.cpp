@@ -338,6 +338,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("empty table") << QStringList{"rank", "--table", "cj"} << "表“cj”中没有学生";
         QTest::newRow("no current exam") << QStringList{"save", "grades"} << "没有当前考试";
+        QTest::newRow("grades imported but not ranked")
+            << QStringList{"save", "grades", "--exam", "期中", "--number", "1"} << "还没有排名";
         QTest::newRow("number of another exam") << QStringList{"save", "grades", "--exam", "期末"} << "请用 --number";
         QTest::newRow("no such table") << QStringList{"export", "cjsave2"} << "没有名为“cjsave2”的表";
         QTest::newRow("no database") << QStringList{"rank", "--db", "missing.db"} << "找不到数据库文件";

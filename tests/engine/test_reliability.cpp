@@ -4,6 +4,7 @@
 // run changes nothing.
 #include "engine/app/instancelock.h"
 #include "engine/db/database.h"
+#include "engine/db/gridmodel.h"
 #include "engine/processing/runs.h"
 #include "engine/processing/saves.h"
 #include "enginetest.h"
@@ -396,6 +397,70 @@ private slots:
         const QString text = Db::failureText(code, "attempt to write a readonly database", "/d/Q7305.mdb", st);
         QVERIFY2(text.contains(expected) && text.endsWith("（SQLite：attempt to write a readonly database）"),
                  qPrintable(text));
+    }
+
+    // A grid that edits marks after someone else changed its table: the edit
+    // is refused with the reason and the grid reads the table again, so that
+    // no mark lands on the student who now holds the row; a change to
+    // another table is no reason to refuse.
+    void aGridEditAfterAnotherWriterLandsOnNoOtherStudent_data()
+    {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("refused");
+        const QString reorder = "DELETE FROM cjn; INSERT INTO cjn(学号, 班号, 姓名, 语文1) VALUES "
+                                "('0103', 1, '丙', 60), ('0102', 1, '乙', 70), ('0101', 1, '甲', 80)";
+        QTest::newRow("another program re-imports in another order") << "other" << reorder << true;
+        QTest::newRow("another window re-orders it") << "own" << reorder << true;
+        QTest::newRow("another program changes another mark") << "other" << "UPDATE cjn SET 语文1 = 99 WHERE 学号 = '0103'" << true;
+        QTest::newRow("another program writes another table") << "other" << "UPDATE count SET zuge = 7" << false;
+        QTest::newRow("another window writes another table") << "own" << "UPDATE count SET zuge = 7" << false;
+    }
+    void aGridEditAfterAnotherWriterLandsOnNoOtherStudent()
+    {
+        QFETCH(QString, writer);
+        QFETCH(QString, sql);
+        QFETCH(bool, refused);
+        TestEnv env;
+        env.openDb();
+        Db::exec("INSERT INTO cjn(学号, 班号, 姓名, 语文1) VALUES ('0101', 1, '甲', 80), ('0102', 1, '乙', 70), "
+                 "('0103', 1, '丙', 60)");
+        Db::GridModel grid;
+        Db::SelectSpec q;
+        q.table = "cjn";
+        q.columns = {"学号", "姓名", "语文1", "班号"};
+        grid.setQuery(q);
+        grid.open();
+        QCOMPARE(grid.value(0, "姓名").toString(), QString("甲"));
+
+        const QStringList statements = sql.split("; ");
+        if (writer == "other") {
+            OtherProgram o(env.databaseFile(), 5000);
+            for (const QString& st : statements)
+                QVERIFY2(o.exec(st), qPrintable(st));
+        } else {
+            Db::inTransaction([&] {
+                for (const QString& st : statements)
+                    Db::exec(st);
+            });
+        }
+        const QString after = Fixture::dump("cjn");
+        const QString said = grid.write(0, grid.columnIndex("语文1"), "95");
+        if (!refused) {
+            QCOMPARE(said, QString());
+            QCOMPARE(Db::selectValue("SELECT 语文1 FROM cjn WHERE 学号 = '0101'").toDouble(), 95.0);
+            return;
+        }
+        QVERIFY2(said.contains("另一个程序或窗口") && said.contains("第1行（甲）") && said.contains("“95”没有写入"),
+                 qPrintable(said));
+        QCOMPARE(Fixture::dump("cjn"), after);
+        // The grid shows the table as it now is, and the next edit lands on
+        // the student it shows.
+        const QString first = Db::selectValue("SELECT 学号 FROM cjn ORDER BY rowid LIMIT 1").toString();
+        QCOMPARE(grid.value(0, "学号").toString(), first);
+        QCOMPARE(grid.value(2, "语文1"), Db::selectValue("SELECT 语文1 FROM cjn ORDER BY rowid LIMIT 1 OFFSET 2"));
+        QCOMPARE(grid.write(0, grid.columnIndex("语文1"), "95"), QString());
+        QCOMPARE(Db::selectValue("SELECT 语文1 FROM cjn WHERE 学号 = ?", {first}).toDouble(), 95.0);
     }
 
     // One program per database: a second lock on the same file is refused

@@ -17,6 +17,7 @@
 #include "windows/processing/tc1p.h"
 #include "windows/processing/tform1.h"
 #include "windows/processing/tform8.h"
+#include "engine/processing/rankstamp.h"
 #include "engine/processing/runs.h"
 #include "engine/processing/saves.h"
 #include "windowtest.h"
@@ -26,6 +27,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSqlQuery>
+#include <QSqlDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -63,6 +66,8 @@ void classes(const QString& table, int classCount, int perClass)
             Fixture::student(table, QStringLiteral("%1%2").arg(c, 2, 10, QChar('0')).arg(i, 2, 10, QChar('0')), c,
                              QStringLiteral("%1班%2号").arg(c).arg(i),
                              {{"语文1", 60 + i}, {"总分1", 200 + i}, {"总分级排1", i}, {"综合班排1", 1}});
+    // As a ranking run leaves it, so that it can be saved.
+    Proc::recordRanking(table);
 }
 
 EntryGrid* openGridWithFocus()
@@ -205,6 +210,44 @@ private slots:
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
         QVERIFY(m->setData(m->index(1, Form6->Query1->columnIndex("姓名")), "改名"));
         QCOMPARE(Fixture::value("cjn", "姓名", 1).toString(), QString("改名"));
+    }
+
+    // The batch tool re-imports the roster in another order while the grid
+    // is open: the mark typed next is refused with the reason and lands on no
+    // student; typed again, it lands on the student the row shows.
+    void aMarkTypedAfterAnotherProgramReorderedTheRosterLandsOnNoOtherStudent()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        classes("cjn", 1, 3); // 0101, 0102, 0103: 语文 61, 62, 63
+        EntryGrid* grid = openGridWithFocus();
+        const int chinese = Form6->Query1->columnIndex("语文1");
+        const int width = grid->columnWidth(chinese);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "batch");
+            db.setDatabaseName(env.databaseFile());
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("CREATE TEMP TABLE keep AS SELECT * FROM cjn ORDER BY rowid DESC"));
+            QVERIFY(q.exec("DELETE FROM cjn"));
+            QVERIFY(q.exec("INSERT INTO cjn SELECT * FROM keep"));
+        }
+        QSqlDatabase::removeDatabase("batch");
+        const QString after = Fixture::dump("cjn");
+        grid->setCurrentIndex(Form6->Query1->index(0, chinese));
+        type("99");
+        press(Qt::Key_Return);
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
+        QVERIFY2(env.messages.last().contains("另一个程序或窗口"), qPrintable(env.messages.last()));
+        QCOMPARE(Fixture::dump("cjn"), after);
+        QCOMPARE(grid->currentIndex().row(), 0);
+        QCOMPARE(grid->columnWidth(chinese), width);
+        type("99");
+        press(Qt::Key_Return);
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(Db::selectValue("SELECT 语文1 FROM cjn WHERE 学号 = '0101'").toDouble(), 99.0);
+        QCOMPARE(Db::selectValue("SELECT 语文1 FROM cjn WHERE 学号 = '0103'").toDouble(), 63.0);
     }
 
     void theNavigatorMovesThroughTheRows()
@@ -442,6 +485,39 @@ private slots:
         for (int c = 0; c < luru->luru_dg->model()->columnCount(); ++c)
             QVERIFY2(fits(c), qPrintable(headers().at(c)));
         QVERIFY(widths().at(0) >= 50 && widths().at(1) >= 80);
+    }
+
+    // Ranked, then the batch tool imports another roster, then the save:
+    // refused, never "成功", and nothing stored.
+    void aSaveAfterAnotherProgramImportedIsRefused()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        classes("cjn", 2, 3);
+        Fixture::setCheck({{"mc", "期中"}, {"bh", "3"}});
+        Proc::RankSettings st;
+        st.table = "cjn";
+        st.subjects = {"语文"};
+        st.lastClass = 2;
+        Proc::rank(st);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "batch");
+            db.setDatabaseName(env.databaseFile());
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("DELETE FROM cjn"));
+            QVERIFY(q.exec("INSERT INTO cjn(序号, 学号, 班号, 姓名, 语文1) VALUES (0, '0901', 1, '新生', 75)"));
+        }
+        QSqlDatabase::removeDatabase("batch");
+        const QString before = Fixture::dump("cjsave") + Fixture::dump("ksmc") + Fixture::dump("check");
+        luru->show();
+        luru->Button1->show();
+        luru->Button1->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QVERIFY2(env.messages.last().contains("重新排名") && !env.messages.last().contains("成功"),
+                 qPrintable(env.messages.last()));
+        QCOMPARE(Fixture::dump("cjsave") + Fixture::dump("ksmc") + Fixture::dump("check"), before);
+        QVERIFY(!luru->Panel3->isVisible());
     }
 
     void theNameAndNumberSavedUnderBecomeTheCurrentOnes()

@@ -4,6 +4,7 @@
 // and series.
 #include "engine/db/database.h"
 #include "engine/db/gridmodel.h"
+#include "engine/processing/rankstamp.h"
 #include "windows/app/forms.h"
 #include "windows/app/printing.h"
 #include "windows/app/tmen1.h"
@@ -254,6 +255,7 @@ private slots:
         QVERIFY(env.startForms());
         showLaidOut(chaxun);
         Fixture::student("cj", "0101", 1, "甲");
+        Proc::recordRanking("cj");
         luru->mingc->setText("2025学年期中");
         luru->bianh->setText("4");
         luru->Button1->click();

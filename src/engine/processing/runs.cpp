@@ -2,6 +2,7 @@
 
 #include "engine/db/database.h"
 #include "engine/db/statement.h"
+#include "engine/processing/rankstamp.h"
 #include "engine/rules/bands.h"
 #include "engine/rules/numbers.h"
 #include "engine/rules/ranking.h"
@@ -231,6 +232,8 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
             up.run();
         }
     }
+    // What a later grade save checks it stores.
+    recordRanking(st.table);
     tx.commit();
 
     RankResult res;
