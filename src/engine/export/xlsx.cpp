@@ -4,6 +4,7 @@
 #include "engine/db/database.h"
 
 #include <QFile>
+#include <cerrno>
 #include <QHash>
 #include <xlsxwriter.h>
 
@@ -41,15 +42,33 @@ QString sheetName(QString name, QStringList& used)
     return candidate;
 }
 
+// What errno says, when it names a reason of the disk or the folder; else
+// the given text. Called straight after the failing call.
+QString knownReason(const QString& otherwise)
+{
+    switch (errno) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+    case EIO:
+    case EROFS:
+    case EACCES:
+    case EPERM:
+        return Files::folderReason(errno);
+    default:
+        return otherwise;
+    }
+}
+
 QString failure(const QString& path, lxw_error e)
 {
     switch (e) {
     case LXW_ERROR_CREATING_XLSX_FILE:
     case LXW_ERROR_CREATING_TMPFILE:
-        return Files::writeFailure(path, QStringLiteral("无法建立文件"));
+        return Files::writeFailure(path, knownReason(QStringLiteral("无法建立文件")));
     case LXW_ERROR_ZIP_FILE_OPERATION:
     case LXW_ERROR_ZIP_FILE_ADD:
-        return Files::writeFailure(path, QStringLiteral("写入时出错，可能是磁盘已满"));
+        return Files::writeFailure(path, knownReason(QStringLiteral("写入时出错，可能是磁盘已满")));
     default:
         return Files::writeFailure(path, QString::fromUtf8(lxw_strerror(e)));
     }
@@ -150,6 +169,7 @@ void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& 
         }
     }
     // The file is only created here, and closing frees the workbook, so it always runs.
+    errno = 0;
     const lxw_error closed = workbook_close(wb);
     if (error || closed)
         throw Db::Error(failure(path, error ? error : closed));
