@@ -437,6 +437,16 @@ private slots:
         r = batch({"export", "cjn", "--db", db(), "--out", out});
         QCOMPARE(r.code, 0);
         QVERIFY(bytesOf(out).startsWith("序号,学号,班号,姓名"));
+
+        // Standard output on a disk that takes nothing: told, never "已把".
+        QProcess full;
+        full.setStandardOutputFile("/dev/full");
+        full.start(GRADEBOOK_BATCH, {"export", "cjn", "--db", db()});
+        QVERIFY(full.waitForFinished(60000));
+        const QString said = QString::fromUtf8(full.readAllStandardError());
+        QCOMPARE(full.exitCode(), 1);
+        QVERIFY2(said.contains("无法写入标准输出：磁盘已满") && !said.contains("已把") && !said.contains("No space"),
+                 qPrintable(said));
     }
 
     void helpListsEverything()
