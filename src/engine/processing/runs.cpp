@@ -186,45 +186,79 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
     }
 
     {
-        QStringList inRange, outRange;
+        // Each statement's parameters are numbered, so that the checksum of
+        // the new row can name a written value again.
+        struct Update {
+            QStringList sets;
+            QHash<QString, QString> newValue; // column -> the expression of its new value
+            int params = 0;
+            void set(const QString& column)
+            {
+                const QString p = QStringLiteral("?%1").arg(++params);
+                sets << Db::quote(column) + "=" + p;
+                newValue.insert(column, p);
+            }
+            void mend(const QString& column)
+            {
+                const QString e = QStringLiteral("coalesce(%1, 0)").arg(Db::quote(column));
+                sets << Db::quote(column) + " = " + e;
+                newValue.insert(column, e);
+            }
+        };
+        Update in, out;
         if (totals) {
-            inRange << Db::quote(items[0].score) + "=?" << Db::quote(items[1].score) + "=?";
-            outRange = inRange;
+            for (Update* u : {&in, &out}) {
+                u->set(items[0].score);
+                u->set(items[1].score);
+            }
         }
         QStringList written;
         for (const Item& it : items) {
-            inRange << Db::quote(it.classRank) + "=?" << Db::quote(it.gradeRank) + "=?";
-            outRange << Db::quote(it.gradeRank) + "=?";
+            in.set(it.classRank);
+            in.set(it.gradeRank);
+            out.set(it.gradeRank);
             written << it.classRank << it.gradeRank;
         }
         // Blank ranks left by other paths read as 0, so that every rank
         // column holds an integer after a run; every row is written below,
         // so the rank columns this run does not set are mended in the same
         // pass.
-        auto mendBlanks = [&](QStringList& sets, bool classRanksSet) {
+        auto mendBlanks = [&](Update& u, bool classRanksSet) {
             for (const QString& subj : Rules::allSubjects() + QStringList{"三总", "总分"}) {
                 for (const QString& kind : {QStringLiteral("班排"), QStringLiteral("级排")}) {
                     const QString c = subj + kind + s;
                     const bool set = written.contains(c) && (classRanksSet || kind == QStringLiteral("级排"));
                     if (!set && Db::hasColumn(st.table, c))
-                        sets << QStringLiteral("%1 = coalesce(%1, 0)").arg(Db::quote(c));
+                        u.mend(c);
                 }
             }
         };
-        mendBlanks(inRange, true);
-        mendBlanks(outRange, false);
-        Db::Statement upIn(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(t, inRange.join(',')));
-        Db::Statement upOut(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(t, outRange.join(',')));
+        mendBlanks(in, true);
+        mendBlanks(out, false);
+        // The checksum a later grade save holds the table to, worked out
+        // from the rows as they are written (see rankstamp.h).
+        beginRowChecksum();
+        auto statement = [&](const Update& u) {
+            QStringList row;
+            for (const QString& c : checksumColumns())
+                row << u.newValue.value(c, c == QLatin1String("rowid") ? c : Db::quote(c));
+            const QString cls = Db::quote(QStringLiteral("班号"));
+            return QStringLiteral("UPDATE %1 SET %2, %3 = %4 WHERE rowid=?%5")
+                .arg(t, u.sets.join(','), cls, rowChecksumCall(cls, row))
+                .arg(u.params + 1);
+        };
+        Db::Statement upIn(statement(in));
+        Db::Statement upOut(statement(out));
         for (int r = 0; r < n; ++r) {
-            const bool in = cls[size_t(r)] >= st.firstClass && cls[size_t(r)] <= st.lastClass;
-            Db::Statement& up = in ? upIn : upOut;
+            const bool inside = cls[size_t(r)] >= st.firstClass && cls[size_t(r)] <= st.lastClass;
+            Db::Statement& up = inside ? upIn : upOut;
             int k = 0;
             if (totals) {
                 up.bind(k++, Num::fromFixed(score[0][size_t(r)]));
                 up.bind(k++, Num::fromFixed(score[1][size_t(r)]));
             }
             for (int i = 0; i < nItems; ++i) {
-                if (in)
+                if (inside)
                     up.bind(k++, classRank[size_t(i)][size_t(r)]);
                 up.bind(k++, gradeRank[size_t(i)][size_t(r)]);
             }
@@ -233,7 +267,7 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
         }
     }
     // What a later grade save checks it stores.
-    recordRanking(st.table);
+    recordRanking(st.table, rowChecksum());
     tx.commit();
 
     RankResult res;
