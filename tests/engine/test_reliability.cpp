@@ -463,6 +463,27 @@ private slots:
         QCOMPARE(Db::selectValue("SELECT 语文1 FROM cjn WHERE 学号 = ?", {first}).toDouble(), 95.0);
     }
 
+    // A grade database another program keeps in WAL mode: it opens all the
+    // same, and is back in the rollback journal once that program is gone.
+    void aDatabaseLeftInWalModeIsPutBack()
+    {
+        TestEnv env;
+        {
+            OtherProgram other(env.databaseFile(), 5000);
+            QVERIFY(other.exec("PRAGMA journal_mode = WAL"));
+            QVERIFY(other.exec("BEGIN"));
+            QVERIFY(other.exec("SELECT count(*) FROM cj"));
+            env.openDb();
+            QCOMPARE(Db::rowCount("cj"), 0);
+            Db::close();
+            QVERIFY(other.exec("COMMIT"));
+        }
+        env.openDb();
+        QCOMPARE(Db::selectValue("PRAGMA journal_mode").toString(), QString("delete"));
+        Db::close();
+        QVERIFY(!QFile::exists(env.databaseFile() + "-wal"));
+    }
+
     // One program per database: a second lock on the same file is refused
     // naming the holder, and the lock file goes when the holder lets go.
     void aSecondLockOnTheSameDatabaseIsRefused()

@@ -275,8 +275,14 @@ void openConnection(const QString& file, bool readOnly)
             // The rollback journal keeps the database one file (see README,
             // Durability); a file left in WAL mode by another program or an
             // old restore is put back.
-            if (selectValue("PRAGMA journal_mode").toString().compare("delete", Qt::CaseInsensitive) != 0)
-                exec("PRAGMA journal_mode = DELETE");
+            // Another program that has it open in WAL mode keeps it so; the
+            // database is still used, and the next open tries again.
+            try {
+                if (selectValue("PRAGMA journal_mode").toString().compare("delete", Qt::CaseInsensitive) != 0)
+                    exec("PRAGMA journal_mode = DELETE");
+            } catch (const Error& e) {
+                qWarning("%s", e.what());
+            }
             addQueryIndexes();
         }
     } catch (...) {
