@@ -171,10 +171,9 @@ void recordRanking(const QString& table)
 void recordRanking(const QString& table, qint64 checksum)
 {
     Db::exec(QStringLiteral("CREATE TABLE IF NOT EXISTS \"ranked\" (\"tablename\" TEXT PRIMARY KEY, "
-                            "\"rows\" INTEGER, \"checksum\" INTEGER, \"at\" TEXT)"));
-    Db::exec(QStringLiteral("INSERT OR REPLACE INTO \"ranked\" (\"tablename\", \"rows\", \"checksum\", \"at\") "
-                            "VALUES (?, ?, ?, ?)"),
-             {table, Db::rowCount(table), checksum, Db::now()});
+                            "\"checksum\" INTEGER, \"at\" TEXT)"));
+    Db::exec(QStringLiteral("INSERT OR REPLACE INTO \"ranked\" (\"tablename\", \"checksum\", \"at\") VALUES (?, ?, ?)"),
+             {table, checksum, Db::now()});
 }
 
 void checkRanked(const QString& table)

@@ -189,21 +189,17 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
         // Each statement's parameters are numbered, so that the checksum of
         // the new row can name a written value again.
         struct Update {
-            QStringList sets;
+            QStringList columns, values; // what each column is set to
             QHash<QString, QString> newValue; // column -> the expression of its new value
             int params = 0;
-            void set(const QString& column)
+            void assign(const QString& column, const QString& value)
             {
-                const QString p = QStringLiteral("?%1").arg(++params);
-                sets << Db::quote(column) + "=" + p;
-                newValue.insert(column, p);
+                columns << column;
+                values << value;
+                newValue.insert(column, value);
             }
-            void mend(const QString& column)
-            {
-                const QString e = QStringLiteral("coalesce(%1, 0)").arg(Db::quote(column));
-                sets << Db::quote(column) + " = " + e;
-                newValue.insert(column, e);
-            }
+            void set(const QString& column) { assign(column, QStringLiteral("?%1").arg(++params)); }
+            void mend(const QString& column) { assign(column, QStringLiteral("coalesce(%1, 0)").arg(Db::quote(column))); }
         };
         Update in, out;
         if (totals) {
@@ -242,10 +238,12 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
             QStringList row;
             for (const QString& c : checksumColumns())
                 row << u.newValue.value(c, c == QLatin1String("rowid") ? c : Db::quote(c));
-            const QString cls = Db::quote(QStringLiteral("班号"));
-            return QStringLiteral("UPDATE %1 SET %2, %3 = %4 WHERE rowid=?%5")
-                .arg(t, u.sets.join(','), cls, rowChecksumCall(cls, row))
-                .arg(u.params + 1);
+            // The first value written passes through the checksum's call.
+            QStringList sets;
+            for (int i = 0; i < u.columns.size(); ++i)
+                sets << Db::quote(u.columns.at(i)) + " = "
+                        + (i == 0 ? rowChecksumCall(u.values.at(i), row) : u.values.at(i));
+            return QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?%3").arg(t, sets.join(',')).arg(u.params + 1);
         };
         Db::Statement upIn(statement(in));
         Db::Statement upOut(statement(out));
