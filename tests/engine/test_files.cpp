@@ -201,6 +201,9 @@ private slots:
             QCOMPARE(step, DataSource::Step::NotUtf8);
             QCOMPARE(after, before);
             QVERIFY(DataSource::notUtf8Message().contains(".odbc.ini"));
+            // Said once: the next start says nothing about the same file.
+            QCOMPARE(DataSource::declare(database), DataSource::Step::NotUtf8Again);
+            QCOMPARE(read(env.odbcIni()), before);
             return;
         }
         QCOMPARE(step, DataSource::Step::Done);

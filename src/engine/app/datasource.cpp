@@ -5,7 +5,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QCryptographicHash>
 #include <QFileInfo>
+#include <QSettings>
 #include <QStringDecoder>
 
 namespace DataSource {
@@ -231,8 +233,17 @@ Step declare(const QString& databaseFile)
     // of plain ASCII can be added without mixing two encodings in it.
     {
         IniFile ini;
-        if (ini.load(iniPath()) && !ini.isUtf8() && !isAscii(db))
+        if (ini.load(iniPath()) && !ini.isUtf8() && !isAscii(db)) {
+            // Said once for a file as it is, not at every start.
+            QSettings seen(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("墨竹成绩册"),
+                           QStringLiteral("datasource"));
+            const QByteArray fingerprint =
+                QCryptographicHash::hash(ini.bytes() + QFile::encodeName(iniPath()), QCryptographicHash::Sha256).toHex();
+            if (seen.value(QStringLiteral("untouched")).toByteArray() == fingerprint)
+                return Step::NotUtf8Again;
+            seen.setValue(QStringLiteral("untouched"), fingerprint);
             return Step::NotUtf8;
+        }
     }
     if (!step("ODBC Data Sources", {{kName, "Microsoft Access Driver (*.mdb)"}}))
         return Step::SourceList;

@@ -16,8 +16,9 @@ QString iniPath();
 // The three steps of the declaration, each rewriting its own section.
 // NotUtf8: the file is not UTF-8 (a GBK file, say) and the program's lines
 // would hold characters it cannot write in that file's encoding: nothing was
-// written.
-enum class Step { Done, SourceList, Source, Engine, NotUtf8 };
+// written, and the user is to be told. NotUtf8Again: the same file was left
+// untouched before and the user was told then.
+enum class Step { Done, SourceList, Source, Engine, NotUtf8, NotUtf8Again };
 
 // Declares the data source for the database file. A failing step ends the
 // declaration and is returned (the later steps are skipped); Done when all

@@ -177,6 +177,8 @@ void TForm6::FormCreate()
     case DataSource::Step::NotUtf8:
         Msg::warning(DataSource::notUtf8Message());
         break;
+    case DataSource::Step::NotUtf8Again:
+        break;
     }
 }
 
