@@ -8,7 +8,7 @@ packages=(
   libbenchmark-dev time
   pkg-config libxlsxwriter-dev libshp-dev libminizip-dev libfreexl-dev
   poppler-utils fonts-droid-fallback
-  xvfb xauth imagemagick desktop-file-utils
+  xvfb xauth imagemagick desktop-file-utils libglib2.0-bin
 )
 missing=()
 for p in "${packages[@]}"; do

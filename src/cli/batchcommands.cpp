@@ -25,6 +25,7 @@
 #include <QSqlQuery>
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <optional>
 
@@ -590,8 +591,12 @@ Outcome runExport(const Invocation& inv)
         Files::writeAll(*out, bytes);
         o.summary = QStringLiteral("已把表 %1 的%2行导出到 %3").arg(table).arg(rows).arg(QDir::toNativeSeparators(*out));
     } else {
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-        std::fflush(stdout);
+        // Standard output may be a file on a full disk: what did not reach it is no export.
+        errno = 0;
+        const size_t written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        if (written != size_t(bytes.size()) || std::fflush(stdout) != 0)
+            throw Db::Error(QStringLiteral("无法写入标准输出：%1。导出不完整。")
+                                .arg(Files::systemReason(errno ? errno : ENOSPC)));
         o.summary = QStringLiteral("已把表 %1 的%2行导出到标准输出").arg(table).arg(rows);
         o.summaryToStderr = true;
     }

@@ -11,6 +11,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QRegularExpression>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -322,12 +325,16 @@ private slots:
         QTest::newRow("empty file") << "空" << "empty" << "空文件";
         QTest::newRow("not a database") << "成绩.xls" << "text" << "不是数据库文件";
         QTest::newRow("damaged") << "坏的" << "damaged" << "损坏";
+        QTest::newRow("an integrity report") << "索引坏的" << "index" << "“索引坏的”已损坏，不能用来还原。";
         QTest::newRow("another program's database") << "别的" << "foreign" << "不是成绩数据库";
         QTest::newRow("a column missing") << "旧的" << "column" << "缺少列 cj.语文1";
         QTest::newRow("a folder") << "文件夹" << "folder" << "文件夹";
         QTest::newRow("the database itself") << "Q7305.mdb" << "" << "正在使用的数据库";
         QTest::newRow("outside the folder") << "../Q7305.mdb" << "" << "“/”";
         QTest::newRow("no template") << Backup::kBlankDatabase << "no template" << "空白数据库模板";
+        QTest::newRow("a link out of the folder") << "链接" << "outside link" << "指向数据库文件夹以外";
+        QTest::newRow("a journal beside it") << "中断的" << "hot journal" << "日志文件“中断的-journal”";
+        QTest::newRow("a partial copy") << ".backup-123-abcdef" << "" << "没有写完的备份";
     }
     void aRefusedRestoreLeavesTheDatabaseByteIdentical()
     {
@@ -364,6 +371,14 @@ private slots:
             f.write(QByteArray(4096, '\xA5'));
         } else if (prepare == "foreign") {
             makeDb(dir + entry, {"CREATE TABLE 通讯录(姓名 TEXT, 电话 TEXT)"});
+        } else if (prepare == "index") {
+            // An index that no longer matches its table: the file opens, and
+            // the integrity check reports every row it misses.
+            QVERIFY(QFile::copy(dir + "kong", dir + entry));
+            QFile::setPermissions(dir + entry, QFile::ReadOwner | QFile::WriteOwner);
+            makeDb(dir + entry, {"INSERT INTO cj(学号, 姓名) VALUES ('1', '甲'), ('2', '乙')",
+                                 "CREATE INDEX idx ON cj(姓名)", "PRAGMA writable_schema = ON",
+                                 "UPDATE sqlite_master SET sql = 'CREATE INDEX idx ON cj(学号)' WHERE name = 'idx'"});
         } else if (prepare == "column") {
             QVERIFY(QFile::copy(dir + "kong", dir + entry));
             QFile::setPermissions(dir + entry, QFile::ReadOwner | QFile::WriteOwner);
@@ -372,6 +387,31 @@ private slots:
             QVERIFY(QDir().mkpath(dir + entry));
         } else if (prepare == "no template") {
             QVERIFY(QFile::remove(dir + "kong"));
+        } else if (prepare == "outside link") {
+            // A sound grade database, but in another folder.
+            const QString elsewhere = env.root() + "/elsewhere.mdb";
+            QVERIFY(QFile::copy(dir + "kong", elsewhere));
+            QVERIFY(QFile::link(elsewhere, dir + entry));
+        } else if (prepare == "hot journal") {
+            // The file and its journal as a program left them when it was
+            // killed in the middle of a write.
+            const QString busy = env.root() + "/busy.mdb";
+            QVERIFY(QFile::copy(dir + "kong", busy));
+            QFile::setPermissions(busy, QFile::ReadOwner | QFile::WriteOwner);
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "busy");
+                db.setDatabaseName(busy);
+                QVERIFY(db.open());
+                QSqlQuery q(db);
+                QVERIFY(q.exec("PRAGMA cache_size = 1"));
+                QVERIFY(q.exec("BEGIN"));
+                QVERIFY(q.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+                               "INSERT INTO cj(学号, 姓名) SELECT i, hex(randomblob(200)) FROM n"));
+                QVERIFY(QFile::copy(busy, dir + entry));
+                QVERIFY(QFile::copy(busy + "-journal", dir + entry + "-journal"));
+                QVERIFY(q.exec("ROLLBACK"));
+            }
+            QSqlDatabase::removeDatabase("busy");
         }
         env.openDb();
         someGrades();
@@ -379,6 +419,13 @@ private slots:
         const QStringList files = folder(env);
         const QString text = errorOf([&] { Backup::restoreDatabase(entry); });
         QVERIFY2(text.contains(message), qPrintable(text));
+        // One Chinese line says what happened and what to do; SQLite's own
+        // report, when there is one, comes after it.
+        if (prepare == "index") {
+            const QString first = text.section('\n', 0, 0);
+            QVERIFY2(!first.contains(QRegularExpression("[A-Za-z]")), qPrintable(first));
+            QVERIFY2(text.section('\n', 1).contains("完整性检查") && text.contains("idx"), qPrintable(text));
+        }
         QCOMPARE(bytes(env.databaseFile()), before);
         // No automatic backup either: nothing was done.
         QCOMPARE(folder(env), files);
@@ -404,6 +451,83 @@ private slots:
         QVERIFY(QFile::exists(env.programDir() + "/database/" + r.safetyName));
     }
 
+    // Backups that were killed halfway leave hidden partial copies: the next
+    // backup (and every start) removes those of programs that no longer
+    // run, and none is ever offered as a backup to restore.
+    void aKilledBackupLeavesNoCopyBehind()
+    {
+        TestEnv env;
+        env.openDb();
+        const QString dir = env.programDir() + "/database/";
+        const pid_t dead = ::fork();
+        if (dead == 0)
+            ::_exit(0);
+        QVERIFY(dead > 0);
+        ::waitpid(dead, nullptr, 0);
+        const QString gone = QStringLiteral(".backup-%1-aB3dE9").arg(dead);
+        const QString running = QStringLiteral(".backup-%1-Zz9Yy8").arg(::getpid());
+        const QStringList left{gone, gone + "-journal", ".backup-Qw7Er6", ".backup-Qw7Er6-journal"};
+        for (const QString& name : left + QStringList{running, ".backup-Fr3sh1"}) {
+            QFile f(dir + name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("SQLite format 3", 16);
+        }
+        // Copies made before their names carried a process number count as
+        // left over once untouched for an hour.
+        const QDateTime old = QDateTime::currentDateTime().addSecs(-7200);
+        for (const QString& name : {QStringLiteral(".backup-Qw7Er6"), QStringLiteral(".backup-Qw7Er6-journal")}) {
+            QFile f(dir + name);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        QVERIFY(Backup::restoreCandidates().isEmpty());
+        QVERIFY(errorOf([] { Backup::restoreDatabase(".backup-Qw7Er6"); }).contains("没有写完的备份"));
+
+        const auto r = Backup::backupDatabase("备份1");
+        const QStringList files = folder(env);
+        for (const QString& name : left)
+            QVERIFY2(!files.contains(name), qPrintable(name));
+        // A copy still being written by a running program stays.
+        QVERIFY(files.contains(running));
+        QVERIFY(files.contains(".backup-Fr3sh1"));
+        QCOMPARE(Backup::restoreCandidates(), QStringList{r.name});
+    }
+
+    // A backup made by a program that keeps its database in WAL mode: the
+    // restored database is back in the rollback journal, one file.
+    void aRestoreFromAWalBackupLeavesTheRollbackJournal()
+    {
+        TestEnv env;
+        const QString dir = env.programDir() + "/database/";
+        const QString wal = dir + "WAL备份";
+        QVERIFY(QFile::copy(dir + "kong", wal));
+        QFile::setPermissions(wal, QFile::ReadOwner | QFile::WriteOwner);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "wal");
+            db.setDatabaseName(wal);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("PRAGMA journal_mode = WAL") && q.next());
+            QCOMPARE(q.value(0).toString(), QString("wal"));
+            QVERIFY(q.exec("INSERT INTO cj(学号, 班号, 姓名) VALUES ('0101', 1, '张三')"));
+        }
+        QSqlDatabase::removeDatabase("wal");
+        env.openDb();
+        const auto r = Backup::restoreDatabase("WAL备份");
+        QVERIFY2(r.copied, qPrintable(r.failure));
+        QCOMPARE(Db::selectValue("PRAGMA journal_mode").toString(), QString("delete"));
+        QCOMPARE(Db::selectValue("PRAGMA synchronous").toInt(), 2); // FULL
+        QCOMPARE(Fixture::column("cj", "姓名"), QVariantList{"张三"});
+        Db::close();
+        QCOMPARE(bytes(env.databaseFile()).mid(18, 2), QByteArray("\x01\x01", 2));
+        QVERIFY(!QFile::exists(env.databaseFile() + "-wal") && !QFile::exists(env.databaseFile() + "-shm"));
+        env.openDb();
+        QCOMPARE(Db::selectValue("PRAGMA journal_mode").toString(), QString("delete"));
+        // A backup of it is in the same mode.
+        Backup::backupDatabase("之后");
+        QCOMPARE(bytes(dir + "之后").mid(18, 2), QByteArray("\x01\x01", 2));
+    }
+
     void theRestoreListHoldsTheBackupsOnly()
     {
         TestEnv env;
@@ -416,6 +540,9 @@ private slots:
         QFile journal(env.programDir() + "/database/备份1-journal");
         QVERIFY(journal.open(QIODevice::WriteOnly));
         journal.close();
+        // A link to a file outside the folder is none of its backups.
+        QVERIFY(QFile::copy(env.programDir() + "/database/kong", env.root() + "/elsewhere.mdb"));
+        QVERIFY(QFile::link(env.root() + "/elsewhere.mdb", env.programDir() + "/database/链接"));
         QCOMPARE(Backup::restoreCandidates(), QStringList{"备份1"});
     }
 };

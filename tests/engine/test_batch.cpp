@@ -372,6 +372,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("empty table") << QStringList{"rank", "--table", "cj"} << "表“cj”中没有学生";
         QTest::newRow("no current exam") << QStringList{"save", "grades"} << "没有当前考试";
+        QTest::newRow("grades imported but not ranked")
+            << QStringList{"save", "grades", "--exam", "期中", "--number", "1"} << "还没有排名";
         QTest::newRow("number of another exam") << QStringList{"save", "grades", "--exam", "期末"} << "请用 --number";
         QTest::newRow("no such table") << QStringList{"export", "cjsave2"} << "没有名为“cjsave2”的表";
         QTest::newRow("no database") << QStringList{"rank", "--db", "missing.db"} << "找不到数据库文件";
@@ -428,6 +430,7 @@ private slots:
     void theCurrentExaminationFollowsEverySave()
     {
         QCOMPARE(batch({"import", "--db", db(), csv(kSmall)}).code, 0);
+        QCOMPARE(batch({"rank", "--db", db()}).code, 0);
         for (int e = 1; e <= 6; ++e)
             QCOMPARE(batch({"save", "grades", "--db", db(), "--exam", QStringLiteral("第%1次月考").arg(e), "--number",
                             QString::number(e)})
@@ -502,6 +505,16 @@ private slots:
         r = batch({"export", "cjn", "--db", db(), "--out", out});
         QCOMPARE(r.code, 0);
         QVERIFY(bytesOf(out).startsWith("序号,学号,班号,姓名"));
+
+        // Standard output on a disk that takes nothing: told, never "已把".
+        QProcess full;
+        full.setStandardOutputFile("/dev/full");
+        full.start(GRADEBOOK_BATCH, {"export", "cjn", "--db", db()});
+        QVERIFY(full.waitForFinished(60000));
+        const QString said = QString::fromUtf8(full.readAllStandardError());
+        QCOMPARE(full.exitCode(), 1);
+        QVERIFY2(said.contains("无法写入标准输出：磁盘已满") && !said.contains("已把") && !said.contains("No space"),
+                 qPrintable(said));
     }
 
     // export to .xlsx and .pdf hands a table on as the windows do: the

@@ -4,6 +4,7 @@
 #include "engine/db/database.h"
 #include "engine/db/statement.h"
 #include "engine/entry/roster.h"
+#include "engine/processing/rankstamp.h"
 #include "engine/processing/runs.h"
 #include "engine/processing/saves.h"
 #include "engine/rules/ranking.h"
@@ -206,6 +207,7 @@ private slots:
             Fixture::student("cj", QString::number(i), 1, QStringLiteral("生%1").arg(i), {{"语文1", 60 + i}});
         Db::exec("DELETE FROM cj WHERE 学号 = '3'");
         Db::exec("UPDATE count SET count = 40");
+        Proc::recordRanking("cj");
         QCOMPARE(Save::grades("cj", {"期中", 1}).nextId, qint64(44));
         const auto rows = Db::selectRows("SELECT ID, 学号 FROM cjsave ORDER BY rowid");
         QCOMPARE(rows.size(), 4);
@@ -215,6 +217,7 @@ private slots:
         }
         // Without gaps the next save numbers on from the counter.
         Roster::replace("cj", {{"9", 1, "新", {}}, {"8", 1, "旧", {}}});
+        Proc::recordRanking("cj");
         QCOMPARE(Save::grades("cj", {"期末", 2}).firstId, qint64(44));
         QCOMPARE(Db::selectValue("SELECT max(ID) FROM cjsave").toLongLong(), qint64(45));
     }

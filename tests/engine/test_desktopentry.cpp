@@ -33,7 +33,7 @@ private slots:
         // $ and ` quoted for the shell-like Exec rules, % doubled, and the
         // backslashes doubled once more for the file's string escapes.
         QTest::newRow("shell characters") << "/srv/a$HOME`x`\"q\"/100%"
-                                          << R"("/srv/a\\$HOME\\`x\\`\\"q\\"/100%%/A墨竹成绩册21")"
+                                          << R"(env "/srv/a\\$HOME\\`x\\`\\"q\\"/100%%/A墨竹成绩册21")"
                                           << "/srv/a$HOME`x`\"q\"/100%";
         QTest::newRow("backslash") << "/srv/a\\b" << R"("/srv/a\\\\b/A墨竹成绩册21")" << R"(/srv/a\\b)";
     }
@@ -62,6 +62,34 @@ private slots:
         QVERIFY(p.waitForFinished(10000));
         const QString said = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
         QVERIFY2(p.exitCode() == 0 && said.trimmed().isEmpty(), qPrintable(said));
+    }
+
+    // A launcher of the desktop starts the program from the entry, whatever
+    // the folder's name holds (a %, a $, a blank).
+    void aLauncherStartsTheProgramFromTheEntry()
+    {
+        const QString gio = QStandardPaths::findExecutable("gio");
+        if (gio.isEmpty())
+            QSKIP("gio is not installed (Debian package libglib2.0-bin)");
+        TestEnv env;
+        const QString folder = env.root() + "/张 老师$x/100%";
+        QVERIFY(QDir().mkpath(folder));
+        const QString ran = env.root() + "/ran.txt";
+        QFile program(folder + "/A墨竹成绩册21");
+        QVERIFY(program.open(QIODevice::WriteOnly));
+        program.write(QStringLiteral("#!/bin/sh\necho \"$0\" > '%1'\n").arg(ran).toUtf8());
+        program.close();
+        program.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString file = DesktopEntry::write(folder, env.root() + "/home/Desktop");
+        QProcess p;
+        p.start(gio, {"launch", file});
+        QVERIFY(p.waitForFinished(10000));
+        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+        auto said = [&ran] {
+            QFile f(ran);
+            return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).trimmed() : QString();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(said(), folder + "/A墨竹成绩册21", 5000);
     }
 
     void startingAgainReplacesTheEntryAndFollowsTheFolder()

@@ -4,6 +4,7 @@
 // run changes nothing.
 #include "engine/app/instancelock.h"
 #include "engine/db/database.h"
+#include "engine/db/gridmodel.h"
 #include "engine/processing/runs.h"
 #include "engine/processing/saves.h"
 #include "enginetest.h"
@@ -17,6 +18,9 @@
 #include <functional>
 #include <future>
 #include <thread>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -146,6 +150,7 @@ private slots:
         TestEnv env;
         env.openDb();
         roster({{"甲", 1, 90, 90, 90}, {"乙", 1, 80, 80, 80}});
+        Proc::rank(rankAll());
         std::promise<void> locked;
         auto other = std::async(std::launch::async, [&, file = env.databaseFile()] {
             OtherProgram o(file, 5000);
@@ -319,6 +324,7 @@ private slots:
             env.openDb();
             // A name long enough that its saved copy needs pages of its own.
             Fixture::student("cj", "1", 1, QString(3000, QChar(0x674E)));
+            Proc::rank(rankAll());
             const qint64 pages = Db::selectValue("PRAGMA page_count").toLongLong();
             Db::exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages));
             work = [] { Save::grades("cj", {"期中", 1}); };
@@ -393,6 +399,91 @@ private slots:
                  qPrintable(text));
     }
 
+    // A grid that edits marks after someone else changed its table: the edit
+    // is refused with the reason and the grid reads the table again, so that
+    // no mark lands on the student who now holds the row; a change to
+    // another table is no reason to refuse.
+    void aGridEditAfterAnotherWriterLandsOnNoOtherStudent_data()
+    {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("refused");
+        const QString reorder = "DELETE FROM cjn; INSERT INTO cjn(学号, 班号, 姓名, 语文1) VALUES "
+                                "('0103', 1, '丙', 60), ('0102', 1, '乙', 70), ('0101', 1, '甲', 80)";
+        QTest::newRow("another program re-imports in another order") << "other" << reorder << true;
+        QTest::newRow("another window re-orders it") << "own" << reorder << true;
+        QTest::newRow("another program changes another mark") << "other" << "UPDATE cjn SET 语文1 = 99 WHERE 学号 = '0103'" << true;
+        QTest::newRow("another program writes another table") << "other" << "UPDATE count SET zuge = 7" << false;
+        QTest::newRow("another window writes another table") << "own" << "UPDATE count SET zuge = 7" << false;
+    }
+    void aGridEditAfterAnotherWriterLandsOnNoOtherStudent()
+    {
+        QFETCH(QString, writer);
+        QFETCH(QString, sql);
+        QFETCH(bool, refused);
+        TestEnv env;
+        env.openDb();
+        Db::exec("INSERT INTO cjn(学号, 班号, 姓名, 语文1) VALUES ('0101', 1, '甲', 80), ('0102', 1, '乙', 70), "
+                 "('0103', 1, '丙', 60)");
+        Db::GridModel grid;
+        Db::SelectSpec q;
+        q.table = "cjn";
+        q.columns = {"学号", "姓名", "语文1", "班号"};
+        grid.setQuery(q);
+        grid.open();
+        QCOMPARE(grid.value(0, "姓名").toString(), QString("甲"));
+
+        const QStringList statements = sql.split("; ");
+        if (writer == "other") {
+            OtherProgram o(env.databaseFile(), 5000);
+            for (const QString& st : statements)
+                QVERIFY2(o.exec(st), qPrintable(st));
+        } else {
+            Db::inTransaction([&] {
+                for (const QString& st : statements)
+                    Db::exec(st);
+            });
+        }
+        const QString after = Fixture::dump("cjn");
+        const QString said = grid.write(0, grid.columnIndex("语文1"), "95");
+        if (!refused) {
+            QCOMPARE(said, QString());
+            QCOMPARE(Db::selectValue("SELECT 语文1 FROM cjn WHERE 学号 = '0101'").toDouble(), 95.0);
+            return;
+        }
+        QVERIFY2(said.contains("另一个程序或窗口") && said.contains("第1行（甲）") && said.contains("“95”没有写入"),
+                 qPrintable(said));
+        QCOMPARE(Fixture::dump("cjn"), after);
+        // The grid shows the table as it now is, and the next edit lands on
+        // the student it shows.
+        const QString first = Db::selectValue("SELECT 学号 FROM cjn ORDER BY rowid LIMIT 1").toString();
+        QCOMPARE(grid.value(0, "学号").toString(), first);
+        QCOMPARE(grid.value(2, "语文1"), Db::selectValue("SELECT 语文1 FROM cjn ORDER BY rowid LIMIT 1 OFFSET 2"));
+        QCOMPARE(grid.write(0, grid.columnIndex("语文1"), "95"), QString());
+        QCOMPARE(Db::selectValue("SELECT 语文1 FROM cjn WHERE 学号 = ?", {first}).toDouble(), 95.0);
+    }
+
+    // A grade database another program keeps in WAL mode: it opens all the
+    // same, and is back in the rollback journal once that program is gone.
+    void aDatabaseLeftInWalModeIsPutBack()
+    {
+        TestEnv env;
+        {
+            OtherProgram other(env.databaseFile(), 5000);
+            QVERIFY(other.exec("PRAGMA journal_mode = WAL"));
+            QVERIFY(other.exec("BEGIN"));
+            QVERIFY(other.exec("SELECT count(*) FROM cj"));
+            env.openDb();
+            QCOMPARE(Db::rowCount("cj"), 0);
+            Db::close();
+            QVERIFY(other.exec("COMMIT"));
+        }
+        env.openDb();
+        QCOMPARE(Db::selectValue("PRAGMA journal_mode").toString(), QString("delete"));
+        Db::close();
+        QVERIFY(!QFile::exists(env.databaseFile() + "-wal"));
+    }
+
     // One program per database: a second lock on the same file is refused
     // naming the holder, and the lock file goes when the holder lets go.
     void aSecondLockOnTheSameDatabaseIsRefused()
@@ -414,6 +505,110 @@ private slots:
         QVERIFY(!QFile::exists(Instance::lockFileFor(file)));
         Instance::Lock again(file);
         QCOMPARE(again.state(), Instance::Lock::State::Held);
+    }
+
+    // Something other than a lock file of the user's own in its place: it is
+    // never opened for writing (a link's target, or the other name of a hard
+    // link, keeps every byte), and the program does not start on the database.
+    void anOddLockFileIsNeverWritten_data()
+    {
+        QTest::addColumn<QString>("odd");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("a link to a file") << "link" << "符号链接";
+        QTest::newRow("a link to nothing") << "dangling" << "符号链接";
+        QTest::newRow("a folder") << "folder" << "文件夹";
+        QTest::newRow("a pipe") << "fifo" << "管道";
+        QTest::newRow("a hard link") << "hard" << "硬链接";
+    }
+    void anOddLockFileIsNeverWritten()
+    {
+        QFETCH(QString, odd);
+        QFETCH(QString, said);
+        TestEnv env;
+        const QString file = env.databaseFile();
+        const QString lock = Instance::lockFileFor(file);
+        const QString victim = env.root() + "/victim.txt";
+        writeBytes(victim, "a teacher's notes\n");
+        if (odd == "link")
+            QVERIFY(QFile::link(victim, lock));
+        else if (odd == "dangling")
+            QVERIFY(QFile::link(env.root() + "/nothing.txt", lock));
+        else if (odd == "folder")
+            QVERIFY(QDir().mkpath(lock));
+        else if (odd == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(lock).constData(), 0644), 0);
+        else if (odd == "hard")
+            QCOMPARE(::link(QFile::encodeName(victim).constData(), QFile::encodeName(lock).constData()), 0);
+
+        Instance::Lock l(file);
+        QCOMPARE(l.state(), Instance::Lock::State::OddFile);
+        const Instance::Access a = Instance::accessFor(l, file);
+        QCOMPARE(a.kind, Instance::Access::Refused);
+        QVERIFY2(a.message.contains(said) && a.message.contains(".Q7305.mdb.lock") && a.message.contains("删除"),
+                 qPrintable(a.message));
+        QCOMPARE(bytesOf(victim), QByteArray("a teacher's notes\n"));
+        QVERIFY(!QFile::exists(env.root() + "/nothing.txt"));
+    }
+
+    // A lock that cannot be taken: another user's program holds it (the
+    // program does not start), another user's file is left from a program
+    // that is gone, or the folder cannot be written (the database opens
+    // read-only, says why at start and refuses every write with the reason).
+    void aLockThatCannotBeTakenIsNeverIgnored_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("another user's program holds it") << "held" << int(Instance::Access::Refused) << "用户“nobody”的程序已经打开了数据库";
+        QTest::newRow("another user's file, the program gone") << "left" << int(Instance::Access::ReadOnly) << "锁文件属于用户“nobody”";
+        QTest::newRow("a folder that cannot be written") << "folder" << int(Instance::Access::ReadOnly) << "文件夹";
+    }
+    void aLockThatCannotBeTakenIsNeverIgnored()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, kind);
+        QFETCH(QString, said);
+        TestEnv env;
+        const QString file = env.databaseFile();
+        const QString lock = Instance::lockFileFor(file);
+        const QByteArray path = QFile::encodeName(lock);
+        int held = -1;
+        if (how == "folder") {
+            Db::setUnwritableFolderForTests(env.programDir() + "/database");
+        } else {
+            if (::geteuid() != 0)
+                QSKIP("giving the lock file to another user needs root");
+            writeBytes(lock, "4242\n");
+            QCOMPARE(::chown(path.constData(), 65534, 65534), 0);
+            if (how == "held") {
+                held = ::open(path.constData(), O_RDONLY);
+                QCOMPARE(::flock(held, LOCK_EX | LOCK_NB), 0);
+            }
+        }
+        const QByteArray before = bytesOf(file);
+        {
+            Instance::Lock l(file);
+            const Instance::Access a = Instance::accessFor(l, file);
+            QCOMPARE(int(a.kind), kind);
+            QVERIFY2(a.message.contains(said), qPrintable(a.message));
+            if (a.kind == Instance::Access::ReadOnly) {
+                QVERIFY2(a.message.contains("只读方式打开"), qPrintable(a.message));
+                Db::openReadOnly(file, a.why);
+                QVERIFY(Db::isReadOnly());
+                Fixture::column("cj", "姓名"); // reading works
+                const QString refused = failure([] { Proc::rank(rankAll()); });
+                QVERIFY2(refused.contains("只读方式打开") && refused.contains(a.why), qPrintable(refused));
+                QVERIFY(failure([] { Db::exec("UPDATE \"check\" SET mc = 'x'"); }).contains("只读方式打开"));
+                Db::close();
+            }
+        }
+        Db::setUnwritableFolderForTests(QString());
+        if (held >= 0)
+            ::close(held);
+        QCOMPARE(bytesOf(file), before);
+        // Another user's file is theirs: left as it was.
+        if (how != "folder")
+            QCOMPARE(bytesOf(lock), QByteArray("4242\n"));
     }
 };
 

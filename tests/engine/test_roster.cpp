@@ -5,6 +5,7 @@
 #include "engine/entry/matching.h"
 #include "engine/entry/roster.h"
 #include "engine/entry/setup.h"
+#include "engine/processing/rankstamp.h"
 #include "engine/processing/runs.h"
 #include "engine/processing/saves.h"
 #include "engine/reports/history.h"
@@ -239,6 +240,7 @@ private slots:
         Proc::BandSettings b;
         Proc::bands(b);
         auto save = [&](bool replace) {
+            Proc::recordRanking("cj");
             Save::Exam e{"期中", 3};
             e.replace = replace;
             kind == int(Save::Kind::Grades) ? Save::grades("cj", e)
@@ -268,6 +270,7 @@ private slots:
             QCOMPARE(Db::selectValue("SELECT count(*) FROM fxsave WHERE 班号 = 2 AND 科目 = '语文1'").toInt(), 1);
         // Another examination of the same name keeps its rows.
         Save::Exam other{"期中", 4};
+        Proc::recordRanking("cj");
         kind == int(Save::Kind::Grades) ? Save::grades("cj", other)
             : kind == int(Save::Kind::Analysis) ? Save::analysis("fx", other)
                                                 : Save::bands("tj", other);

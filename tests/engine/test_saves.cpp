@@ -1,15 +1,21 @@
 #include "engine/db/database.h"
+#include "engine/processing/rankstamp.h"
 #include "engine/processing/runs.h"
 #include "engine/processing/saves.h"
 #include "enginetest.h"
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
 namespace {
 
+// A table as a ranking run leaves it (a grade save stores only such a table).
 void roster(const QString& table, int students)
 {
     for (int i = 0; i < students; ++i)
         Fixture::student(table, QStringLiteral("%1").arg(i + 1, 4, 10, QChar('0')), 1 + i / 40,
                          QStringLiteral("学生%1").arg(i), {{"语文1", 50 + i % 50}, {"总分级排1", i + 1}});
+    Proc::recordRanking(table);
 }
 
 QString bookkeeping()
@@ -48,6 +54,79 @@ private slots:
         QVERIFY(!row.at(1).toString().isEmpty());
     }
 
+    // The grade save stores only the table its ranking left: whatever
+    // changed a class, a mark, a total, a rank or the rows themselves since
+    // then (another program's import included) makes it refuse, saying that
+    // the ranking must be run again; a name corrected, the analysis and the
+    // band table do not.
+    void aGradeSaveStoresOnlyTheTableItsRankingLeft_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("refusal"); // empty: saved
+        const QString again = QStringLiteral("请重新排名");
+        QTest::newRow("never ranked") << "unranked" << QStringLiteral("还没有排名");
+        QTest::newRow("another program re-imported the roster") << "import" << again;
+        QTest::newRow("a mark typed after the ranking") << "UPDATE cj SET 语文1 = 99 WHERE 学号 = '0002'" << again;
+        QTest::newRow("a class changed") << "UPDATE cj SET 班号 = 2 WHERE 学号 = '0002'" << again;
+        QTest::newRow("a rank cleared") << "UPDATE cj SET 总分级排1 = NULL WHERE 学号 = '0001'" << again;
+        QTest::newRow("a student taken out") << "DELETE FROM cj WHERE 学号 = '0003'" << again;
+        QTest::newRow("a name corrected") << "UPDATE cj SET 姓名 = '学生一' WHERE 学号 = '0001'" << "";
+        QTest::newRow("the analysis and bands run") << "runs" << "";
+    }
+    void aGradeSaveStoresOnlyTheTableItsRankingLeft()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, refusal);
+        TestEnv env;
+        env.openDb();
+        for (int i = 0; i < 4; ++i)
+            Fixture::student("cj", QStringLiteral("000%1").arg(i + 1), 1, QStringLiteral("学生%1").arg(i),
+                             {{"语文1", 50 + i}, {"数学1", 90 - i}, {"英语1", 70}});
+        Proc::RankSettings rank;
+        rank.subjects = {"语文", "数学", "英语"};
+        rank.lastClass = 1;
+        if (change != "unranked")
+            Proc::rank(rank);
+        if (change == "import") {
+            // The batch tool replaces the roster: same students, new marks, no ranks yet.
+            {
+                QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "batch");
+                other.setDatabaseName(env.databaseFile());
+                QVERIFY(other.open());
+                QSqlQuery q(other);
+                QVERIFY(q.exec("DELETE FROM cj"));
+                QVERIFY(q.exec("INSERT INTO cj(序号, 学号, 班号, 姓名, 语文1) VALUES (0, '0001', 1, '学生0', 88), "
+                               "(1, '0002', 1, '学生1', 77)"));
+            }
+            QSqlDatabase::removeDatabase("batch");
+        } else if (change == "runs") {
+            Proc::AnalysisSettings a;
+            a.subjects = rank.subjects;
+            a.lastClass = 1;
+            Proc::analyze(a);
+            Proc::bands(Proc::BandSettings{});
+        } else if (change != "unranked") {
+            Db::exec(change);
+        }
+        const QString before = bookkeeping();
+        QString said;
+        try {
+            Save::grades("cj", {"期中", 1});
+        } catch (const Db::Error& e) {
+            said = e.text();
+        }
+        if (refusal.isEmpty()) {
+            QCOMPARE(said, QString());
+            QCOMPARE(Db::rowCount("cjsave"), Db::rowCount("cj"));
+            return;
+        }
+        QVERIFY2(said.contains(refusal) && said.contains("没有保存"), qPrintable(said));
+        QCOMPARE(bookkeeping(), before);
+        // Ranked again, the table is saved.
+        Proc::rank(rank);
+        QCOMPARE(Save::grades("cj", {"期中", 1}).rows, int(Db::rowCount("cj")));
+    }
+
     void everySaveStampsTheTimeOfItsClock()
     {
         TestEnv env;
@@ -73,6 +152,7 @@ private slots:
     {
         TestEnv env;
         env.openDb();
+        Proc::recordRanking("cjn");
         const auto r = Save::grades("cjn", {"空", 1});
         QCOMPARE(r.rows, 0);
         QCOMPARE(Db::rowCount("ksmc"), 2);

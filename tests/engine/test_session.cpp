@@ -3,6 +3,7 @@
 #include "engine/actions/exam.h"
 #include "engine/actions/processing.h"
 #include "engine/db/database.h"
+#include "engine/processing/rankstamp.h"
 #include "engine/session/session.h"
 #include "enginetest.h"
 
@@ -97,6 +98,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Db::InputError, Actions::checkSave(s, Save::Kind::Grades, e));
         Fixture::student("cj", "0101", 1, "甲", {{"语文1", 80}});
         s.setRosterMode(1);
+        Proc::recordRanking("cj");
         QVERIFY(!Actions::checkSave(s, Save::Kind::Grades, e).askReplace());
         Actions::save(s, Save::Kind::Grades, e);
         QCOMPARE(s.exam().name, QString("期中"));

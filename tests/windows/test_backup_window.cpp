@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 QByteArray bytes(const QString& path)
@@ -69,6 +71,29 @@ private slots:
         QVERIFY(!Forms::bk->g1->isVisible() && Forms::bk->g2->isVisible());
         QVERIFY(!Forms::bk->Label4->isVisible() && Forms::bk->Label5->isVisible());
         QCOMPARE(Forms::bk->c1->currentText(), QString("空白数据库"));
+    }
+
+    // A backup killed halfway by a program that is gone: its partial copy
+    // is removed when the program starts, and never offered for a restore.
+    void aKilledBackupIsClearedAtStart()
+    {
+        WindowTestEnv env;
+        const pid_t dead = ::fork();
+        if (dead == 0)
+            ::_exit(0);
+        QVERIFY(dead > 0);
+        ::waitpid(dead, nullptr, 0);
+        const QString partial = env.programDir() + QStringLiteral("/database/.backup-%1-k1ll3d").arg(dead);
+        for (const QString& name : {partial, partial + "-journal"}) {
+            QFile f(name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("SQLite format 3", 16);
+        }
+        QVERIFY(env.startForms());
+        QVERIFY(!QFile::exists(partial) && !QFile::exists(partial + "-journal"));
+        Forms::Form6->item("还原数据库")->trigger();
+        QCOMPARE(comboItems(Forms::bk->c1), (QStringList{"空白数据库", ""}));
+        QVERIFY(env.messages.records.isEmpty());
     }
 
     void backingUpTwiceFromTheWindowSaysWhichNameWasWritten()

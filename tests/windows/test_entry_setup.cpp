@@ -6,6 +6,7 @@
 #include "engine/db/gridmodel.h"
 #include "engine/entry/roster.h"
 #include "engine/entry/setup.h"
+#include "engine/processing/rankstamp.h"
 #include "engine/processing/saves.h"
 #include "windows/entry/tformin.h"
 #include "windows/entry/tgai.h"
@@ -30,6 +31,8 @@ void roster(const QString& table, int count, int cls = 1)
         Fixture::student(table, QStringLiteral("%1%2").arg(cls, 2, 10, QChar('0')).arg(i + 1, 2, 10, QChar('0')),
                          cls, QStringLiteral("学生%1").arg(i + 1),
                          {{"语文1", 70 + i}, {"化学1", 60}, {"综合1", 88}, {"总分1", 300}, {"语文班排1", i + 1}});
+    // As a ranking run leaves it, so that it can be saved.
+    Proc::recordRanking(table);
 }
 
 qint64 counter(const char* column)

@@ -17,6 +17,7 @@
 #include "windows/processing/tc1p.h"
 #include "windows/processing/tform1.h"
 #include "windows/processing/tform8.h"
+#include "engine/processing/rankstamp.h"
 #include "engine/processing/runs.h"
 #include "engine/processing/saves.h"
 #include "windowtest.h"
@@ -26,6 +27,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSqlQuery>
+#include <QSqlDatabase>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -64,6 +67,8 @@ void classes(const QString& table, int classCount, int perClass)
             Fixture::student(table, QStringLiteral("%1%2").arg(c, 2, 10, QChar('0')).arg(i, 2, 10, QChar('0')), c,
                              QStringLiteral("%1班%2号").arg(c).arg(i),
                              {{"语文1", 60 + i}, {"总分1", 200 + i}, {"总分级排1", i}, {"综合班排1", 1}});
+    // As a ranking run leaves it, so that it can be saved.
+    Proc::recordRanking(table);
 }
 
 EntryGrid* openGridWithFocus()
@@ -208,6 +213,44 @@ private slots:
         QCOMPARE(Fixture::value("cjn", "姓名", 1).toString(), QString("改名"));
     }
 
+    // The batch tool re-imports the roster in another order while the grid
+    // is open: the mark typed next is refused with the reason and lands on no
+    // student; typed again, it lands on the student the row shows.
+    void aMarkTypedAfterAnotherProgramReorderedTheRosterLandsOnNoOtherStudent()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        classes("cjn", 1, 3); // 0101, 0102, 0103: 语文 61, 62, 63
+        EntryGrid* grid = openGridWithFocus();
+        const int chinese = Forms::Form6->Query1->columnIndex("语文1");
+        const int width = grid->columnWidth(chinese);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "batch");
+            db.setDatabaseName(env.databaseFile());
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("CREATE TEMP TABLE keep AS SELECT * FROM cjn ORDER BY rowid DESC"));
+            QVERIFY(q.exec("DELETE FROM cjn"));
+            QVERIFY(q.exec("INSERT INTO cjn SELECT * FROM keep"));
+        }
+        QSqlDatabase::removeDatabase("batch");
+        const QString after = Fixture::dump("cjn");
+        grid->setCurrentIndex(Forms::Form6->Query1->index(0, chinese));
+        type("99");
+        press(Qt::Key_Return);
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
+        QVERIFY2(env.messages.last().contains("另一个程序或窗口"), qPrintable(env.messages.last()));
+        QCOMPARE(Fixture::dump("cjn"), after);
+        QCOMPARE(grid->currentIndex().row(), 0);
+        QCOMPARE(grid->columnWidth(chinese), width);
+        type("99");
+        press(Qt::Key_Return);
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(Db::selectValue("SELECT 语文1 FROM cjn WHERE 学号 = '0101'").toDouble(), 99.0);
+        QCOMPARE(Db::selectValue("SELECT 语文1 FROM cjn WHERE 学号 = '0103'").toDouble(), 63.0);
+    }
+
     void theNavigatorMovesThroughTheRows()
     {
         WindowTestEnv env;
@@ -333,6 +376,7 @@ private slots:
         QCOMPARE(Forms::luru->Edit2->text(), QString("1"));
         QCOMPARE(Forms::luru->Edit3->text(), QString("4"));
         QCOMPARE(Forms::Form6->Query1->rowCount(), 8);
+        Proc::recordRanking("cjn");
         Forms::luru->Button1->show();
         Forms::luru->Button1->click();
         QCOMPARE(Forms::luru->Panel3->text(), QString("该处理过程已完成，结果已永久保存"));
@@ -342,8 +386,9 @@ private slots:
         Forms::luru->close();
         Tluru::showFresh();
         QVERIFY(Forms::luru->Panel3->isVisible() && Forms::luru->Panel3->text().contains("保存后成绩有改动"));
-        // Saved again: the panel agrees again.
+        // Saved again once ranked again: the panel agrees again.
         Db::exec("UPDATE \"check\" SET c1 = 0");
+        Proc::recordRanking("cjn");
         Forms::luru->Button1->show();
         Forms::luru->Button1->click();
         QCOMPARE(Forms::luru->Panel3->text(), QString("该处理过程已完成，结果已永久保存"));
@@ -480,6 +525,39 @@ private slots:
         for (int c = 0; c < Forms::luru->luru_dg->model()->columnCount(); ++c)
             QVERIFY2(fits(c), qPrintable(headers().at(c)));
         QVERIFY(widths().at(0) >= 50 && widths().at(1) >= 80);
+    }
+
+    // Ranked, then the batch tool imports another roster, then the save:
+    // refused, never "成功", and nothing stored.
+    void aSaveAfterAnotherProgramImportedIsRefused()
+    {
+        WindowTestEnv env;
+        QVERIFY(env.startForms());
+        classes("cjn", 2, 3);
+        Fixture::setCheck({{"mc", "期中"}, {"bh", "3"}});
+        Proc::RankSettings st;
+        st.table = "cjn";
+        st.subjects = {"语文"};
+        st.lastClass = 2;
+        Proc::rank(st);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "batch");
+            db.setDatabaseName(env.databaseFile());
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("DELETE FROM cjn"));
+            QVERIFY(q.exec("INSERT INTO cjn(序号, 学号, 班号, 姓名, 语文1) VALUES (0, '0901', 1, '新生', 75)"));
+        }
+        QSqlDatabase::removeDatabase("batch");
+        const QString before = Fixture::dump("cjsave") + Fixture::dump("ksmc") + Fixture::dump("check");
+        Forms::luru->show();
+        Forms::luru->Button1->show();
+        Forms::luru->Button1->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QVERIFY2(env.messages.last().contains("重新排名") && !env.messages.last().contains("成功"),
+                 qPrintable(env.messages.last()));
+        QCOMPARE(Fixture::dump("cjsave") + Fixture::dump("ksmc") + Fixture::dump("check"), before);
+        QVERIFY(!Forms::luru->Panel3->isVisible());
     }
 
     void theNameAndNumberSavedUnderBecomeTheCurrentOnes()

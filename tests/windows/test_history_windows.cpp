@@ -4,6 +4,7 @@
 // and series.
 #include "engine/db/database.h"
 #include "engine/db/gridmodel.h"
+#include "engine/processing/rankstamp.h"
 #include "windows/app/forms.h"
 #include "windows/app/printing.h"
 #include "windows/app/tmen1.h"
@@ -263,6 +264,7 @@ private slots:
         QVERIFY(env.startForms());
         showLaidOut(Forms::chaxun);
         Fixture::student("cj", "0101", 1, "甲");
+        Proc::recordRanking("cj");
         Forms::luru->mingc->setText("2025学年期中");
         Forms::luru->bianh->setText("4");
         Forms::luru->Button1->click();

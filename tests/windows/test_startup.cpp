@@ -4,6 +4,7 @@
 #include "windows/app/forms.h"
 #include "windows/app/tform6.h"
 #include "windows/app/tmen1.h"
+#include "windows/processing/tform1.h"
 #include "engine/db/database.h"
 #include "windowtest.h"
 
@@ -157,6 +158,59 @@ private slots:
         QVERIFY(env.startForms());
         QVERIFY(env.messages.records.isEmpty());
         QVERIFY(Db::isOpen() && Forms::Form6);
+    }
+
+    // A link in the lock file's place: nothing is written through it, and
+    // the program says so and does not start on the database.
+    void aLockFileThatIsALinkStopsTheStart()
+    {
+        WindowTestEnv env;
+        const QString victim = env.root() + "/victim.txt";
+        {
+            QFile f(victim);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("keep me\n");
+        }
+        QVERIFY(QFile::link(victim, Instance::lockFileFor(env.databaseFile())));
+        QVERIFY(!env.startForms());
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Error);
+        QVERIFY2(env.messages.last().contains("符号链接") && env.messages.last().contains("没有打开这个数据库"),
+                 qPrintable(env.messages.last()));
+        QVERIFY(!Db::isOpen() && !Forms::Form6);
+        QFile f(victim);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("keep me\n"));
+    }
+
+    // A database folder on a read-only disk is told at start, not at the
+    // first edit: the database opens read-only, the title says so, and a
+    // ranking is refused with the reason, the file untouched.
+    void aFolderThatCannotBeWrittenOpensReadOnly()
+    {
+        WindowTestEnv env;
+        QFile db(env.databaseFile());
+        QVERIFY(db.open(QIODevice::ReadOnly));
+        const QByteArray before = db.readAll();
+        db.close();
+        Db::setUnwritableFolderForTests(env.programDir() + "/database");
+        const bool started = env.startForms();
+        Db::setUnwritableFolderForTests(QString());
+        QVERIFY(started);
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
+        QVERIFY2(env.messages.last().contains("不能写入") && env.messages.last().contains("只读方式打开"),
+                 qPrintable(env.messages.last()));
+        QVERIFY(Db::isReadOnly());
+        QVERIFY(Forms::Form6->windowTitle().endsWith("（只读）"));
+        QVERIFY(!QFile::exists(Instance::lockFileFor(env.databaseFile())));
+        env.messages.clear();
+        Forms::Form1->showMode(TForm1::Mode::Ranking);
+        Forms::Form1->Button1->click();
+        QVERIFY2(env.messages.last().contains("只读方式打开") && env.messages.last().contains("文件夹不能写入"),
+                 qPrintable(env.messages.last()));
+        QVERIFY(db.open(QIODevice::ReadOnly));
+        QCOMPARE(db.readAll(), before);
     }
 
     void anErrorWhileAWindowIsBuiltIsShownAndStartUpGoesOn()

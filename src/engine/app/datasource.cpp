@@ -5,7 +5,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QCryptographicHash>
 #include <QFileInfo>
+#include <QSettings>
+#include <QStringDecoder>
 
 namespace DataSource {
 
@@ -19,37 +22,101 @@ QString iniPath()
     return QDir::homePath() + "/.odbc.ini";
 }
 
-static QString sectionName(const QString& line)
+namespace {
+
+QString sectionName(const QByteArray& line)
 {
-    const QString t = line.trimmed();
+    const QByteArray t = line.trimmed();
     if (t.startsWith('[') && t.endsWith(']'))
-        return t.mid(1, t.size() - 2).trimmed();
+        return QString::fromUtf8(t.mid(1, t.size() - 2).trimmed());
     return QString();
 }
+
+QByteArray keyOf(const QByteArray& line)
+{
+    const qsizetype eq = line.indexOf('=');
+    if (eq < 0)
+        return QByteArray();
+    const QByteArray t = line.trimmed();
+    if (t.startsWith(';') || t.startsWith('#'))
+        return QByteArray();
+    return line.left(eq).trimmed();
+}
+
+bool sameKey(const QByteArray& a, const QString& b)
+{
+    return QString::fromUtf8(a).compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool isUtf8Text(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    (void)QString(utf8(bytes));
+    return !utf8.hasError();
+}
+
+} // namespace
 
 bool IniFile::load(const QString& path)
 {
     m_lines.clear();
+    m_loaded.clear();
+    m_utf8 = true;
+    m_eol = "\n";
     QFile f(path);
     if (!f.exists())
         return true;
     if (!f.open(QIODevice::ReadOnly))
         return false;
-    QString all = QString::fromUtf8(f.readAll());
-    all.replace("\r\n", "\n");
-    m_lines = all.split('\n');
-    while (!m_lines.isEmpty() && m_lines.last().trimmed().isEmpty())
-        m_lines.removeLast();
+    m_loaded = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return false;
+    m_utf8 = isUtf8Text(m_loaded);
+    int crlf = 0, lf = 0;
+    qsizetype at = 0;
+    while (at < m_loaded.size()) {
+        const qsizetype nl = m_loaded.indexOf('\n', at);
+        Line line;
+        if (nl < 0) {
+            line.text = m_loaded.mid(at);
+            at = m_loaded.size();
+        } else {
+            line.text = m_loaded.mid(at, nl - at);
+            line.end = "\n";
+            if (line.text.endsWith('\r')) {
+                line.text.chop(1);
+                line.end = "\r\n";
+                ++crlf;
+            } else {
+                ++lf;
+            }
+            at = nl + 1;
+        }
+        m_lines << line;
+    }
+    if (crlf > lf)
+        m_eol = "\r\n";
     return true;
+}
+
+QByteArray IniFile::bytes() const
+{
+    QByteArray out;
+    for (const Line& l : m_lines)
+        out += l.text + l.end;
+    return out;
 }
 
 bool IniFile::save(const QString& path) const
 {
+    const QByteArray data = bytes();
+    if (data == m_loaded && QFileInfo::exists(path))
+        return true;
     const QFileInfo fi(path);
     if (!QDir().mkpath(fi.absolutePath()))
         return false;
     try {
-        Files::writeAll(path, text().toUtf8());
+        Files::writeAll(path, data);
     } catch (const Db::Error&) {
         return false;
     }
@@ -59,7 +126,7 @@ bool IniFile::save(const QString& path) const
 int IniFile::sectionStart(const QString& section) const
 {
     for (int i = 0; i < m_lines.size(); ++i)
-        if (sectionName(m_lines.at(i)).compare(section, Qt::CaseInsensitive) == 0)
+        if (sectionName(m_lines.at(i).text).compare(section, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
 }
@@ -67,38 +134,33 @@ int IniFile::sectionStart(const QString& section) const
 int IniFile::sectionEnd(int start) const
 {
     int i = start + 1;
-    while (i < m_lines.size() && sectionName(m_lines.at(i)).isEmpty())
+    while (i < m_lines.size() && sectionName(m_lines.at(i).text).isEmpty())
         ++i;
     return i;
 }
 
-static QString keyOf(const QString& line)
-{
-    const int eq = line.indexOf('=');
-    if (eq < 0)
-        return QString();
-    const QString t = line.trimmed();
-    if (t.startsWith(';') || t.startsWith('#'))
-        return QString();
-    return line.left(eq).trimmed();
-}
-
 void IniFile::setValues(const QString& section, const QList<QPair<QString, QString>>& values)
 {
+    // A line added after a last line without an end needs the end first.
+    auto ended = [this] {
+        if (!m_lines.isEmpty() && m_lines.last().end.isEmpty())
+            m_lines.last().end = m_eol;
+    };
     int start = sectionStart(section);
     if (start < 0) {
-        if (!m_lines.isEmpty())
-            m_lines << QString();
-        m_lines << '[' + section + ']';
+        ended();
+        if (!m_lines.isEmpty() && !m_lines.last().text.trimmed().isEmpty())
+            m_lines << Line{QByteArray(), m_eol};
+        m_lines << Line{'[' + section.toUtf8() + ']', m_eol};
         start = int(m_lines.size()) - 1;
     }
     for (const auto& [key, value] : values) {
         const int end = sectionEnd(start);
-        const QString line = key + '=' + value;
+        const QByteArray text = (key + '=' + value).toUtf8();
         bool done = false;
         for (int i = start + 1; i < end; ++i) {
-            if (keyOf(m_lines.at(i)).compare(key, Qt::CaseInsensitive) == 0) {
-                m_lines[i] = line;
+            if (sameKey(keyOf(m_lines.at(i).text), key)) {
+                m_lines[i].text = text;
                 done = true;
                 break;
             }
@@ -106,9 +168,11 @@ void IniFile::setValues(const QString& section, const QList<QPair<QString, QStri
         if (!done) {
             // after the last non-blank line of the section
             int at = end;
-            while (at > start + 1 && m_lines.at(at - 1).trimmed().isEmpty())
+            while (at > start + 1 && m_lines.at(at - 1).text.trimmed().isEmpty())
                 --at;
-            m_lines.insert(at, line);
+            if (at == m_lines.size())
+                ended();
+            m_lines.insert(at, Line{text, m_eol});
         }
     }
 }
@@ -119,18 +183,20 @@ QString IniFile::value(const QString& section, const QString& key) const
     if (start < 0)
         return QString();
     const int end = sectionEnd(start);
-    for (int i = start + 1; i < end; ++i)
-        if (keyOf(m_lines.at(i)).compare(key, Qt::CaseInsensitive) == 0)
-            return m_lines.at(i).mid(m_lines.at(i).indexOf('=') + 1).trimmed();
+    for (int i = start + 1; i < end; ++i) {
+        const QByteArray& t = m_lines.at(i).text;
+        if (sameKey(keyOf(t), key))
+            return QString::fromUtf8(t.mid(t.indexOf('=') + 1).trimmed());
+    }
     return QString();
 }
 
 QStringList IniFile::sections() const
 {
     QStringList out;
-    for (const QString& l : m_lines)
-        if (!sectionName(l).isEmpty())
-            out << sectionName(l);
+    for (const Line& l : m_lines)
+        if (!sectionName(l.text).isEmpty())
+            out << sectionName(l.text);
     return out;
 }
 
@@ -144,9 +210,41 @@ static bool step(const QString& section, const QList<QPair<QString, QString>>& v
     return ini.save(path);
 }
 
+static bool isAscii(const QString& text)
+{
+    for (const QChar c : text)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
+}
+
+QString notUtf8Message()
+{
+    return QStringLiteral("数据源文件“%1”不是UTF-8编码（可能是GBK编码），程序没有改动它，以免改坏其中别的程序的设置；"
+                          "数据源“Q7305”因此没有登记。成绩册本身可以照常使用。如果需要这个数据源，"
+                          "请把这个文件另存为UTF-8编码，然后重新开启程序。")
+        .arg(QDir::toNativeSeparators(iniPath()));
+}
+
 Step declare(const QString& databaseFile)
 {
     const QString db = QDir::toNativeSeparators(QFileInfo(databaseFile).absoluteFilePath());
+    // The program's lines are UTF-8; in a file of another encoding only lines
+    // of plain ASCII can be added without mixing two encodings in it.
+    {
+        IniFile ini;
+        if (ini.load(iniPath()) && !ini.isUtf8() && !isAscii(db)) {
+            // Said once for a file as it is, not at every start.
+            QSettings seen(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("墨竹成绩册"),
+                           QStringLiteral("datasource"));
+            const QByteArray fingerprint =
+                QCryptographicHash::hash(ini.bytes() + QFile::encodeName(iniPath()), QCryptographicHash::Sha256).toHex();
+            if (seen.value(QStringLiteral("untouched")).toByteArray() == fingerprint)
+                return Step::NotUtf8Again;
+            seen.setValue(QStringLiteral("untouched"), fingerprint);
+            return Step::NotUtf8;
+        }
+    }
     if (!step("ODBC Data Sources", {{kName, "Microsoft Access Driver (*.mdb)"}}))
         return Step::SourceList;
     if (!step(kName, {{"Database", db},

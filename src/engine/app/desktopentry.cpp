@@ -48,7 +48,11 @@ QString contents(const QString& programDir)
     text += "Type=Application\n";
     text += "Version=1.0\n";
     text += "Name=" + stringValue(QString::fromUtf8(Paths::kProgramFileName)) + '\n';
-    text += "Exec=" + stringValue(execArgument(program)) + '\n';
+    // GLib's launchers look the program up by its name as written, before
+    // they turn %% back into %: a program whose path holds a % is started
+    // through env, which they find, so that the entry is not refused.
+    const QString exec = program.contains('%') ? QStringLiteral("env ") + execArgument(program) : execArgument(program);
+    text += "Exec=" + stringValue(exec) + '\n';
     text += "Path=" + stringValue(dir) + '\n';
     text += "Terminal=false\n";
     text += "Categories=Education;\n";

@@ -5,9 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -73,8 +73,38 @@ QString systemReason(int err)
         return QStringLiteral("名字太长");
     case EISDIR:
         return QStringLiteral("这是一个文件夹的名字");
+    case EFBIG:
+        return QStringLiteral("文件太大，超过了系统允许的大小");
+    case EIO:
+        return QStringLiteral("读写磁盘时出错（磁盘可能有故障，或已被拔出）");
+    case ENOTDIR:
+        return QStringLiteral("文件夹不存在（路径中有一级是文件，不是文件夹）");
+    case ELOOP:
+        return QStringLiteral("路径中的链接太多或绕成了圈");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("文件正被别的程序占用");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("同时打开的文件太多");
+    case ENOMEM:
+        return QStringLiteral("内存不足");
     default:
-        return QString::fromLocal8Bit(std::strerror(err));
+        // Chinese first; the system's own words only as the detail.
+        return QStringLiteral("系统报告错误（%1）").arg(QString::fromLocal8Bit(std::strerror(err)));
+    }
+}
+
+QString folderReason(int err)
+{
+    switch (err) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("没有写入这个文件夹的权限");
+    case EROFS:
+        return QStringLiteral("文件夹在只读的磁盘上");
+    default:
+        return systemReason(err);
     }
 }
 
@@ -92,31 +122,45 @@ SafeTarget::SafeTarget(QString finalPath, QString suffix, QStringList companions
     : m_final(QFileInfo(finalPath).absoluteFilePath()), m_suffix(std::move(suffix)),
       m_companions(std::move(companions))
 {
-    // A link is followed: the file it points to is replaced and the link stays.
+    // A link is followed to the file it finally leads to: that file is
+    // replaced and the link stays.
     const QFileInfo link(m_final);
-    if (link.isSymLink() && !link.symLinkTarget().isEmpty())
-        m_final = link.symLinkTarget();
+    if (link.isSymLink()) {
+        const QString target = link.canonicalFilePath();
+        if (!target.isEmpty())
+            m_final = target;
+        else if (!link.symLinkTarget().isEmpty())
+            m_final = link.symLinkTarget();
+    }
     const QFileInfo fi(m_final);
     if (fi.isDir())
         throw Db::Error(writeFailure(m_final, QStringLiteral("这是一个文件夹的名字")));
-    QTemporaryFile tf(fi.absolutePath() + "/." + fi.completeBaseName() + ".XXXXXX" + m_suffix);
-    tf.setAutoRemove(false);
-    if (!tf.open()) {
-        errno = 0;
-        const bool exists = QFileInfo(fi.absolutePath()).isDir();
-        throw Db::Error(writeFailure(m_final, exists ? QStringLiteral("没有写入这个文件夹的权限")
-                                                     : QStringLiteral("文件夹不存在")));
+    const QByteArray target = QFile::encodeName(m_final);
+    struct stat st;
+    const bool exists = ::stat(target.constData(), &st) == 0;
+    // A file the user made read-only is not replaced behind their back (the
+    // folder would allow it): they choose another name or lift the mark.
+    if (exists && (::access(target.constData(), W_OK) != 0 || (st.st_mode & 0222) == 0))
+        throw Db::Error(QStringLiteral("文件“%1”是只读的，没有覆盖它。请换一个名字保存，或者先去掉这个文件的只读属性再试。")
+                            .arg(QDir::toNativeSeparators(m_final)));
+    QByteArray name = QFile::encodeName(fi.absolutePath() + "/." + fi.completeBaseName() + ".XXXXXX" + m_suffix);
+    const int fd = ::mkstemps(name.data(), int(QFile::encodeName(m_suffix).size()));
+    if (fd < 0) {
+        const int err = errno;
+        throw Db::Error(writeFailure(m_final, err == ENOENT && !QFileInfo(fi.absolutePath()).isDir()
+                                                  ? systemReason(ENOENT)
+                                                  : folderReason(err)));
     }
-    m_temp = tf.fileName();
-    tf.close();
+    ::close(fd);
+    m_temp = QFile::decodeName(name);
     // A temporary file is private (0600); the result gets the mode the file
     // had, or the mode a new file gets.
-    if (fi.exists()) {
-        QFile::setPermissions(m_temp, QFile::permissions(m_final));
+    if (exists) {
+        ::chmod(name.constData(), st.st_mode & 07777);
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
-        ::chmod(QFile::encodeName(m_temp).constData(), 0666 & ~mask);
+        ::chmod(name.constData(), 0666 & ~mask);
     }
 }
 
@@ -178,24 +222,25 @@ void SafeTarget::discard()
 void writeAll(const QString& path, const QByteArray& data)
 {
     SafeTarget target(path);
-    QFile f(target.tempPath());
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw Db::Error(writeFailure(path, f.errorString()));
+    const int fd = ::open(target.tempPathLocal8().constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
+        throw Db::Error(writeFailure(path, systemReason(errno)));
     qint64 done = 0;
     while (done < data.size()) {
-        const qint64 n = injectFailure() ? -1 : f.write(data.constData() + done, data.size() - done);
+        const ssize_t n = injectFailure() ? (errno = ENOSPC, -1)
+                                          : ::write(fd, data.constData() + done, size_t(data.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n <= 0) {
-            const QString reason = n < 0 && f.error() == QFileDevice::NoError ? systemReason(ENOSPC) : f.errorString();
-            f.close();
-            throw Db::Error(writeFailure(path, reason));
+            // A write that took nothing without saying why is a full disk.
+            const int err = n < 0 ? errno : ENOSPC;
+            ::close(fd);
+            throw Db::Error(writeFailure(path, systemReason(err)));
         }
         done += n;
     }
-    if (!f.flush()) {
-        f.close();
-        throw Db::Error(writeFailure(path, systemReason(ENOSPC)));
-    }
-    f.close();
+    if (::close(fd) != 0)
+        throw Db::Error(writeFailure(path, systemReason(errno)));
     target.commit();
 }
 

@@ -25,7 +25,8 @@ public:
     SafeTarget& operator=(const SafeTarget&) = delete;
 
     // The temporary file, reserved in the final folder at construction (so a
-    // folder that cannot be written fails before any work is done).
+    // folder that cannot be written, or a read-only file in the way, fails
+    // before any work is done).
     const QString& tempPath() const { return m_temp; }
     QByteArray tempPathLocal8() const;
     const QString& finalPath() const { return m_final; }
@@ -47,6 +48,8 @@ void writeAll(const QString& path, const QByteArray& data);
 
 // What an errno means for a teacher: 磁盘已满, 没有写入这个文件夹的权限, ...
 QString systemReason(int err);
+// The same for a file that could not be made in a folder.
+QString folderReason(int err);
 
 // The Chinese message for a file that could not be written, with the reason.
 QString writeFailure(const QString& path, const QString& reason);

@@ -9,7 +9,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QDateTime>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QTemporaryFile>
 
@@ -17,6 +19,7 @@
 #include <cerrno>
 #include <cstring>
 #include <cstdio>
+#include <csignal>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -221,7 +224,9 @@ class PartialFile {
 public:
     explicit PartialFile(const QString& folder, const QString& shownTarget)
     {
-        QTemporaryFile tf(folder + "/.backup-XXXXXX");
+        // The program's process number in the name tells a copy still being
+        // written from one a killed program left (see removeLeftovers).
+        QTemporaryFile tf(QStringLiteral("%1/%2%3-XXXXXX").arg(folder, kPartialPrefix).arg(qint64(::getpid())));
         tf.setAutoRemove(false);
         if (!tf.open()) {
             const bool exists = QFileInfo(folder).isDir();
@@ -252,6 +257,41 @@ private:
     bool m_kept = false;
 };
 
+bool processRuns(qint64 pid)
+{
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+}
+
+// A link in the database folder whose file lies in another folder: a typed
+// name never leaves the folder, and neither does what it names.
+bool leadsOutOfFolder(const QFileInfo& fi)
+{
+    if (!fi.isSymLink())
+        return false;
+    const QString target = fi.canonicalFilePath();
+    return !target.isEmpty() && QFileInfo(target).absolutePath() != QFileInfo(Paths::databaseDir()).canonicalFilePath();
+}
+
+// The journal a program that was interrupted while writing the file left
+// beside it, when there is one.
+QString journalBeside(const QString& path)
+{
+    for (const QString& suffix : {QStringLiteral("-journal"), QStringLiteral("-wal")}) {
+        const QFileInfo j(path + suffix);
+        if (j.exists() && j.size() > 0)
+            return j.fileName();
+    }
+    return QString();
+}
+
+// Back to the rollback journal the program uses: a copy of a database kept
+// in WAL mode would otherwise stay in it, with files beside it that a plain
+// copy of the database misses.
+void useRollbackJournal(sqlite3* db)
+{
+    sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+}
+
 QString safetyName()
 {
     QString stamp = Db::now();
@@ -280,6 +320,9 @@ QString pathForName(const QString& name)
     for (const QString& suffix : kJournalSuffixes)
         if (name.endsWith(suffix, Qt::CaseInsensitive))
             throw Db::InputError(QStringLiteral("以“%1”结尾的名字是数据库的日志文件用的，请换一个名字").arg(suffix));
+    if (name.startsWith(kPartialPrefix))
+        throw Db::InputError(QStringLiteral("以“%1”开头的名字是程序写备份时临时用的（没有写完的备份），请换一个名字")
+                                 .arg(kPartialPrefix));
     const QString folder = QDir::cleanPath(Paths::databaseDir());
     const QString path = folder + '/' + name;
     // With the checks above this cannot happen; a typed name never leaves the folder.
@@ -306,6 +349,7 @@ BackupResult backupDatabase(const QString& typedName, const ProgressFn& progress
     if (!sqlite3_get_autocommit(src))
         throw Db::Error(QStringLiteral("数据正在保存中，请等保存完成后再备份"));
 
+    removeLeftovers();
     PartialFile partial(folder, wanted);
     try {
         Connection dest(partial.path(), SQLITE_OPEN_READWRITE);
@@ -314,6 +358,7 @@ BackupResult backupDatabase(const QString& typedName, const ProgressFn& progress
         ShortLockWait wait(src);
         if (copyPages(dest.get(), src, progress, options) == Copy::Cancelled)
             return {QString(), QString(), false, true};
+        useRollbackJournal(dest.get());
     } catch (const Db::InputError&) {
         throw;
     } catch (const Db::Error& e) {
@@ -344,6 +389,10 @@ QString restoreSource(const QString& entry)
         throw Db::InputError(QStringLiteral("请输入你想还原的数据库名字"));
     const QString path = pathForName(entry);
     const QFileInfo fi(path), db(Paths::databaseFile());
+    if (leadsOutOfFolder(fi))
+        throw Db::InputError(QStringLiteral("“%1”是一个链接，指向数据库文件夹以外的文件“%2”：还原只用数据库文件夹 %3 里的文件。"
+                                            "请把那个备份文件本身复制到这个文件夹里，再从它还原。")
+                                 .arg(entry, shown(fi.canonicalFilePath()), shown(Paths::databaseDir())));
     if (fi.exists() && db.exists() && fi.canonicalFilePath() == db.canonicalFilePath())
         throw Db::InputError(QStringLiteral("“%1”就是正在使用的数据库，不能用它自己来还原").arg(entry));
     return path;
@@ -368,9 +417,23 @@ void checkSource(const QString& path)
     if (fi.size() == 0)
         throw Db::Error(QStringLiteral("%1是一个空文件，不是数据库。%2").arg(what, nothing));
 
+    // A journal beside the file means that a program writing it was
+    // interrupted: its last change is half in the file and half in the
+    // journal. Only a write can settle that, and a restore never writes its
+    // source, so such a file is not used.
+    const auto interrupted = [&](int code) {
+        const QString journal = journalBeside(path);
+        if (journal.isEmpty() || ((code & 0xff) != SQLITE_READONLY && (code & 0xff) != SQLITE_CANTOPEN))
+            return;
+        throw Db::Error(QStringLiteral("%1旁边有一个日志文件“%2”：上次写入%1时被中断了，它的内容不完整，不能用来还原。%3"
+                                       "请选用另一个备份。")
+                            .arg(what, journal, nothing));
+    };
     Connection src(path, SQLITE_OPEN_READONLY);
-    if (src.rc() != SQLITE_OK)
+    if (src.rc() != SQLITE_OK) {
+        interrupted(sqlite3_extended_errcode(src.get()));
         throw Db::Error(QStringLiteral("无法打开%1：%2。%3").arg(what, reasonOf(src.rc(), src.get()), nothing));
+    }
     sqlite3_busy_timeout(src.get(), 2000);
     sqlite3_stmt* st = nullptr;
     int rc = sqlite3_prepare_v2(src.get(), "PRAGMA integrity_check(5)", -1, &st, nullptr);
@@ -380,6 +443,7 @@ void checkSource(const QString& path)
             problems << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE) {
+        interrupted(sqlite3_extended_errcode(src.get()));
         const int code = sqlite3_extended_errcode(src.get()) & 0xff;
         if (code == SQLITE_NOTADB)
             throw Db::Error(QStringLiteral("%1不是数据库文件。%2").arg(what, nothing));
@@ -388,8 +452,8 @@ void checkSource(const QString& path)
         throw Db::Error(QStringLiteral("无法读取%1：%2。%3").arg(what, reasonOf(code, src.get()), nothing));
     }
     if (problems != QStringList{QStringLiteral("ok")})
-        throw Db::Error(QStringLiteral("%1已损坏（完整性检查：%2），不能用来还原。%3")
-                            .arg(what, problems.join("；"), nothing));
+        throw Db::Error(QStringLiteral("%1已损坏，不能用来还原。%2请选用另一个备份。\n\n详细情况（SQLite 完整性检查）：\n%3")
+                            .arg(what, nothing, problems.join('\n')));
 
     // A sound file of another program is refused too: every window relies on
     // the grade tables and their columns.
@@ -426,6 +490,8 @@ void checkSource(const QString& path)
 
 RestoreResult restoreDatabase(const QString& entry, const ProgressFn& progress, const Options& options)
 {
+    if (Db::isReadOnly())
+        throw Db::Error(Db::readOnlyText());
     RestoreResult result;
     result.source = restoreSource(entry);
     checkSource(result.source);
@@ -459,6 +525,7 @@ RestoreResult restoreDatabase(const QString& entry, const ProgressFn& progress, 
         ShortLockWait wait(dest);
         copyPages(dest, src.get(), report, options);
         result.copied = true;
+        useRollbackJournal(dest);
     } catch (const Db::Error& e) {
         result.failure = e.text();
     }
@@ -473,7 +540,7 @@ QStringList restoreCandidates()
     QStringList out;
     for (const QFileInfo& fi : dir.entryInfoList(QDir::Files | QDir::Readable, QDir::Time)) {
         const QString name = fi.fileName();
-        if (name == database || name == blank)
+        if (name == database || name == blank || leadsOutOfFolder(fi))
             continue;
         if (std::any_of(kJournalSuffixes.begin(), kJournalSuffixes.end(),
                         [&name](const QString& s) { return name.endsWith(s, Qt::CaseInsensitive); }))
@@ -484,6 +551,35 @@ QStringList restoreCandidates()
             out << name;
     }
     return out;
+}
+
+} // namespace Backup
+
+namespace Backup {
+
+int removeLeftovers()
+{
+    // ".backup-<process>-XXXXXX", with the journals SQLite makes beside it;
+    // also the names of copies made before they carried their program's number.
+    static const QRegularExpression partial(QStringLiteral("^\\.backup-(?:(\\d+)-)?[A-Za-z0-9]{6}(?:-journal|-wal|-shm)?$"));
+    const QDir dir(Paths::databaseDir());
+    const QDateTime stale = QDateTime::currentDateTime().addSecs(-3600);
+    int removed = 0;
+    for (const QFileInfo& fi : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QRegularExpressionMatch m = partial.match(fi.fileName());
+        if (!m.hasMatch() || fi.isSymLink())
+            continue;
+        if (m.captured(1).isEmpty()) {
+            // Whose it was is unknown: one untouched for an hour is no copy in progress.
+            if (fi.lastModified() > stale)
+                continue;
+        } else if (processRuns(m.captured(1).toLongLong())) {
+            continue;
+        }
+        if (QFile::remove(fi.absoluteFilePath()))
+            ++removed;
+    }
+    return removed;
 }
 
 } // namespace Backup

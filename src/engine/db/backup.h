@@ -53,12 +53,14 @@ BackupResult backupDatabase(const QString& typedName, const ProgressFn& progress
                             const Options& options = {});
 
 // The source a restore entry stands for: the template for kBlankDatabase,
-// else the typed name in the database folder.
+// else the typed name in the database folder. A link that leads out of the
+// folder, or a partial copy, is refused (Db::InputError).
 QString restoreSource(const QString& entry);
 
 // Checks that a file is a sound grade database: it opens read-only, passes
 // the integrity check and has every table of the schema with its columns.
-// Throws Db::Error naming the problem.
+// Throws Db::Error naming the problem in one Chinese line (the integrity
+// check's own report follows it).
 void checkSource(const QString& path);
 
 struct RestoreResult {
@@ -78,7 +80,17 @@ RestoreResult restoreDatabase(const QString& entry, const ProgressFn& progress =
                               const Options& options = {});
 
 // The files of the database folder a restore can start from, newest first:
-// every file but the database itself, the template, journals and hidden files.
+// every file but the database itself, the template, journals, hidden files
+// and links that lead out of the folder.
 QStringList restoreCandidates();
+
+// A backup is written to a hidden file named with this prefix and the
+// writing program's process number, and renamed once it is whole.
+inline const QString kPartialPrefix = QStringLiteral(".backup-");
+// Removes the partial copies (and their journals) that programs which no
+// longer run left in the database folder, such as a backup that was killed
+// halfway; returns how many files went. A copy another running program is
+// still writing is left alone.
+int removeLeftovers();
 
 } // namespace Backup

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <sqlite3.h>
 #include <unistd.h>
 
 namespace Db {
@@ -37,6 +38,19 @@ QString driverText(const QSqlError& e)
     if (t.isEmpty())
         t = e.text();
     return t;
+}
+
+QString& unwritableFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+// Why the open connection is read-only; empty when it may write.
+QString& readOnlyWhy()
+{
+    static QString why;
+    return why;
 }
 
 int& busyTimeoutMs()
@@ -116,7 +130,14 @@ FileState fileState(const QString& file)
     const QByteArray folder = QFile::encodeName(fi.absolutePath());
     st.fileWritable = !st.exists || ::access(path.constData(), W_OK) == 0;
     st.folderWritable = ::access(folder.constData(), W_OK) == 0;
+    if (!unwritableFolder().isEmpty() && QFileInfo(unwritableFolder()).absoluteFilePath() == fi.absolutePath())
+        st.folderWritable = false;
     return st;
+}
+
+void setUnwritableFolderForTests(const QString& folder)
+{
+    unwritableFolder() = folder;
 }
 
 QString failureText(int code, const QString& sqliteText, const QString& file, const FileState& st)
@@ -140,7 +161,9 @@ QString failureText(int code, const QString& sqliteText, const QString& file, co
                    .arg(f, seconds(busyTimeoutMs()));
         break;
     case kReadOnly:
-        if (!st.fileWritable)
+        if (!readOnlyWhy().isEmpty())
+            text = readOnlyText();
+        else if (!st.fileWritable)
             text = readOnlyFile;
         else if (!st.folderWritable)
             text = readOnlyFolder;
@@ -209,7 +232,9 @@ int busyTimeout()
     return busyTimeoutMs();
 }
 
-void open(const QString& file)
+namespace {
+
+void openConnection(const QString& file, bool readOnly)
 {
     close();
     const QFileInfo fi(file);
@@ -221,7 +246,8 @@ void open(const QString& file)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", kConnectionName);
         db.setDatabaseName(fi.absoluteFilePath());
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs()));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs())
+                             + (readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
         if (!db.open()) {
             const QSqlError e = db.lastError();
             db = QSqlDatabase();
@@ -245,11 +271,49 @@ void open(const QString& file)
         // A commit returns only once the journal and the file are on the disk:
         // a saved examination survives a power cut (see README, Durability).
         exec("PRAGMA synchronous = FULL");
-        addQueryIndexes();
+        if (!readOnly) {
+            // The rollback journal keeps the database one file (see README,
+            // Durability); a file left in WAL mode by another program or an
+            // old restore is put back.
+            // Another program that has it open in WAL mode keeps it so; the
+            // database is still used, and the next open tries again.
+            try {
+                if (selectValue("PRAGMA journal_mode").toString().compare("delete", Qt::CaseInsensitive) != 0)
+                    exec("PRAGMA journal_mode = DELETE");
+            } catch (const Error& e) {
+                qWarning("%s", e.what());
+            }
+            addQueryIndexes();
+        }
     } catch (...) {
         close();
         throw;
     }
+}
+
+} // namespace
+
+void open(const QString& file)
+{
+    openConnection(file, false);
+}
+
+void openReadOnly(const QString& file, const QString& why)
+{
+    openConnection(file, true);
+    readOnlyWhy() = why.isEmpty() ? QStringLiteral("只读") : why;
+}
+
+bool isReadOnly()
+{
+    return isOpen() && !readOnlyWhy().isEmpty();
+}
+
+QString readOnlyText()
+{
+    return QStringLiteral("数据库是以只读方式打开的（%1），不能修改：这次的操作没有做。"
+                          "要修改数据，请解决开启程序时所说的问题，然后重新开启程序。")
+        .arg(readOnlyWhy());
 }
 
 void close()
@@ -257,6 +321,7 @@ void close()
     // SQLite will not close a connection that still has statements.
     Statement::finalizeAll();
     transactionDepth() = 0;
+    readOnlyWhy().clear();
     catalogue().loaded = false;
     catalogue().tables.clear();
     if (QSqlDatabase::contains(kConnectionName)) {
@@ -397,6 +462,14 @@ bool next(QSqlQuery& query)
     return false;
 }
 
+ChangeMark changeMark()
+{
+    ChangeMark m;
+    m.others = selectValue(QStringLiteral("PRAGMA data_version")).toLongLong();
+    m.own = sqlite3_total_changes64(handle());
+    return m;
+}
+
 qint64 rowCount(const QString& name)
 {
     return selectValue(QStringLiteral("SELECT count(*) FROM %1").arg(table(name))).toLongLong();
@@ -414,6 +487,8 @@ int& transactionDepth()
 // can be called from inside a larger one.
 Transaction::Transaction()
 {
+    if (isReadOnly())
+        throw Error(readOnlyText());
     int& depth = transactionDepth();
     if (depth == 0) {
         QSqlQuery q(connection());

@@ -50,6 +50,9 @@ struct FileState {
     bool folderWritable = true;
 };
 FileState fileState(const QString& file);
+// For tests, which run as root (who may write anywhere): the folder reads as
+// one that cannot be written, as on a read-only disk. Empty: none.
+void setUnwritableFolderForTests(const QString& folder);
 
 // The user's message for a failure SQLite reported on a database file (code:
 // SQLite's result code): what happened and what to do, in Chinese, naming the
@@ -63,10 +66,27 @@ QString failureText(const QSqlError& error);
 // A folder, a damaged file or a database without the grade tables is refused
 // with a message saying so.
 void open(const QString& file);
+// Opens it for reading only (a folder that cannot be written, a lock that
+// cannot be taken): every write is refused with readOnlyText(), which gives
+// `why` as the reason.
+void openReadOnly(const QString& file, const QString& why);
 void close();
 bool isOpen();
+bool isReadOnly();
+QString readOnlyText();
 QString fileName();
 QSqlDatabase connection();
+
+// What tells a reader that the data may have changed since it read it:
+// other programs' commits (SQLite's data_version) and the rows this
+// program's own connection has written since it opened, whichever window or
+// run wrote them.
+struct ChangeMark {
+    qint64 others = -1;
+    qint64 own = -1;
+    bool operator==(const ChangeMark&) const = default;
+};
+ChangeMark changeMark();
 
 // The file's own tables and their columns in stored order.
 bool hasTable(const QString& table);

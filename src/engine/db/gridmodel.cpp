@@ -15,26 +15,67 @@ void GridModel::setQuery(const SelectSpec& query)
     m_spec = query;
 }
 
+GridModel::Rows GridModel::read() const
+{
+    SelectSpec spec = m_spec;
+    const QStringList cols = spec.resolvedColumns();
+    // A student's 学号 goes with every edit of the row, shown or not.
+    const bool students = hasColumn(spec.table, QStringLiteral("学号"));
+    const int number = students ? int(cols.indexOf(QStringLiteral("学号"))) : -1;
+    if (students && number < 0)
+        spec.columns = cols + QStringList{QStringLiteral("学号")};
+    Rows out;
+    const auto rows = select(spec, true);
+    out.rowids.reserve(rows.size());
+    out.values.reserve(rows.size());
+    for (const QVariantList& r : rows) {
+        out.rowids << r.first().toLongLong();
+        out.values << r.mid(1, cols.size());
+        if (students)
+            out.numbers << r.at(1 + (number >= 0 ? number : int(cols.size())));
+    }
+    return out;
+}
+
 void GridModel::open()
 {
     const QStringList cols = m_spec.resolvedColumns();
-    const auto rows = select(m_spec, true);
+    // Taken before the read: a change that lands in between is seen at the next edit.
+    const ChangeMark mark = changeMark();
+    Rows rows = read();
     beginResetModel();
     m_columns = cols;
     m_numeric.clear();
     for (const QString& c : cols)
         m_numeric << isNumericColumn(m_spec.table, c);
-    m_rowids.clear();
-    m_rows.clear();
-    m_rowids.reserve(rows.size());
-    m_rows.reserve(rows.size());
-    for (const QVariantList& r : rows) {
-        m_rowids << r.first().toLongLong();
-        m_rows << r.mid(1);
-    }
+    m_rowids = std::move(rows.rowids);
+    m_rows = std::move(rows.values);
+    m_numbers = std::move(rows.numbers);
     m_students = hasColumn(m_spec.table, QStringLiteral("学号"));
+    m_seen = mark;
     m_active = true;
     endResetModel();
+}
+
+void GridModel::replaceRows(Rows rows)
+{
+    const int before = int(m_rows.size()), after = int(rows.values.size());
+    if (after < before) {
+        beginRemoveRows({}, after, before - 1);
+        m_rows.resize(after);
+        m_rowids.resize(after);
+        endRemoveRows();
+    } else if (after > before) {
+        beginInsertRows({}, before, after - 1);
+        m_rows.resize(after);
+        m_rowids.resize(after);
+        endInsertRows();
+    }
+    m_rowids = std::move(rows.rowids);
+    m_rows = std::move(rows.values);
+    m_numbers = std::move(rows.numbers);
+    if (after > 0 && !m_columns.isEmpty())
+        emit dataChanged(index(0, 0), index(after - 1, int(m_columns.size()) - 1));
 }
 
 void GridModel::close()
@@ -42,6 +83,7 @@ void GridModel::close()
     beginResetModel();
     m_rows.clear();
     m_rowids.clear();
+    m_numbers.clear();
     m_active = false;
     endResetModel();
 }
@@ -174,10 +216,60 @@ QString GridModel::write(int row, int column, const QString& text)
             return refuse(QStringLiteral("%1不能是空的").arg(name));
         stored = text;
     }
-    exec(QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
-             .arg(table(m_spec.table), Db::column(m_spec.table, name)),
-         {stored, m_rowids.at(row)});
-    m_rows[row][column] = stored;
+    try {
+        return writeChecked(row, column, stored, text);
+    } catch (const Error& e) {
+        return e.text();
+    }
+}
+
+QString GridModel::writeChecked(int row, int column, const QVariant& stored, const QString& text)
+{
+    const QString& name = m_columns.at(column);
+    const QString who = columnIndex("姓名") >= 0 ? value(row, "姓名").toString().trimmed() : QString();
+    const QString edit = text.trimmed().isEmpty() ? QStringLiteral("清空的“%1”").arg(name)
+                                                  : QStringLiteral("输入的“%1”").arg(text.trimmed());
+    const QString changed =
+        QStringLiteral("这张表在显示出来之后已被另一个程序或窗口改动过（例如重新导入了名单），刚才在第%1行%2%3没有写入。"
+                       "表格已重新读出，请核对每一行的学生后再输入。")
+            .arg(row + 1)
+            .arg(who.isEmpty() ? QString() : QStringLiteral("（%1）").arg(who), edit);
+    // The write lock first: no other program can change the table between
+    // the check and the write.
+    Transaction tx;
+    if (changeMark() != m_seen) {
+        const ChangeMark mark = changeMark();
+        Rows now = read();
+        if (now.rowids != m_rowids || now.values != m_rows || now.numbers != m_numbers) {
+            replaceRows(std::move(now));
+            m_seen = mark;
+            return changed;
+        }
+        m_seen = mark;
+    }
+    const QString set = QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
+                            .arg(table(m_spec.table), Db::column(m_spec.table, name));
+    QSqlQuery up = prepare(m_students ? set + QStringLiteral(" AND \"学号\" IS ?") : set);
+    QVariantList binds{stored, m_rowids.at(row)};
+    if (m_students)
+        binds << m_numbers.value(row);
+    exec(up, binds);
+    if (up.numRowsAffected() != 1) {
+        // The row no longer holds the student it showed.
+        const ChangeMark mark = changeMark();
+        replaceRows(read());
+        m_seen = mark;
+        return changed;
+    }
+    // The cell shows what the database now holds, as a fresh read would.
+    const QVariant now = selectValue(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                         .arg(Db::column(m_spec.table, name), table(m_spec.table)),
+                                     {m_rowids.at(row)});
+    tx.commit();
+    m_seen = changeMark();
+    m_rows[row][column] = now;
+    if (name == QStringLiteral("学号") && m_students)
+        m_numbers[row] = now;
     const QModelIndex i = index(row, column);
     emit dataChanged(i, i);
     return {};

@@ -7,7 +7,14 @@
 // number and 学号 and 姓名 a filled text without control characters.
 // Numbers are shown as Num::shown shows them (rates as percentages);
 // editing starts from the stored value.
+//
+// An edit lands only on the row it was typed into: when the table was
+// changed since the grid read it (by another program, or by another window
+// or run of this one), the edit is refused and the grid reads the rows
+// again; a student's row is written by its rowid and its 学号 together, and
+// nothing is written when they no longer agree.
 
+#include "engine/db/database.h"
 #include "engine/db/query.h"
 
 #include <QAbstractTableModel>
@@ -55,7 +62,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
-    // Writes one cell; returns the message for the user when the text is refused.
+    // Writes one cell; returns the message for the user when the text is
+    // refused or could not be written (nothing was written then).
     QString write(int row, int column, const QString& text);
 
     // The full mark of a mark column ("语文1" -> 120) when one is known.
@@ -70,6 +78,17 @@ signals:
     void editRejected(const QString& message);
 
 private:
+    struct Rows {
+        QVector<qint64> rowids;
+        QVector<QVariantList> values;
+        QVariantList numbers; // each row's 学号, for a grade table
+    };
+    Rows read() const;
+    // Puts read rows in place of the shown ones, keeping the columns (and so
+    // the grid's column widths).
+    void replaceRows(Rows rows);
+    QString writeChecked(int row, int column, const QVariant& stored, const QString& text);
+
     SelectSpec m_spec;
     QStringList m_columns;
     QVector<bool> m_numeric;
@@ -80,6 +99,8 @@ private:
     bool m_active = false;
     bool m_readOnly = false;
     bool m_students = false; // a grade table: one row per student
+    QVariantList m_numbers;  // the 学号 of each row, read with it
+    ChangeMark m_seen;       // the database's change mark when the rows were read
     FullMarkFn m_fullMarks;
 };
 

@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QFile>
+#include <cerrno>
 #include <cmath>
 #include <shapefil.h>
 
@@ -17,26 +18,46 @@ namespace {
 // shapelib's close reports nothing and its record flush ignores short writes:
 // its file hooks are wrapped so that a full disk is noticed.
 thread_local bool t_ioError = false;
+thread_local int t_ioErrno = 0; // the first failure's reason
+void noteFailure()
+{
+    if (!t_ioError)
+        t_ioErrno = errno ? errno : ENOSPC;
+    t_ioError = true;
+}
 SAHooks g_std;
 SAOffset hookWrite(void* p, SAOffset size, SAOffset n, SAFile f)
 {
+    errno = 0;
     const SAOffset r = g_std.FWrite(p, size, n, f);
     if (r != n)
-        t_ioError = true;
+        noteFailure();
+    return r;
+}
+// stdio writes its buffer out when the file is positioned: a full disk
+// shows there first.
+SAOffset hookSeek(SAFile f, SAOffset offset, int whence)
+{
+    errno = 0;
+    const SAOffset r = g_std.FSeek(f, offset, whence);
+    if (r != 0)
+        noteFailure();
     return r;
 }
 int hookFlush(SAFile f)
 {
+    errno = 0;
     const int r = g_std.FFlush(f);
     if (r)
-        t_ioError = true;
+        noteFailure();
     return r;
 }
 int hookClose(SAFile f)
 {
+    errno = 0;
     const int r = g_std.FClose(f);
     if (r)
-        t_ioError = true;
+        noteFailure();
     return r;
 }
 void hookError(const char*) {}
@@ -47,6 +68,7 @@ SAHooks checkedHooks()
     Q_UNUSED(init);
     SAHooks h = g_std;
     h.FWrite = hookWrite;
+    h.FSeek = hookSeek;
     h.FFlush = hookFlush;
     h.FClose = hookClose;
     h.Error = hookError;
@@ -121,11 +143,13 @@ DbfResult writeDbf(const QString& path, const QList<DbfField>& fields, const QLi
     // shapelib puts its own extension on the name it is given: the temporary name keeps ".dbf".
     Files::SafeTarget target(path, QStringLiteral(".dbf"), {QStringLiteral(".cpg")});
     t_ioError = false;
+    t_ioErrno = 0;
     SAHooks hooks = checkedHooks();
     // "LDID/122" writes the language-driver byte 0x7A (code page 936) and no .cpg file.
+    errno = 0;
     DBFHandle h = DBFCreateLL(target.tempPathLocal8().constData(), "LDID/122", &hooks);
     if (!h)
-        throw Db::Error(Files::writeFailure(path, QStringLiteral("无法建立文件")));
+        throw Db::Error(Files::writeFailure(path, errno ? Files::folderReason(errno) : QStringLiteral("无法建立文件")));
     const QDate today = QDate::currentDate();
     DBFSetLastModifiedDate(h, today.year() - 1900, today.month(), today.day());
     DbfResult res;
@@ -166,8 +190,10 @@ DbfResult writeDbf(const QString& path, const QList<DbfField>& fields, const QLi
         }
     }
     DBFClose(h);
-    if (error.isEmpty() && t_ioError)
-        error = QStringLiteral("写入时出错，可能是磁盘已满");
+    // A record refused because the disk took no more is the disk's fault,
+    // not the value's.
+    if (t_ioError)
+        error = Files::systemReason(t_ioErrno);
     if (!error.isEmpty())
         throw Db::Error(Files::writeFailure(path, error));
     target.commit();

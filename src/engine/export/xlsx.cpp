@@ -4,6 +4,7 @@
 #include "engine/db/database.h"
 
 #include <QFile>
+#include <cerrno>
 #include <QHash>
 #include <atomic>
 #include <chrono>
@@ -44,15 +45,33 @@ QString sheetName(QString name, QStringList& used)
     return candidate;
 }
 
+// What errno says, when it names a reason of the disk or the folder; else
+// the given text. Called straight after the failing call.
+QString knownReason(const QString& otherwise)
+{
+    switch (errno) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+    case EIO:
+    case EROFS:
+    case EACCES:
+    case EPERM:
+        return Files::folderReason(errno);
+    default:
+        return otherwise;
+    }
+}
+
 QString failure(const QString& path, lxw_error e)
 {
     switch (e) {
     case LXW_ERROR_CREATING_XLSX_FILE:
     case LXW_ERROR_CREATING_TMPFILE:
-        return Files::writeFailure(path, QStringLiteral("无法建立文件"));
+        return Files::writeFailure(path, knownReason(QStringLiteral("无法建立文件")));
     case LXW_ERROR_ZIP_FILE_OPERATION:
     case LXW_ERROR_ZIP_FILE_ADD:
-        return Files::writeFailure(path, QStringLiteral("写入时出错，可能是磁盘已满"));
+        return Files::writeFailure(path, knownReason(QStringLiteral("写入时出错，可能是磁盘已满")));
     default:
         return Files::writeFailure(path, QString::fromUtf8(lxw_strerror(e)));
     }
@@ -169,8 +188,11 @@ void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& 
     // cancel in the meantime discards the file once it is done.
     std::atomic<bool> closing{true};
     lxw_error closed = LXW_NO_ERROR;
+    int closeErrno = 0;
     std::thread closer([&] {
+        errno = 0;
         closed = workbook_close(wb);
+        closeErrno = errno;
         closing = false;
     });
     std::exception_ptr stopped;
@@ -185,6 +207,8 @@ void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& 
         }
     }
     closer.join();
+    // errno belongs to the thread that closed the file.
+    errno = closeErrno;
     if (stopped)
         std::rethrow_exception(stopped);
     if (error || closed)

@@ -2,6 +2,7 @@
 
 #include "engine/db/database.h"
 #include "engine/db/statement.h"
+#include "engine/processing/rankstamp.h"
 #include "engine/rules/bands.h"
 #include "engine/rules/numbers.h"
 #include "engine/rules/ranking.h"
@@ -160,28 +161,57 @@ RankRows readRankRows(const QString& table, const QList<RankItem>& items, bool t
 void writeRanks(const QString& table, const QList<RankItem>& items, const std::vector<qint64>& rowid,
                 const RankRows& rows, const RankPlan& plan, const RankTable& t)
 {
-    QStringList inRange, outRange;
+    // Each statement's parameters are numbered, so that the checksum of the
+    // new row can name a written value again.
+    struct Update {
+        QStringList columns, values;      // what each column is set to
+        QHash<QString, QString> newValue; // column -> the expression of its new value
+        int params = 0;
+        void set(const QString& column)
+        {
+            const QString value = QStringLiteral("?%1").arg(++params);
+            columns << column;
+            values << value;
+            newValue.insert(column, value);
+        }
+    };
+    Update in, out;
     if (plan.totals()) {
-        inRange << Db::quote(items[kTotalItem].score) + "=?" << Db::quote(items[kThreeItem].score) + "=?";
-        outRange = inRange;
+        for (Update* u : {&in, &out}) {
+            u->set(items[kTotalItem].score);
+            u->set(items[kThreeItem].score);
+        }
     }
     for (const RankItem& it : items) {
-        inRange << Db::quote(it.classRank) + "=?" << Db::quote(it.gradeRank) + "=?";
-        outRange << Db::quote(it.gradeRank) + "=?";
+        in.set(it.classRank);
+        in.set(it.gradeRank);
+        out.set(it.gradeRank);
     }
-    const QString update = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?");
-    Db::Statement upIn(update.arg(Db::table(table), inRange.join(',')));
-    Db::Statement upOut(update.arg(Db::table(table), outRange.join(',')));
+    // The checksum a later grade save holds the table to, worked out from
+    // the rows as they are written (see rankstamp.h).
+    beginRowChecksum();
+    auto statement = [&](const Update& u) {
+        QStringList row;
+        for (const QString& c : checksumColumns())
+            row << u.newValue.value(c, c == QLatin1String("rowid") ? c : Db::quote(c));
+        // The first value written passes through the checksum's call.
+        QStringList sets;
+        for (int i = 0; i < u.columns.size(); ++i)
+            sets << Db::quote(u.columns.at(i)) + " = " + (i == 0 ? rowChecksumCall(u.values.at(i), row) : u.values.at(i));
+        return QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?%3").arg(Db::table(table), sets.join(',')).arg(u.params + 1);
+    };
+    Db::Statement upIn(statement(in));
+    Db::Statement upOut(statement(out));
     for (size_t r = 0; r < rowid.size(); ++r) {
-        const bool in = inClassRange(rows.cls[r], plan);
-        Db::Statement& up = in ? upIn : upOut;
+        const bool inside = inClassRange(rows.cls[r], plan);
+        Db::Statement& up = inside ? upIn : upOut;
         int k = 0;
         if (plan.totals()) {
             bindMark(up, k++, t.total[r]);
             bindMark(up, k++, t.threeTotal[r]);
         }
         for (size_t i = 0; i < size_t(items.size()); ++i) {
-            if (in)
+            if (inside)
                 bindRank(up, k++, t.classRanks[i][r]);
             bindRank(up, k++, t.gradeRanks[i][r]);
         }
@@ -217,6 +247,8 @@ RankResult rank(const RankSettings& st, const ProgressFn& progress)
     const RankRows rows = readRankRows(st.table, items, plan.totals(), rowid);
     const RankTable table = computeRanks(rows, plan, progress);
     writeRanks(st.table, items, rowid, rows, plan, table);
+    // What a later grade save checks it stores.
+    recordRanking(st.table, rowChecksum());
     tx.commit();
 
     RankResult res;

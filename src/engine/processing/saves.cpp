@@ -2,6 +2,7 @@
 
 #include "engine/db/database.h"
 #include "engine/db/statement.h"
+#include "engine/processing/rankstamp.h"
 #include "engine/rules/numbers.h"
 #include "engine/rules/subjects.h"
 
@@ -176,6 +177,8 @@ Result grades(const QString& workTable, const Exam& exam)
     const QString byRowid = head + QStringLiteral(" SELECT ? + rowid - ?, ?, ?, ?, ") + read.join(',') + from;
     Result res;
     Db::inTransaction([&] {
+        // Only the table the teacher reviewed after its ranking is stored.
+        Proc::checkRanked(workTable);
         const bool replaced = removeEarlier(c.target, exam) > 0;
         const qint64 first = counter(c.counter);
         const auto span = Db::selectRows(QStringLiteral("SELECT min(rowid), max(rowid), count(*) FROM %1")

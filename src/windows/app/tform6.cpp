@@ -174,6 +174,11 @@ void TForm6::FormCreate()
     case DataSource::Step::Engine:
         Msg::error("增加ODBC数据源失败，可能是数据库位置错误，请放到D盘根目录下");
         break;
+    case DataSource::Step::NotUtf8:
+        Msg::warning(DataSource::notUtf8Message());
+        break;
+    case DataSource::Step::NotUtf8Again:
+        break;
     }
 }
 

@@ -2,7 +2,10 @@
 
 #include "windows/app/messages.h"
 #include "engine/app/paths.h"
+#include "engine/db/backup.h"
 #include "engine/db/database.h"
+#include "windows/app/forms.h"
+#include "windows/app/tform6.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -21,20 +24,27 @@ void TFormxxx::FormCreate()
 {
     const QString file = Paths::databaseFile();
     // Two copies on one database would edit the same examination over each
-    // other; the second one ends here. A folder where no lock file can be
-    // made is not guarded: opening the database reports what is wrong there.
+    // other: the second one ends here, and a database whose lock cannot be
+    // taken opens read-only.
     m_lock = std::make_unique<Instance::Lock>(file);
-    if (m_lock->state() == Instance::Lock::State::TakenByOther) {
-        Msg::error(QStringLiteral("程序已经打开了数据库“%1”%2，不能再打开一次：两个窗口同时修改同一次考试会互相覆盖。"
-                                  "请切换到已经打开的那个程序窗口；如果看不到它，请先把它关闭再重新打开。")
-                       .arg(QDir::toNativeSeparators(file),
-                            m_lock->holder() > 0 ? QStringLiteral("（进程号%1）").arg(m_lock->holder()) : QString()));
+    const Instance::Access access = Instance::accessFor(*m_lock, file);
+    if (access.kind == Instance::Access::Refused) {
+        Msg::error(access.message);
         m_lock.reset();
         m_connected = false;
         return;
     }
     try {
-        Db::open(file);
+        if (access.kind == Instance::Access::ReadOnly) {
+            Db::openReadOnly(file, access.why);
+            Msg::warning(access.message);
+            if (Forms::Form6)
+                Forms::Form6->setWindowTitle(Forms::Form6->windowTitle() + QStringLiteral("（只读）"));
+        } else {
+            Db::open(file);
+            // Copies left by backups that were killed halfway.
+            Backup::removeLeftovers();
+        }
         m_connected = true;
     } catch (const Db::Error& e) {
         Msg::error(e.text());
