@@ -74,7 +74,7 @@ private slots:
         QCOMPARE(Entry::rosterMode(), 0);
         QVERIFY(!Forms::formin->isVisible());
         QVERIFY(Forms::luru->isVisible());
-        QCOMPARE(Forms::Form6->Query1->rowCount(), 2);
+        QCOMPARE(Forms::luru->Query1->rowCount(), 2);
     }
 
     void theClassRangeFollowsTheRoster()
@@ -459,7 +459,7 @@ private slots:
         QCOMPARE(Fixture::dump("cjn"), cjn);
         QCOMPARE(Entry::rosterMode(), 1);
         QCOMPARE(Forms::Form2->dbs->text(), QString("cj"));
-        QCOMPARE(Forms::Form6->Query1->query().table, QString("cj"));
+        QCOMPARE(Forms::luru->Query1->query().table, QString("cj"));
     }
 
     // The teacher's sheet sorted by name, pasted with its header and a merged
@@ -592,12 +592,13 @@ private slots:
         QVERIFY(!Forms::formin->isVisible());
     }
 
-    void startUpTakesTheClassRangeFromCj()
+    void startUpTakesTheClassRangeFromTheWorkingTable()
     {
         WindowTestEnv env;
         env.openDb();
         Fixture::student("cj", "0301", 3, "甲");
         Fixture::student("cj", "1201", 12, "乙");
+        Db::exec("UPDATE linshi SET shibie = 1");
         Db::close();
         QVERIFY(env.startForms());
         QCOMPARE(Forms::Form2->banshu1->text(), QString("3"));

@@ -255,7 +255,7 @@ private slots:
         QVERIFY(Forms::luru->isVisible());
         // Roster preparation closes when the entry window takes over.
         QVERIFY(!Forms::pf1->isVisible());
-        QCOMPARE(Forms::Form6->Query1->query().table, work);
+        QCOMPARE(Forms::luru->Query1->query().table, work);
     }
 
     void addsStudentsNumberedFromTheCounter()
@@ -482,20 +482,20 @@ private slots:
         QVERIFY(env.startForms());
         roster("cjn", 3, 1);
         Forms::luru->show();
-        QCOMPARE(Forms::Form6->Query1->rowCount(), 3);
+        QCOMPARE(Forms::luru->Query1->rowCount(), 3);
         Forms::gai->show();
         Forms::gai->DBGrid1->setCurrentIndex(Forms::gai->cjn()->index(0, 0));
         Forms::gai->Edit3->setText("0100");
         Forms::gai->Edit1->setText("1");
         Forms::gai->Button1->click();
-        QCOMPARE(Forms::Form6->Query1->rowCount(), 4);
+        QCOMPARE(Forms::luru->Query1->rowCount(), 4);
         const int row = int(Fixture::column("cjn", "学号").indexOf("0103"));
         int gridRow = -1;
-        for (int r = 0; r < Forms::Form6->Query1->rowCount(); ++r)
-            if (Forms::Form6->Query1->value(r, "学号").toString() == "0103")
+        for (int r = 0; r < Forms::luru->Query1->rowCount(); ++r)
+            if (Forms::luru->Query1->value(r, "学号").toString() == "0103")
                 gridRow = r;
         QVERIFY(gridRow >= 0);
-        QVERIFY(Forms::Form6->Query1->write(gridRow, Forms::Form6->Query1->columnIndex("语文1"), "99").isEmpty());
+        QVERIFY(Forms::luru->Query1->write(gridRow, Forms::luru->Query1->columnIndex("语文1"), "99").isEmpty());
         QCOMPARE(Fixture::value("cjn", "语文1", row).toDouble(), 99.0);
         QCOMPARE(Fixture::value("cjn", "语文1", row - 1).toDouble(), 71.0);
     }

@@ -55,8 +55,8 @@ QList<int> widths()
 QVariantList gridColumn(const QString& column)
 {
     QVariantList out;
-    for (int r = 0; r < Forms::Form6->Query1->rowCount(); ++r)
-        out << Forms::Form6->Query1->value(r, column);
+    for (int r = 0; r < Forms::luru->Query1->rowCount(); ++r)
+        out << Forms::luru->Query1->value(r, column);
     return out;
 }
 
@@ -153,8 +153,8 @@ private slots:
         Forms::luru->SpeedButton1->click();
 
         QVERIFY(env.messages.records.isEmpty());
-        QCOMPARE(Forms::Form6->Query1->queryText(), text);
-        QCOMPARE(Forms::luru->luru_dg->model(), Forms::Form6->Query1);
+        QCOMPARE(Forms::luru->Query1->queryText(), text);
+        QCOMPARE(Forms::luru->luru_dg->model(), Forms::luru->Query1);
         QCOMPARE(gridColumn("班号"), classesShown);
         const int columns = int(ticked.count(true)) + 3;
         QCOMPARE(headers().size(), columns);
@@ -189,8 +189,8 @@ private slots:
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
         QVERIFY(env.messages.last().contains("二"));
-        QVERIFY(Forms::Form6->Query1->isActive());
-        QCOMPARE(Forms::Form6->Query1->rowCount(), 4);
+        QVERIFY(Forms::luru->Query1->isActive());
+        QCOMPARE(Forms::luru->Query1->rowCount(), 4);
     }
 
     void typedMarksAreWrittenBackAndOnlyNumbersTaken()
@@ -202,14 +202,14 @@ private slots:
         Forms::luru->hide();
         Forms::luru->show(); // shown twice: a refused cell is still told once
         QAbstractItemModel* m = Forms::luru->luru_dg->model();
-        const int chinese = Forms::Form6->Query1->columnIndex("语文1");
+        const int chinese = Forms::luru->Query1->columnIndex("语文1");
         QVERIFY(m->setData(m->index(0, chinese), "95.5"));
         QCOMPARE(Fixture::value("cjn", "语文1", 0).toDouble(), 95.5);
         QVERIFY(!m->setData(m->index(1, chinese), "九十"));
         QCOMPARE(Fixture::value("cjn", "语文1", 1).toDouble(), 62.0);
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
-        QVERIFY(m->setData(m->index(1, Forms::Form6->Query1->columnIndex("姓名")), "改名"));
+        QVERIFY(m->setData(m->index(1, Forms::luru->Query1->columnIndex("姓名")), "改名"));
         QCOMPARE(Fixture::value("cjn", "姓名", 1).toString(), QString("改名"));
     }
 
@@ -222,7 +222,7 @@ private slots:
         QVERIFY(env.startForms());
         classes("cjn", 1, 3); // 0101, 0102, 0103: 语文 61, 62, 63
         EntryGrid* grid = openGridWithFocus();
-        const int chinese = Forms::Form6->Query1->columnIndex("语文1");
+        const int chinese = Forms::luru->Query1->columnIndex("语文1");
         const int width = grid->columnWidth(chinese);
         {
             QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "batch");
@@ -235,7 +235,7 @@ private slots:
         }
         QSqlDatabase::removeDatabase("batch");
         const QString after = Fixture::dump("cjn");
-        grid->setCurrentIndex(Forms::Form6->Query1->index(0, chinese));
+        grid->setCurrentIndex(Forms::luru->Query1->index(0, chinese));
         type("99");
         press(Qt::Key_Return);
         QCOMPARE(env.messages.records.size(), 1);
@@ -269,7 +269,7 @@ private slots:
         QCOMPARE(Forms::luru->luru_dg->currentIndex().row(), 0);
 
         // The cancel button drops what is being typed.
-        const QModelIndex cell = Forms::Form6->Query1->index(0, Forms::Form6->Query1->columnIndex("语文1"));
+        const QModelIndex cell = Forms::luru->Query1->index(0, Forms::luru->Query1->columnIndex("语文1"));
         Forms::luru->luru_dg->setCurrentIndex(cell);
         Forms::luru->luru_dg->edit(cell);
         auto* editor = qobject_cast<QLineEdit*>(Forms::luru->luru_dg->indexWidget(cell));
@@ -308,7 +308,7 @@ private slots:
         QCOMPARE(Forms::Form1->dbs->text(), table);
         QCOMPARE(Forms::Form2->tjs->text(), QString("tj"));
         QCOMPARE(Forms::Form6->Table1.tableName(), table);
-        QCOMPARE(Forms::Form6->Query1->query().table, table);
+        QCOMPARE(Forms::luru->Query1->query().table, table);
         QVERIFY(!Forms::luru->Button1->isVisible());
     }
 
@@ -375,13 +375,13 @@ private slots:
         Tluru::showFresh();
         QCOMPARE(Forms::luru->Edit2->text(), QString("1"));
         QCOMPARE(Forms::luru->Edit3->text(), QString("4"));
-        QCOMPARE(Forms::Form6->Query1->rowCount(), 8);
+        QCOMPARE(Forms::luru->Query1->rowCount(), 8);
         Proc::recordRanking("cjn");
         Forms::luru->Button1->show();
         Forms::luru->Button1->click();
         QCOMPARE(Forms::luru->Panel3->text(), QString("该处理过程已完成，结果已永久保存"));
         Forms::luru->SpeedButton1->click();
-        QVERIFY(Forms::Form6->Query1->setData(Forms::Form6->Query1->index(0, Forms::Form6->Query1->columnIndex("语文1")), "90"));
+        QVERIFY(Forms::luru->Query1->setData(Forms::luru->Query1->index(0, Forms::luru->Query1->columnIndex("语文1")), "90"));
         QVERIFY(Forms::luru->Panel3->text().contains("保存后成绩有改动"));
         Forms::luru->close();
         Tluru::showFresh();
@@ -408,11 +408,11 @@ private slots:
         Forms::Form1->kemu1->setText("120");
         emit Forms::Form1->kemu1->editingFinished();
         EntryGrid* grid = openGridWithFocus();
-        const int chinese = Forms::Form6->Query1->columnIndex("语文1");
-        grid->setCurrentIndex(Forms::Form6->Query1->index(0, chinese));
+        const int chinese = Forms::luru->Query1->columnIndex("语文1");
+        grid->setCurrentIndex(Forms::luru->Query1->index(0, chinese));
         type("120");
         press(Qt::Key_Return);
-        QCOMPARE(grid->currentIndex(), Forms::Form6->Query1->index(1, chinese));
+        QCOMPARE(grid->currentIndex(), Forms::luru->Query1->index(1, chinese));
         type("119.5");
         press(Qt::Key_Enter);
         QCOMPARE(grid->currentIndex().row(), 2);
@@ -425,7 +425,7 @@ private slots:
         QVERIFY(Fixture::value("cjn", "语文1", 3).isNull());
         QCOMPARE(grid->currentIndex().data().toString(), QString());
         // So does erasing the typed text; the last row's Enter stays on it.
-        grid->setCurrentIndex(Forms::Form6->Query1->index(2, chinese));
+        grid->setCurrentIndex(Forms::luru->Query1->index(2, chinese));
         press(Qt::Key_Backspace);
         press(Qt::Key_Return);
         QVERIFY(Fixture::value("cjn", "语文1", 2).isNull());
@@ -448,8 +448,8 @@ private slots:
         Forms::Form1->kemu1->setText("120");
         emit Forms::Form1->kemu1->editingFinished();
         EntryGrid* grid = openGridWithFocus();
-        const int chinese = Forms::Form6->Query1->columnIndex("语文1");
-        grid->setCurrentIndex(Forms::Form6->Query1->index(0, chinese));
+        const int chinese = Forms::luru->Query1->columnIndex("语文1");
+        grid->setCurrentIndex(Forms::luru->Query1->index(0, chinese));
         type("-5");
         press(Qt::Key_Return);
         QCOMPARE(env.messages.records.size(), 1);
@@ -481,7 +481,7 @@ private slots:
         press(Qt::Key_Return);
         QVERIFY(env.messages.records.isEmpty());
         QCOMPARE(Fixture::value("cjn", "语文1", 1).toInt(), 120);
-        grid->setCurrentIndex(Forms::Form6->Query1->index(2, Forms::Form6->Query1->columnIndex("班号")));
+        grid->setCurrentIndex(Forms::luru->Query1->index(2, Forms::luru->Query1->columnIndex("班号")));
         type("19");
         press(Qt::Key_Return);
         QVERIFY(env.messages.last().contains("1到18"));
@@ -639,6 +639,7 @@ private slots:
         for (const QString& t : tables)
             before << Fixture::dump(t);
         Forms::luru->show();
+        Forms::luru->mingc->setText("期末");
         Forms::luru->bianh->setText(number);
         Forms::luru->Button1->show();
         Forms::luru->Button1->click();
@@ -771,11 +772,11 @@ private slots:
         Forms::formin->Memo7->setPlainText("70\n80\n100\n50\n85\n70");
         Forms::formin->Button1->click();
         QVERIFY(Forms::luru->isVisible());
-        QCOMPARE(Forms::Form6->Query1->rowCount(), 6);
+        QCOMPARE(Forms::luru->Query1->rowCount(), 6);
 
         // A correction typed into the grid: 丁's 英语 50 -> 56.
         const int row = int(gridColumn("姓名").indexOf("丁"));
-        QVERIFY(Forms::Form6->Query1->setData(Forms::Form6->Query1->index(row, Forms::Form6->Query1->columnIndex("英语1")), "56"));
+        QVERIFY(Forms::luru->Query1->setData(Forms::luru->Query1->index(row, Forms::luru->Query1->columnIndex("英语1")), "56"));
 
         Forms::luru->Image5->click();
         QVERIFY(Forms::Form1->isVisible());

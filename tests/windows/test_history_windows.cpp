@@ -263,8 +263,8 @@ private slots:
         WindowTestEnv env;
         QVERIFY(env.startForms());
         showLaidOut(Forms::chaxun);
-        Fixture::student("cj", "0101", 1, "甲");
-        Proc::recordRanking("cj");
+        Fixture::student("cjn", "0101", 1, "甲");
+        Proc::recordRanking("cjn");
         Forms::luru->mingc->setText("2025学年期中");
         Forms::luru->bianh->setText("4");
         Forms::luru->Button1->click();

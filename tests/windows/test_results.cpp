@@ -11,6 +11,7 @@
 #include "windows/reports/frozengrid.h"
 #include "windows/reports/tform5.h"
 #include "windows/reports/tformfx.h"
+#include "engine/session/session.h"
 #include "windowtest.h"
 
 #include <QHeaderView>
@@ -72,9 +73,8 @@ private slots:
         exam("期中考试", "7");
         Db::close();
         QVERIFY(env.startForms());
-        for (auto [edit, n] : {std::pair{Forms::Form1->edit3, "50"}, {Forms::Form1->Edit4, "100"}, {Forms::Form1->Edit5, "150"},
-                               {Forms::Form1->Edit6, "200"}})
-            edit->setText(n);
+        // The limits the run was given title the top-N columns.
+        Forms::session().setTop({50, 100, 150, 200});
         Forms::Formfx->showResult("fx");
         QCOMPARE(Forms::Formfx->Edit4->text(), QString("期中考试"));
         QCOMPARE(Forms::Formfx->Edit1->text(), QString("7"));
@@ -107,7 +107,7 @@ private slots:
 
         // The limits of the next run title the columns when the window shows again.
         Forms::Formfx->close();
-        Forms::Form1->edit3->setText("10");
+        Forms::session().setTop({10, 200, 300, 400});
         Forms::Formfx->show();
         QCOMPARE(m->headerData(35, Qt::Horizontal).toString(), QString("级前10名"));
     }

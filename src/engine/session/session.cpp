@@ -182,10 +182,39 @@ void Session::setBands(qint64 upper, qint64 count)
     emit settingsChanged();
 }
 
+void Session::setBandCount(qint64 count)
+{
+    if (count < 1 || count > Proc::kMaxBands)
+        throw Db::InputError(QStringLiteral("分段数必须在1到%1之间，现在是%2").arg(Proc::kMaxBands).arg(count));
+    if (count == m_bandCount)
+        return;
+    m_bandCount = count;
+    storeWorking();
+    emit settingsChanged();
+}
+
 void Session::reloadExam()
 {
     const Entry::ExamState s = Entry::examState();
     m_exam = {s.name, s.number, s.marksSaved, s.analysisSaved, s.bandsSaved};
+}
+
+void Session::refresh()
+{
+    const Exam before = m_exam;
+    reloadExam();
+    const qint64 mode = Entry::rosterMode();
+    const QString table = Entry::workingTableFor(mode);
+    m_rosterMode = mode;
+    if (table != m_workingTable) {
+        m_workingTable = table;
+        if (!m_rangeChosen)
+            followRoster();
+        emit workingTableChanged(m_workingTable);
+    }
+    if (before.name != m_exam.name || before.number != m_exam.number || before.marksSaved != m_exam.marksSaved
+        || before.analysisSaved != m_exam.analysisSaved || before.bandsSaved != m_exam.bandsSaved)
+        emit examChanged();
 }
 
 void Session::notifyGradesChanged()

@@ -82,11 +82,17 @@ public:
     bool bandUpperChosen() const { return m_bandUpper >= 0; }
     qint64 bandCount() const { return m_bandCount; }
     void setBands(qint64 upper, qint64 count);
+    // The count alone: an upper limit not chosen keeps following the subjects.
+    void setBandCount(qint64 count);
 
     // ---- the current examination --------------------------------------
     const Exam& exam() const { return m_exam; }
     // Reads check again (after a save or another program moved it).
     void reloadExam();
+    // What another program (the batch tool) may have changed since: the
+    // current examination and the working table, told through the signals
+    // when they differ. The working settings are the session's own.
+    void refresh();
 
     // Told by the actions after they wrote the working grade table.
     void notifyGradesChanged();

@@ -6,7 +6,7 @@
 #include "windows/app/messages.h"
 #include "engine/entry/setup.h"
 #include "engine/rules/numbers.h"
-#include "engine/session/settings.h"
+#include "engine/session/session.h"
 #include "windows/processing/tform1.h"
 
 #include <QCheckBox>
@@ -18,7 +18,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TForm2::TForm2() : Form(QStringLiteral("velmorane"))
+TForm2::TForm2(Session& session) : Form(QStringLiteral("velmorane")), m_session(session)
 {
     // No title bar or frame: the panel is left only by its button.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -97,6 +97,11 @@ TForm2::TForm2() : Form(QStringLiteral("velmorane"))
     Button1 = Ui::button("修改完毕，回到处理面板", group, "Button1");
     lay->addWidget(Button1);
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    connect(&m_session, &Session::settingsChanged, this, [this] {
+        if (!isVisible())
+            showSettings();
+    });
+    connect(&m_session, &Session::workingTableChanged, dbs, &QLineEdit::setText);
 }
 
 QCheckBox* TForm2::subjectBox(const QString& subject) const
@@ -120,45 +125,44 @@ QStringList TForm2::selectedSubjects() const
 
 void TForm2::FormCreate()
 {
-    // The class range starts at the last class of the roster. An empty roster
-    // (the blank database) simply keeps the defaults.
-    if (const auto range = Entry::classRange("cj"))
-        banshu2->setText(QString::number(range->last));
-    // The subjects and classes the teacher worked with last come back.
-    const Settings::Working w = Settings::working();
-    if (!w.subjects.isEmpty())
-        for (const QString& s : Rules::allSubjects())
-            if (QCheckBox* c = subjectBox(s))
-                c->setChecked(w.subjects.contains(s));
-    if (w.firstClass && w.lastClass && Rules::isClassNumber(*w.firstClass) && Rules::isClassNumber(*w.lastClass)) {
-        banshu1->setText(QString::number(*w.firstClass));
-        banshu2->setText(QString::number(*w.lastClass));
-    }
+    showSettings();
+}
+
+void TForm2::FormShow()
+{
+    showSettings();
+}
+
+void TForm2::showSettings()
+{
+    dbs->setText(m_session.workingTable());
+    fxs->setText(m_session.analysisTable());
+    tjs->setText(m_session.bandTable());
+    cishuk->setText(m_session.suffix());
+    banshu1->setText(QString::number(m_session.firstClass()));
+    banshu2->setText(QString::number(m_session.lastClass()));
+    for (const QString& s : Rules::allSubjects())
+        if (QCheckBox* c = subjectBox(s))
+            c->setChecked(m_session.subjects().contains(s));
+}
+
+void TForm2::applySettings()
+{
+    m_session.setClassRange(Ui::intOf(banshu1, "起始班号"), Ui::intOf(banshu2, "最后班号"));
+    m_session.setSubjects(selectedSubjects());
 }
 
 void TForm2::Button1Click()
 {
-    if (Forms::Form1) {
+    // A class or subject the session refuses keeps the panel open, named.
+    applySettings();
+    if (Forms::Form1)
         Forms::Form1->show();
-        Forms::Form1->banshu0->setText(banshu1->text());
-    }
     close();
 }
 
 void TForm2::FormClose()
 {
-    if (!Forms::Form1)
-        return;
-    Forms::Form1->banshu2->setText(banshu2->text());
-    Forms::Form1->cishuk->setText(cishuk->text());
-    Forms::Form1->banshu1->setText(banshu1->text());
-    Forms::Form1->Edit1->setText(banshu2->text());
-    // Every run then starts from the first class shown here.
-    Forms::Form1->banshu0->setText(banshu1->text());
-    Forms::Form1->showSubjects(selectedSubjects());
-    Settings::Working w;
-    w.subjects = selectedSubjects();
-    w.firstClass = Num::parseInteger(banshu1->text());
-    w.lastClass = Num::parseInteger(banshu2->text());
-    Settings::storeWorking(w);
+    // Closed another way: what can be taken is taken, and what cannot is said.
+    Msg::guard([this] { applySettings(); });
 }

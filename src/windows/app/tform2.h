@@ -1,6 +1,7 @@
 #pragma once
-// The parameter panel: which classes and subjects the next run covers, and the
-// working settings other windows read (table names, column suffix).
+// The parameter panel: which classes and subjects the next run covers. It
+// shows the session's settings and hands what the teacher chose back to it;
+// its hidden fields mirror the session's table names and column suffix.
 
 #include "windows/app/form.h"
 
@@ -10,10 +11,12 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
+class Session;
+
 class TForm2 : public Form {
     Q_OBJECT
 public:
-    TForm2();
+    explicit TForm2(Session& session);
     void FormCreate() override;
 
     // Hidden working settings.
@@ -44,5 +47,12 @@ public slots:
     void Button1Click();
 
 protected:
+    void FormShow() override;
     void FormClose() override;
+
+private:
+    // The session's settings into the controls, and the controls' back.
+    void showSettings();
+    void applySettings();
+    Session& m_session;
 };

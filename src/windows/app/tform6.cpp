@@ -1,4 +1,5 @@
 #include "windows/app/tform6.h"
+#include "engine/session/session.h"
 
 #include "engine/app/datasource.h"
 #include "windows/app/forms.h"
@@ -127,8 +128,13 @@ void MenuPicture::mouseMoveEvent(QMouseEvent* e)
     setCursor(areaAt(e->position().toPoint()) >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
-TForm6::TForm6()
+TForm6::TForm6(Session& session) : m_session(session)
 {
+    // The table component follows the working table the session names.
+    connect(&m_session, &Session::workingTableChanged, this, [this](const QString& table) {
+        Table1.close();
+        Table1.setTableName(table);
+    });
     setWindowTitle(QStringLiteral("墨竹成绩册v2.1"));
     Query1 = new Db::GridModel(this);
     Query1->setObjectName("Query1");
@@ -260,10 +266,8 @@ QAction* TForm6::item(const QString& caption) const
 
 void TForm6::enterGradeEntry()
 {
-    check.open();
-    const QString mc = check.text("mc");
-    check.close();
-    if (mc != kNoExam) {
+    m_session.refresh();
+    if (m_session.exam().name != kNoExam) {
         Msg::info("如果你不是熟练用户，请通过增加新的考试来进入成绩处理库，否则可能会造成统计混乱");
         Forms::showWindow(Forms::luru);
     } else {
@@ -273,13 +277,14 @@ void TForm6::enterGradeEntry()
 
 void TForm6::exportWorkbook()
 {
-    const Entry::ExamState exam = Entry::examState();
+    m_session.refresh();
+    const Session::Exam& exam = m_session.exam();
     const QString path = Print::chooseFile("输出为Excel格式", exam.name == kNoExam ? QStringLiteral("成绩") : exam.name,
                                            ".xlsx", "Excel 工作簿 (*.xlsx)");
     if (path.isEmpty())
         return;
     Export::ExamTables tables;
-    tables.gradeTable = Entry::workingTable();
+    tables.gradeTable = m_session.workingTable();
     QList<Export::Sheet> sheets;
     if (!Print::runWrite(QStringLiteral("正在输出 Excel 工作簿……"),
                          [&](const Export::Progress& p) { sheets = Export::examWorkbook(path, tables, p); }))
@@ -292,12 +297,13 @@ void TForm6::exportWorkbook()
 
 void TForm6::exportDbf()
 {
-    const Entry::ExamState exam = Entry::examState();
+    m_session.refresh();
+    const Session::Exam& exam = m_session.exam();
     const QString path = Print::chooseFile("输出为dbf格式", exam.name == kNoExam ? QStringLiteral("成绩") : exam.name,
                                            ".dbf", "dBASE 文件 (*.dbf)");
     if (path.isEmpty())
         return;
-    const QString table = Entry::workingTable();
+    const QString table = m_session.workingTable();
     Export::DbfResult res;
     if (!Print::runWrite(QStringLiteral("正在输出 dbf 文件……"),
                          [&](const Export::Progress& p) { res = Export::gradeTableDbf(path, table, p); }))

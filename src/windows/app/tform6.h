@@ -39,10 +39,12 @@ private:
     QPixmap m_picture;
 };
 
+class Session;
+
 class TForm6 : public QMainWindow {
     Q_OBJECT
 public:
-    TForm6();
+    explicit TForm6(Session& session);
     void FormCreate();
     // Called when every window is built: areas and items of missing windows grey out.
     void windowsBuilt();
@@ -74,6 +76,7 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    Session& m_session;
     void buildMenu();
     // An action whose handler runs through the program's error boundary.
     QAction* handler(const QString& caption, std::function<void()> action);

@@ -8,7 +8,8 @@
 #include "engine/db/database.h"
 #include "engine/entry/roster.h"
 #include "engine/entry/setup.h"
-#include "engine/session/settings.h"
+#include "engine/actions/exam.h"
+#include "engine/session/session.h"
 #include "windows/entry/entrytext.h"
 #include "windows/entry/linebox.h"
 #include "windows/entry/tluru.h"
@@ -27,7 +28,7 @@
 #include <tuple>
 #include <QVBoxLayout>
 
-Tformin::Tformin() : Form(QStringLiteral("Form-in"))
+Tformin::Tformin(Session& session) : Form(QStringLiteral("Form-in")), m_session(session)
 {
     auto* lay = new QVBoxLayout(this);
     auto* boxes = new QHBoxLayout;
@@ -198,17 +199,10 @@ void Tformin::spreadColumns(LineBox* into, const QString& text)
     }
 }
 
-void Tformin::FormCreate()
+void Tformin::openOn(const QString& table)
 {
-    // The class range of the working settings starts as the roster's own; an
-    // empty roster keeps the defaults.
     Table1.close();
-    if (!Forms::Form2)
-        return;
-    if (const auto range = Entry::classRange(Table1.tableName())) {
-        Forms::Form2->banshu2->setText(QString::number(range->last));
-        Forms::Form2->banshu1->setText(QString::number(range->first));
-    }
+    Table1.setTableName(table);
 }
 
 void Tformin::Button1Click()
@@ -234,7 +228,7 @@ void Tformin::Button1Click()
     Table1.close();
     const QString table = Table1.tableName();
     // Every box is checked before anything is asked or deleted.
-    const Roster::BulkPlan plan = Roster::prepare(table, in, Settings::fullMarks());
+    const Roster::BulkPlan plan = Actions::prepareBulk(m_session, table, in);
     if (plan.marksForRoster()) {
         // Marks reach a student only when the teacher has seen which.
         if (plan.match.hasConflicts()) {
@@ -257,27 +251,15 @@ void Tformin::Button1Click()
         return;
     }
 
-    Roster::BulkResult result;
-    Db::inTransaction([&] {
-        result = Roster::write(table, plan);
-        // The working table from now on is the one just filled.
-        Entry::setRosterMode(table == QLatin1String("cjn") ? 0 : 1);
-    });
-    if (Forms::Form2 && result.students > 0) {
-        Forms::Form2->banshu2->setText(QString::number(result.lastClass));
-        Forms::Form2->banshu1->setText(QString::number(result.firstClass));
-    }
+    // The table becomes the working one and the class range its roster's.
+    const Roster::BulkResult result = Actions::writeBulk(m_session, table, plan);
     const QString took = Ui::clockText(clock.elapsed());
     QString done = "我们用了" + took + "的时间," + "输入成功！";
     if (plan.marksForRoster())
         done += QStringLiteral("\n%1名学生的成绩已输入，名单上共%2名学生").arg(result.markRows).arg(result.students);
     Msg::info(done);
 
-    Tluru::useWorkingTable(table);
-    // An entry window already on screen shows the new table at once.
-    if (Forms::luru && Forms::luru->isVisible())
-        Forms::luru->reopen();
-    Forms::showWindow(Forms::luru);
+    Tluru::showFresh();
     close();
 }
 

@@ -14,14 +14,17 @@ class QPlainTextEdit;
 class QPushButton;
 
 
+class Session;
+
 class Tformin : public Form {
     Q_OBJECT
 public:
-    Tformin();
-    void FormCreate() override;
+    explicit Tformin(Session& session);
 
     // The temporary grade table the input fills; roster preparation points it.
     Db::Table Table1{"cj"};
+    void openOn(const QString& table);
+    QString tableName() const { return Table1.tableName(); }
 
     QGroupBox* GroupBox1;
     LineBox* Memo4; // 学号
@@ -58,4 +61,5 @@ public slots:
 
 private:
     bool m_scrolling = false;
+    Session& m_session;
 };

@@ -3,7 +3,10 @@
 #include "windows/app/forms.h"
 #include "windows/app/messages.h"
 #include "engine/db/gridmodel.h"
+#include "engine/actions/exam.h"
 #include "engine/entry/setup.h"
+#include "engine/rules/subjects.h"
+#include "engine/session/session.h"
 #include "windows/entry/tluru.h"
 
 #include <QGridLayout>
@@ -29,7 +32,7 @@ QPlainTextEdit* note(const QStringList& lines, QWidget* parent, const QString& n
 
 } // namespace
 
-Tgai::Tgai() : Form(QStringLiteral("修改临时成绩数据库资料"))
+Tgai::Tgai(Session& session) : Form(QStringLiteral("修改临时成绩数据库资料")), m_session(session)
 {
     m_cjn = new Db::GridModel(this);
     auto* lay = new QHBoxLayout(this);
@@ -74,7 +77,16 @@ Tgai::Tgai() : Form(QStringLiteral("修改临时成绩数据库资料"))
     resize(860, 480);
 
     connect(m_cjn, &Db::GridModel::editRejected, this, [](const QString& m) { Msg::warning(m); });
-    m_cjn->setFullMarks(Tluru::fullMarkOfColumn);
+    m_cjn->setFullMarks([this](const QString& column) -> std::optional<double> {
+        if (!column.endsWith(QLatin1Char('1')) || !Rules::gradeSubjects().contains(column.chopped(1)))
+            return std::nullopt;
+        return double(m_session.fullMark(column.chopped(1)));
+    });
+    // Students added or removed elsewhere: the rows are read again.
+    connect(&m_session, &Session::gradesChanged, this, [this] {
+        if (isVisible())
+            Msg::guard([this] { refresh(); });
+    });
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tgai::Button1Click);
     Ui::connectHandler(Button2, &QPushButton::clicked, this, &Tgai::Button2Click);
     Ui::connectHandler(Button3, &QPushButton::clicked, this, &Tgai::Button3Click);
@@ -113,10 +125,8 @@ void Tgai::Button1Click()
 {
     // The class is checked before anything is written.
     const qint64 cls = Ui::intOf(Edit1, "班号");
-    const qint64 id = Entry::insertStudent(kTable, Edit3->text(), cls, Edit2->text());
+    const qint64 id = Actions::insertStudent(m_session, kTable, Edit3->text(), cls, Edit2->text());
     reload(id, 0);
-    // The table was written in roster order again: every grid over it reads it anew.
-    Tluru::tableChanged();
 }
 
 void Tgai::Button2Click()
@@ -143,13 +153,12 @@ void Tgai::Button2Click()
         if (m_cjn->value(r, "班号") == cls)
             next = m_cjn->rowid(r);
     try {
-        Entry::deleteStudent(kTable, id, number);
+        Actions::deleteStudent(m_session, kTable, id, number);
     } catch (...) {
         reload(-1, row);
         throw;
     }
     reload(next, row);
-    Tluru::tableChanged();
 }
 
 void Tgai::Button3Click()

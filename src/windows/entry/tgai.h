@@ -11,10 +11,12 @@ class QPushButton;
 class EntryGrid;
 namespace Db { class GridModel; }
 
+class Session;
+
 class Tgai : public Form {
     Q_OBJECT
 public:
-    Tgai();
+    explicit Tgai(Session& session);
 
     QLabel* Label1;
     QLineEdit* Edit2; // 姓名
@@ -48,4 +50,5 @@ protected:
 private:
     void reload(qint64 currentRowid, int fallbackRow);
     Db::GridModel* m_cjn;
+    Session& m_session;
 };

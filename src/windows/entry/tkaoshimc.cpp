@@ -1,4 +1,6 @@
 #include "windows/entry/tkaoshimc.h"
+#include "engine/actions/exam.h"
+#include "engine/session/session.h"
 #include "windows/entry/tpf1.h"
 #include "windows/entry/tluru.h"
 #include "windows/reports/tform5.h"
@@ -14,7 +16,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-Tkaoshimc::Tkaoshimc() : Form(QStringLiteral("kaoshimc"))
+Tkaoshimc::Tkaoshimc(Session& session) : Form(QStringLiteral("kaoshimc")), m_session(session)
 {
     QFont f = font();
     f.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"),
@@ -67,21 +69,13 @@ void Tkaoshimc::SpeedButton1Click()
         Msg::warning("你还没填入考试名称！！");
         return;
     }
-    const qint64 number = Entry::checkNewExam(name, Edit2->text());
+    const Actions::NewExam exam = Actions::checkNewExam(name, Edit2->text());
     // Queries and charts find an examination by its name: a second one under
     // a saved name would be mixed with it.
-    const Entry::SavedExam saved = Entry::savedExam(name);
-    if (saved.exists() && !Msg::yesNo(Entry::sameNameQuestion(name, saved)))
+    if (exam.sameName.exists() && !Msg::yesNo(Entry::sameNameQuestion(name, exam.sameName)))
         return;
-    // The two statistics windows save under the new examination.
-    if (Forms::Formfx)
-        Forms::Formfx->setExam(name, QString::number(number));
-    if (Forms::Form5)
-        Forms::Form5->setExam(name, QString::number(number));
-    Entry::startExam(name, QString::number(number));
-    // An entry window left open must not go on showing the last examination.
-    if (Forms::luru && Forms::luru->isVisible())
-        Forms::luru->reopen();
+    // Every window that shows the current examination follows the session.
+    Actions::addExam(m_session, exam);
     close();
     Forms::showWindow(Forms::pf1);
 }

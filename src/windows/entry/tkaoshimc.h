@@ -8,10 +8,12 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+class Session;
+
 class Tkaoshimc : public Form {
     Q_OBJECT
 public:
-    Tkaoshimc();
+    explicit Tkaoshimc(Session& session);
 
     QLabel* Label2;
     QLineEdit* Edit2; // the examination number
@@ -27,4 +29,6 @@ public slots:
 
 protected:
     void FormShow() override;
+private:
+    Session& m_session;
 };

@@ -15,6 +15,8 @@
 #include "engine/processing/saves.h"
 #include "engine/db/database.h"
 #include "engine/rules/subjects.h"
+#include "engine/actions/processing.h"
+#include "engine/session/session.h"
 #include "engine/session/settings.h"
 #include "windows/processing/tform1.h"
 #include "windows/processing/tform8.h"
@@ -30,6 +32,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -69,8 +72,10 @@ QFont gridFont(const QFont& base)
 
 } // namespace
 
-Tluru::Tluru() : Form(QStringLiteral("临时成绩处理库"))
+Tluru::Tluru(Session& session) : Form(QStringLiteral("临时成绩处理库")), m_session(session)
 {
+    Query1 = new Db::GridModel(this);
+    Query1->setObjectName("Query1");
     // At least the designed size; wider when the grid's columns need it.
     setMinimumSize(800, 599);
     resize(800, 599);
@@ -216,7 +221,7 @@ Tluru::Tluru() : Form(QStringLiteral("临时成绩处理库"))
     right->addWidget(Button1);
 
     Ui::connectHandler(SpeedButton1, &QPushButton::clicked, this, &Tluru::SpeedButton1Click);
-    Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tluru::Button2Click);
+    Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tluru::saveGrades);
     Ui::connectHandler(Image5, &QAbstractButton::clicked, this, &Tluru::Image5Click);
     Ui::connectHandler(Image2, &QAbstractButton::clicked, this, &Tluru::Image2Click);
     Ui::connectHandler(Image6, &QAbstractButton::clicked, this, &Tluru::Image6Click);
@@ -234,22 +239,25 @@ void Tluru::FormCreate()
 {
     // A refused cell (a word in a mark column) is told once, however the
     // grid is reached.
-    if (Forms::Form6) {
-        connect(Forms::Form6->Query1, &Db::GridModel::editRejected, this, [](const QString& m) { Msg::warning(m); });
-        Forms::Form6->Query1->setFullMarks(fullMarkOfColumn);
-        connect(Forms::Form6->Query1, &QAbstractItemModel::dataChanged, this, [this] { Msg::guard([this] { markEdited(); }); });
-    }
-}
-
-std::optional<double> Tluru::fullMarkOfColumn(const QString& column)
-{
-    // Only the mark columns themselves ("语文1"), not their ranks or totals.
-    if (!column.endsWith(QLatin1Char('1')))
-        return std::nullopt;
-    const QString subject = column.chopped(1);
-    if (!Rules::gradeSubjects().contains(subject))
-        return std::nullopt;
-    return double(Settings::fullMark(subject));
+    connect(Query1, &Db::GridModel::editRejected, this, [](const QString& m) { Msg::warning(m); });
+    Query1->setFullMarks([this](const QString& column) -> std::optional<double> {
+        // Only the mark columns themselves ("语文1"), not their ranks or totals.
+        if (!column.endsWith(QLatin1Char('1')) || !Rules::gradeSubjects().contains(column.chopped(1)))
+            return std::nullopt;
+        return double(m_session.fullMark(column.chopped(1)));
+    });
+    connect(Query1, &QAbstractItemModel::dataChanged, this, [this] { Msg::guard([this] { markEdited(); }); });
+    // The window follows the session: another examination, another table,
+    // students added or removed by another window.
+    connect(&m_session, &Session::examChanged, this, [this] { showExam(); });
+    connect(&m_session, &Session::workingTableChanged, this, [this] {
+        if (isVisible())
+            Msg::guard([this] { reopen(); });
+    });
+    connect(&m_session, &Session::gradesChanged, this, [this] {
+        if (isVisible())
+            Msg::guard([this] { reloadGrid(); });
+    });
 }
 
 QStringList Tluru::chosenSubjects() const
@@ -263,7 +271,7 @@ QStringList Tluru::chosenSubjects() const
 
 QString Tluru::workTable() const
 {
-    return Forms::Form2 ? Forms::Form2->dbs->text() : m_table;
+    return m_session.workingTable();
 }
 
 void Tluru::FormShow()
@@ -280,37 +288,31 @@ void Tluru::showFresh()
     Forms::showWindow(Forms::luru);
 }
 
-void Tluru::useWorkingTable(const QString& table)
+void Tluru::showExam()
 {
-    if (Forms::Form2) {
-        Forms::Form2->dbs->setText(table);
-        Forms::Form2->tjs->setText("tj");
-    }
-    if (Forms::Form1) {
-        Forms::Form1->dbs->setText(table);
-        Forms::Form1->tjs->setText("tj");
-    }
-    if (Forms::Form6) {
-        Forms::Form6->Table1.close();
-        Forms::Form6->Table1.setTableName(table);
-    }
-}
-
-void Tluru::reopen()
-{
-    const Entry::ExamState exam = Entry::examState();
+    const Session::Exam& exam = m_session.exam();
     Panel3->setVisible(exam.marksSaved);
     showSavedState();
     Panel4->setVisible(exam.analysisSaved);
     Panel5->setVisible(exam.bandsSaved);
     mingc->setText(exam.name);
     bianh->setText(exam.number);
+}
 
-    m_table = Entry::workingTable();
-    useWorkingTable(m_table);
+void Tluru::reopen()
+{
+    if (m_reopening)
+        return;
+    m_reopening = true;
+    const auto done = qScopeGuard([this] { m_reopening = false; });
+    // Another program may have moved the current examination or the working
+    // table meanwhile.
+    m_session.refresh();
+    showExam();
+    const QString table = m_session.workingTable();
     // Every class of the roster is shown until the teacher narrows it; a
     // new roster of other classes shows all of them again.
-    const auto range = Entry::classRange(m_table);
+    const auto range = Entry::classRange(table);
     const QPair<qint64, qint64> shown = range ? qMakePair(range->first, range->last) : qMakePair(qint64(1), qint64(2));
     if (range && shown != m_rosterRange) {
         Edit2->setText(QString::number(range->first));
@@ -333,7 +335,7 @@ void Tluru::showSavedState()
 
 void Tluru::markEdited()
 {
-    if (!Entry::examState().marksSaved || Settings::value(kEditedAfterSave) == QStringLiteral("1"))
+    if (!m_session.exam().marksSaved || Settings::value(kEditedAfterSave) == QStringLiteral("1"))
         return;
     Settings::setValue(kEditedAfterSave, QStringLiteral("1"));
     showSavedState();
@@ -347,16 +349,14 @@ void Tluru::FormClose()
 
 void Tluru::openGrid()
 {
-    if (!Forms::Form6)
-        return;
     const bool one = cx->isChecked();
     // The class edits are checked before the grid lets go of what it shows.
     const qint64 b1 = Ui::intOf(Edit2, one ? "班号" : "起始班号");
     const qint64 b2 = one ? b1 : Ui::intOf(Edit3, "最后班号");
-    Forms::Form6->Query1->setQuery(Entry::entryQuery(workTable(), chosenSubjects(), one, b1, b2));
-    if (luru_dg->model() != Forms::Form6->Query1)
-        luru_dg->setModel(Forms::Form6->Query1);
-    Forms::Form6->Query1->open();
+    Query1->setQuery(Entry::entryQuery(workTable(), chosenSubjects(), one, b1, b2));
+    if (luru_dg->model() != Query1)
+        luru_dg->setModel(Query1);
+    Query1->open();
     luru_dg->goToRow(0);
     layOutGrid();
 }
@@ -398,29 +398,17 @@ void Tluru::layOutResult()
 
 void Tluru::reloadGrid()
 {
-    if (!Forms::Form6 || !Forms::Form6->Query1->isActive() || luru_dg->model() != Forms::Form6->Query1)
+    if (!Query1->isActive() || luru_dg->model() != Query1)
         return;
     QList<int> widths;
-    for (int i = 0; i < Forms::Form6->Query1->columnCount(); ++i)
+    for (int i = 0; i < Query1->columnCount(); ++i)
         widths << luru_dg->columnWidth(i);
     const int row = luru_dg->currentIndex().row();
-    Forms::Form6->Query1->open();
-    if (widths.size() == Forms::Form6->Query1->columnCount())
+    Query1->open();
+    if (widths.size() == Query1->columnCount())
         for (int i = 0; i < widths.size(); ++i)
             luru_dg->setColumnWidth(i, widths.at(i));
     luru_dg->goToRow(qMax(row, 0));
-}
-
-void Tluru::tableChanged()
-{
-    // An insertion moves the rowids of the rows after it: every open grid
-    // over the roster reads it again, so that no edit lands on another student.
-    if (Forms::luru && Forms::luru->isVisible())
-        Msg::guard([] { Forms::luru->reloadGrid(); });
-    if (Forms::zuge && Forms::zuge->isVisible())
-        Msg::guard([] { Forms::zuge->refresh(); });
-    if (Forms::gai && Forms::gai->isVisible())
-        Msg::guard([] { Forms::gai->refresh(); });
 }
 
 void Tluru::SpeedButton1Click()
@@ -431,10 +419,10 @@ void Tluru::SpeedButton1Click()
 void Tluru::showRankingResult(const Db::SelectSpec& query)
 {
     Forms::showWindow(this);
-    if (Forms::Form6) {
-        Forms::Form6->Query1->setQuery(query);
-        Forms::Form6->Query1->open();
-    }
+    Query1->setQuery(query);
+    if (luru_dg->model() != Query1)
+        luru_dg->setModel(Query1);
+    Query1->open();
     Button1->setVisible(true);
     layOutResult();
 }
@@ -449,39 +437,35 @@ QString Tluru::examName() const
     return mingc->text();
 }
 
-void Tluru::Button2Click()
+void Tluru::saveGrades()
 {
     // The number is checked before anything is written. The save makes the
     // name and number it uses the current examination's.
     Save::Exam exam{mingc->text(), Save::examNumber(bianh->text())};
-    if (exam.name.trimmed().isEmpty())
-        throw Db::InputError(QStringLiteral("考试名称不能是空的"));
-    const QString table = Forms::Form6 ? Forms::Form6->Table1.tableName() : workTable();
-    // A save of no student would record the examination as saved with no
-    // marks behind it, and the success message would be untrue.
-    if (Db::rowCount(table) == 0)
-        throw Db::InputError(QStringLiteral("成绩表“%1”中还没有学生，没有可以保存的成绩；请先录入学生和成绩").arg(table));
-    if (const qint64 rows = Save::savedRows(Save::Kind::Grades, exam); rows > 0) {
-        if (!Msg::actOrCancel(replaceQuestion(QStringLiteral("成绩"), exam, rows), QStringLiteral("替换")))
+    const Actions::SaveCheck check = Actions::checkSave(m_session, Save::Kind::Grades, exam);
+    if (check.askReplace()) {
+        if (!Msg::actOrCancel(replaceQuestion(QStringLiteral("成绩"), exam, check.earlierRows), QStringLiteral("替换")))
             return;
         exam.replace = true;
-    } else if (exam.name != Entry::examState().name) {
-        const Entry::SavedExam saved = Entry::savedExam(exam.name);
-        if (saved.exists() && !Msg::yesNo(Entry::sameNameQuestion(exam.name, saved)))
-            return;
+    } else if (check.askSameName() && !Msg::yesNo(Entry::sameNameQuestion(exam.name, check.sameName))) {
+        return;
     }
     {
         PleaseWait wait;
-        Save::grades(table, exam);
+        Actions::save(m_session, Save::Kind::Grades, exam);
     }
     Settings::setValue(kEditedAfterSave, QStringLiteral("0"));
     if (Forms::chaxun)
         Forms::chaxun->addExam(exam.name);
     Button1->hide();
     Msg::info("成功保存到永久数据库，到主界面可以查看结果！！！");
-    showSavedState();
-    Panel3->show();
+    showExam();
     layOutResult();
+}
+
+void Tluru::Button2Click()
+{
+    saveGrades();
 }
 
 QString Tluru::replaceQuestion(const QString& what, const Save::Exam& exam, qint64 rows)
@@ -498,7 +482,7 @@ QString Tluru::replaceQuestion(const QString& what, const Save::Exam& exam, qint
 void Tluru::Image5Click()
 {
     // Saved marks are not processed again without asking first.
-    if (Entry::examState().marksSaved)
+    if (m_session.exam().marksSaved)
         Forms::showWindow(Forms::c1p);
     else if (Forms::Form1)
         Forms::Form1->showMode(TForm1::Mode::Ranking);

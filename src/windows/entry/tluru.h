@@ -19,10 +19,13 @@ class QPushButton;
 class QToolButton;
 class PictureButton;
 
+class Session;
+namespace Db { class GridModel; }
+
 class Tluru : public Form, public Print::Printable {
     Q_OBJECT
 public:
-    Tluru();
+    explicit Tluru(Session& session);
     // The grid as it shows: its columns, for the 打印 menu and the grid's own export.
     Print::Job printJob() const override;
     void FormCreate() override;
@@ -48,7 +51,10 @@ public:
     QPushButton* SpeedButton2;
     PictureButton *Image5, *Image2, *Image6, *Image1;
     QLabel *Panel3, *Panel4, *Panel5;
-    QPushButton* Button1; // the permanent copy; its handler is Button2Click
+    QPushButton* Button1; // the permanent copy: saveGrades
+    // The rows the grid shows and edits: the working table, or the ranking's
+    // result with its save button.
+    Db::GridModel* Query1;
 
     // The ticked subjects of the filter in their fixed order.
     QStringList chosenSubjects() const;
@@ -60,9 +66,6 @@ public:
     // Shows the window with the current examination and working table, also
     // when it was already open on an earlier one.
     static void showFresh();
-    // Names the working grade table in the parameter and processing panels
-    // and the main window's table object.
-    static void useWorkingTable(const QString& table);
     // The ranking run hands its result over: the window shows the ranking
     // query with its save button, the first columns at their set widths.
     void showRankingResult(const Db::SelectSpec& query);
@@ -74,21 +77,17 @@ public:
     // keeping its columns and their widths. Nothing happens while the grid
     // shows no query.
     void reloadGrid();
-    // Reloads the grid when this window is on screen.
-    static void tableChanged();
 
     static constexpr int kGridWidth = 537;
 
     // The words of a second save of an examination: 替换 or 取消.
     static QString replaceQuestion(const QString& what, const Save::Exam& exam, qint64 rows);
 
-    // The full mark of a mark column ("语文1") as the processing panel holds
-    // it, for the grids that ask before taking a mark above it.
-    static std::optional<double> fullMarkOfColumn(const QString& column);
 
 public slots:
     void SpeedButton1Click();
-    void Button2Click();
+    void saveGrades();   // Button1
+    void Button2Click(); // the name the window's description gives saveGrades
     void Image5Click();
     void Image2Click();
     void Image6Click();
@@ -104,10 +103,12 @@ private:
     void layOutGrid();
     void fitWidth();
     void showSavedState();
+    void showExam(); // the session's examination, its saved steps
     void markEdited();
     static inline const QString kEditedAfterSave = QStringLiteral("成绩在保存后改动");
     static inline const QString kSavedDiffers = QStringLiteral("保存后成绩有改动，与保存的不同：请重新排名并保存");
     QPair<qint64, qint64> m_rosterRange{-1, -1};
+    Session& m_session;
+    bool m_reopening = false;
     void layOutResult();
-    QString m_table = QStringLiteral("cj");
 };

@@ -1,4 +1,6 @@
 #include "windows/entry/tpf1.h"
+#include "engine/actions/exam.h"
+#include "engine/session/session.h"
 #include "windows/entry/tzuge.h"
 
 #include "windows/app/forms.h"
@@ -19,15 +21,13 @@ namespace {
 // The bulk input window's table is the one the roster paths work on.
 void pointInputAt(const QString& table)
 {
-    if (!Forms::formin)
-        return;
-    Forms::formin->Table1.close();
-    Forms::formin->Table1.setTableName(table);
+    if (Forms::formin)
+        Forms::formin->openOn(table);
 }
 
 } // namespace
 
-Tpf1::Tpf1() : Form(QStringLiteral("pf1"))
+Tpf1::Tpf1(Session& session) : Form(QStringLiteral("pf1")), m_session(session)
 {
     auto* lay = new QVBoxLayout(this);
     lay->setContentsMargins(20, 16, 20, 16);
@@ -67,7 +67,7 @@ Tpf1::Tpf1() : Form(QStringLiteral("pf1"))
 
 void Tpf1::Button1Click()
 {
-    Entry::setRosterMode(0);
+    Actions::startBulkRoster(m_session);
     pointInputAt("cjn");
     // The old roster goes only when the bulk input is confirmed there.
     Forms::showWindow(Forms::formin);
@@ -76,9 +76,8 @@ void Tpf1::Button1Click()
 
 void Tpf1::Button4Click()
 {
-    Entry::startOneByOne("cjn");
+    Actions::startOneByOne(m_session);
     pointInputAt("cjn");
-    Tluru::tableChanged();
     Forms::showWindow(Forms::zuge);
     close();
 }
@@ -87,10 +86,10 @@ void Tpf1::Button2Click()
 {
     if (CheckBox1->isChecked()) {
         // The marks blanked are those of the table the last roster went into.
-        const QString table = Entry::workingTable();
-        pointInputAt(table);
-        Entry::blankMarks(table);
-        Tluru::tableChanged();
+        // The table the last roster went into, as the database says now.
+        m_session.refresh();
+        pointInputAt(m_session.workingTable());
+        Actions::reuseRoster(m_session, true);
     }
     // Roster preparation is done once the entry window takes over.
     close();

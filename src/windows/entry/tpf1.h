@@ -9,10 +9,12 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
+class Session;
+
 class Tpf1 : public Form {
     Q_OBJECT
 public:
-    Tpf1();
+    explicit Tpf1(Session& session);
 
     QLabel* Label1;
     QGroupBox* GroupBox2;
@@ -26,4 +28,6 @@ public slots:
     void Button1Click();
     void Button4Click();
     void Button2Click();
+private:
+    Session& m_session;
 };

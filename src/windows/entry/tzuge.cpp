@@ -5,6 +5,8 @@
 #include "engine/db/gridmodel.h"
 #include "engine/entry/setup.h"
 #include "windows/entry/tformin.h"
+#include "engine/actions/exam.h"
+#include "engine/session/session.h"
 #include "windows/entry/tluru.h"
 
 #include <QFormLayout>
@@ -15,8 +17,13 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-Tzuge::Tzuge() : Form(QStringLiteral("逐个增加学生基本资料"))
+Tzuge::Tzuge(Session& session) : Form(QStringLiteral("逐个增加学生基本资料")), m_session(session)
 {
+    // Students added or removed elsewhere: the rows are read again.
+    connect(&m_session, &Session::gradesChanged, this, [this] {
+        if (isVisible())
+            Msg::guard([this] { refresh(); });
+    });
     m_rows = new Db::GridModel(this);
     auto* lay = new QHBoxLayout(this);
 
@@ -65,7 +72,7 @@ Tzuge::Tzuge() : Form(QStringLiteral("逐个增加学生基本资料"))
 
 QString Tzuge::tableName() const
 {
-    return Forms::formin ? Forms::formin->Table1.tableName() : QStringLiteral("cjn");
+    return Forms::formin ? Forms::formin->tableName() : QStringLiteral("cjn");
 }
 
 void Tzuge::reload(int currentRow)
@@ -96,7 +103,7 @@ void Tzuge::FormShow()
 void Tzuge::Button1Click()
 {
     const qint64 cls = Ui::intOf(ban, "班号");
-    Entry::addStudent(tableName(), xue->text(), cls, name->text());
+    Actions::addStudent(m_session, tableName(), xue->text(), cls, name->text());
     // The new student stands in his class, in 学号 order: he becomes current there.
     reload(0);
     for (int r = 0; r < m_rows->rowCount(); ++r)
@@ -104,7 +111,6 @@ void Tzuge::Button1Click()
             db1->setCurrentIndex(m_rows->index(r, 0));
             db1->scrollTo(db1->currentIndex());
         }
-    Tluru::tableChanged();
 }
 
 void Tzuge::Button3Click()
@@ -117,10 +123,9 @@ void Tzuge::Button3Click()
     if (!Msg::yesNo(QStringLiteral("要删除这名学生吗？\n\n学号%1  %2班  %3")
                         .arg(number, m_rows->value(row, "班号").toString(), m_rows->value(row, "姓名").toString())))
         return;
-    Entry::deleteStudent(tableName(), id, number);
+    Actions::deleteStudent(m_session, tableName(), id, number);
     // The row after the deleted one becomes current, or the new last row.
     reload(row);
-    Tluru::tableChanged();
 }
 
 void Tzuge::Button4Click()

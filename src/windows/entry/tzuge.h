@@ -8,10 +8,12 @@ class QPushButton;
 class QTableView;
 namespace Db { class GridModel; }
 
+class Session;
+
 class Tzuge : public Form {
     Q_OBJECT
 public:
-    Tzuge();
+    explicit Tzuge(Session& session);
 
     QLineEdit* name; // 姓名
     QLineEdit* ban;  // 班号
@@ -43,4 +45,5 @@ protected:
 private:
     void reload(int currentRow);
     Db::GridModel* m_rows;
+    Session& m_session;
 };

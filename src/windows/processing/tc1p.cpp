@@ -1,4 +1,6 @@
 #include "windows/processing/tc1p.h"
+#include "engine/actions/processing.h"
+#include "engine/session/session.h"
 #include "windows/entry/tluru.h"
 
 #include "windows/app/forms.h"
@@ -13,7 +15,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-Tc1p::Tc1p() : Form(QStringLiteral("c1p"))
+Tc1p::Tc1p(Session& session) : Form(QStringLiteral("c1p")), m_session(session)
 {
     auto* lay = new QVBoxLayout(this);
     Label1 = Ui::label("本次考试的结果已经永久保存，你想删除已经保存的结果重新处理吗", this, "Label1");
@@ -36,7 +38,7 @@ void Tc1p::Button1Click()
 {
     // The saved marks are those of the current examination: its save wrote
     // its name and number into check. Only rows of that name and number go.
-    Save::discardSavedGrades(Save::currentExam());
+    Actions::reprocess(m_session);
     close();
     if (Forms::Form1)
         Forms::Form1->showMode(TForm1::Mode::Ranking);

@@ -6,10 +6,12 @@
 class QLabel;
 class QPushButton;
 
+class Session;
+
 class Tc1p : public Form {
     Q_OBJECT
 public:
-    Tc1p();
+    explicit Tc1p(Session& session);
     QLabel* Label1;
     QPushButton* Button1; // 是
     QPushButton* Button2; // 否
@@ -17,4 +19,6 @@ public:
 public slots:
     void Button1Click();
     void Button2Click();
+private:
+    Session& m_session;
 };

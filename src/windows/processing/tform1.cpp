@@ -8,7 +8,8 @@
 #include "engine/processing/runs.h"
 #include "engine/rules/numbers.h"
 #include "engine/rules/subjects.h"
-#include "engine/session/settings.h"
+#include "engine/actions/processing.h"
+#include "engine/session/session.h"
 #include "windows/processing/tform8.h"
 #include "windows/reports/tform5.h"
 #include "windows/reports/tformfx.h"
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -51,7 +53,7 @@ void setGauge(QProgressBar* g, qint64 done, qint64 total)
 
 } // namespace
 
-TForm1::TForm1() : Form(QStringLiteral("成绩处理面板"))
+TForm1::TForm1(Session& session) : Form(QStringLiteral("成绩处理面板")), m_session(session)
 {
     setWindowFlags(Qt::Tool);
     setBackground(Ui::kMoneyGreen);
@@ -204,16 +206,32 @@ TForm1::TForm1() : Form(QStringLiteral("成绩处理面板"))
     auto bind = [this](QPushButton* b, void (TForm1::*slot)()) {
         Ui::connectHandler(b, &QPushButton::clicked, this, slot);
     };
-    bind(Button5, &TForm1::Button2Click);
-    bind(Button6, &TForm1::Button2Click);
-    bind(Button2, &TForm1::Button3Click);
-    bind(Button3, &TForm1::Button3Click);
+    bind(Button5, &TForm1::showParameters);
+    bind(Button6, &TForm1::showParameters);
+    bind(Button2, &TForm1::backToEntry);
+    bind(Button3, &TForm1::backToEntry);
     bind(Button7, &TForm1::Button7Click);
     bind(Button1, &TForm1::Button1Click);
     bind(fenxi, &TForm1::fenxiClick);
     bind(fenduan, &TForm1::fenduanClick);
 
     setMode(Mode::Ranking);
+
+    // The panel shows the session's settings; a full mark is handed to the
+    // session as soon as it is typed, since entry checks marks against it
+    // before any run.
+    // A change this window made itself is already shown; redrawing the typed
+    // fields then would wipe what the teacher typed in the others.
+    connect(&m_session, &Session::settingsChanged, this, [this] { showSettings(!isVisible() && !m_applying); });
+    connect(&m_session, &Session::workingTableChanged, this, [this] { showSettings(!isVisible()); });
+    for (const auto& [subject, edit] : fullMarkFields())
+        connect(edit, &QLineEdit::editingFinished, this, [this, subject = subject, edit = edit] {
+            const auto v = Num::parseInteger(edit->text());
+            if (v && *v >= 1 && *v <= Proc::kMaxFullMark) {
+                const QScopedValueRollback applying(m_applying, true);
+                m_session.setFullMark(subject, *v);
+            }
+        });
 }
 
 QList<std::pair<QString, QLineEdit*>> TForm1::fullMarkFields() const
@@ -222,41 +240,9 @@ QList<std::pair<QString, QLineEdit*>> TForm1::fullMarkFields() const
             {"化学", kemu6}, {"历史", kemu7}, {"地理", kemu8}, {"生物", kemu9}, {"综合", kemu10}};
 }
 
-void TForm1::rememberSettings(bool withBands) const
-{
-    if (!Forms::Form2)
-        return;
-    Settings::Working w;
-    w.subjects = Forms::Form2->selectedSubjects();
-    if (const auto b1 = Num::parseInteger(Forms::Form2->banshu1->text()))
-        w.firstClass = *b1;
-    if (const auto b2 = Num::parseInteger(Forms::Form2->banshu2->text()))
-        w.lastClass = *b2;
-    if (withBands) {
-        w.bandUpper = Num::parseInteger(sx->text());
-        w.bandCount = Num::parseInteger(shumus->text());
-    }
-    Settings::storeWorking(w);
-}
-
 void TForm1::FormCreate()
 {
-    // The full marks and band settings the teacher used last come back.
-    for (const auto& [subject, edit] : fullMarkFields())
-        edit->setText(QString::number(Settings::fullMark(subject)));
-    const Settings::Working w = Settings::working();
-    if (w.bandUpper)
-        sx->setText(QString::number(*w.bandUpper));
-    if (w.bandCount)
-        shumus->setText(QString::number(*w.bandCount));
-    m_bandUpperStored = w.bandUpper.has_value();
-    // A full mark is kept as soon as it is typed: the entry windows check
-    // marks against it before any run is made.
-    for (const auto& [subject, edit] : fullMarkFields())
-        connect(edit, &QLineEdit::editingFinished, this, [this, subject = subject] {
-            if (const auto v = fullMarkOf(subject); v && *v <= Proc::kMaxFullMark)
-                Settings::storeFullMarks({{subject, *v}});
-        });
+    showSettings(true);
     cj.close();
     fx.close();
     t1.close();
@@ -266,6 +252,34 @@ void TForm1::FormCreate()
     fx.setTableName(fxs->text());
     t2.setTableName(tjs->text());
     cj.open();
+}
+
+void TForm1::showSettings(bool typedFieldsToo)
+{
+    dbs->setText(m_session.workingTable());
+    fxs->setText(m_session.analysisTable());
+    tjs->setText(m_session.bandTable());
+    cishuk->setText(m_session.suffix());
+    Edit2->setText(m_session.suffix());
+    const QString first = QString::number(m_session.firstClass());
+    const QString last = QString::number(m_session.lastClass());
+    banshu0->setText(first);
+    banshu1->setText(first);
+    banshu2->setText(last);
+    Edit1->setText(last);
+    // One label per subject: sharing three labels among six subjects named
+    // 化学 and 政治 twice and 语文 not at all.
+    showSubjects(m_session.subjects());
+    // Fields the teacher may be typing in are left alone while shown.
+    if (!typedFieldsToo)
+        return;
+    for (const auto& [subject, edit] : fullMarkFields())
+        edit->setText(QString::number(m_session.fullMark(subject)));
+    const QList<QLineEdit*> tops{edit3, Edit4, Edit5, Edit6};
+    for (int i = 0; i < tops.size(); ++i)
+        tops.at(i)->setText(QString::number(m_session.top()[size_t(i)]));
+    sx->setText(QString::number(m_session.bandUpper()));
+    shumus->setText(QString::number(m_session.bandCount()));
 }
 
 void TForm1::setMode(Mode mode)
@@ -293,31 +307,7 @@ void TForm1::showMode(Mode mode)
     setMode(mode);
     show();
     raise();
-    if (Forms::Form2) {
-        Forms::Form2->show();
-        Forms::Form2->raise();
-    }
-}
-
-std::optional<qint64> TForm1::fullMarkOf(const QString& subject) const
-{
-    for (const auto& [s, edit] : fullMarkFields()) {
-        if (s != subject)
-            continue;
-        const auto v = Num::parseInteger(edit->text());
-        if (v && *v > 0)
-            return *v;
-    }
-    return std::nullopt;
-}
-
-QMap<QString, qint64> TForm1::fullMarks() const
-{
-    QMap<QString, qint64> out;
-    for (const QString& s : Rules::gradeSubjects())
-        if (const auto v = fullMarkOf(s))
-            out.insert(s, *v);
-    return out;
+    showParameters();
 }
 
 void TForm1::FormShow()
@@ -325,22 +315,10 @@ void TForm1::FormShow()
     // Each showing starts with empty bars: a full one tells of this run only.
     for (QProgressBar* g : {Gauge1, Gauge2, Gauge3, Gauge4, Gauge5})
         g->setValue(0);
-    if (!Forms::Form2)
-        return;
-    // Until the teacher sets it, the bands start just below the highest
-    // total the ticked subjects allow.
-    // A limit the teacher typed stays.
-    if (!m_bandUpperStored && sx->text() == m_defaultUpper) {
-        m_defaultUpper = QString::number(Settings::defaultBandUpper(Forms::Form2->selectedSubjects()));
-        sx->setText(m_defaultUpper);
-    }
-    banshu2->setText(Forms::Form2->banshu2->text());
-    Edit1->setText(Forms::Form2->banshu2->text());
-    cishuk->setText(Forms::Form2->cishuk->text());
-    banshu1->setText(Forms::Form2->banshu1->text());
-    // One label per subject, as the parameter panel fills them: sharing three
-    // labels among six subjects named 化学 and 政治 twice and 语文 not at all.
-    showSubjects(Forms::Form2->selectedSubjects());
+    // The fields a teacher types in are filled as the panel comes up, for
+    // the working table the database names now.
+    m_session.refresh();
+    showSettings(true);
 }
 
 void TForm1::showSubjects(const QStringList& ticked)
@@ -351,7 +329,7 @@ void TForm1::showSubjects(const QStringList& ticked)
         label->setText(ticked.contains(subject) ? subject : QString());
 }
 
-void TForm1::Button2Click()
+void TForm1::showParameters()
 {
     if (Forms::Form2) {
         Forms::Form2->show();
@@ -359,15 +337,25 @@ void TForm1::Button2Click()
     }
 }
 
-void TForm1::Button3Click()
+void TForm1::backToEntry()
 {
     close();
     Forms::showWindow(Forms::luru);
 }
 
+void TForm1::Button2Click()
+{
+    showParameters();
+}
+
+void TForm1::Button3Click()
+{
+    backToEntry();
+}
+
 void TForm1::Button7Click()
 {
-    Button3Click();
+    backToEntry();
 }
 
 void TForm1::FormClose()
@@ -376,30 +364,29 @@ void TForm1::FormClose()
         Forms::Form6->show();
 }
 
+void TForm1::applyAnalysisFields()
+{
+    QMap<QString, qint64> full;
+    for (const auto& [subject, edit] : fullMarkFields())
+        full.insert(subject, Ui::intOf(edit, subject + "满分值"));
+    const std::array<qint64, 4> top{Ui::intOf(edit3, "前100名"), Ui::intOf(Edit4, "前200名"), Ui::intOf(Edit5, "前300名"),
+                                    Ui::intOf(Edit6, "前400名")};
+    m_session.setFullMarks(full);
+    m_session.setTop(top);
+}
+
 void TForm1::Button1Click()
 {
-    // Every setting is read and checked before anything is written.
-    Proc::RankSettings st;
-    st.table = dbs->text();
-    st.suffix = Forms::Form2 ? Forms::Form2->cishuk->text() : cishuk->text();
-    st.subjects = Forms::Form2 ? Forms::Form2->selectedSubjects() : QStringList{"语文"};
-    st.firstClass = Ui::intOf(banshu0, "起始班号");
-    st.lastClass = Ui::intOf(banshu2, "最后班号");
-    const QString showTable = Forms::Form2 ? Forms::Form2->dbs->text() : st.table;
-    const qint64 b1 = Forms::Form2 ? Ui::intOf(Forms::Form2->banshu1, "起始班号") : st.firstClass;
-    const qint64 b2 = Forms::Form2 ? Ui::intOf(Forms::Form2->banshu2, "最后班号") : st.lastClass;
-
     for (QProgressBar* g : {Gauge1, Gauge2, Gauge3})
         g->setValue(0);
-    rememberSettings(false);
-    const Proc::RankResult res = Proc::rank(st, [this](int stage, qint64 done, qint64 total) {
+    const Proc::RankResult res = Actions::rank(m_session, [this](int stage, qint64 done, qint64 total) {
         setGauge(stage == 1 ? Gauge1 : stage == 2 ? Gauge2 : Gauge3, done, total);
     });
     // Full bars tell the run went through to its end.
     for (QProgressBar* g : {Gauge1, Gauge2, Gauge3})
         g->setValue(100);
     cj.close();
-    cj.setTableName(st.table);
+    cj.setTableName(m_session.workingTable());
     Label23->setAutoFillBackground(true);
     Label23->setStyleSheet("background: white; color: red;");
     lastReport = QStringLiteral("在%1的时间里，我们已经处理了%2个数据").arg(Ui::clockText(res.elapsedMs)).arg(res.processed);
@@ -408,64 +395,52 @@ void TForm1::Button1Click()
     hide();
     Label23->clear();
 
-    // Hand the result to the entry window: its grid shows the shared query.
+    // Hand the result to the entry window, with its save button.
     if (Forms::luru)
-        Forms::luru->showRankingResult(Proc::rankDisplayQuery(showTable, st.subjects, st.suffix, b1, b2));
+        Forms::luru->showRankingResult(Proc::rankDisplayQuery(m_session.workingTable(), m_session.subjects(),
+                                                              m_session.suffix(), m_session.firstClass(),
+                                                              m_session.lastClass()));
 }
 
 void TForm1::fenxiClick()
 {
-    Proc::AnalysisSettings st;
-    st.table = dbs->text();
-    st.fxTable = fxs->text();
-    st.suffix = Forms::Form2 ? Forms::Form2->cishuk->text() : cishuk->text();
-    st.subjects = Forms::Form2 ? Forms::Form2->selectedSubjects() : QStringList{"语文"};
-    st.firstClass = Ui::intOf(banshu0, "起始班号");
-    st.lastClass = Ui::intOf(banshu2, "最后班号");
-    for (const auto& [subject, edit] : fullMarkFields())
-        st.fullMarks.insert(subject, Ui::intOf(edit, subject + "满分值"));
-    st.top = {Ui::intOf(edit3, "前100名"), Ui::intOf(Edit4, "前200名"), Ui::intOf(Edit5, "前300名"),
-              Ui::intOf(Edit6, "前400名")};
-
-    if (Proc::analysisTableInUse(st.fxTable))
+    // Every field is checked and taken before anything is written; the full
+    // marks taken are the ones entry checks marks against from now on.
+    applyAnalysisFields();
+    if (Proc::analysisTableInUse(m_session.analysisTable()))
         Msg::info("上次的结果尚未清零，按确定将进行清零，这将增加一定的处理时间！", kHello);
     Gauge4->setValue(0);
-    Proc::analyze(st, [this](int, qint64 done, qint64 total) { setGauge(Gauge4, done, total); });
+    Actions::analyze(m_session, [this](int, qint64 done, qint64 total) { setGauge(Gauge4, done, total); });
     Gauge4->setValue(100);
-    // The run accepted them: they are the full marks from now on.
-    Settings::storeFullMarks(st.fullMarks);
-    rememberSettings(false);
     Msg::info(kDone, kHello);
     // The result on screen, read from the table the run has just written.
     if (Forms::Formfx)
-        Forms::Formfx->showResult(st.fxTable);
+        Forms::Formfx->showResult(m_session.analysisTable());
 }
 
 void TForm1::fenduanClick()
 {
-    Proc::BandSettings st;
-    st.table = dbs->text();
-    st.tjTable = tjs->text();
-    st.totalSuffix = Edit2->text();
-    st.upper = Ui::intOf(sx, "分段上限");
-    st.count = Ui::intOf(shumus, "分段数");
-    st.lastClass = Ui::intOf(banshu2, "最后班号");
+    const qint64 upper = Ui::intOf(sx, "分段上限");
+    const qint64 count = Ui::intOf(shumus, "分段数");
+    // A limit left as proposed keeps following the subjects' full marks.
+    if (m_session.bandUpperChosen() || upper != m_session.bandUpper())
+        m_session.setBands(upper, count);
+    else
+        m_session.setBandCount(count);
     Gauge5->setValue(0);
     Proc::BandResult res;
     {
         PleaseWait wait;
-        res = Proc::bands(st, [this](int, qint64 done, qint64 total) { setGauge(Gauge5, done, total); });
+        res = Actions::bands(m_session, [this](int, qint64 done, qint64 total) { setGauge(Gauge5, done, total); });
         Gauge5->setValue(100);
     }
-    m_bandUpperStored = true;
-    rememberSettings(true);
     // Totals above the first band are in no band: the teacher should know
     // to raise the upper limit rather than trust counts that do not add up.
     QString done = kDone;
     if (res.aboveFirst > 0)
-        done += QStringLiteral("\n\n有%1名学生的总分高于分段上限%2，未计入任何分段").arg(res.aboveFirst).arg(st.upper);
+        done += QStringLiteral("\n\n有%1名学生的总分高于分段上限%2，未计入任何分段").arg(res.aboveFirst).arg(upper);
     Msg::info(done, kHello);
     close();
     if (Forms::Form5)
-        Forms::Form5->showResult(st.tjTable);
+        Forms::Form5->showResult(m_session.bandTable());
 }

@@ -15,12 +15,14 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 
+class Session;
+
 class TForm1 : public Form {
     Q_OBJECT
 public:
     enum class Mode { Ranking, Analysis, Bands };
 
-    TForm1();
+    explicit TForm1(Session& session);
     void FormCreate() override;
 
     // Puts the panel into a mode (groups, colours, height) without showing it.
@@ -30,16 +32,11 @@ public:
     // the parameter panel on top of it.
     void showMode(Mode mode);
 
-    // The full mark typed for a subject (kemu1 … kemu10); none while its
-    // field holds no positive integer. Entry checks marks against these.
-    std::optional<qint64> fullMarkOf(const QString& subject) const;
-    // The known full marks of the seven subjects the grade tables hold.
-    QMap<QString, qint64> fullMarks() const;
     // The summary strip names the ticked subjects, each in its own label
     // (综合 has none), and no other.
     void showSubjects(const QStringList& ticked);
 
-    // Hidden working settings.
+    // Hidden mirrors of the session's working settings.
     QLineEdit* dbs;
     QLineEdit* fxs;
     QLineEdit* tjs;
@@ -96,8 +93,10 @@ public:
     QString lastReport;
 
 public slots:
-    void Button2Click(); // show the parameter panel
-    void Button3Click(); // close, back to grade entry
+    void showParameters(); // Button5, Button6: the parameter panel on top
+    void backToEntry();    // Button2, Button3, Button7: back to grade entry
+    void Button2Click();   // the name the panel's description gives showParameters
+    void Button3Click();   // and backToEntry
     void Button7Click();
     void Button1Click(); // ranking run
     void fenxiClick();   // analysis run
@@ -110,9 +109,12 @@ protected:
 private:
     // The full mark fields by subject, in the parameter panel's order.
     QList<std::pair<QString, QLineEdit*>> fullMarkFields() const;
-    // The working settings in use are kept for the next start.
-    void rememberSettings(bool withBands) const;
+    // The session's settings into the fields (those the teacher types in
+    // only when asked: not while he may be typing).
+    void showSettings(bool typedFieldsToo);
+    // The full marks and top-N limits typed, checked and handed to the session.
+    void applyAnalysisFields();
+    Session& m_session;
+    bool m_applying = false;
     Mode m_mode = Mode::Ranking;
-    bool m_bandUpperStored = false;
-    QString m_defaultUpper = QStringLiteral("399"); // the upper limit last put in sx by default
 };

@@ -1,4 +1,6 @@
 #include "windows/reports/tform5.h"
+#include "engine/actions/processing.h"
+#include "engine/session/session.h"
 
 #include "engine/db/gridmodel.h"
 #include "engine/entry/setup.h"
@@ -17,7 +19,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TForm5::TForm5() : Form(QStringLiteral("临时总分统计表"))
+TForm5::TForm5(Session& session) : Form(QStringLiteral("临时总分统计表")), m_session(session)
 {
     setBackground(Ui::kMoneyGreen);
     resize(980, 620);
@@ -79,6 +81,8 @@ TForm5::TForm5() : Form(QStringLiteral("临时总分统计表"))
     grid->setFrozenColumns(kFrozen);
     grid->setModel(Table1);
 
+    // It saves under the current examination, whichever window made it so.
+    connect(&m_session, &Session::examChanged, this, [this] { setExam(m_session.exam().name, m_session.exam().number); });
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
     Ui::connectHandler(Button3, &QPushButton::clicked, this, &TForm5::Button3Click);
     Ui::connectHandler(Button4, &QPushButton::clicked, this, &TForm5::Button4Click);
@@ -92,8 +96,8 @@ void TForm5::setExam(const QString& name, const QString& number)
 
 void TForm5::FormShow()
 {
-    const Entry::ExamState exam = Entry::examState();
-    setExam(exam.name, exam.number);
+    m_session.refresh();
+    setExam(m_session.exam().name, m_session.exam().number);
     Button1Click();
 }
 
@@ -117,7 +121,7 @@ void TForm5::showResult(const QString& tjTable)
 
 void TForm5::Button1Click()
 {
-    openTable(Forms::Form2 ? Forms::Form2->tjs->text() : m_table);
+    openTable(m_session.bandTable());
 }
 
 void TForm5::Button3Click()
@@ -131,20 +135,15 @@ void TForm5::Button3Click()
 void TForm5::Button4Click()
 {
     Save::Exam exam{Edit2->text(), Save::examNumber(Edit3->text())};
-    if (exam.name.trimmed().isEmpty()) {
-        Msg::warning("请填上考试名称：总分统计表按考试名称保存和查询");
-        return;
-    }
-    if (const qint64 rows = Save::savedRows(Save::Kind::Bands, exam); rows > 0) {
-        if (!Msg::actOrCancel(Tluru::replaceQuestion(QStringLiteral("总分统计表"), exam, rows), QStringLiteral("替换")))
+    const Actions::SaveCheck check = Actions::checkSave(m_session, Save::Kind::Bands, exam);
+    if (check.askReplace()) {
+        if (!Msg::actOrCancel(Tluru::replaceQuestion(QStringLiteral("总分统计表"), exam, check.earlierRows), QStringLiteral("替换")))
             return;
         exam.replace = true;
     }
     // The whole band table, also while the grids show only its average row.
-    Save::bands(m_table, exam);
+    Actions::save(m_session, Save::Kind::Bands, exam);
     Msg::info("成功保存到永久数据库, 到主界面可查看结果！！！");
-    if (Forms::luru)
-        Forms::luru->Panel5->show();
     Forms::showWindow(Forms::luru);
     close();
 }

@@ -15,10 +15,12 @@ class FrozenGrid;
 class ResultView;
 namespace Db { class GridModel; }
 
+class Session;
+
 class TForm5 : public Form, public Print::Printable {
     Q_OBJECT
 public:
-    TForm5();
+    explicit TForm5(Session& session);
     // The table as the grids show it, for printing and export.
     Print::Job printJob() const override;
 
@@ -56,4 +58,5 @@ protected:
 
 private:
     QString m_table = QStringLiteral("tj");
+    Session& m_session;
 };

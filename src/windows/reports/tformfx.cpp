@@ -1,4 +1,6 @@
 #include "windows/reports/tformfx.h"
+#include "engine/actions/processing.h"
+#include "engine/session/session.h"
 
 #include "engine/db/gridmodel.h"
 #include "engine/entry/setup.h"
@@ -46,7 +48,7 @@ const QStringList& TFormfx::shownColumns()
     return cols;
 }
 
-TFormfx::TFormfx() : Form(QStringLiteral("临时成绩分析表"))
+TFormfx::TFormfx(Session& session) : Form(QStringLiteral("临时成绩分析表")), m_session(session)
 {
     setBackground(Ui::kSkyBlue);
     resize(980, 620);
@@ -102,6 +104,8 @@ TFormfx::TFormfx() : Form(QStringLiteral("临时成绩分析表"))
         Msg::warning(m);
     });
 
+    // It saves under the current examination, whichever window made it so.
+    connect(&m_session, &Session::examChanged, this, [this] { setExam(m_session.exam().name, m_session.exam().number); });
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &TFormfx::Button1Click);
     Ui::connectHandler(Button2, &QPushButton::clicked, this, &TFormfx::Button2Click);
     Ui::connectHandler(Button3, &QPushButton::clicked, this, &TFormfx::Button3Click);
@@ -115,15 +119,11 @@ void TFormfx::setExam(const QString& name, const QString& number)
 
 void TFormfx::FormShow()
 {
-    const Entry::ExamState exam = Entry::examState();
-    setExam(exam.name, exam.number);
+    m_session.refresh();
+    setExam(m_session.exam().name, m_session.exam().number);
     // The top-N counts are titled by the limits the run was given.
-    const QList<QLineEdit*> limits = Forms::Form1 ? QList<QLineEdit*>{Forms::Form1->edit3, Forms::Form1->Edit4, Forms::Form1->Edit5, Forms::Form1->Edit6}
-                                           : QList<QLineEdit*>{};
-    for (int i = 0; i < kTopN.size(); ++i) {
-        const QString n = i < limits.size() ? limits.at(i)->text().trimmed() : QString::number(100 * (i + 1));
-        Table1->setTitle(kTopN.at(i), QStringLiteral("级前%1名").arg(n));
-    }
+    for (int i = 0; i < kTopN.size(); ++i)
+        Table1->setTitle(kTopN.at(i), QStringLiteral("级前%1名").arg(m_session.top()[size_t(i)]));
 }
 
 void TFormfx::openTable(const QString& fxTable)
@@ -151,17 +151,13 @@ void TFormfx::showResult(const QString& fxTable)
 
 void TFormfx::Button1Click()
 {
-    openTable(Forms::Form2 ? Forms::Form2->fxs->text() : m_table);
+    openTable(m_session.analysisTable());
 }
 
 void TFormfx::Button2Click()
 {
     // Nothing is written unless the number is one.
     Save::Exam exam{Edit4->text(), Save::examNumber(Edit1->text())};
-    if (exam.name.trimmed().isEmpty()) {
-        Msg::warning("请填上考试名称：分析表按考试名称保存和查询");
-        return;
-    }
     // A teacher's name still being typed is part of what is saved.
     m_editRefused = false;
     grid->commitPending();
@@ -169,15 +165,15 @@ void TFormfx::Button2Click()
         return;
     // A second save of the same examination replaces the first, so that
     // every later query and chart sees it once.
-    if (const qint64 rows = Save::savedRows(Save::Kind::Analysis, exam); rows > 0) {
-        if (!Msg::actOrCancel(Tluru::replaceQuestion(QStringLiteral("分析表"), exam, rows), QStringLiteral("替换")))
+    const Actions::SaveCheck check = Actions::checkSave(m_session, Save::Kind::Analysis, exam);
+    if (check.askReplace()) {
+        if (!Msg::actOrCancel(Tluru::replaceQuestion(QStringLiteral("分析表"), exam, check.earlierRows), QStringLiteral("替换")))
             return;
         exam.replace = true;
     }
-    Save::analysis(m_table, exam);
+    // The entry window's panel follows the session's examination.
+    Actions::save(m_session, Save::Kind::Analysis, exam);
     Msg::info("成功保存到永久数据库,到主界面可查看结果！！！");
-    if (Forms::luru)
-        Forms::luru->Panel4->show();
     close();
     Forms::showWindow(Forms::luru);
 }

@@ -16,10 +16,12 @@ class FrozenGrid;
 class ResultView;
 namespace Db { class GridModel; }
 
+class Session;
+
 class TFormfx : public Form, public Print::Printable {
     Q_OBJECT
 public:
-    TFormfx();
+    explicit TFormfx(Session& session);
     // The table as the grids show it, for printing and export.
     Print::Job printJob() const override;
 
@@ -64,4 +66,5 @@ protected:
 private:
     QString m_table = QStringLiteral("fx");
     bool m_editRefused = false;
+    Session& m_session;
 };
