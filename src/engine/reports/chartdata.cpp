@@ -289,4 +289,20 @@ ChartData totalPie(const BandWalk& walk, const TotalPieSettings& s)
     return d;
 }
 
+ChartData bandPieOf(const QVariantMap& row, const ChartTitle& t)
+{
+    const QList<qint64> v = integersOf(bandPieInputs(row), bandPieFields());
+    std::array<qint64, kBandPieInputs> in{};
+    std::copy(v.begin(), v.end(), in.begin());
+    return bandPie(in, t);
+}
+
+ChartData topBarsOf(const QVariantMap& row, const ChartTitle& t)
+{
+    const QList<qint64> v = integersOf(topBarInputs(row), topBarFields());
+    std::array<qint64, 6> in{};
+    std::copy(v.begin(), v.end(), in.begin());
+    return topBars(in, t);
+}
+
 } // namespace Reports

@@ -68,6 +68,10 @@ ChartData bandPie(const std::array<qint64, kBandPieInputs>& in, const ChartTitle
 // Six bars: the class size, then the top 100/200/300/400 and after 400;
 // inputs as Edit1 ... Edit6.
 ChartData topBars(const std::array<qint64, 6>& in, const ChartTitle& t);
+// The two charts of one saved analysis row; a clear message names the first
+// count that is not a whole number.
+ChartData bandPieOf(const QVariantMap& row, const ChartTitle& t);
+ChartData topBarsOf(const QVariantMap& row, const ChartTitle& t);
 
 // --- The total-score band pie ----------------------------------------------
 struct BandRow {

@@ -12,6 +12,9 @@
 
 namespace Reports {
 
+// Where the band tables are saved for good.
+inline const QString kSavedBands = QStringLiteral("tjsave1");
+
 // The names of a list of saved examinations (ksmcfx, ksmcfd), first saved
 // first; the blank database's placeholder 没有任何考试 is no examination.
 QStringList examNames(const QString& listTable);

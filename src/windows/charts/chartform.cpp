@@ -1,5 +1,6 @@
 #include "windows/charts/chartform.h"
 
+#include "engine/db/database.h"
 #include "engine/reports/chartdata.h"
 #include "windows/app/forms.h"
 
@@ -62,6 +63,19 @@ void ChartForm::showChart()
     if (isVisible())
         draw(d);
     Forms::showWindow(this);
+}
+
+void ChartForm::showChart(const Reports::ChartData& d)
+{
+    m_given = std::make_shared<const Reports::ChartData>(d);
+    showChart();
+}
+
+const Reports::ChartData& ChartForm::givenData() const
+{
+    if (!m_given)
+        throw Db::InputError(QStringLiteral("还没有选定要画的成绩分析表"));
+    return *m_given;
 }
 
 void ChartForm::FormShow()

@@ -6,6 +6,8 @@
 #include "windows/app/form.h"
 #include "windows/app/printing.h"
 
+#include <memory>
+
 class QChart;
 class QChartView;
 class QVBoxLayout;
@@ -24,6 +26,9 @@ public:
     // Checks the inputs, then shows the window with their chart (drawn
     // again when the window is already on screen).
     void showChart();
+    // Shows the window with a chart whose data its opener made (the saved
+    // analysis query hands over the chart itself, not text to parse back).
+    void showChart(const Reports::ChartData& d);
     // The title as the chart shows it: the title, then the note or an
     // empty line when `twoLines`, then the note alone otherwise.
     static QString titleHtml(const Reports::ChartData& d, bool twoLines);
@@ -37,8 +42,11 @@ protected:
     // An empty chart: nothing of an earlier drawing stays after a failure.
     void clearChart();
     QVBoxLayout* root;
+    // The data handed over by showChart(d); a clear message when none was.
+    const Reports::ChartData& givenData() const;
 
 private:
     QString m_printTitle;
     QString m_exam;
+    std::shared_ptr<const Reports::ChartData> m_given;
 };

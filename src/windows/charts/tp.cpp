@@ -1,24 +1,15 @@
 #include "windows/charts/tp.h"
 
 #include "engine/reports/chartdata.h"
-#include "windows/app/forms.h"
 #include "windows/charts/chartkit.h"
-#include "windows/reports/tsearch.h"
 
 #include <QChart>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QPushButton>
 
 Tp::Tp() : ChartForm(QStringLiteral("墨竹饼"), QStringLiteral("分数段饼图"))
 {
     resize(820, 580);
-    QLineEdit** edits[] = {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5, &Edit6, &Edit7, &Edit8,
-                           &Edit9, &Edit10, &Edit11, &Edit12, &Edit13, &Edit14, &Edit15};
-    for (int i = 0; i < Reports::kBandPieInputs; ++i) {
-        *edits[i] = Ui::edit(QString(), this, QStringLiteral("Edit%1").arg(i + 1));
-        (*edits[i])->hide();
-    }
     auto* below = new QHBoxLayout;
     below->addStretch(1);
     Button1 = Ui::button("关闭窗口", this, "Button1");
@@ -27,20 +18,9 @@ Tp::Tp() : ChartForm(QStringLiteral("墨竹饼"), QStringLiteral("分数段饼�
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tp::Button1Click);
 }
 
-QList<QLineEdit*> Tp::inputs() const
-{
-    return {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9, Edit10, Edit11, Edit12, Edit13, Edit14, Edit15};
-}
-
 Reports::ChartData Tp::chartData() const
 {
-    QStringList texts;
-    for (QLineEdit* e : inputs())
-        texts << e->text();
-    const QList<qint64> v = Reports::integersOf(texts, Reports::bandPieFields());
-    std::array<qint64, Reports::kBandPieInputs> in{};
-    std::copy(v.begin(), v.end(), in.begin());
-    return Reports::bandPie(in, Forms::search ? Forms::search->chartTitle() : Reports::ChartTitle{});
+    return givenData();
 }
 
 void Tp::draw(const Reports::ChartData& d)

@@ -1,26 +1,18 @@
 #include "windows/charts/tp4.h"
 
 #include "engine/reports/chartdata.h"
-#include "windows/app/forms.h"
 #include "windows/charts/chartkit.h"
-#include "windows/reports/tsearch.h"
 
 #include <QBarSet>
 #include <QChart>
 #include <QHBoxLayout>
 #include <QLegend>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QStackedBarSeries>
 
 Tp4::Tp4() : ChartForm(QStringLiteral("p4"), QStringLiteral("级前400名柱形图"))
 {
     resize(820, 560);
-    QLineEdit** edits[] = {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5, &Edit6};
-    for (int i = 0; i < 6; ++i) {
-        *edits[i] = Ui::edit(QString(), this, QStringLiteral("Edit%1").arg(i + 1));
-        (*edits[i])->hide();
-    }
     auto* below = new QHBoxLayout;
     below->addStretch(1);
     Button1 = Ui::button("关闭窗口", this, "Button1");
@@ -29,20 +21,9 @@ Tp4::Tp4() : ChartForm(QStringLiteral("p4"), QStringLiteral("级前400名柱形�
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tp4::Button1Click);
 }
 
-QList<QLineEdit*> Tp4::inputs() const
-{
-    return {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6};
-}
-
 Reports::ChartData Tp4::chartData() const
 {
-    QStringList texts;
-    for (QLineEdit* e : inputs())
-        texts << e->text();
-    const QList<qint64> v = Reports::integersOf(texts, Reports::topBarFields());
-    std::array<qint64, 6> in{};
-    std::copy(v.begin(), v.end(), in.begin());
-    return Reports::topBars(in, Forms::search ? Forms::search->chartTitle() : Reports::ChartTitle{});
+    return givenData();
 }
 
 void Tp4::draw(const Reports::ChartData& d)

@@ -1,6 +1,7 @@
 #pragma once
 // The total-score band pie: the saved band rows the saved total-score
-// statistics window has open, merged into the number of slices it asks for.
+// statistics window has open, merged into the number of slices it asks for
+// (the statistics window makes the data and hands it over).
 
 #include "windows/charts/chartform.h"
 
@@ -11,9 +12,7 @@ class Tp5 : public ChartForm {
 public:
     Tp5();
 
-    // What the opener's open rows and chart settings make; a clear message
-    // for a setting that is not a number, a class without a column or a
-    // count that is not a number.
+    // The pie its opener handed over.
     Reports::ChartData chartData() const override;
 
 private:

@@ -148,7 +148,7 @@ void Tsppict1::openQueries()
 {
     const qint64 first = Ui::intOf(Edit2, "第一个班");
     const qint64 second = Ui::intOf(Edit3, "第二个班");
-    const QString table = Forms::Formxxx ? Forms::Formxxx->maincjsave->text() : History::kSavedGrades;
+    const QString table = History::kSavedGrades;
     const QString subject = History::checkedSubject(c1->currentText(), table);
     chart->setBackgroundBrush(Qt::white);
     Query1->setQuery(History::classCurve(first, subject, ksmc->currentText(), che2->isChecked(), table));
@@ -187,7 +187,7 @@ void Tsppict1::draw(bool both)
         + "全班成绩波动对比图";
     // The curves hold the rows of every examination the beginning names.
     const QStringList exams = History::examsMatching(ksmc->currentText(),
-                                                     Forms::Formxxx ? Forms::Formxxx->maincjsave->text() : History::kSavedGrades);
+                                                     History::kSavedGrades);
     if (exams.size() > 1)
         title += QStringLiteral("\n（“%1”找到%2次考试，曲线包括它们全部：%3）")
                      .arg(History::trimEnd(ksmc->currentText()))

@@ -260,6 +260,20 @@ void Tluru::FormCreate()
     });
 }
 
+void Tluru::setGridFontSize(int pointSize)
+{
+    QFont f = luru_dg->font();
+    f.setPointSize(pointSize);
+    luru_dg->setFont(f);
+}
+
+void Tluru::setGridColour(QPalette::ColorRole role, const QColor& colour)
+{
+    QPalette pal = luru_dg->palette();
+    pal.setColor(role, colour);
+    luru_dg->setPalette(pal);
+}
+
 QStringList Tluru::chosenSubjects() const
 {
     QStringList out;

@@ -11,6 +11,8 @@
 
 #include "windows/entry/entrygrid.h"
 
+#include <QPalette>
+
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -28,6 +30,9 @@ public:
     explicit Tluru(Session& session);
     // The grid as it shows: its columns, for the 打印 menu and the grid's own export.
     Print::Job printJob() const override;
+    // How the grid's text looks, as the display settings window sets it.
+    void setGridFontSize(int pointSize);
+    void setGridColour(QPalette::ColorRole role, const QColor& colour);
     void FormCreate() override;
 
     QLabel* Image7; // banner

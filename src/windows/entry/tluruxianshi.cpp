@@ -17,11 +17,8 @@ namespace {
 void recolour(QPalette::ColorRole role, const QString& word)
 {
     const auto colour = Tluruxianshi::colourOf(word);
-    if (!colour || !Forms::luru)
-        return;
-    QPalette p = Forms::luru->luru_dg->palette();
-    p.setColor(role, *colour);
-    Forms::luru->luru_dg->setPalette(p);
+    if (colour && Forms::luru)
+        Forms::luru->setGridColour(role, *colour);
 }
 
 } // namespace
@@ -78,11 +75,8 @@ void Tluruxianshi::Edit5Change()
     const qint64 size = Ui::intOf(Edit5, "字号");
     if (size < 1 || size > 200)
         throw Db::InputError(QStringLiteral("“字号”必须在1到200之间，现在是“%1”").arg(Edit5->text()));
-    if (!Forms::luru)
-        return;
-    QFont f = Forms::luru->luru_dg->font();
-    f.setPointSize(int(size));
-    Forms::luru->luru_dg->setFont(f);
+    if (Forms::luru)
+        Forms::luru->setGridFontSize(int(size));
 }
 
 void Tluruxianshi::ComboBox2Change()

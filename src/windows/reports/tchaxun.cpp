@@ -187,7 +187,7 @@ void Tchaxun::addExam(const QString& name)
 
 QString Tchaxun::savedTable() const
 {
-    return Forms::Formxxx ? Forms::Formxxx->maincjsave->text() : History::kSavedGrades;
+    return History::kSavedGrades;
 }
 
 History::ClassQuery Tchaxun::settings() const

@@ -157,11 +157,7 @@ void Tsearch::Button4Click()
     QVariantMap row;
     if (!firstRow(row) || !Forms::p)
         return;
-    const QStringList texts = Reports::bandPieInputs(row);
-    const QList<QLineEdit*> edits = Forms::p->inputs();
-    for (int i = 0; i < edits.size(); ++i)
-        edits.at(i)->setText(texts.value(i));
-    Forms::p->showChart();
+    Forms::p->showChart(Reports::bandPieOf(row, m_chartTitle));
 }
 
 void Tsearch::Button7Click()
@@ -169,11 +165,7 @@ void Tsearch::Button7Click()
     QVariantMap row;
     if (!firstRow(row) || !Forms::p4)
         return;
-    const QStringList texts = Reports::topBarInputs(row);
-    const QList<QLineEdit*> edits = Forms::p4->inputs();
-    for (int i = 0; i < edits.size(); ++i)
-        edits.at(i)->setText(texts.value(i));
-    Forms::p4->showChart();
+    Forms::p4->showChart(Reports::topBarsOf(row, m_chartTitle));
 }
 
 void Tsearch::Button2Click()

@@ -44,10 +44,6 @@ public:
 
     static constexpr int kFrozen = 3;
 
-    // The examination, class and subject of the row the charts were last
-    // given: what their titles say.
-    Reports::ChartTitle chartTitle() const { return m_chartTitle; }
-
     Print::Job printJob() const override;
 
 public slots:

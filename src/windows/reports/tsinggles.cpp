@@ -173,7 +173,7 @@ void Tsinggles::FormShow()
 void Tsinggles::Button2Click()
 {
     typing->stop();
-    const QString table = Forms::Formxxx ? Forms::Formxxx->maincjsave->text() : History::kSavedGrades;
+    const QString table = History::kSavedGrades;
     History::checkedSubject(c1->currentText(), table);
     trend->setBackgroundBrush(Qt::white);
     const QString typed = History::trimEnd(edit2->currentText());
@@ -265,7 +265,7 @@ void Tsinggles::studentPicked()
 
 void Tsinggles::showStudent()
 {
-    const QString table = Forms::Formxxx ? Forms::Formxxx->maincjsave->text() : History::kSavedGrades;
+    const QString table = History::kSavedGrades;
     const QString subject = History::checkedSubject(c1->currentText(), table);
     const History::Kind kind = SavedLists::kindOf(a, b, c);
     trend->setBackgroundBrush(Qt::white);
@@ -285,7 +285,7 @@ void Tsinggles::showStudent()
 void Tsinggles::SpeedButton1Click()
 {
     typing->stop();
-    const QString table = Forms::Formxxx ? Forms::Formxxx->maincjsave->text() : History::kSavedGrades;
+    const QString table = History::kSavedGrades;
     const QString subject = History::checkedSubject(c1->currentText(), table);
     const History::Kind kind = SavedLists::kindOf(a, b, c);
     if (!student || History::trimEnd(edit2->currentText()) != m_typedText)

@@ -1,10 +1,11 @@
 #include "windows/reports/tstjf.h"
 
 #include "engine/db/gridmodel.h"
+#include "engine/reports/chartdata.h"
+#include "engine/reports/history.h"
 #include "engine/reports/savedtables.h"
 #include "windows/app/forms.h"
 #include "windows/app/messages.h"
-#include "windows/app/tformxxx.h"
 #include "windows/charts/tp5.h"
 #include "windows/reports/frozengrid.h"
 
@@ -106,12 +107,31 @@ Tstjf::Tstjf() : Form(QStringLiteral("查询以往保存的总分统计表"))
 
 QString Tstjf::savedTable() const
 {
-    return Forms::Formxxx ? Forms::Formxxx->stj->text() : QStringLiteral("tjsave1");
+    return Reports::kSavedBands;
 }
 
-QString Tstjf::savedGrades() const
+Reports::ChartData Tstjf::pieData() const
 {
-    return Forms::Formxxx ? Forms::Formxxx->maincjsave->text() : QStringLiteral("cjsave");
+    Reports::TotalPieSettings s;
+    s.wholeGrade = ch->isChecked();
+    s.slices = Ui::intOf(duanshu, QStringLiteral("图表段数"));
+    s.perSlice = Ui::intOf(jiange, QStringLiteral("每一段间隔"));
+    if (!s.wholeGrade)
+        s.classNumber = Reports::classNumber(Edit1->text(), QStringLiteral("我要演示几班的情况"));
+    const QString column = Reports::bandCountColumn(s.wholeGrade, s.classNumber);
+    QList<QVariantList> rows;
+    for (int r = 0; r < Query1->rowCount(); ++r) {
+        QVariantList row;
+        for (const QString& c : Query1->columnNames())
+            row << Query1->value(r, c);
+        rows << row;
+    }
+    const Reports::BandWalk walk = Reports::bandWalk(Query1->columnNames(), rows, column);
+    if (walk.rows.isEmpty())
+        throw Db::InputError(QStringLiteral("没有找到考试名称以“%1”开头的总分分段，画不出饼图").arg(c1->currentText()));
+    s.classSize = Reports::savedStudentsWithTotal(walk.exam, s.wholeGrade, s.classNumber, History::kSavedGrades);
+    s.restSlice = qita->isChecked();
+    return Reports::totalPie(walk, s);
 }
 
 void Tstjf::FormShow()
@@ -151,7 +171,7 @@ void Tstjf::Button3Click()
         return;
     }
     if (Forms::p5)
-        Forms::p5->showChart();
+        Forms::p5->showChart(pieData());
 }
 
 Print::Job Tstjf::printJob() const

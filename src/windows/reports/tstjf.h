@@ -6,6 +6,8 @@
 #include "windows/app/form.h"
 #include "windows/app/printing.h"
 
+namespace Reports { struct ChartData; }
+
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -49,8 +51,10 @@ public:
     static constexpr int kFrozen = 2;
 
     Print::Job printJob() const override;
-    // The saved grades the band pie counts the class from.
-    QString savedGrades() const;
+    // The band pie of the open rows and the chart settings; a clear message
+    // for a setting that is not a number, a class without a column or a
+    // count that is not a number.
+    Reports::ChartData pieData() const;
 
 public slots:
     void Button1Click(); // the saved rows of the examination
