@@ -36,7 +36,7 @@ bool isBlank(QChar c)
 // the blanks around it.
 class RecordReader {
 public:
-    explicit RecordReader(const QString& text) : text(text), n(text.size()) {}
+    explicit RecordReader(const QString& source) : text(source), n(source.size()) {}
     bool next(Record& rec);
 
 private:

@@ -44,16 +44,16 @@ QVariant Sheet::cell(qsizetype row, int c) const
     const QVariant v = value(row, c);
     if (v.isNull() || !v.isValid())
         return QVariant();
-    const QString name = column(c);
-    if (Rules::isWholeGrade(name, v))
+    const QString col = column(c);
+    if (Rules::isWholeGrade(col, v))
         return QStringLiteral("全级");
     const int type = v.typeId();
     const bool number = type == QMetaType::Int || type == QMetaType::LongLong || type == QMetaType::Double
         || type == QMetaType::UInt || type == QMetaType::ULongLong;
-    if (name == QStringLiteral("学号"))
+    if (col == QStringLiteral("学号"))
         return number ? Num::format(v.toDouble()) : v.toString();
-    if (name == QStringLiteral("科目"))
-        return Rules::shownValue(name, v);
+    if (col == QStringLiteral("科目"))
+        return Rules::shownValue(col, v);
     if (!number && type == QMetaType::QString && numeric.value(c)) {
         if (const auto d = Num::parseNumber(v.toString()))
             return *d;

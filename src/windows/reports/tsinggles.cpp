@@ -227,14 +227,14 @@ void Tsinggles::listStudents(const History::StudentSearch& found)
     for (int r = 0; r < found.students.size(); ++r) {
         const History::SavedStudent& s = found.students.at(r);
         QStringList classes;
-        for (qint64 c : s.classes)
-            classes << QString::number(c);
+        for (qint64 cls : s.classes)
+            classes << QString::number(cls);
         const QStringList cells{s.number, classes.join(QStringLiteral("、")), s.name,
                                 QStringLiteral("%1次：%2").arg(s.exams.size()).arg(s.exams.join(QStringLiteral("、")))};
-        for (int c = 0; c < cells.size(); ++c) {
-            auto* item = new QTableWidgetItem(cells.at(c));
-            item->setToolTip(cells.at(c));
-            students->setItem(r, c, item);
+        for (int col = 0; col < cells.size(); ++col) {
+            auto* item = new QTableWidgetItem(cells.at(col));
+            item->setToolTip(cells.at(col));
+            students->setItem(r, col, item);
         }
         if (student && s.number == student->number && s.name == student->name)
             students->selectRow(r);
