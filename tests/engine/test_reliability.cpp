@@ -390,7 +390,7 @@ private slots:
         QFETCH(bool, fileWritable);
         QFETCH(bool, folderWritable);
         QFETCH(QString, expected);
-        Db::FileState st;
+        Files::FileState st;
         st.exists = true;
         st.fileWritable = fileWritable;
         st.folderWritable = folderWritable;
@@ -574,7 +574,7 @@ private slots:
         const QByteArray path = QFile::encodeName(lock);
         int held = -1;
         if (how == "folder") {
-            Db::setUnwritableFolderForTests(env.programDir() + "/database");
+            Files::setUnwritableFolderForTests(env.programDir() + "/database");
         } else {
             if (::geteuid() != 0)
                 QSKIP("giving the lock file to another user needs root");
@@ -602,7 +602,7 @@ private slots:
                 Db::close();
             }
         }
-        Db::setUnwritableFolderForTests(QString());
+        Files::setUnwritableFolderForTests(QString());
         if (held >= 0)
             ::close(held);
         QCOMPARE(bytesOf(file), before);

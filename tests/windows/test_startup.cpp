@@ -196,9 +196,9 @@ private slots:
         QVERIFY(db.open(QIODevice::ReadOnly));
         const QByteArray before = db.readAll();
         db.close();
-        Db::setUnwritableFolderForTests(env.programDir() + "/database");
+        Files::setUnwritableFolderForTests(env.programDir() + "/database");
         const bool started = env.startForms();
-        Db::setUnwritableFolderForTests(QString());
+        Files::setUnwritableFolderForTests(QString());
         QVERIFY(started);
         QCOMPARE(env.messages.records.size(), 1);
         QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);

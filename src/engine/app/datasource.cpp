@@ -1,7 +1,7 @@
 #include "engine/app/datasource.h"
 
 #include "engine/app/safefile.h"
-#include "engine/db/database.h"
+#include "engine/error.h"
 
 #include <QDir>
 #include <QFile>

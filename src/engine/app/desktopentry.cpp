@@ -2,7 +2,7 @@
 
 #include "engine/app/paths.h"
 #include "engine/app/safefile.h"
-#include "engine/db/database.h"
+#include "engine/error.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "engine/app/instancelock.h"
 
 #include "engine/app/safefile.h"
-#include "engine/db/database.h"
+#include "engine/app/filestate.h"
 
 #include <QDir>
 #include <QFile>
@@ -99,7 +99,7 @@ Lock::Lock(const QString& databaseFile) : m_path(lockFileFor(databaseFile))
     // Every write of a database makes a journal beside it: in a folder that
     // cannot be written nobody can change the database, so there is nothing
     // to guard (and no lock file can be made).
-    if (!Db::fileState(databaseFile).folderWritable) {
+    if (!Files::fileState(databaseFile).folderWritable) {
         m_state = State::FolderReadOnly;
         return;
     }
@@ -246,7 +246,7 @@ Access accessFor(const Lock& lock, const QString& databaseFile)
     case Lock::State::Held:
         break;
     }
-    const Db::FileState st = Db::fileState(databaseFile);
+    const Files::FileState st = Files::fileState(databaseFile);
     if (!st.folderWritable) {
         a.kind = Access::ReadOnly;
         a.why = QStringLiteral("数据库所在的文件夹不能写入");

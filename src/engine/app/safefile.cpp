@@ -1,6 +1,6 @@
 #include "engine/app/safefile.h"
 
-#include "engine/db/database.h"
+#include "engine/error.h"
 
 #include <QDir>
 #include <QFile>

@@ -40,11 +40,6 @@ QString driverText(const QSqlError& e)
     return t;
 }
 
-QString& unwritableFolder()
-{
-    static QString folder;
-    return folder;
-}
 
 // Why the open connection is read-only; empty when it may write.
 QString& readOnlyWhy()
@@ -120,27 +115,8 @@ const QList<ColumnInfo>& tableInfo(const QString& name)
 
 } // namespace
 
-FileState fileState(const QString& file)
-{
-    const QFileInfo fi(file);
-    FileState st;
-    st.exists = fi.exists();
-    st.isFolder = fi.isDir();
-    const QByteArray path = QFile::encodeName(fi.absoluteFilePath());
-    const QByteArray folder = QFile::encodeName(fi.absolutePath());
-    st.fileWritable = !st.exists || ::access(path.constData(), W_OK) == 0;
-    st.folderWritable = ::access(folder.constData(), W_OK) == 0;
-    if (!unwritableFolder().isEmpty() && QFileInfo(unwritableFolder()).absoluteFilePath() == fi.absolutePath())
-        st.folderWritable = false;
-    return st;
-}
 
-void setUnwritableFolderForTests(const QString& folder)
-{
-    unwritableFolder() = folder;
-}
-
-QString failureText(int code, const QString& sqliteText, const QString& file, const FileState& st)
+QString failureText(int code, const QString& sqliteText, const QString& file, const Files::FileState& st)
 {
     const QString f = shown(file);
     const QString folder = shown(QFileInfo(file).absolutePath());
@@ -215,7 +191,7 @@ QString failureText(const QSqlError& error)
     const QString file = fileName();
     if (!ok || file.isEmpty())
         return QStringLiteral("数据库错误：%1").arg(driverText(error));
-    return failureText(code, driverText(error), file, fileState(file));
+    return failureText(code, driverText(error), file, Files::fileState(file));
 }
 
 void setBusyTimeout(int ms)
@@ -253,7 +229,7 @@ void openConnection(const QString& file, bool readOnly)
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(kConnectionName);
             throw Error(failureText(e.nativeErrorCode().toInt(), driverText(e), fi.absoluteFilePath(),
-                                    fileState(fi.absoluteFilePath())));
+                                    Files::fileState(fi.absoluteFilePath())));
         }
     }
     // A file that is not a grade database (or not a database at all) is

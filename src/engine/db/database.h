@@ -3,6 +3,9 @@
 // Table and column names given at run time are looked up in the file's own
 // catalogue before they reach SQL; values always travel as bound parameters.
 
+#include "engine/app/filestate.h"
+#include "engine/error.h"
+
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -14,24 +17,6 @@
 
 namespace Db {
 
-// Every failure of the data layer: the text is what the user is shown.
-class Error : public std::exception {
-public:
-    explicit Error(QString text) : m_text(std::move(text)), m_utf8(m_text.toUtf8()) {}
-    const QString& text() const { return m_text; }
-    const char* what() const noexcept override { return m_utf8.constData(); }
-private:
-    QString m_text;
-    QByteArray m_utf8;
-};
-
-// Bad input typed by the user (a class number that is not a number, ...):
-// shown as a warning, and the action stops before anything is written.
-class InputError : public Error {
-public:
-    using Error::Error;
-};
-
 inline constexpr const char* kConnectionName = "xkc";
 
 // How long a writer waits for another program's write to end before it gives
@@ -41,23 +26,10 @@ inline constexpr int kDefaultBusyTimeoutMs = 5000;
 void setBusyTimeout(int ms);
 int busyTimeout();
 
-// What the file system says about a database file, for telling a read-only
-// file from a read-only folder in a message.
-struct FileState {
-    bool exists = false;
-    bool isFolder = false;
-    bool fileWritable = true;
-    bool folderWritable = true;
-};
-FileState fileState(const QString& file);
-// For tests, which run as root (who may write anywhere): the folder reads as
-// one that cannot be written, as on a read-only disk. Empty: none.
-void setUnwritableFolderForTests(const QString& folder);
-
 // The user's message for a failure SQLite reported on a database file (code:
 // SQLite's result code): what happened and what to do, in Chinese, naming the
 // file, with SQLite's own words after it.
-QString failureText(int code, const QString& sqliteText, const QString& file, const FileState& state);
+QString failureText(int code, const QString& sqliteText, const QString& file, const Files::FileState& state);
 // The same for a failure on the open connection's file.
 QString failureText(const QSqlError& error);
 

@@ -68,7 +68,7 @@ void Statement::fail(int rc) const
     const QString file = fileName();
     if (file.isEmpty())
         throw Error(QStringLiteral("数据库错误：%1").arg(text));
-    throw Error(failureText(code, text, file, fileState(file)));
+    throw Error(failureText(code, text, file, Files::fileState(file)));
 }
 
 void Statement::checkBind(int rc) const
