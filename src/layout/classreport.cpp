@@ -165,11 +165,15 @@ void ClassReportPage::paint(QPainter& p, int, const QRectF& body)
     qreal y = body.top();
     p.setPen(Qt::black);
 
+    // A paragraph: one line, or several when it is wider than the page.
     auto line = [&](const QString& s, const QFont& f, const QFontMetricsF& m, qreal indent = 0) {
         p.setFont(f);
-        const QRectF r(body.left() + indent, y, body.width() - indent, m.height() * 1.35);
-        p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, s);
-        y += r.height();
+        const qreal width = body.width() - indent;
+        const QRectF need = m.boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap, s);
+        const qreal pad = m.height() * 0.35;
+        const QRectF r(body.left() + indent, y + pad / 2, width, need.height());
+        p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, s);
+        y += need.height() + pad;
     };
     auto section = [&](const QString& title) {
         y += kGap * mm;

@@ -100,9 +100,21 @@ QTableView* plainView(QWidget* parent, const QString& name)
     return v;
 }
 
+// Sorted rows keep their numbers 1, 2, 3 down the side.
+class SortedRows : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    QVariant headerData(int section, Qt::Orientation o, int role) const override
+    {
+        if (o == Qt::Vertical && role == Qt::DisplayRole)
+            return section + 1;
+        return QSortFilterProxyModel::headerData(section, o, role);
+    }
+};
+
 QSortFilterProxyModel* sortable(SheetModel* model, QObject* parent)
 {
-    auto* proxy = new QSortFilterProxyModel(parent);
+    auto* proxy = new SortedRows(parent);
     proxy->setSourceModel(model);
     proxy->setSortRole(SheetModel::kSortRole);
     return proxy;
@@ -376,7 +388,8 @@ void Tjintui::drawCharts()
     const double span = std::max(1.0, high - low);
     cy->setRange(low - span * 0.1, high + span * 0.1);
     cy->applyNiceNumbers();
-    cy->setLabelFormat(QStringLiteral("%d"));
+    // Means of a few places need their decimal; ASCII only (the format goes through printf).
+    cy->setLabelFormat(cy->max() - cy->min() < 10 ? QStringLiteral("%.1f") : QStringLiteral("%.0f"));
     cy->setLabelsFont(axisFont);
     cy->setTitleText(QStringLiteral("名次（正数是进步）"));
     cy->setTitleFont(axisFont);
