@@ -280,6 +280,14 @@ private slots:
                     QCOMPARE(*(c.*side).place[size_t(k)], saved.at(1).toLongLong());
                 }
 
+        // Grades saved a second time under the same examination pair once.
+        Save::grades("cj", {"期中", 3, false});
+        QCOMPARE(Db::selectValue("SELECT count(*) FROM cjsave WHERE 考试编号 = 3").toLongLong(), 36LL);
+        const Actions::ProgressRun twice = Actions::progress(last.at(0), last.at(1));
+        QCOMPARE(twice.result.pairs.size(), 18);
+        QVERIFY(twice.result.apart.isEmpty());
+        QCOMPARE(twice.result.rankedAfter, 18LL);
+
         const QList<Export::Sheet> sheets = Actions::progressSheets(run, 2, 3);
         QCOMPARE(sheets.size(), 5);
         QCOMPARE(sheets.at(0).rows.size(), 5);

@@ -5,6 +5,7 @@
 #include "engine/rules/titles.h"
 
 #include <QHash>
+#include <algorithm>
 
 namespace ClassReport {
 
@@ -12,7 +13,6 @@ namespace {
 
 const QString kAnalysis = QStringLiteral("fxsave");
 const QString kBands = QStringLiteral("tjsave1");
-const QString kGrades = QStringLiteral("cjsave");
 const QStringList kTop{"级前100名人数", "级前200名人数", "级前300名人数", "级前400名人数"};
 
 QString where(const QString& table)
@@ -141,11 +141,10 @@ Data read(const Progress::ExamId& exam, qint64 cls)
                                  .arg(exam.name)
                                  .arg(exam.number)
                                  .arg(cls));
-    const QVariant n = Db::selectValue(QStringLiteral("SELECT count(*) FROM %1 WHERE %2 AND %3 = ?")
-                                           .arg(Db::table(kGrades), where(kGrades), Db::column(kGrades, "班号")),
-                                       {exam.name, exam.number, cls});
-    if (n.toLongLong() > 0) {
-        d.students = n.toLongLong();
+    const std::vector<Progress::Student> grades = Progress::readSaved(exam);
+    const auto n = std::count_if(grades.begin(), grades.end(), [&](const Progress::Student& s) { return s.cls == cls; });
+    if (n > 0) {
+        d.students = qint64(n);
         for (SubjectLine& s : d.subjects)
             s.expected = d.students;
     }

@@ -504,6 +504,11 @@ std::vector<Student> readSaved(const ExamId& exam)
             s.marks[size_t(k)] = Num::markOf(row.at(6 + 2 * k));
             s.subjectRanks[size_t(k)] = rankOf(row.at(7 + 2 * k));
         }
+        // Grades saved twice under one examination (before a second save
+        // replaced the first) hold every student twice: the first saving counts.
+        if (!out.empty() && !s.number.trimmed().isEmpty() && out.back().number == s.number && out.back().cls == s.cls
+            && out.back().name == s.name)
+            continue;
         out.push_back(std::move(s));
     }
     return out;

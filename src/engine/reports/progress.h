@@ -143,7 +143,8 @@ QString label(const ExamId& exam, const QList<ExamId>& all);
 ExamId findExam(const QString& name, std::optional<qint64> number);
 // The saved examination before `exam` in savedExams() order, when there is one.
 std::optional<ExamId> previousExam(const ExamId& exam);
-// The saved rows of an examination, by class then 学号.
+// The saved rows of an examination, by class then 学号; a student saved twice
+// under it (same 学号, class and name) once, as first saved.
 std::vector<Student> readSaved(const ExamId& exam);
 
 } // namespace Progress

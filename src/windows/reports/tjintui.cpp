@@ -224,8 +224,12 @@ Tjintui::Tjintui(Session& session) : Form(QStringLiteral("进退步分析"))
     Ui::connectHandler(compareButton, &QPushButton::clicked, this, &Tjintui::compareClick);
     Ui::connectHandler(reportButton, &QPushButton::clicked, this, &Tjintui::reportClick);
     // A new examination saved, or the database changed under the windows.
-    connect(&session, &Session::examChanged, this, [this] { m_stale = true; });
-    connect(&session, &Session::gradesChanged, this, [this] { m_stale = true; });
+    for (auto signal : {&Session::examChanged, &Session::gradesChanged})
+        connect(&session, signal, this, [this] {
+            m_stale = true;
+            if (isVisible())
+                FormShow();
+        });
 }
 
 void Tjintui::FormShow()
