@@ -1,4 +1,5 @@
 #include "cli/batchcommands.h"
+#include "cli/progresscommands.h"
 #include "engine/rules/subjects.h"
 
 #include "engine/app/paths.h"
@@ -53,6 +54,8 @@ const QList<CommandSpec>& commands()
         {"save", {"table", "exam", "number", "replace"}, 1, QStringLiteral("保存的内容（grades、analysis 或 bands）")},
         {"current", {"exam", "number"}, 0, {}},
         {"export", {"out"}, 1, QStringLiteral("表名")},
+        {"progress", {"from", "to", "from-number", "to-number", "class", "movers", "out"}, 0, {}},
+        {"report", {"exam", "number", "class", "out"}, 0, {}},
     };
     return list;
 }
@@ -607,7 +610,9 @@ Outcome runExport(const Invocation& inv)
 
 OutputKind outputKind(const Invocation& inv)
 {
-    if (inv.command != QLatin1String("export") || !inv.options.contains("out"))
+    if (inv.command == QLatin1String("report"))
+        return OutputKind::Pdf;
+    if ((inv.command != QLatin1String("export") && inv.command != QLatin1String("progress")) || !inv.options.contains("out"))
         return OutputKind::Csv;
     const QString out = inv.options.value("out");
     if (out.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
@@ -662,10 +667,10 @@ Invocation parseArguments(const QStringList& args)
     if (inv.help)
         return inv;
     if (inv.command.isEmpty())
-        throw UsageError(QStringLiteral("没有给出要做的事（init、import、rank、analyze、bands、save、current 或 export）"));
+        throw UsageError(QStringLiteral("没有给出要做的事（init、import、rank、analyze、bands、save、current、export、progress 或 report）"));
     const CommandSpec* cmd = findCommand(inv.command);
     if (!cmd)
-        throw UsageError(QStringLiteral("没有“%1”这个命令（可用：init、import、rank、analyze、bands、save、current、export）")
+        throw UsageError(QStringLiteral("没有“%1”这个命令（可用：init、import、rank、analyze、bands、save、current、export、progress、report）")
                              .arg(inv.command));
     for (auto it = inv.options.cbegin(); it != inv.options.cend(); ++it) {
         if (it.key() == QLatin1String("db"))
@@ -701,6 +706,10 @@ Outcome run(const Invocation& inv)
         return runCurrent(inv);
     if (c == QLatin1String("export"))
         return runExport(inv);
+    if (c == QLatin1String("progress"))
+        return runProgress(inv);
+    if (c == QLatin1String("report"))
+        return runReport(inv);
     throw UsageError(QStringLiteral("没有“%1”这个命令").arg(c));
 }
 
@@ -753,6 +762,7 @@ QString helpText()
         "      屏幕，数字是数值，各种率是百分比格式，学号是文本，冻结标题行和前几列）。\n"
         "      .pdf：与窗口打印相同的A4页面（数字不拆行，太宽的表接着印在后面的页上并重复前几列）。\n"
         "      分析表和分段表不含未用的空行。\n"
+        "%1"
         "\n"
         "默认值与窗口相同：\n"
         "  --table     当前成绩表（linshi.shibie 为0时是 cjn，否则 cj）\n"
@@ -765,7 +775,8 @@ QString helpText()
         "  --exam、--number  数据库中的当前考试（check 表的 mc、bh）\n"
         "\n"
         "每个命令做完后输出一行，说明做了什么、用了多长时间。\n"
-        "退出码：0 做完；1 出错，数据库没有改动；2 命令行写错，什么都没做。\n");
+        "退出码：0 做完；1 出错，数据库没有改动；2 命令行写错，什么都没做。\n")
+        .arg(progressHelp());
 }
 
 } // namespace Batch

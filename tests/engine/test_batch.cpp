@@ -350,6 +350,13 @@ private slots:
         QTest::newRow("seed exam name") << QStringList{"save", "bands", "--exam", "没有任何考试", "--number", "1"} << "不能用作考试名称";
         QTest::newRow("export what") << QStringList{"export"} << "export 命令缺少表名";
         QTest::newRow("extra argument") << QStringList{"rank", "x.csv"} << "多余的参数“x.csv”";
+        QTest::newRow("progress without out") << QStringList{"progress", "--from", "期中", "--to", "期末"} << "请用 --out";
+        QTest::newRow("progress movers") << QStringList{"progress", "--from", "期中", "--to", "期末", "--movers", "0",
+                                                        "--out", "x.csv"}
+                                         << "--movers 必须在1到1000之间";
+        QTest::newRow("report without class") << QStringList{"report", "--exam", "期中", "--out", "r.pdf"} << "请用 --class";
+        QTest::newRow("report as a workbook") << QStringList{"report", "--exam", "期中", "--class", "1", "--out", "r.xlsx"}
+                                              << "要以 .pdf 结尾";
     }
 
     void usageErrorsChangeNothing()
@@ -378,6 +385,8 @@ private slots:
         QTest::newRow("no such table") << QStringList{"export", "cjsave2"} << "没有名为“cjsave2”的表";
         QTest::newRow("no database") << QStringList{"rank", "--db", "missing.db"} << "找不到数据库文件";
         QTest::newRow("no roster file") << QStringList{"import", "missing.csv"} << "找不到文件 missing.csv";
+        QTest::newRow("progress of nothing saved")
+            << QStringList{"progress", "--from", "期中", "--to", "期末", "--out", "x.csv"} << "还没有保存过任何考试";
     }
 
     void failedRunsChangeNothing()
@@ -566,13 +575,78 @@ private slots:
         }
     }
 
+    // Two examinations saved through the tool, then compared and reported on
+    // as a grade head would before a meeting.
+    void progressAndReport()
+    {
+        const QByteArray later = "学号,班号,姓名,语文,数学,英语\n"
+                                 "0101,1,甲,60,60,60\n0102,1,\"乙,二\",90,88,80\n0103,1,丙,88,60,\n"
+                                 "0201,2,丁,85.5,120,66\n0202,2,戊,39.5,86,90\n0204,2,庚,70,70,70\n";
+        int number = 0;
+        for (const auto& [exam, marks] : {std::pair{"期中", kSmall}, std::pair{"期末", later}}) {
+            ++number;
+            for (const QStringList& args :
+                 {QStringList{"import", csv(marks)}, QStringList{"rank", "--subjects", "语文,数学,英语"},
+                  QStringList{"analyze", "--subjects", "语文,数学,英语"}, QStringList{"bands", "--upper", "299", "--count", "20"},
+                  QStringList{"save", "grades", "--exam", exam, "--number", QString::number(number)},
+                  QStringList{"save", "analysis"}, QStringList{"save", "bands"}}) {
+                const Run r = batch(args + QStringList{"--db", db()});
+                QVERIFY2(r.code == 0, qPrintable(args.join(' ') + r.err));
+            }
+        }
+        const QByteArray before = bytesOf(db());
+        // Grade ranks 3,2,4,1,5 then 5,2,6,1,3: 甲 -2, 丙 -2 (英语 absent), 戊 +2.
+        const QString table = env->root() + "/进退.csv";
+        Run r = batch({"progress", "--db", db(), "--from", "期中", "--to", "期末", "--out", table});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.out.contains("5名学生") && r.out.contains("另有2名学生"), qPrintable(r.out));
+        const QStringList lines = QString::fromUtf8(bytesOf(table)).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 6);
+        QVERIFY(lines.first().startsWith("学号,班号,姓名,上次总分,本次总分,上次级排,本次级排,级排进退"));
+        auto field = [&](const QString& number, int f) {
+            for (const QString& l : lines)
+                if (l.startsWith(number + ","))
+                    return l.split(',').value(f);
+            return QStringLiteral("<none>");
+        };
+        QCOMPARE(field("0202", 7), QString("2"));
+        QCOMPARE(field("0101", 7), QString("-2"));
+        QCOMPARE(field("0201", 7), QString("0"));
+        QVERIFY(lines.filter("0103,").first().contains("缺考"));
+
+        const QString book = env->root() + "/进退.xlsx";
+        r = batch({"progress", "--db", db(), "--from", "期中", "--to", "期末", "--class", "2", "--movers", "1", "--out", book});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QCOMPARE(Readback::xlsxSheet(book, 1).value("C2").text, QString("丁"));
+        QCOMPARE(Readback::xlsxSheet(book, 2).value("D2").text, QString("戊")); // up most in class 2
+        QVERIFY(!Readback::xlsxSheet(book, 3).contains("A2"));               // nobody of class 2 fell back
+        const auto apart = Readback::xlsxSheet(book, 5);
+        QCOMPARE(apart.value("C2").text + apart.value("D2").text, QString("己期中")); // only in the earlier one
+        QCOMPARE(apart.value("C3").text + apart.value("D3").text, QString("庚期末")); // only in the later one
+
+        if (!Readback::havePdftotext())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        const QString pdf = env->root() + "/进退.pdf";
+        r = batch({"progress", "--db", db(), "--from", "期中", "--to", "期末", "--out", pdf});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(Readback::pdfPages(pdf).join('\n').contains("进步最多的学生"));
+        const QString report = env->root() + "/2班.pdf";
+        r = batch({"report", "--db", db(), "--exam", "期末", "--class", "2", "--out", report});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const QStringList pages = Readback::pdfPages(report);
+        QCOMPARE(pages.size(), 1);
+        for (const char* s : {"2班成绩报告", "内部资料", "语文", "数学", "英语", "戊", "本班没有名次下降的学生"})
+            QVERIFY2(pages.first().contains(QString::fromUtf8(s)), s);
+        QVERIFY(bytesOf(db()) == before); // reading only
+    }
+
     void helpListsEverything()
     {
         const Run r = batch({"--help"});
         QCOMPARE(r.code, 0);
         for (const char* word : {"init", "import", "rank", "analyze", "bands", "save grades|analysis|bands", "export",
                                  "--db", "--classes", "--subjects", "--full", "--top", "--upper", "--count",
-                                 "--last-class", "--exam", "--number", "--out"})
+                                 "--last-class", "--exam", "--number", "--out", "progress", "--from", "--to", "report", "--class"})
             QVERIFY2(r.out.contains(QString::fromUtf8(word)), word);
     }
 };

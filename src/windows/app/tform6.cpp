@@ -21,6 +21,7 @@
 #include "windows/charts/tsppict1.h"
 #include "windows/reports/tchaxun.h"
 #include "windows/reports/tsinggles.h"
+#include "windows/reports/tjintui.h"
 #include "engine/app/paths.h"
 
 #include <QApplication>
@@ -228,6 +229,7 @@ void TForm6::buildMenu()
     open(charts, "总分图表", [] { return static_cast<QWidget*>(Forms::stjf); });
     open(charts, "各班对比曲线", [] { return static_cast<QWidget*>(Forms::formin); });
     open(charts, "查询各班分数及排名", [] { return static_cast<QWidget*>(Forms::chaxun); });
+    open(charts, "进退步分析", [] { return static_cast<QWidget*>(Forms::jintui); });
 
     QMenu* out = bar->addMenu("输出");
     add(out, "输出为Excel格式", {}, [this] { exportWorkbook(); });
