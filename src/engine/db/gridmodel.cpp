@@ -28,9 +28,16 @@ GridModel::Rows GridModel::read() const
     const auto rows = select(spec, true);
     out.rowids.reserve(rows.size());
     out.values.reserve(rows.size());
+    const int after = m_derived.values ? int(cols.indexOf(m_derived.after)) : -1;
     for (const QVariantList& r : rows) {
         out.rowids << r.first().toLongLong();
-        out.values << r.mid(1, cols.size());
+        QVariantList values = r.mid(1, cols.size());
+        if (after >= 0) {
+            const QVariantList extra = m_derived.values(cols, values);
+            for (qsizetype i = 0; i < m_derived.names.size(); ++i)
+                values.insert(after + 1 + i, extra.value(i));
+        }
+        out.values << values;
         if (students)
             out.numbers << r.at(1 + (number >= 0 ? number : int(cols.size())));
     }
@@ -48,6 +55,11 @@ void GridModel::open()
     m_numeric.clear();
     for (const QString& c : cols)
         m_numeric << isNumericColumn(m_spec.table, c);
+    if (const int after = m_derived.values ? int(cols.indexOf(m_derived.after)) : -1; after >= 0)
+        for (qsizetype i = 0; i < m_derived.names.size(); ++i) {
+            m_columns.insert(after + 1 + i, m_derived.names.at(i));
+            m_numeric.insert(after + 1 + i, true);
+        }
     m_rowids = std::move(rows.rowids);
     m_rows = std::move(rows.values);
     m_numbers = std::move(rows.numbers);
@@ -116,9 +128,10 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_rows.size())
         return {};
     const QVariant& v = m_rows.at(index.row()).at(index.column());
+    const bool absent = v.isNull() && m_absencesShown && Rules::isScoreColumn(m_columns.at(index.column()));
     if (role == Qt::DisplayRole || role == Qt::EditRole) {
         if (v.isNull())
-            return QString();
+            return absent && role == Qt::DisplayRole ? QString::fromUtf8(Rules::kAbsentText) : QString();
         // The whole-grade row and a saved row's subject read as a teacher says them.
         if (role == Qt::DisplayRole && Rules::isWholeGrade(m_columns.at(index.column()), v))
             return QStringLiteral("全级");
@@ -154,7 +167,7 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
 
 bool GridModel::isEditable(int column) const
 {
-    if (m_readOnly || column < 0 || column >= m_columns.size())
+    if (m_readOnly || column < 0 || column >= m_columns.size() || m_derived.names.contains(m_columns.at(column)))
         return false;
     return m_editable.isEmpty() || m_editable.contains(m_columns.at(column));
 }

@@ -69,6 +69,20 @@ public:
     // The full mark of a mark column ("语文1" -> 120) when one is known.
     using FullMarkFn = std::function<std::optional<double>(const QString& column)>;
     void setFullMarks(FullMarkFn fullMarks) { m_fullMarks = std::move(fullMarks); }
+    // For a grade table: a blank mark, total or rank reads 缺考, as
+    // the runs take it; editing it starts from an empty cell.
+    void setAbsencesShown(bool shown) { m_absencesShown = shown; }
+    bool absencesShown() const { return m_absencesShown; }
+    // Columns worked out from each row as it is read and shown right after
+    // the column `after` (应考 and 缺考 beside an analysis row's 人数). They
+    // are numbers, never editable and never written back; without `after`
+    // in the query there are none.
+    struct Derived {
+        QString after;
+        QStringList names;
+        std::function<QVariantList(const QStringList& columns, const QVariantList& row)> values;
+    };
+    void setDerived(Derived derived) { m_derived = std::move(derived); }
     // The question to ask before writing the text into the cell, when it is a
     // mark above its column's full mark; empty otherwise. A grid asks it once
     // its editor is closed and writes only on yes.
@@ -102,6 +116,8 @@ private:
     QVariantList m_numbers;  // the 学号 of each row, read with it
     ChangeMark m_seen;       // the database's change mark when the rows were read
     FullMarkFn m_fullMarks;
+    bool m_absencesShown = false;
+    Derived m_derived;
 };
 
 } // namespace Db

@@ -34,6 +34,9 @@ struct Sheet {
     QList<bool> numeric;      // columns whose text values are numbers kept as text
     QList<Format> formats;    // per column; missing ones are General
     int frozenColumns = 0;    // leading columns kept in view besides the header row
+    // A grade table's blank marks, totals and ranks print as 缺考; a
+    // workbook keeps them empty, so that sums and averages skip them.
+    bool absences = false;
 
     int columnCount() const { return int(headers.size()); }
     qsizetype rowCount() const { return rows.size(); }

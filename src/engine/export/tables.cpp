@@ -92,7 +92,10 @@ Sheet storedSheet(const QString& table, const Progress& progress)
         if (progress && rows.size() % 2048 == 0)
             progress(rows.size(), total);
     }
-    return sheetOf(table, cols, std::move(rows));
+    Sheet s = sheetOf(table, cols, std::move(rows));
+    // A grade table: one student a row, each with a 学号.
+    s.absences = cols.contains(QStringLiteral("学号"));
+    return s;
 }
 
 } // namespace Export

@@ -61,6 +61,19 @@ bool isWholeGrade(const QString& column, const QVariant& value)
     return ok && d == double(kWholeGradeClass);
 }
 
+bool isScoreColumn(const QString& column)
+{
+    QString c = column;
+    while (!c.isEmpty() && c.back().isDigit())
+        c.chop(1);
+    for (const char* rank : {"班排", "级排"})
+        if (c.endsWith(QString::fromUtf8(rank))) {
+            c.chop(2);
+            break;
+        }
+    return c == QStringLiteral("总分") || c == QStringLiteral("三总") || gradeSubjects().contains(c);
+}
+
 QString shownValue(const QString& column, const QVariant& value, bool numericColumn)
 {
     if (value.isNull() || !value.isValid())

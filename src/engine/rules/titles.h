@@ -18,6 +18,12 @@ QString columnTitle(const QString& column);
 inline constexpr qint64 kWholeGradeClass = 100;
 bool isWholeGrade(const QString& column, const QVariant& value);
 
+// A column of a grade table that holds one student's score or its rank: a
+// subject's mark, 三总 or 总分 (语文1, 总分 in a saved row), or a class or
+// grade rank of one (语文班排1, 总分级排). Blank there means absent (缺考).
+bool isScoreColumn(const QString& column);
+inline constexpr const char* kAbsentText = "缺考";
+
 // A stored value as every window and printed page shows it: numbers by
 // Num::shown (rates as percentages), numbers kept as text in a numeric column
 // the same way (never 学号: 0101 keeps its zero), 班号 100 as 全级, a blank

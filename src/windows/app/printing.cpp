@@ -216,6 +216,7 @@ Export::Sheet sheetOf(const QList<QTableView*>& views, const QString& name)
         }
         s.picks = columns;
         s.rows = grid->rows();
+        s.absences = grid->absencesShown();
     } else {
         s.columns = s.headers;
         for (int r = 0; r < model->rowCount(); ++r) {

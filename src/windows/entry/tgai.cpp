@@ -35,6 +35,7 @@ QPlainTextEdit* note(const QStringList& lines, QWidget* parent, const QString& n
 Tgai::Tgai(Session& session) : Form(QStringLiteral("修改临时成绩数据库资料")), m_session(session)
 {
     m_cjn = new Db::GridModel(this);
+    m_cjn->setAbsencesShown(true);
     auto* lay = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
     auto* fields = new QGridLayout;

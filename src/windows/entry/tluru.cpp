@@ -75,6 +75,7 @@ QFont gridFont(const QFont& base)
 Tluru::Tluru(Session& session) : Form(QStringLiteral("临时成绩处理库")), m_session(session)
 {
     Query1 = new Db::GridModel(this);
+    Query1->setAbsencesShown(true);
     Query1->setObjectName("Query1");
     // At least the designed size; wider when the grid's columns need it.
     setMinimumSize(800, 599);

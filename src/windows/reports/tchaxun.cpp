@@ -141,6 +141,7 @@ Tchaxun::Tchaxun() : Form(QStringLiteral("查询"))
     shumu->hide();
 
     Query1 = new Db::GridModel(this);
+    Query1->setAbsencesShown(true);
     Query1->setObjectName("Query1");
     Query1->setReadOnly(true);
     // 班号, 学号 and 姓名 stay in view at the left while the marks scroll.

@@ -1,4 +1,6 @@
 #include "windows/reports/tformfx.h"
+
+#include "engine/reports/attendance.h"
 #include "engine/actions/processing.h"
 #include "engine/session/session.h"
 
@@ -134,6 +136,7 @@ void TFormfx::openTable(const QString& fxTable)
     // Free rows (科目 "0") are the table's unused stock, not results.
     q.where = {{QStringLiteral("科目"), QStringLiteral("<>"), QStringLiteral("0")}};
     Table1->setQuery(q);
+    Table1->setDerived(Reports::attendance(m_session.workingTable()));
     m_table = fxTable;
     Table1->open();
     QList<int> widths;

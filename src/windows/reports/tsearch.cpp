@@ -1,5 +1,7 @@
 #include "windows/reports/tsearch.h"
 
+#include "engine/reports/attendance.h"
+
 #include "engine/db/gridmodel.h"
 #include "engine/reports/savedtables.h"
 #include "windows/app/forms.h"
@@ -121,6 +123,7 @@ void Tsearch::conditionalQuery()
     if (!f.oneClass)
         f.lastClass = Reports::classNumber(banhao2->text(), QStringLiteral("到几班"));
     Query1->setQuery(Reports::savedAnalysisQuery(f));
+    Query1->setDerived(Reports::savedAttendance());
     Query1->open();
     m_shownExam = f.exam;
     grid->setFrozenRepeated(false);
@@ -171,6 +174,7 @@ void Tsearch::Button7Click()
 void Tsearch::Button2Click()
 {
     Query1->setQuery(Reports::allSavedAnalysisQuery());
+    Query1->setDerived(Reports::savedAttendance());
     Query1->open();
     m_shownExam.clear(); // every examination
     // The whole list shows 科目, 班号 and 科任教师 in the wide grid too.

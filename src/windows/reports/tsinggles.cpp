@@ -89,6 +89,7 @@ Tsinggles::Tsinggles() : Form(QStringLiteral("singgles"))
     Chart1->setMinimumHeight(250);
 
     Query1 = new Db::GridModel(this);
+    Query1->setAbsencesShown(true);
     Query1->setObjectName("Query1");
     Query1->setReadOnly(true);
     grid = new FrozenGrid(this);
