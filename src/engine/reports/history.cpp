@@ -309,9 +309,19 @@ QList<Point> points(const Db::GridModel& rows, const QString& valueColumn, const
         throw Db::InputError(QStringLiteral("查到的记录中没有“%1”这一栏，无法画图").arg(valueColumn));
     QList<Point> out;
     out.reserve(rows.rowCount());
-    for (int r = 0; r < rows.rowCount(); ++r)
-        out.append({labelColumn.isEmpty() ? fixedLabel : rows.value(r, labelColumn).toString(),
-                    rows.value(r, valueColumn).toDouble()});
+    QStringList absent;
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        const QVariant v = rows.value(r, valueColumn);
+        QString label = labelColumn.isEmpty() ? fixedLabel : rows.value(r, labelColumn).toString();
+        if (v.isNull() || !v.isValid()) {
+            absent << label;
+            continue;
+        }
+        if (!absent.isEmpty() && !labelColumn.isEmpty())
+            label += QStringLiteral("（缺考：%1）").arg(absent.join(QStringLiteral("、")));
+        absent.clear();
+        out.append({label, v.toDouble()});
+    }
     return out;
 }
 

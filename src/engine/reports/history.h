@@ -134,8 +134,10 @@ struct Point {
     double value = 0;
 };
 // One point per row of the model, in its order: the value column as a
-// number (blank as 0) and the label column's text, or `fixedLabel` when no
-// label column is given. A value column the rows do not have is an error
+// number and the label column's text, or `fixedLabel` when no label column
+// is given. A blank value is an absence and has no point (never one at 0);
+// the line breaks there, and the next point's label names what was left out
+// ("第三次（缺考：第二次）"). A value column the rows do not have is an error
 // naming it.
 QList<Point> points(const Db::GridModel& rows, const QString& valueColumn, const QString& labelColumn,
                     const QString& fixedLabel = {});
