@@ -1,4 +1,5 @@
 #include "cli/batchcommands.h"
+#include "cli/batchslips.h"
 #include "engine/rules/subjects.h"
 
 #include "engine/app/paths.h"
@@ -53,6 +54,7 @@ const QList<CommandSpec>& commands()
         {"save", {"table", "exam", "number", "replace"}, 1, QStringLiteral("保存的内容（grades、analysis 或 bands）")},
         {"current", {"exam", "number"}, 0, {}},
         {"export", {"out"}, 1, QStringLiteral("表名")},
+        {"slips", slipOptions(), 0, {}},
     };
     return list;
 }
@@ -607,7 +609,8 @@ Outcome runExport(const Invocation& inv)
 
 OutputKind outputKind(const Invocation& inv)
 {
-    if (inv.command != QLatin1String("export") || !inv.options.contains("out"))
+    const bool writes = inv.command == QLatin1String("export") || inv.command == QLatin1String("slips");
+    if (!writes || !inv.options.contains("out"))
         return OutputKind::Csv;
     const QString out = inv.options.value("out");
     if (out.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
@@ -662,10 +665,10 @@ Invocation parseArguments(const QStringList& args)
     if (inv.help)
         return inv;
     if (inv.command.isEmpty())
-        throw UsageError(QStringLiteral("没有给出要做的事（init、import、rank、analyze、bands、save、current 或 export）"));
+        throw UsageError(QStringLiteral("没有给出要做的事（init、import、rank、analyze、bands、save、current、export 或 slips）"));
     const CommandSpec* cmd = findCommand(inv.command);
     if (!cmd)
-        throw UsageError(QStringLiteral("没有“%1”这个命令（可用：init、import、rank、analyze、bands、save、current、export）")
+        throw UsageError(QStringLiteral("没有“%1”这个命令（可用：init、import、rank、analyze、bands、save、current、export、slips）")
                              .arg(inv.command));
     for (auto it = inv.options.cbegin(); it != inv.options.cend(); ++it) {
         if (it.key() == QLatin1String("db"))
@@ -701,6 +704,8 @@ Outcome run(const Invocation& inv)
         return runCurrent(inv);
     if (c == QLatin1String("export"))
         return runExport(inv);
+    if (c == QLatin1String("slips"))
+        return runSlips(inv);
     throw UsageError(QStringLiteral("没有“%1”这个命令").arg(c));
 }
 
@@ -752,7 +757,9 @@ QString helpText()
         "      UTF-8 编码，数值照存储的原样。.xlsx：与窗口的“导出为Excel”相同的工作簿（标题同\n"
         "      屏幕，数字是数值，各种率是百分比格式，学号是文本，冻结标题行和前几列）。\n"
         "      .pdf：与窗口打印相同的A4页面（数字不拆行，太宽的表接着印在后面的页上并重复前几列）。\n"
-        "      分析表和分段表不含未用的空行。\n"
+        "      分析表和分段表不含未用的空行。\n")
+        + slipsHelp()
+        + QStringLiteral(
         "\n"
         "默认值与窗口相同：\n"
         "  --table     当前成绩表（linshi.shibie 为0时是 cjn，否则 cj）\n"

@@ -350,6 +350,13 @@ private slots:
         QTest::newRow("seed exam name") << QStringList{"save", "bands", "--exam", "没有任何考试", "--number", "1"} << "不能用作考试名称";
         QTest::newRow("export what") << QStringList{"export"} << "export 命令缺少表名";
         QTest::newRow("extra argument") << QStringList{"rank", "x.csv"} << "多余的参数“x.csv”";
+        QTest::newRow("slips without an exam") << QStringList{"slips", "--out", "a.pdf"} << "--exam 给出考试名称";
+        QTest::newRow("slips to a text file") << QStringList{"slips", "--exam", "期中", "--out", "a.txt"} << "以 .pdf 或 .xlsx 结尾";
+        QTest::newRow("slips rank word") << QStringList{"slips", "--exam", "期中", "--rank", "top", "--out", "a.pdf"}
+                                         << "--rank 只能是 none、class、grade、position";
+        QTest::newRow("slips change of rank without ranks")
+            << QStringList{"slips", "--exam", "期中", "--since", "月考", "--change", "position", "--out", "a.pdf"}
+            << "不显示名次时也不显示名次的变化";
     }
 
     void usageErrorsChangeNothing()
@@ -378,6 +385,8 @@ private slots:
         QTest::newRow("no such table") << QStringList{"export", "cjsave2"} << "没有名为“cjsave2”的表";
         QTest::newRow("no database") << QStringList{"rank", "--db", "missing.db"} << "找不到数据库文件";
         QTest::newRow("no roster file") << QStringList{"import", "missing.csv"} << "找不到文件 missing.csv";
+        QTest::newRow("slips of an exam never saved") << QStringList{"slips", "--exam", "期中", "--out", "s.pdf"}
+                                                      << "没有永久保存过名为“期中”的考试成绩";
     }
 
     void failedRunsChangeNothing()

@@ -34,6 +34,9 @@ struct Sheet {
     QList<bool> numeric;      // columns whose text values are numbers kept as text
     QList<Format> formats;    // per column; missing ones are General
     int frozenColumns = 0;    // leading columns kept in view besides the header row
+    // Slips to cut apart (成绩条): the header row above every row and an empty
+    // row between them, nothing frozen, no filter.
+    bool headerPerRow = false;
 
     int columnCount() const { return int(headers.size()); }
     qsizetype rowCount() const { return rows.size(); }
