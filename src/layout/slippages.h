@@ -32,6 +32,7 @@ public:
     // into set().slips) on a page.
     int slipsPerPage() const { return m_perPage; }
     QList<int> slipsOn(int page) const;
+    int pageCount() const { return int(m_pages.size()); }
     // The height of one slip in the device's units.
     qreal slipHeight() const { return m_slipHeight; }
 

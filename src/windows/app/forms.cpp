@@ -33,6 +33,7 @@
 #include "windows/charts/tp5.h"
 #include "windows/reports/tjiaoshigz.h"
 #include "windows/reports/tsinggles.h"
+#include "windows/reports/tslips.h"
 
 #include <QApplication>
 #include <QEvent>

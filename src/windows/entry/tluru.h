@@ -49,6 +49,7 @@ public:
     PictureButton *Image5, *Image2, *Image6, *Image1;
     QLabel *Panel3, *Panel4, *Panel5;
     QPushButton* Button1; // the permanent copy; its handler is Button2Click
+    QPushButton* SlipsButton; // opens 成绩条与等级 once the marks are saved
 
     // The ticked subjects of the filter in their fixed order.
     QStringList chosenSubjects() const;
