@@ -1,5 +1,6 @@
 #include "cli/batchcommands.h"
 #include "cli/progresscommands.h"
+#include "cli/batchslips.h"
 #include "engine/rules/subjects.h"
 
 #include "engine/app/paths.h"
@@ -56,6 +57,7 @@ const QList<CommandSpec>& commands()
         {"export", {"out"}, 1, QStringLiteral("表名")},
         {"progress", {"from", "to", "from-number", "to-number", "class", "movers", "out"}, 0, {}},
         {"report", {"exam", "number", "class", "out"}, 0, {}},
+        {"slips", slipOptions(), 0, {}},
     };
     return list;
 }
@@ -612,7 +614,9 @@ OutputKind outputKind(const Invocation& inv)
 {
     if (inv.command == QLatin1String("report"))
         return OutputKind::Pdf;
-    if ((inv.command != QLatin1String("export") && inv.command != QLatin1String("progress")) || !inv.options.contains("out"))
+    const bool writes = inv.command == QLatin1String("export") || inv.command == QLatin1String("progress")
+        || inv.command == QLatin1String("slips");
+    if (!writes || !inv.options.contains("out"))
         return OutputKind::Csv;
     const QString out = inv.options.value("out");
     if (out.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
@@ -667,10 +671,10 @@ Invocation parseArguments(const QStringList& args)
     if (inv.help)
         return inv;
     if (inv.command.isEmpty())
-        throw UsageError(QStringLiteral("没有给出要做的事（init、import、rank、analyze、bands、save、current、export、progress 或 report）"));
+        throw UsageError(QStringLiteral("没有给出要做的事（init、import、rank、analyze、bands、save、current、export、progress、report 或 slips）"));
     const CommandSpec* cmd = findCommand(inv.command);
     if (!cmd)
-        throw UsageError(QStringLiteral("没有“%1”这个命令（可用：init、import、rank、analyze、bands、save、current、export、progress、report）")
+        throw UsageError(QStringLiteral("没有“%1”这个命令（可用：init、import、rank、analyze、bands、save、current、export、progress、report、slips）")
                              .arg(inv.command));
     for (auto it = inv.options.cbegin(); it != inv.options.cend(); ++it) {
         if (it.key() == QLatin1String("db"))
@@ -710,6 +714,8 @@ Outcome run(const Invocation& inv)
         return runProgress(inv);
     if (c == QLatin1String("report"))
         return runReport(inv);
+    if (c == QLatin1String("slips"))
+        return runSlips(inv);
     throw UsageError(QStringLiteral("没有“%1”这个命令").arg(c));
 }
 
@@ -762,7 +768,7 @@ QString helpText()
         "      屏幕，数字是数值，各种率是百分比格式，学号是文本，冻结标题行和前几列）。\n"
         "      .pdf：与窗口打印相同的A4页面（数字不拆行，太宽的表接着印在后面的页上并重复前几列）。\n"
         "      分析表和分段表不含未用的空行。\n"
-        "%1"
+        "%1%2"
         "\n"
         "默认值与窗口相同：\n"
         "  --table     当前成绩表（linshi.shibie 为0时是 cjn，否则 cj）\n"
@@ -776,7 +782,7 @@ QString helpText()
         "\n"
         "每个命令做完后输出一行，说明做了什么、用了多长时间。\n"
         "退出码：0 做完；1 出错，数据库没有改动；2 命令行写错，什么都没做。\n")
-        .arg(progressHelp());
+        .arg(progressHelp(), slipsHelp());
 }
 
 } // namespace Batch

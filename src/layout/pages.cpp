@@ -50,6 +50,28 @@ PageFrame frameOf(QPaintDevice* dev)
     return f;
 }
 
+void paintPage(QPainter& p, Content& content, const Furniture& furniture, int page, int pages)
+{
+    QPaintDevice* dev = p.device();
+    const PageFrame frame = frameOf(dev);
+    const QString date = furniture.date.toString(QStringLiteral("yyyy年M月d日"));
+    const QFont title = titleFont(), line = lineFont();
+    const QFontMetricsF tm(title, dev), lm(line, dev);
+    p.setPen(Qt::black);
+    p.setFont(title);
+    p.drawText(QRectF(0, 0, frame.page.width(), tm.height()), Qt::AlignHCenter | Qt::AlignTop, furniture.title);
+    p.setFont(line);
+    const QRectF sub(0, tm.height() + lm.height() * 0.15, frame.page.width(), lm.height());
+    p.drawText(sub, Qt::AlignLeft | Qt::AlignVCenter, furniture.examName);
+    p.drawText(sub, Qt::AlignHCenter | Qt::AlignVCenter, content.pageNote(page));
+    p.drawText(sub, Qt::AlignRight | Qt::AlignVCenter, date);
+    p.drawText(QRectF(0, frame.page.height() - lm.height(), frame.page.width(), lm.height()),
+               Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("第 %1 页 / 共 %2 页").arg(page + 1).arg(pages));
+    p.save();
+    content.paint(p, page, frame.body);
+    p.restore();
+}
+
 int paint(QPagedPaintDevice* dev, Content& content, const Furniture& furniture, const Export::Progress& progress)
 {
     QPainter p;
@@ -58,25 +80,10 @@ int paint(QPagedPaintDevice* dev, Content& content, const Furniture& furniture, 
     const PageFrame frame = frameOf(dev);
     content.prepare(Export::phase(progress, 0, kPrepareSteps));
     const int pages = content.layout(dev, frame.body.size(), Export::phase(progress, kPrepareSteps, kLayoutSteps));
-    const QString date = furniture.date.toString(QStringLiteral("yyyy年M月d日"));
-    const QFont title = titleFont(), line = lineFont();
-    const QFontMetricsF tm(title, dev), lm(line, dev);
     for (int i = 0; i < pages; ++i) {
         if (i > 0)
             dev->newPage();
-        p.setPen(Qt::black);
-        p.setFont(title);
-        p.drawText(QRectF(0, 0, frame.page.width(), tm.height()), Qt::AlignHCenter | Qt::AlignTop, furniture.title);
-        p.setFont(line);
-        const QRectF sub(0, tm.height() + lm.height() * 0.15, frame.page.width(), lm.height());
-        p.drawText(sub, Qt::AlignLeft | Qt::AlignVCenter, furniture.examName);
-        p.drawText(sub, Qt::AlignHCenter | Qt::AlignVCenter, content.pageNote(i));
-        p.drawText(sub, Qt::AlignRight | Qt::AlignVCenter, date);
-        p.drawText(QRectF(0, frame.page.height() - lm.height(), frame.page.width(), lm.height()),
-                   Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("第 %1 页 / 共 %2 页").arg(i + 1).arg(pages));
-        p.save();
-        content.paint(p, i, frame.body);
-        p.restore();
+        paintPage(p, content, furniture, i, pages);
         if (progress)
             progress(kLayoutSteps + qint64(i + 1) * (kProgressSteps - kLayoutSteps) / pages, kProgressSteps);
     }

@@ -60,6 +60,10 @@ struct PageFrame {
 };
 PageFrame frameOf(QPaintDevice* device);
 
+// Paints one page of content laid out already (of `pages`) with its
+// furniture, on the painter's device.
+void paintPage(QPainter& painter, Content& content, const Furniture& furniture, int page, int pages);
+
 // Paints every page of the content on a printer or PDF writer whose page
 // layout is set. Progress goes from 0 to 1000: the layout's work first, then
 // a step per page. Returns the number of pages, or -1 when the device cannot

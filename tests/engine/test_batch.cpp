@@ -357,6 +357,13 @@ private slots:
         QTest::newRow("report without class") << QStringList{"report", "--exam", "期中", "--out", "r.pdf"} << "请用 --class";
         QTest::newRow("report as a workbook") << QStringList{"report", "--exam", "期中", "--class", "1", "--out", "r.xlsx"}
                                               << "要以 .pdf 结尾";
+        QTest::newRow("slips without an exam") << QStringList{"slips", "--out", "a.pdf"} << "--exam 给出考试名称";
+        QTest::newRow("slips to a text file") << QStringList{"slips", "--exam", "期中", "--out", "a.txt"} << "以 .pdf 或 .xlsx 结尾";
+        QTest::newRow("slips rank word") << QStringList{"slips", "--exam", "期中", "--rank", "top", "--out", "a.pdf"}
+                                         << "--rank 只能是 none、class、grade、position";
+        QTest::newRow("slips change of rank without ranks")
+            << QStringList{"slips", "--exam", "期中", "--since", "月考", "--change", "position", "--out", "a.pdf"}
+            << "不显示名次时也不显示名次的变化";
     }
 
     void usageErrorsChangeNothing()
@@ -387,6 +394,8 @@ private slots:
         QTest::newRow("no roster file") << QStringList{"import", "missing.csv"} << "找不到文件 missing.csv";
         QTest::newRow("progress of nothing saved")
             << QStringList{"progress", "--from", "期中", "--to", "期末", "--out", "x.csv"} << "还没有保存过任何考试";
+        QTest::newRow("slips of an exam never saved") << QStringList{"slips", "--exam", "期中", "--out", "s.pdf"}
+                                                      << "没有永久保存过名为“期中”的考试成绩";
     }
 
     void failedRunsChangeNothing()

@@ -37,6 +37,9 @@ struct Sheet {
     // A grade table's blank marks, totals and ranks print as 缺考; a
     // workbook keeps them empty, so that sums and averages skip them.
     bool absences = false;
+    // Slips to cut apart (成绩条): the header row above every row and an empty
+    // row between them, nothing frozen, no filter.
+    bool headerPerRow = false;
 
     int columnCount() const { return int(headers.size()); }
     qsizetype rowCount() const { return rows.size(); }

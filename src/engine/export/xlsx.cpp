@@ -106,16 +106,28 @@ void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& 
     format_set_num_format(percent, "0.00%");
     lxw_format* integer = workbook_add_format(wb);
     format_set_num_format(integer, "0");
-    auto formatFor = [&](Format f) -> lxw_format* {
+    // Slips to cut apart have every cell framed, so that the cut follows a line.
+    lxw_format* framed = workbook_add_format(wb);
+    format_set_border(framed, LXW_BORDER_THIN);
+    format_set_align(framed, LXW_ALIGN_CENTER);
+    lxw_format* framedPercent = workbook_add_format(wb);
+    format_set_border(framedPercent, LXW_BORDER_THIN);
+    format_set_align(framedPercent, LXW_ALIGN_CENTER);
+    format_set_num_format(framedPercent, "0.00%");
+    lxw_format* framedInteger = workbook_add_format(wb);
+    format_set_border(framedInteger, LXW_BORDER_THIN);
+    format_set_align(framedInteger, LXW_ALIGN_CENTER);
+    format_set_num_format(framedInteger, "0");
+    auto formatFor = [&](Format f, bool frame) -> lxw_format* {
         switch (f) {
         case Format::Percent:
-            return percent;
+            return frame ? framedPercent : percent;
         case Format::Integer:
-            return integer;
+            return frame ? framedInteger : integer;
         case Format::General:
             break;
         }
-        return nullptr;
+        return frame ? framed : nullptr;
     };
 
     qint64 total = 0, done = 0;
@@ -140,24 +152,34 @@ void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& 
                 for (qsizetype r = 0; r < s.rowCount(); ++r)
                     texts << displayText(s.cell(r, c), s.format(c));
                 worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), columnWidth(texts), nullptr);
-                worksheet_write_string(ws, 0, lxw_col_t(c), s.headers.at(c).toUtf8().constData(), head);
+                if (!s.headerPerRow)
+                    worksheet_write_string(ws, 0, lxw_col_t(c), s.headers.at(c).toUtf8().constData(), head);
             }
+            // Slips: header, row, empty row, for every row.
+            const bool strips = s.headerPerRow;
             for (qsizetype r = 0; r < s.rowCount() && !error; ++r) {
-                const lxw_row_t rr = lxw_row_t(r + 1);
+                const lxw_row_t rr = strips ? lxw_row_t(3 * r + 1) : lxw_row_t(r + 1);
+                if (strips)
+                    for (int c = 0; c < cols && !error; ++c)
+                        error = worksheet_write_string(ws, rr - 1, lxw_col_t(c), s.headers.at(c).toUtf8().constData(), head);
                 for (int c = 0; c < cols && !error; ++c) {
                     const QVariant v = s.cell(r, c);
-                    if (v.isNull() || !v.isValid())
+                    if (v.isNull() || !v.isValid()) {
+                        if (strips)
+                            error = worksheet_write_blank(ws, rr, lxw_col_t(c), framed);
                         continue;
+                    }
                     switch (v.typeId()) {
                     case QMetaType::Int:
                     case QMetaType::UInt:
                     case QMetaType::LongLong:
                     case QMetaType::ULongLong:
                     case QMetaType::Double:
-                        error = worksheet_write_number(ws, rr, lxw_col_t(c), v.toDouble(), formatFor(s.format(c)));
+                        error = worksheet_write_number(ws, rr, lxw_col_t(c), v.toDouble(), formatFor(s.format(c), strips));
                         break;
                     default:
-                        error = worksheet_write_string(ws, rr, lxw_col_t(c), v.toString().toUtf8().constData(), nullptr);
+                        error = worksheet_write_string(ws, rr, lxw_col_t(c), v.toString().toUtf8().constData(),
+                                                       strips ? framed : nullptr);
                     }
                 }
                 if (cells && (++done % 256 == 0))
@@ -165,7 +187,17 @@ void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& 
             }
             if (error)
                 break;
-            if (cols > 0) {
+            if (strips) {
+                // Printed as it is cut: a page wide, landscape when wide.
+                worksheet_fit_to_pages(ws, 1, 0);
+                if (cols > 10)
+                    worksheet_set_landscape(ws);
+                if (cols > 0 && s.rowCount() > 0) {
+                    char range[64];
+                    lxw_rowcol_to_range(range, 0, 0, lxw_row_t(3 * s.rowCount() - 1), lxw_col_t(cols - 1));
+                    worksheet_ignore_errors(ws, LXW_IGNORE_NUMBER_STORED_AS_TEXT, range);
+                }
+            } else if (cols > 0) {
                 worksheet_freeze_panes(ws, 1, lxw_col_t(s.frozenColumns));
                 worksheet_autofilter(ws, 0, 0, lxw_row_t(s.rowCount()), lxw_col_t(cols - 1));
                 // 学号 is text on purpose (0101 keeps its zero): no "number stored as text" marks.

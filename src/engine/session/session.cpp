@@ -4,6 +4,7 @@
 #include "engine/entry/setup.h"
 #include "engine/processing/runs.h"
 #include "engine/rules/subjects.h"
+#include "engine/session/levelsettings.h"
 #include "engine/session/settings.h"
 
 #include <algorithm>
@@ -17,6 +18,7 @@ void Session::load(bool remember)
     m_workingTable = Entry::workingTableFor(m_rosterMode);
     reloadExam();
     m_fullMarks.clear();
+    m_levelScheme = Levels::storedScheme();
     m_rangeChosen = false;
     if (remember) {
         const Settings::Working w = Settings::working();
@@ -242,4 +244,15 @@ void Session::storeWorking()
         w.bandUpper = m_bandUpper;
     w.bandCount = m_bandCount;
     Settings::storeWorking(w);
+}
+
+void Session::setLevelScheme(const Levels::Scheme& scheme)
+{
+    Levels::check(scheme);
+    if (scheme == m_levelScheme)
+        return;
+    m_levelScheme = scheme;
+    if (m_remember)
+        Levels::storeScheme(scheme);
+    emit settingsChanged();
 }

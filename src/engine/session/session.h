@@ -12,6 +12,8 @@
 // settings table, kept across starts (a session that is told not to
 // remember them, as the batch tool's, leaves that table alone).
 
+#include "engine/rules/levels.h"
+
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -85,6 +87,14 @@ public:
     // The count alone: an upper limit not chosen keeps following the subjects.
     void setBandCount(qint64 count);
 
+    // ---- levels ---------------------------------------------------------
+    // The school's level scheme (by share or by score lines), kept in the
+    // settings table; read at load() whether or not the session remembers
+    // the working settings (it is the school's choice, not a step's), stored
+    // when set by a session that remembers. Checked when set.
+    const Levels::Scheme& levelScheme() const { return m_levelScheme; }
+    void setLevelScheme(const Levels::Scheme& scheme);
+
     // ---- the current examination --------------------------------------
     const Exam& exam() const { return m_exam; }
     // Reads check again (after a save or another program moved it).
@@ -120,4 +130,5 @@ private:
     qint64 m_bandUpper = -1; // not chosen
     qint64 m_bandCount = 30;
     Exam m_exam;
+    Levels::Scheme m_levelScheme;
 };

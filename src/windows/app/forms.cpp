@@ -34,6 +34,7 @@
 #include "windows/reports/tjiaoshigz.h"
 #include "windows/reports/tsinggles.h"
 #include "windows/reports/tjintui.h"
+#include "windows/reports/tslips.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -41,7 +41,8 @@
     X(Tp5, p5)                   /* total-score band pie */                    \
     X(Tluruxianshi, luruxianshi) /* entry display settings */                  \
     X(Tc1p, c1p)                 /* re-processing confirmation */               \
-    X(Tjintui, jintui)           /* progress between two examinations */
+    X(Tjintui, jintui)           /* progress between two examinations */        \
+    X(Tslips, slips)             /* slips and levels */
 
 #define GRADEBOOK_DECLARE_FORM_CLASS(Class, name) class Class;
 GRADEBOOK_FORMS(GRADEBOOK_DECLARE_FORM_CLASS)

@@ -22,6 +22,7 @@
 #include "windows/reports/tchaxun.h"
 #include "windows/reports/tsinggles.h"
 #include "windows/reports/tjintui.h"
+#include "windows/reports/tslips.h"
 #include "engine/app/paths.h"
 
 #include <QApplication>
@@ -234,6 +235,7 @@ void TForm6::buildMenu()
     QMenu* out = bar->addMenu("输出");
     add(out, "输出为Excel格式", {}, [this] { exportWorkbook(); });
     add(out, "输出为dbf格式", {}, [this] { exportDbf(); });
+    open(out, "成绩条与等级…", [] { return static_cast<QWidget*>(Forms::slips); });
 
     QMenu* dbm = bar->addMenu("数据库系统操作");
     auto backup = [] { return static_cast<QWidget*>(Forms::bk); };

@@ -4,6 +4,7 @@
 #include "windows/processing/tc1p.h"
 #include "windows/entry/tgai.h"
 #include "windows/entry/tzuge.h"
+#include "windows/reports/tslips.h"
 
 #include "windows/app/forms.h"
 #include "windows/app/messages.h"
@@ -220,6 +221,9 @@ Tluru::Tluru(Session& session) : Form(QStringLiteral("临时成绩处理库")), 
     Button1->setPalette(save);
     Button1->hide();
     right->addWidget(Button1);
+    // Once the marks are saved, the slips to hand out are one step away.
+    SlipsButton = Ui::button("成绩条与等级…", this, "SlipsButton");
+    right->addWidget(SlipsButton);
 
     Ui::connectHandler(SpeedButton1, &QPushButton::clicked, this, &Tluru::SpeedButton1Click);
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tluru::saveGrades);
@@ -229,6 +233,7 @@ Tluru::Tluru(Session& session) : Form(QStringLiteral("临时成绩处理库")), 
     Ui::connectHandler(Image1, &QAbstractButton::clicked, this, &Tluru::Image1Click);
     Ui::connectHandler(SpeedButton2, &QPushButton::clicked, this, &Tluru::SpeedButton2Click);
     Ui::connectHandler(SpeedButton3, &QPushButton::clicked, this, &Tluru::SpeedButton3Click);
+    Ui::connectHandler(SlipsButton, &QPushButton::clicked, this, [] { Forms::showWindow(Forms::slips); });
     connect(navFirst, &QToolButton::clicked, this, [this] { luru_dg->goToRow(0); });
     connect(navPrior, &QToolButton::clicked, this, [this] { luru_dg->goToRow(luru_dg->currentIndex().row() - 1); });
     connect(navNext, &QToolButton::clicked, this, [this] { luru_dg->goToRow(luru_dg->currentIndex().row() + 1); });
@@ -346,6 +351,7 @@ void Tluru::showSavedState()
     QPalette pal = Panel3->palette();
     pal.setColor(QPalette::Window, differs ? QColor(190, 60, 20) : kBlue);
     Panel3->setPalette(pal);
+    SlipsButton->setVisible(Entry::examState().marksSaved);
 }
 
 void Tluru::markEdited()

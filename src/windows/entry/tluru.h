@@ -60,6 +60,7 @@ public:
     // The rows the grid shows and edits: the working table, or the ranking's
     // result with its save button.
     Db::GridModel* Query1;
+    QPushButton* SlipsButton; // opens 成绩条与等级 once the marks are saved
 
     // The ticked subjects of the filter in their fixed order.
     QStringList chosenSubjects() const;

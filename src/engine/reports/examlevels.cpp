@@ -1,0 +1,245 @@
+#include "engine/reports/examlevels.h"
+
+#include "engine/db/database.h"
+#include "engine/rules/subjects.h"
+
+#include <QSet>
+#include <algorithm>
+
+namespace Levels {
+
+namespace {
+
+const QString kGrades = QStringLiteral("cjsave");
+const QString kAnalysis = QStringLiteral("fxsave");
+
+QString col(const QString& table, const QString& name)
+{
+    return Db::column(table, name);
+}
+
+// Whether the values make an item of the examination: some student has a
+// mark, and not every mark is 0 (rows saved before an empty cell was an
+// absence hold 0 for a subject nobody entered).
+bool hasMarks(const std::vector<Num::Mark>& marks)
+{
+    return std::any_of(marks.begin(), marks.end(), [](const Num::Mark& m) { return m && *m != 0; });
+}
+
+} // namespace
+
+std::vector<qint64> ExamGrades::classes() const
+{
+    std::vector<qint64> out;
+    out.reserve(students.size());
+    for (const Student& s : students)
+        out.push_back(s.cls);
+    return out;
+}
+
+std::vector<Num::Mark> ExamGrades::marks(int item) const
+{
+    std::vector<Num::Mark> out;
+    out.reserve(students.size());
+    for (const Student& s : students)
+        out.push_back(s.marks.at(size_t(item)));
+    return out;
+}
+
+QList<qint64> ExamGrades::classList() const
+{
+    QList<qint64> out;
+    for (const Student& s : students)
+        if (out.isEmpty() || out.last() != s.cls)
+            out << s.cls;
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
+QList<SavedExam> savedExams()
+{
+    QList<SavedExam> out;
+    if (!Db::hasTable(kGrades))
+        return out;
+    const QString name = col(kGrades, "考试名称"), number = col(kGrades, "考试编号");
+    for (const auto& r : Db::selectRows(QStringLiteral("SELECT %1, %2, count(*) FROM %3 GROUP BY %1, %2 ORDER BY min(rowid)")
+                                            .arg(name, number, Db::table(kGrades)))) {
+        const auto n = Num::parseInteger(r.at(1).toString());
+        if (r.at(0).toString().isEmpty() || !n)
+            continue;
+        out << SavedExam{{r.at(0).toString(), *n}, r.at(2).toLongLong()};
+    }
+    return out;
+}
+
+ExamRef examNamed(const QString& name)
+{
+    QList<qint64> numbers;
+    for (const SavedExam& e : savedExams())
+        if (e.exam.name == name)
+            numbers << e.exam.number;
+    if (numbers.isEmpty())
+        throw Db::InputError(QStringLiteral("没有永久保存过名为“%1”的考试成绩").arg(name));
+    if (numbers.size() > 1) {
+        QStringList list;
+        for (qint64 n : numbers)
+            list << QString::number(n);
+        throw Db::InputError(QStringLiteral("名为“%1”的考试保存过%2次（编号%3），请给出编号")
+                                 .arg(name)
+                                 .arg(numbers.size())
+                                 .arg(list.join(QStringLiteral("、"))));
+    }
+    return {name, numbers.first()};
+}
+
+ExamGrades readExam(const ExamRef& exam, const QMap<QString, qint64>& fallback)
+{
+    ExamGrades g;
+    g.exam = exam;
+    const QStringList subjects = Rules::gradeSubjects();
+    QStringList read{col(kGrades, "学号"), col(kGrades, "班号"), col(kGrades, "姓名"), col(kGrades, "保存时间")};
+    for (const QString& s : subjects)
+        read << col(kGrades, s + QLatin1Char('1'));
+    read << col(kGrades, kTotal + QLatin1Char('1'));
+    const QString name = col(kGrades, "考试名称"), number = col(kGrades, "考试编号");
+    const auto rows = Db::selectRows(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? AND %4 = ? ORDER BY %5, %6, rowid")
+                                         .arg(read.join(','), Db::table(kGrades), name, number, read.at(1), read.at(0)),
+                                     {exam.name, exam.number});
+    if (rows.isEmpty())
+        throw Db::InputError(QStringLiteral("没有永久保存过考试“%1”（编号%2）的成绩").arg(exam.name).arg(exam.number));
+    g.savedAt = rows.first().at(3).toString();
+
+    // Every column read, then only the items the examination has.
+    const int firstMark = 4;
+    const int columns = int(subjects.size()) + 1;
+    std::vector<std::vector<Num::Mark>> all(static_cast<size_t>(columns));
+    for (const auto& r : rows)
+        for (int c = 0; c < columns; ++c)
+            all[size_t(c)].push_back(Num::markOf(r.at(firstMark + c)));
+    QList<int> kept;
+    for (int c = 0; c < columns; ++c) {
+        if (hasMarks(all[size_t(c)])) {
+            kept << c;
+            g.items << (c < subjects.size() ? subjects.at(c) : kTotal);
+        }
+    }
+
+    // Full marks: the saved analysis's where it has the subject.
+    QMap<QString, qint64> saved;
+    if (Db::hasTable(kAnalysis)) {
+        for (const auto& r : Db::selectRows(QStringLiteral("SELECT %1, max(CAST(%2 AS REAL)) FROM %3 WHERE %4 = ? AND %5 = ? GROUP BY %1")
+                                                .arg(col(kAnalysis, "科目"), col(kAnalysis, "满分值"), Db::table(kAnalysis),
+                                                     col(kAnalysis, "考试名称"), col(kAnalysis, "考试编号")),
+                                            {exam.name, exam.number})) {
+            QString subject = r.at(0).toString();
+            if (subject.endsWith(QLatin1Char('1')))
+                subject.chop(1);
+            const double full = r.at(1).toDouble();
+            if (subjects.contains(subject) && full >= 1)
+                saved.insert(subject, qint64(full));
+        }
+    }
+    QStringList inTotal;
+    for (const QString& item : std::as_const(g.items)) {
+        if (item == kTotal)
+            continue;
+        inTotal << item;
+        if (saved.contains(item)) {
+            g.fullMarks.insert(item, saved.value(item));
+            g.fullMarksFromAnalysis << item;
+        } else {
+            g.fullMarks.insert(item, fallback.value(item, 100));
+        }
+    }
+    // 总分 adds up the subjects ranked together; a school that keeps 综合
+    // apart ranks without it. The students who sat everything tell which.
+    if (g.items.contains(kTotal) && inTotal.contains(QStringLiteral("综合"))) {
+        const int total = columns - 1;
+        qint64 withIt = 0, without = 0;
+        for (qsizetype s = 0; s < rows.size(); ++s) {
+            const Num::Mark t = all[size_t(total)][size_t(s)];
+            if (!t)
+                continue;
+            Num::Fixed sum = 0, other = 0;
+            bool complete = true;
+            for (int c = 0; c < total; ++c) {
+                if (!kept.contains(c))
+                    continue;
+                const Num::Mark m = all[size_t(c)][size_t(s)];
+                if (!m) {
+                    complete = false;
+                    break;
+                }
+                sum += *m;
+                if (subjects.at(c) != QStringLiteral("综合"))
+                    other += *m;
+            }
+            if (!complete)
+                continue;
+            withIt += sum == *t ? 1 : 0;
+            without += other == *t ? 1 : 0;
+        }
+        if (without > withIt)
+            inTotal.removeAll(QStringLiteral("综合"));
+    }
+    if (g.items.contains(kTotal)) {
+        qint64 full = 0;
+        for (const QString& s : std::as_const(inTotal))
+            full += g.fullMarks.value(s);
+        g.fullMarks.insert(kTotal, std::max<qint64>(full, 1));
+        bool allSaved = !inTotal.isEmpty();
+        for (const QString& s : std::as_const(inTotal))
+            allSaved = allSaved && g.fullMarksFromAnalysis.contains(s);
+        if (allSaved)
+            g.fullMarksFromAnalysis << kTotal;
+    }
+
+    g.students.reserve(rows.size());
+    for (size_t s = 0; s < size_t(rows.size()); ++s) {
+        const auto& r = rows.at(qsizetype(s));
+        ExamGrades::Student st;
+        st.number = r.at(0).toString();
+        st.cls = r.at(1).toLongLong();
+        st.name = r.at(2).toString();
+        for (int c : std::as_const(kept))
+            st.marks.push_back(all[size_t(c)][s]);
+        g.students.push_back(std::move(st));
+    }
+    return g;
+}
+
+ExamLevels::Count ExamLevels::count(int item, std::optional<qint64> cls) const
+{
+    Count c;
+    c.perLevel = QList<qint64>(scheme.names().size(), 0);
+    const auto& lv = levels.at(size_t(item));
+    for (size_t s = 0; s < grades.students.size(); ++s) {
+        if (cls && grades.students[s].cls != *cls)
+            continue;
+        if (lv[s])
+            ++c.perLevel[*lv[s]];
+        else
+            ++c.absent;
+    }
+    return c;
+}
+
+ExamLevels examLevels(ExamGrades grades, const Scheme& scheme)
+{
+    check(scheme);
+    ExamLevels out;
+    out.scheme = scheme;
+    const std::vector<qint64> classes = grades.classes();
+    for (int i = 0; i < grades.items.size(); ++i)
+        out.levels.push_back(levels(scheme, grades.marks(i), classes, grades.fullMarks.value(grades.items.at(i), 100)));
+    out.grades = std::move(grades);
+    return out;
+}
+
+ExamLevels examLevels(const ExamRef& exam, const Scheme& scheme, const QMap<QString, qint64>& fallback)
+{
+    return examLevels(readExam(exam, fallback), scheme);
+}
+
+} // namespace Levels
