@@ -22,7 +22,7 @@ const QStringList kCreationOrder{
     "Tsearch",  "TFormnnn", "Tformin",   "Tchaxun",    "Tsinggles",  "Tp",           "Tp4",
     "Tgai",     "Tluru",    "Tstjf",     "Tkaoshimc",  "Tpf1",       "Tsppict1",     "Tsppict2",
     "Tjiaoshigz", "Tfast",  "Tbk",       "Tzuge",      "Tmen1",      "Tp5",          "Tluruxianshi",
-    "Tc1p",
+    "Tc1p",     "Timport",
 };
 
 class TestStartup : public QObject {
@@ -30,7 +30,7 @@ class TestStartup : public QObject {
 private slots:
     void windowsAreBuiltInTheCreationOrder()
     {
-        QCOMPARE(kCreationOrder.size(), 29);
+        QCOMPARE(kCreationOrder.size(), 30);
         WindowTestEnv env;
         QVERIFY(env.startForms());
         QStringList built;
