@@ -328,6 +328,57 @@ private slots:
         QCOMPARE(rows(db(), "SELECT shibie FROM linshi"), QStringList{"1"});
     }
 
+    // Workbooks: the first sheet with a recognised header (a 说明 sheet before
+    // it is passed over) or the one --sheet names; --marks matches the rows
+    // to the roster by 学号 and refuses gaps unless --accept-gaps is given.
+    void importsWorkbooks()
+    {
+        const QString data = QStringLiteral(GRADEBOOK_TEST_DATA "/");
+        Run r = batch({"import", "--db", db(), data + "xlsxwriter_merged.xlsx"});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains("工作表“成绩”的4名学生（2个班）") && r.out.contains("写入8个成绩、4个缺考")
+                     && r.out.contains("不导入的列：语文排名、数学排名、总分"),
+                 qPrintable(r.out));
+        r = batch({"import", "--db", db(), "--table", "cj", "--sheet", "成绩", data + "libreoffice_merged.xls"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(rows(db(), "SELECT 学号,姓名,数学1 FROM cj ORDER BY rowid"),
+                 (QStringList{"101|张三|88.5", "102|李四|72", "1201|王五|<null>", "1202|Li Ming|100"}));
+
+        QByteArray before = bytesOf(db());
+        r = batch({"import", "--db", db(), "--sheet", "说明", data + "xlsxwriter_merged.xlsx"});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("找不到表头") && r.err.contains("第1行："), qPrintable(r.err));
+        r = batch({"import", "--db", db(), "--sheet", "3", data + "xlsxwriter_merged.xlsx"});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("它的工作表是：说明、成绩"), qPrintable(r.err));
+        QVERIFY(bytesOf(db()) == before);
+
+        // A sheet sorted by name reaches every student of cjn.
+        r = batch({"import", "--db", db(), "--marks", "--table", "cjn", data + "marks_by_name.xlsx"});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains("按学号") && r.out.contains("表 cjn") && r.out.contains("4名学生")
+                     && r.out.contains("写入10个成绩、2个缺考"),
+                 qPrintable(r.out));
+        QCOMPARE(rows(db(), "SELECT 学号,姓名,语文1,数学1,英语1 FROM cjn ORDER BY rowid"),
+                 (QStringList{"0101|张三|94|54|84", "0102|李四|82|92|<null>", "1201|王五|63|73.5|83",
+                              "1202|Li Ming|71|<null>|118"}));
+
+        // Into cj, whose 学号 lost their leading zeros in the .xls: two rows
+        // reach nobody and two students have no row.
+        before = bytesOf(db());
+        r = batch({"import", "--db", db(), "--marks", "--table", "cj", data + "marks_by_name.xlsx"});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("2行在名单上找不到这名学生：第3行 学号0102 李四；第5行 学号0101 张三")
+                     && r.err.contains("名单上2名学生在文件中没有对应的行") && r.err.contains("--accept-gaps"),
+                 qPrintable(r.err));
+        QVERIFY(bytesOf(db()) == before);
+        r = batch({"import", "--db", db(), "--marks", "--accept-gaps", "--table", "cj", data + "marks_by_name.xlsx"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(rows(db(), "SELECT 学号,语文1,数学1 FROM cj ORDER BY rowid"),
+                 (QStringList{"101|95|88.5", "102|<null>|72", "1201|63|73.5", "1202|71|<null>"}));
+        QCOMPARE(batch({"import", "--db", db(), "--accept-gaps", data + "xlwt.xls"}).code, 2);
+    }
+
     void usageErrorsChangeNothing_data()
     {
         QTest::addColumn<QStringList>("args");

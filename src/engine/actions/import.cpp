@@ -139,7 +139,7 @@ void planMarks(const QString& table, const Import::Table& sheet, const QMap<QStr
                                  .arg(where(sheet)));
     plan.bulk.current = Roster::rosterOf(table);
     if (plan.bulk.current.isEmpty())
-        throw Db::InputError(QStringLiteral("成绩表里还没有学生，不能按名单导入成绩；要把文件中的学生作为名单导入，请选“新名单”。"));
+        throw Db::InputError(QStringLiteral("成绩表 %1 里还没有学生，不能按名单导入成绩；请先把文件中的学生作为新名单导入。").arg(table));
 
     const Import::Layout& layout = sheet.layout;
     const Match::Columns columns{layout.columnOf(Import::Field::Number) >= 0,
