@@ -97,6 +97,7 @@ void planRoster(const Import::Table& sheet, const QMap<QString, qint64>& fullMar
     for (const Import::Problem& p : sheet.problems)
         faulty.insert({p.row, p.column});
     QStringList numbers;
+    numbers.reserve(sheet.students.size());
     for (const Import::Student& s : sheet.students) {
         numbers << s.number;
         if (s.number.isEmpty())
@@ -119,6 +120,7 @@ void planRoster(const Import::Table& sheet, const QMap<QString, qint64>& fullMar
         refuseProblems(sheet, problems);
 
     plan.bulk.roster = true;
+    plan.bulk.students.reserve(sheet.students.size());
     for (const Import::Student& s : sheet.students) {
         plan.bulk.students.append({s.number, s.cls, s.name, marksOf(s)});
         countMarks(s, s.name, fullMarks, plan);
@@ -145,6 +147,8 @@ void planMarks(const QString& table, const Import::Table& sheet, const QMap<QStr
     const Match::Columns columns{layout.columnOf(Import::Field::Number) >= 0,
                                  layout.columnOf(Import::Field::Class) >= 0,
                                  layout.columnOf(Import::Field::Name) >= 0};
+    plan.bulk.keys.reserve(sheet.students.size());
+    plan.bulk.lines.reserve(sheet.students.size());
     for (const Import::Student& s : sheet.students) {
         Match::Key key{s.row, s.number, std::nullopt, s.name};
         if (columns.cls && s.cls > 0)
