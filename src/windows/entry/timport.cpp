@@ -298,7 +298,9 @@ void Timport::showSheet()
     sheets->setEnabled(m_book != nullptr);
     showPreview();
     found->setText(summary());
-    importButton->setEnabled(m_book && m_sheet.found && !m_sheet.cancelled && m_layoutError.isEmpty());
+    // A faulty cell is put right in the sheet, or its column left out here.
+    importButton->setEnabled(m_book && m_sheet.found && !m_sheet.cancelled && m_layoutError.isEmpty()
+                             && m_sheet.problems.isEmpty());
     m_filling = false;
 }
 
@@ -410,7 +412,7 @@ QString Timport::summary() const
         if (m_sheet.problems.size() > 3)
             listed << QStringLiteral("……");
         text += QStringLiteral("<br>")
-            + red(QStringLiteral("有%1处要改正（上表中标红），改正之前不能导入：%2")
+            + red(QStringLiteral("有%1处要改正（上表中标红），改正之前不能导入（或把那一列选为“不导入”）：%2")
                       .arg(m_sheet.problems.size())
                       .arg(listed.join(QStringLiteral("；"))));
     }
