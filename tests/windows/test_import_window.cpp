@@ -160,6 +160,17 @@ private slots:
         QVERIFY2(env.messages.last().contains("赵六"), qPrintable(env.messages.last()));
         QCOMPARE(Fixture::dump("cjn"), before);
         QVERIFY(w->isVisible());
+
+        // A 姓名 that is not its 学号's student's stops it without a question.
+        Db::exec("UPDATE cjn SET 姓名 = '张珊' WHERE 学号 = '0101'");
+        const QString renamed = Fixture::dump("cjn");
+        env.messages.clear();
+        w->importButton->click();
+        QCOMPARE(env.messages.records.size(), 1);
+        QCOMPARE(env.messages.records.first().kind, Msg::Kind::Warning);
+        QVERIFY2(env.messages.last().contains("张珊") && env.messages.last().contains("没有导入任何成绩"),
+                 qPrintable(env.messages.last()));
+        QCOMPARE(Fixture::dump("cjn"), renamed);
     }
 
     // A long read reports its progress; cancelled, the window says so and

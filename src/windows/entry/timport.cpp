@@ -430,7 +430,13 @@ void Timport::importClick()
     if (plan.marksForRoster()) {
         // Marks reach a student only when the teacher has seen which.
         if (plan.bulk.match.hasConflicts()) {
-            Msg::warning(EntryText::conflicts(plan.bulk));
+            // Bulk input's list of the rows, with a hint about files instead
+            // of pasted boxes.
+            QString text = EntryText::conflicts(plan.bulk);
+            if (const qsizetype hint = text.lastIndexOf(QStringLiteral("\n\n")); hint > 0)
+                text.truncate(hint);
+            text.replace(QStringLiteral("没有输入任何成绩"), QStringLiteral("没有导入任何成绩"));
+            Msg::warning(text + QStringLiteral("\n\n请检查文件是否是这个年级的成绩表，学号、姓名、班号各列是否选对。"));
             return;
         }
         if (plan.bulk.match.matched() == 0) {
