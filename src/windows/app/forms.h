@@ -40,7 +40,7 @@
     X(Tmen1, men1)               /* about */                                   \
     X(Tp5, p5)                   /* total-score band pie */                    \
     X(Tluruxianshi, luruxianshi) /* entry display settings */                  \
-    X(Tc1p, c1p)                 /* re-processing confirmation */      \
+    X(Tc1p, c1p)                 /* re-processing confirmation */              \
     X(Timport, daoru)            /* importing a grade sheet file */
 
 #define GRADEBOOK_DECLARE_FORM_CLASS(Class, name) class Class;
