@@ -18,7 +18,7 @@
 #include "generated.h"
 
 #include "cli/batchcommands.h"
-#include "cli/batchcsv.h"
+#include "cli/batchimport.h"
 #include "engine/db/database.h"
 #include "engine/db/schema.h"
 #include "engine/db/statement.h"
@@ -99,10 +99,7 @@ const Save::Exam kExam{QStringLiteral("基准测试"), 1};
 
 void importFile(const QString& csv)
 {
-    QFile f(csv);
-    if (!f.open(QIODevice::ReadOnly))
-        throw Db::Error(QStringLiteral("无法读取 %1").arg(csv));
-    Batch::importStudents("cjn", Batch::parseRoster(f.readAll()));
+    Batch::importRoster("cjn", csv);
 }
 
 // The database of each size, made once with every result in place, and opened

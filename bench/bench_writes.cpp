@@ -17,7 +17,7 @@
 #include "generated.h"
 
 #include "cli/batchcommands.h"
-#include "cli/batchcsv.h"
+#include "cli/batchimport.h"
 #include "engine/db/database.h"
 #include "engine/db/schema.h"
 #include "engine/export/examexport.h"
@@ -60,7 +60,12 @@ QString gradeDb(int students)
         Db::close();
         Db::createBlankDatabase(db);
         Db::open(db);
-        Batch::importStudents("cj", Batch::parseRoster(Bench::generatedCsv(students)));
+        const QString csv = workDir().filePath(QStringLiteral("grade%1.csv").arg(students));
+        QFile f(csv);
+        if (!f.open(QIODevice::WriteOnly) || f.write(Bench::generatedCsv(students)) < 0)
+            throw Db::Error(QStringLiteral("无法写入 %1").arg(csv));
+        f.close();
+        Batch::importRoster("cj", csv);
         Proc::RankSettings st;
         st.table = "cj";
         st.subjects = Bench::kSubjects;

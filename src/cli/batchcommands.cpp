@@ -1,6 +1,7 @@
 #include "cli/batchcommands.h"
 #include "cli/progresscommands.h"
 #include "cli/batchslips.h"
+#include "cli/batchimport.h"
 #include "engine/rules/subjects.h"
 
 #include "engine/app/paths.h"
@@ -48,7 +49,7 @@ const QList<CommandSpec>& commands()
 {
     static const QList<CommandSpec> list{
         {"init", {}, 0, {}},
-        {"import", {"table"}, 1, QStringLiteral("CSV文件")},
+        {"import", {"table", "sheet", "marks", "accept-gaps"}, 1, QStringLiteral("要导入的文件（.xlsx、.xls、.csv）")},
         {"rank", {"table", "classes", "subjects"}, 0, {}},
         {"analyze", {"table", "classes", "subjects", "full", "top"}, 0, {}},
         {"bands", {"table", "upper", "count", "last-class"}, 0, {}},
@@ -65,7 +66,8 @@ const QList<CommandSpec>& commands()
 // Options that take no value: their presence says yes.
 bool isFlag(const QString& option)
 {
-    return option == QLatin1String("replace");
+    return option == QLatin1String("replace") || option == QLatin1String("marks")
+        || option == QLatin1String("accept-gaps");
 }
 
 const CommandSpec* findCommand(const QString& name)
@@ -248,42 +250,6 @@ Outcome runInit(const Invocation& inv)
     o.summary = QStringLiteral("已新建空白成绩数据库 %1（%2）")
                     .arg(QDir::toNativeSeparators(file),
                          fromTemplate ? QStringLiteral("复制自空白模板") : QStringLiteral("空白模板不在，按数据库结构新建"));
-    return o;
-}
-
-Outcome runImport(const Invocation& inv)
-{
-    const QString table = checkedGradeTable(inv.options.value("table", QStringLiteral("cjn")));
-    const QString csvFile = inv.positional.value(0);
-    const QFileInfo info(csvFile);
-    if (!info.exists())
-        throw Db::Error(QStringLiteral("找不到文件 %1").arg(QDir::toNativeSeparators(csvFile)));
-    if (info.isDir())
-        throw Db::Error(QStringLiteral("%1 是文件夹，不是 CSV 文件").arg(QDir::toNativeSeparators(csvFile)));
-    QFile f(csvFile);
-    if (!f.open(QIODevice::ReadOnly))
-        throw Db::Error(QStringLiteral("无法读取文件 %1：%2").arg(QDir::toNativeSeparators(csvFile), f.errorString()));
-    const QByteArray bytes = f.readAll();
-    f.close();
-    // The whole file is checked before the database is even opened.
-    RosterCsv roster;
-    try {
-        roster = parseRoster(bytes);
-    } catch (const Db::InputError& e) {
-        throw Db::InputError(QStringLiteral("%1 有错误，没有导入：\n%2").arg(QDir::toNativeSeparators(csvFile), e.text()));
-    }
-    openDatabase(inv);
-    importStudents(table, roster);
-    QSet<qint64> classes;
-    for (const auto& s : roster.students)
-        classes.insert(s.cls);
-    Outcome o;
-    o.summary = QStringLiteral("已把%1名学生（%2个班）导入表 %3，带成绩的科目：%4")
-                    .arg(roster.students.size())
-                    .arg(classes.size())
-                    .arg(table, roster.subjects.isEmpty() ? QStringLiteral("无（成绩都空着）") : list(roster.subjects));
-    if (!roster.subjects.isEmpty())
-        o.summary += QStringLiteral("，其中%1个成绩是缺考（空着或填了缺考），不计0分").arg(roster.absent);
     return o;
 }
 
@@ -719,15 +685,6 @@ Outcome run(const Invocation& inv)
     throw UsageError(QStringLiteral("没有“%1”这个命令").arg(c));
 }
 
-void importStudents(const QString& table, const RosterCsv& roster)
-{
-    Db::inTransaction([&] {
-        Roster::replace(table, roster.students);
-        // The windows then open the table that was just filled, as after bulk input.
-        Entry::setRosterMode(table == QLatin1String("cjn") ? 0 : 1);
-    });
-}
-
 QString helpText()
 {
     return QStringLiteral(
@@ -741,13 +698,20 @@ QString helpText()
         "  init\n"
         "      把空白模板 database/kong 复制为 --db 给出的新文件（模板不在时按数据库结构新建）；\n"
         "      文件已存在时拒绝。\n"
-        "  import [--table cjn|cj] 文件.csv\n"
-        "      用 CSV 文件中的学生替换成绩表的全部记录（同“批量输入”），默认表 cjn，\n"
-        "      并把该表设为当前成绩表。文件为 UTF-8 编码（可带 BOM），第一行是标题：\n"
-        "      学号,班号,姓名 之后任意顺序的 语文,数学,英语,政治,物理,化学,综合 中的几列；\n"
-        "      成绩空着或填“缺考”“缺”“/”表示缺考（不是0分），标题中没有的科目成绩也空着。\n"
-        "      先检查整个文件，有错的行会报出行号（标题行是第1行），\n"
-        "      这时数据库不做任何改动。\n"
+        "  import [--table cjn|cj] [--sheet 名称|序号] [--marks [--accept-gaps]] 文件.xlsx|.xls|.csv\n"
+        "      导入成绩表文件（Excel 的 .xlsx 和 .xls，CSV 或制表符分隔的文本，UTF-8 或 GBK 编码）。\n"
+        "      表头在前十行里找（上面的标题行不要紧），认得出学号/考号、班号/班级、姓名和各科\n"
+        "      （语文、数学、英语、政治/道法、物理、化学、综合/理综）；总分、名次、等级等列不导入。\n"
+        "      不写 --sheet 时用第一个认得出表头的工作表；--sheet 给出工作表的名称或从1起的序号。\n"
+        "      成绩空着或填“缺考”“缺”“/”表示缺考（不是0分）。\n"
+        "      不加 --marks：作为新名单替换成绩表的全部学生（同“批量输入”），默认表 cjn，\n"
+        "      要有学号、班号（1到18）、姓名三列，学号不能重复；并把该表设为当前成绩表。\n"
+        "      加 --marks：把成绩导入当前成绩表（或 --table 给出的表）现有的学生，按学号对应，\n"
+        "      没有学号列时按姓名和班号，再不然按姓名（名单上没有同名时）；只改文件里有的科目，\n"
+        "      文件里没有的学生原有成绩不变。文件中有对不上名单的行、重复的行或名单上的学生\n"
+        "      没有对应的行时不导入，加 --accept-gaps 才只导入对上的学生；姓名或班号与学号的\n"
+        "      学生不同时总是不导入。\n"
+        "      有不是数字的成绩、负数、1到18以外的班号时，逐个报出“第12行 D列”，这时数据库不做任何改动。\n"
         "  rank [--table T] [--classes A-B] [--subjects 语文,数学,…]\n"
         "      计算所选各科和总分、三总的班排、级排；选齐语文、数学、英语时先重算总分和三总。\n"
         "  analyze [--table T] [--classes A-B] [--subjects …] [--full 数学=150,英语=120]\n"

@@ -57,8 +57,4 @@ struct Outcome {
 // in either case.
 Outcome run(const Invocation& inv);
 
-// Replaces the rows of a working grade table (cj or cjn) by the students of
-// a roster file, as bulk input does, and makes that table the working one.
-void importStudents(const QString& table, const RosterCsv& roster);
-
 } // namespace Batch

@@ -229,6 +229,61 @@ def wrong_kinds():
     compound_file("word_document.xls", [("WordDocument", b"\xEC\xA5\xC1\x00")])
 
 
+def marks_by_name():
+    """Marks of an examination sorted by name, as a marking system hands them
+    out: 考号 and 班级 as it writes them, shared strings, a 总分 column, a
+    blank mark and 缺考; the students are those of xlsxwriter_merged.xlsx."""
+    rows = [["考号", "班级", "姓名", "语文", "数学", "英语", "总分"],
+            ["1202", "初一(12)班", "Li Ming", 71, "缺考", 118, 189],
+            ["0102", "初一(3)班", "李四", 82, 92, None, 174],
+            ["1201", "初一(12)班", "王五", 63, 73.5, 83, 219.5],
+            ["0101", "初一(3)班", "张三", 94, 54, 84, 232]]
+    strings = []
+    xml_rows = []
+    for r, row in enumerate(rows, 1):
+        cells = []
+        for c, v in enumerate(row):
+            ref = "ABCDEFG"[c] + str(r)
+            if v is None:
+                continue
+            if isinstance(v, str):
+                if v not in strings:
+                    strings.append(v)
+                cells.append('<c r="%s" t="s"><v>%d</v></c>' % (ref, strings.index(v)))
+            else:
+                cells.append('<c r="%s"><v>%s</v></c>' % (ref, v))
+        xml_rows.append('<row r="%d">%s</row>' % (r, "".join(cells)))
+    main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
+    sheet = ('<?xml version="1.0" encoding="UTF-8"?>\n<worksheet xmlns="%s"><sheetData>%s</sheetData></worksheet>'
+             % (main, "".join(xml_rows)))
+    shared = ('<?xml version="1.0" encoding="UTF-8"?>\n<sst xmlns="%s" count="%d" uniqueCount="%d">%s</sst>'
+              % (main, len(strings), len(strings), "".join("<si><t>%s</t></si>" % t for t in strings)))
+    types = ('<?xml version="1.0" encoding="UTF-8"?>\n'
+             '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
+             '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>'
+             '<Default Extension="xml" ContentType="application/xml"/>'
+             '<Override PartName="/xl/workbook.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/>'
+             '<Override PartName="/xl/worksheets/sheet1.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>'
+             '<Override PartName="/xl/sharedStrings.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml"/>'
+             '</Types>')
+    workbook = ('<?xml version="1.0" encoding="UTF-8"?>\n<workbook xmlns="%s" '
+                'xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">'
+                '<sheets><sheet name="期中" sheetId="1" r:id="rId1"/></sheets></workbook>' % main)
+    rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+    workbook_rels = ('<?xml version="1.0" encoding="UTF-8"?>\n'
+                     '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+                     '<Relationship Id="rId1" Type="%sworksheet" Target="worksheets/sheet1.xml"/>'
+                     '<Relationship Id="rId2" Type="%ssharedStrings" Target="sharedStrings.xml"/>'
+                     '</Relationships>' % (rel, rel))
+    with zipfile.ZipFile("marks_by_name.xlsx", "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("[Content_Types].xml", types)
+        z.writestr("_rels/.rels", HAND_ROOT_RELS)
+        z.writestr("xl/workbook.xml", workbook)
+        z.writestr("xl/_rels/workbook.xml.rels", workbook_rels)
+        z.writestr("xl/worksheets/sheet1.xml", sheet)
+        z.writestr("xl/sharedStrings.xml", shared)
+
+
 if __name__ == "__main__":
     openpyxl_synonyms()
     openpyxl_numbers()
@@ -236,3 +291,4 @@ if __name__ == "__main__":
     csv_files()
     xls_file()
     wrong_kinds()
+    marks_by_name()

@@ -316,28 +316,67 @@ bool namesKeyAndSubject(const Row& row)
     return key && subject;
 }
 
+// A roster without marks yet: 学号, 班号 and 姓名 all named.
+bool namesRoster(const Row& row)
+{
+    bool number = false, cls = false, name = false;
+    for (const Cell& c : row.cells) {
+        if (c.kind != Cell::Kind::Text)
+            continue;
+        const Field f = classifyHeader(c.text).target.field;
+        number |= f == Field::Number;
+        cls |= f == Field::Class;
+        name |= f == Field::Name;
+    }
+    return number && cls && name;
+}
+
+// The layout of the header at rows[i], with the second header row below it.
+Layout layoutFrom(const QList<Row>& rows, qsizetype i)
+{
+    Layout layout;
+    layout.headerRow = rows[i].number;
+    const Row* second = nullptr;
+    if (i + 1 < rows.size() && rows[i + 1].number == rows[i].number + 1 && isSecondHeader(rows[i + 1]))
+        second = &rows[i + 1];
+    layout.headerRows = second ? 2 : 1;
+    layout.headers = joinedHeaders(rows[i], second);
+    assignTargets(layout);
+    return layout;
+}
+
 } // namespace
 
 std::optional<Layout> findLayout(const QList<Row>& rows)
 {
-    int looked = 0;
-    for (int i = 0; i < rows.size() && looked < kHeaderSearchRows; ++i) {
-        if (rows[i].isBlank())
-            continue;
-        ++looked;
-        if (!namesKeyAndSubject(rows[i]))
-            continue;
-        Layout layout;
-        layout.headerRow = rows[i].number;
-        const Row* second = nullptr;
-        if (i + 1 < rows.size() && rows[i + 1].number == rows[i].number + 1 && isSecondHeader(rows[i + 1]))
-            second = &rows[i + 1];
-        layout.headerRows = second ? 2 : 1;
-        layout.headers = joinedHeaders(rows[i], second);
-        assignTargets(layout);
-        return layout;
+    // A grade table first; failing that, a bare roster, which names no subject.
+    for (const auto names : {namesKeyAndSubject, namesRoster}) {
+        int looked = 0;
+        for (qsizetype i = 0; i < rows.size() && looked < kHeaderSearchRows; ++i) {
+            if (rows[i].isBlank())
+                continue;
+            ++looked;
+            if (names(rows[i]))
+                return layoutFrom(rows, i);
+        }
     }
     return std::nullopt;
+}
+
+Layout layoutAt(const QList<Row>& rows, int headerRow)
+{
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        if (headerRow > 0 && rows[i].number == headerRow)
+            return layoutFrom(rows, i);
+    // No header: every column left out until the teacher maps it.
+    Layout layout;
+    int width = 0;
+    for (const Row& r : rows)
+        width = std::max(width, int(r.cells.size()));
+    layout.headers = QStringList(width);
+    layout.targets = QList<Target>(width);
+    layout.notes = QStringList(width);
+    return layout;
 }
 
 void checkLayout(const Layout& layout)
@@ -664,7 +703,7 @@ Table readTable(Workbook& book, int sheet, const std::optional<Layout>& given,
             table.found = true;
         } else {
             table.unrecognised = QStringLiteral("在工作表“%1”的前%2行里找不到表头：表头要有学号（或考号等）或姓名，"
-                                                "还要有至少一科的成绩。")
+                                                "还要有至少一科的成绩（只是名单时要有学号、班号、姓名三列）。")
                                      .arg(table.sheet)
                                      .arg(kHeaderSearchRows);
             const QString seen = describeRows(head);

@@ -62,9 +62,14 @@ struct Layout {
 };
 
 // The header among the first ten rows holding anything: the first whose cells
-// name a key column (学号 or 姓名) and a subject. rows are the sheet's first
+// name a key column (学号 or 姓名) and a subject, else the first that names
+// 学号, 班号 and 姓名 (a roster without marks). rows are the sheet's first
 // rows in order (at least eleven when the sheet has them, for the second header row).
 std::optional<Layout> findLayout(const QList<Row>& rows);
+// The layout of the header the teacher points at: the sheet row headerRow
+// among rows, its columns mapped by their words; 0 (or a row not among them)
+// for a sheet without a header, every column left out.
+Layout layoutAt(const QList<Row>& rows, int headerRow);
 // A mapping passed back in (a teacher changed a column): each field and
 // subject at most once, and 学号 or 姓名 among them. Throws Db::InputError.
 void checkLayout(const Layout& layout);

@@ -25,13 +25,30 @@ private:
     QString m_sheet;
 };
 
+// Whether the bytes end with the start of a UTF-8 character whose remaining
+// bytes are missing.
+bool endsInsideUtf8Character(const QByteArray& bytes)
+{
+    const qsizetype n = bytes.size();
+    for (qsizetype k = 1; k <= 4 && k <= n; ++k) {
+        const auto c = static_cast<unsigned char>(bytes[n - k]);
+        if (c < 0x80)
+            return false;
+        if (c >= 0xC0) {
+            const int length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+            return k < length;
+        }
+    }
+    return false;
+}
+
 TextWorkbook::TextWorkbook(const QString& file, QByteArray bytes) : Workbook(file)
 {
     m_sheet = QFileInfo(file).completeBaseName();
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         QStringDecoder dec(QStringDecoder::Utf8);
         m_text = dec.decode(QByteArrayView(bytes).sliced(3));
-        if (dec.hasError())
+        if (dec.hasError() || endsInsideUtf8Character(bytes))
             fail(QStringLiteral("文件开头标明是UTF-8编码，但内容里有不是UTF-8的字节，文件可能已经损坏。"));
     } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         QStringDecoder dec(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
@@ -41,6 +58,11 @@ TextWorkbook::TextWorkbook(const QString& file, QByteArray bytes) : Workbook(fil
     } else {
         QStringDecoder dec(QStringDecoder::Utf8);
         m_text = dec.decode(bytes);
+        // The decoder keeps a character cut off by the end of the file for
+        // more bytes that never come, and drops it without a word: the file
+        // was not saved or copied whole, and its last line would lose data.
+        if (!dec.hasError() && endsInsideUtf8Character(bytes))
+            fail(QStringLiteral("文件在最后一个字的中间就结束了，可能没有保存完整或复制时被截断。请重新保存后再导入。"));
         if (dec.hasError()) {
             // Not UTF-8: the GBK a Chinese Windows saves in, when every byte fits it.
             bool ok = false;

@@ -16,6 +16,7 @@
 #include "windows/processing/tform8.h"
 #include "windows/entry/tformin.h"
 #include "windows/entry/tgai.h"
+#include "windows/entry/timport.h"
 #include "windows/entry/tkaoshimc.h"
 #include "windows/entry/tluru.h"
 #include "windows/entry/tluruxianshi.h"

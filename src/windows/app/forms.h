@@ -42,7 +42,8 @@
     X(Tluruxianshi, luruxianshi) /* entry display settings */                  \
     X(Tc1p, c1p)                 /* re-processing confirmation */               \
     X(Tjintui, jintui)           /* progress between two examinations */        \
-    X(Tslips, slips)             /* slips and levels */
+    X(Tslips, slips)             /* slips and levels */                         \
+    X(Timport, daoru)            /* importing a grade sheet file */
 
 #define GRADEBOOK_DECLARE_FORM_CLASS(Class, name) class Class;
 GRADEBOOK_FORMS(GRADEBOOK_DECLARE_FORM_CLASS)

@@ -63,6 +63,7 @@ static bool show(Kind kind, const QString& text, const QString& caption)
         return true;
     case Kind::Question:
     case Kind::SaveFile:
+    case Kind::OpenFile:
         break;
     }
     return false;
@@ -122,6 +123,15 @@ QString saveFileName(const QString& caption, const QString& proposed, const QStr
         return r->files.isEmpty() ? QString() : r->files.takeFirst();
     }
     return QFileDialog::getSaveFileName(owner(), caption, proposed, filter);
+}
+
+QString openFileName(const QString& caption, const QString& folder, const QString& filter)
+{
+    if (Recorder* r = current()) {
+        r->records.append({Kind::OpenFile, caption, folder});
+        return r->files.isEmpty() ? QString() : r->files.takeFirst();
+    }
+    return QFileDialog::getOpenFileName(owner(), caption, folder, filter);
 }
 
 void showException(std::exception_ptr e)

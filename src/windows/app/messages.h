@@ -12,7 +12,7 @@ class QWidget;
 
 namespace Msg {
 
-enum class Kind { Info, Warning, Error, Question, SaveFile };
+enum class Kind { Info, Warning, Error, Question, SaveFile, OpenFile };
 
 struct Record {
     Kind kind;
@@ -31,9 +31,9 @@ public:
     // When the list runs out every question is answered true (not its
     // default, which the record keeps).
     QList<bool> answers;
-    // Answers for the next save-file dialogs: the path chosen, or empty for
-    // 取消. When the list runs out the dialog is cancelled. A dialog is
-    // recorded with its caption and the path it proposed.
+    // Answers for the next save-file and open-file dialogs: the path chosen,
+    // or empty for 取消. When the list runs out the dialog is cancelled. A
+    // dialog is recorded with its caption and the path it proposed.
     QStringList files;
     // Long writes report their progress here instead of showing a window;
     // with cancelWrites the first report cancels the write, as 取消 would.
@@ -64,6 +64,8 @@ bool yesNo(const QString& text, const QString& caption = QString());
 bool actOrCancel(const QString& text, const QString& act, const QString& caption = QString());
 // A save-file dialog proposing a path; the path chosen, or empty when cancelled.
 QString saveFileName(const QString& caption, const QString& proposed, const QString& filter);
+// An open-file dialog starting in a folder; the file chosen, or empty when cancelled.
+QString openFileName(const QString& caption, const QString& folder, const QString& filter);
 
 // The error boundary of one handler: a data-layer error or bad input ends the
 // action and is shown with its text; the program goes on.

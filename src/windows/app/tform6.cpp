@@ -14,6 +14,7 @@
 #include "windows/app/tformnnn.h"
 #include "windows/app/tmen1.h"
 #include "windows/entry/tformin.h"
+#include "windows/entry/timport.h"
 #include "windows/entry/tkaoshimc.h"
 #include "windows/entry/tluru.h"
 #include "windows/reports/tsearch.h"
@@ -215,6 +216,7 @@ void TForm6::buildMenu()
     };
 
     QMenu* file = bar->addMenu("文件");
+    add(file, "导入成绩表…", [] { return static_cast<QWidget*>(Forms::daoru); }, [] { Timport::openForWorkingTable(); });
     add(file, "程序启动参数设置", {}, {})->setEnabled(false);
     add(file, "退出", {}, [this] { close(); });
 

@@ -12,6 +12,7 @@
 #include "engine/session/session.h"
 #include "windows/entry/entrytext.h"
 #include "windows/entry/linebox.h"
+#include "windows/entry/timport.h"
 #include "windows/entry/tluru.h"
 #include "windows/processing/tform1.h"
 
@@ -94,6 +95,8 @@ Tformin::Tformin(Session& session) : Form(QStringLiteral("Form-in")), m_session(
     Edit3->setEnabled(false);
 
     auto* buttons = new QHBoxLayout;
+    Button4 = Ui::button("从文件导入…", this, "Button4");
+    buttons->addWidget(Button4);
     buttons->addStretch(1);
     Button1 = Ui::button("确定", this, "Button1");
     Button3 = Ui::button("清空所有输入栏", this, "Button3");
@@ -123,6 +126,7 @@ Tformin::Tformin(Session& session) : Form(QStringLiteral("Form-in")), m_session(
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tformin::Button1Click);
     Ui::connectHandler(Button3, &QPushButton::clicked, this, &Tformin::Button3Click);
     Ui::connectHandler(Button2, &QPushButton::clicked, this, &Tformin::Button2Click);
+    Ui::connectHandler(Button4, &QPushButton::clicked, this, &Tformin::Button4Click);
 }
 
 QList<std::pair<QCheckBox*, QPlainTextEdit*>> Tformin::subjectBoxes() const
@@ -273,4 +277,9 @@ void Tformin::Button3Click()
 void Tformin::Button2Click()
 {
     close();
+}
+
+void Tformin::Button4Click()
+{
+    Forms::daoru->openFor(Table1.tableName(), !CheckBox2->isChecked());
 }

@@ -40,6 +40,7 @@ public:
     QPushButton* Button1;
     QPushButton* Button3;
     QPushButton* Button2;
+    QPushButton* Button4; // 从文件导入…
 
     // The subject boxes in their fixed order, with the check box above each.
     QList<std::pair<QCheckBox*, QPlainTextEdit*>> subjectBoxes() const;
@@ -58,6 +59,7 @@ public slots:
     void Button1Click();
     void Button3Click();
     void Button2Click();
+    void Button4Click();
 
 private:
     bool m_scrolling = false;
