@@ -7,6 +7,7 @@
 #include "engine/export/xlsx.h"
 #include "engine/rules/numbers.h"
 #include "engine/rules/subjects.h"
+#include "engine/session/session.h"
 #include "layout/classreport.h"
 #include "layout/tablesequence.h"
 
@@ -139,7 +140,9 @@ Outcome runReport(const Invocation& inv)
     const qint64 cls = classOption(inv, true);
     const QString out = outOption(inv, {".pdf"});
     Db::open(inv.options.value("db", defaultDatabase()));
-    Layout::ClassReportPage page(Actions::classReport(Progress::findExam(exam.name, exam.number), cls));
+    Session session;
+    session.load(false);
+    Layout::ClassReportPage page(Actions::classReport(session, Progress::findExam(exam.name, exam.number), cls));
     Layout::writePdf(out, page, page.furniture());
     Outcome o;
     o.summary = QStringLiteral("已把%1班在考试“%2”中的成绩报告印成PDF：%3（1页）")

@@ -2,6 +2,7 @@
 // changes of rank, the movers, the classes' averages and places; and the same
 // figures read from saved examinations against the saved tables themselves.
 #include "engine/actions/progress.h"
+#include "engine/session/session.h"
 #include "engine/db/database.h"
 #include "engine/processing/runs.h"
 #include "engine/processing/saves.h"
@@ -310,8 +311,19 @@ private slots:
         Proc::bands(b);
         Save::bands("tj", {"期末", 2, false});
 
-        QVERIFY(inputError([] { Actions::classReport({"期末", 2}, 3); }).contains("3班"));
-        const ClassReport::Data d = Actions::classReport({"期末", 2}, 2);
+        Session session;
+        session.load(false);
+        QVERIFY(inputError([&] { Actions::classReport(session, {"期末", 2}, 3); }).contains("3班"));
+        const ClassReport::Data d = Actions::classReport(session, {"期末", 2}, 2);
+        // Every student of the class once in each item's level counts.
+        QVERIFY(!d.levels.isEmpty());
+        for (const ClassReport::SubjectLevels& s : d.levels) {
+            qint64 n = 0;
+            for (const ClassReport::LevelCount& c : s.counts)
+                n += c.count;
+            QCOMPARE(n, 5LL);
+            QCOMPARE(s.counts.first().level, QString("A"));
+        }
         QCOMPARE(*d.students, 5LL);
         QCOMPARE(d.subjects.size(), 6);
         const Export::Sheet s = ClassReport::subjectSheet(d);
@@ -338,7 +350,7 @@ private slots:
         QVERIFY(!d.up.rows.isEmpty() || !d.down.rows.isEmpty());
         QVERIFY(!d.up.columns.contains("班号"));
         // The first examination has none before it.
-        QVERIFY(!Actions::classReport({"期中", 1}, 1).previous);
+        QVERIFY(!Actions::classReport(session, {"期中", 1}, 1).previous);
     }
 };
 

@@ -1,6 +1,7 @@
 // The one-page class report and the comparison's pages, read back with
 // pdftotext as a teacher's tools read them.
 #include "engine/actions/progress.h"
+#include "engine/session/session.h"
 #include "engine/processing/runs.h"
 #include "engine/processing/saves.h"
 #include "enginetest.h"
@@ -41,7 +42,9 @@ private slots:
         env.openDb();
         Fixture::saveExams({{"期中考试", 1}, {"期末考试", 2}}, {40, 38, 42});
         saveBands("期末考试", 2, 3);
-        Layout::ClassReportPage page(Actions::classReport({"期末考试", 2}, 2));
+        Session session;
+        session.load(false);
+        Layout::ClassReportPage page(Actions::classReport(session, {"期末考试", 2}, 2));
         const QString pdf = env.root() + "/report.pdf";
         QCOMPARE(Layout::writePdf(pdf, page, page.furniture()), 1);
         QVERIFY(page.fitted());
@@ -49,7 +52,7 @@ private slots:
         QCOMPARE(pages.size(), 1);
         const QString& text = pages.first();
         for (const QString& s : {"2班成绩报告", "期末考试", "内部资料", "语文", "数学", "英语", "政治", "物理", "化学",
-                                 "合格率", "级前400", "总分分段", "进步最多", "退步最多", "期中考试"})
+                                 "合格率", "级前400", "总分分段", "各科等级分布", "进步最多", "退步最多", "期中考试"})
             QVERIFY2(text.contains(s), qPrintable(s));
         // A student's name from the movers' lists is on the page.
         const ClassReport::Data& d = page.data();
@@ -67,7 +70,9 @@ private slots:
         TestEnv env;
         env.openDb();
         Fixture::saveExams({{"期中考试", 1}}, {30, 30});
-        Layout::ClassReportPage page(Actions::classReport({"期中考试", 1}, 1));
+        Session session;
+        session.load(false);
+        Layout::ClassReportPage page(Actions::classReport(session, {"期中考试", 1}, 1));
         const QString pdf = env.root() + "/first.pdf";
         QCOMPARE(Layout::writePdf(pdf, page, page.furniture()), 1);
         const QString text = Readback::pdfPages(pdf).value(0);

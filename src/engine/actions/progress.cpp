@@ -1,6 +1,9 @@
 #include "engine/actions/progress.h"
 
+#include "engine/actions/slips.h"
 #include "engine/db/database.h"
+#include "engine/rules/titles.h"
+#include "engine/session/session.h"
 #include "engine/rules/subjects.h"
 
 namespace Actions {
@@ -46,9 +49,23 @@ QList<Export::Sheet> progressSheets(const ProgressRun& run, qint64 cls, int move
             Progress::apartSheet(r, cls, run.beforeLabel, run.afterLabel)};
 }
 
-ClassReport::Data classReport(const Progress::ExamId& exam, qint64 cls)
+ClassReport::Data classReport(const Session& session, const Progress::ExamId& exam, qint64 cls)
 {
-    return ClassReport::read(exam, cls);
+    ClassReport::Data d = ClassReport::read(exam, cls);
+    // Levels are given from the saved grades; without them the page says so.
+    if (!d.students)
+        return d;
+    const Levels::ExamLevels levels = examLevels(session, {exam.name, exam.number});
+    const QStringList names = levels.scheme.names();
+    for (int item = 0; item < levels.grades.items.size(); ++item) {
+        const Levels::ExamLevels::Count n = levels.count(item, cls);
+        ClassReport::SubjectLevels s{levels.grades.items.at(item), {}};
+        for (int i = 0; i < names.size() && i < n.perLevel.size(); ++i)
+            s.counts << ClassReport::LevelCount{names.at(i), n.perLevel.at(i)};
+        s.counts << ClassReport::LevelCount{QString::fromUtf8(Rules::kAbsentText), n.absent};
+        d.levels << s;
+    }
+    return d;
 }
 
 } // namespace Actions

@@ -10,6 +10,8 @@
 #include <QList>
 #include <QString>
 
+class Session;
+
 namespace Actions {
 
 // Two saved examinations compared: the earlier one (上次) and the later one (本次).
@@ -35,6 +37,8 @@ inline constexpr int kDefaultMovers = 10;
 inline constexpr int kMaxMovers = 1000;
 
 // The report of a class for a saved examination (ClassReport::read).
-ClassReport::Data classReport(const Progress::ExamId& exam, qint64 cls);
+// The page's data, with the class's level counts per subject under the
+// session's level scheme.
+ClassReport::Data classReport(const Session& session, const Progress::ExamId& exam, qint64 cls);
 
 } // namespace Actions

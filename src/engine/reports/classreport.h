@@ -54,9 +54,8 @@ struct Data {
     QList<Band> bands;              // from the highest band down
     QVariant totalAverage;          // the class's and the grade's, from the band table's average row
     QVariant gradeTotalAverage;
-    // The level counts per subject. The level schemes are not part of the
-    // engine yet: this list stays empty, and the page keeps the section and
-    // says that no level scheme is set. Whatever computes the levels fills it.
+    // The level counts per subject under the school's level scheme (filled
+    // by the action from the saved grades; empty when they were not saved).
     QList<SubjectLevels> levels;
     std::optional<Progress::ExamId> previous; // the examination saved before, when there is one
     QString previousLabel;

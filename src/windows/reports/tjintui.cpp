@@ -122,7 +122,7 @@ QSortFilterProxyModel* sortable(SheetModel* model, QObject* parent)
 
 } // namespace
 
-Tjintui::Tjintui(Session& session) : Form(QStringLiteral("进退步分析"))
+Tjintui::Tjintui(Session& session) : Form(QStringLiteral("进退步分析")), m_session(session)
 {
     resize(1000, 640);
     setMinimumSize(760, 480);
@@ -443,7 +443,7 @@ void Tjintui::reportClick()
     if (a < 0 || a >= m_exams.size())
         throw Db::InputError(QStringLiteral("请先在“本次”中选一次永久保存的考试"));
     const Progress::ExamId exam = m_exams.at(a);
-    auto page = std::make_shared<Layout::ClassReportPage>(Actions::classReport(exam, cls));
+    auto page = std::make_shared<Layout::ClassReportPage>(Actions::classReport(m_session, exam, cls));
     const QString file = Print::chooseFile(QStringLiteral("班级报告另存为PDF"),
                                            QStringLiteral("%1%2班报告").arg(page->data().examLabel).arg(cls),
                                            QStringLiteral("pdf"), QStringLiteral("PDF 文件 (*.pdf)"));

@@ -58,6 +58,7 @@ protected:
     void FormShow() override;
 
 private:
+    Session& m_session;
     void showResult();
     void drawCharts();
     qint64 chosenClass() const;
