@@ -34,6 +34,16 @@
 
 namespace Batch {
 
+qint64 integerOption(const QString& option, const QString& text, qint64 low, qint64 high)
+{
+    const auto v = Num::parseInteger(text);
+    if (!v)
+        throw UsageError(QStringLiteral("--%1 的值“%2”不是整数").arg(option, text));
+    if (*v < low || *v > high)
+        throw UsageError(QStringLiteral("--%1 必须在%2到%3之间，现在是%4").arg(option).arg(low).arg(high).arg(*v));
+    return *v;
+}
+
 namespace {
 
 const QString kNoExam = QStringLiteral("没有任何考试");
@@ -102,15 +112,6 @@ QString checkedGradeTable(const QString& name)
     return name;
 }
 
-qint64 integerOption(const QString& option, const QString& text, qint64 low, qint64 high)
-{
-    const auto v = Num::parseInteger(text);
-    if (!v)
-        throw UsageError(QStringLiteral("--%1 的值“%2”不是整数").arg(option, text));
-    if (*v < low || *v > high)
-        throw UsageError(QStringLiteral("--%1 必须在%2到%3之间，现在是%4").arg(option).arg(low).arg(high).arg(*v));
-    return *v;
-}
 
 QStringList subjectsOption(const Invocation& inv)
 {

@@ -47,6 +47,10 @@ QString helpText();
 // The database file when --db is not given: the program's own database.
 QString defaultDatabase();
 
+// A whole number given to an option, within bounds; a UsageError naming the
+// option otherwise.
+qint64 integerOption(const QString& option, const QString& text, qint64 low, qint64 high);
+
 struct Outcome {
     QString summary;            // one line: what was done (the caller adds the time)
     bool summaryToStderr = false; // the data itself went to standard output

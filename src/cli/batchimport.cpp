@@ -23,11 +23,6 @@ QString joined(const QStringList& items)
     return shown.join(QStringLiteral("；"));
 }
 
-QString student(const Match::Student& s)
-{
-    return QStringLiteral("学号%1 %2班 %3").arg(s.number).arg(s.cls).arg(s.name);
-}
-
 QString row(const Match::Key& k)
 {
     QStringList parts{QStringLiteral("第%1行").arg(k.line)};
@@ -55,7 +50,7 @@ QString conflicts(const Roster::BulkPlan& plan)
     QStringList rows;
     for (const QList<int>* list : {&plan.match.nameDisagrees, &plan.match.classDisagrees})
         for (int i : *list)
-            rows << QStringLiteral("%1（名单上是%2）").arg(row(plan.keys.at(i)), student(plan.current.at(plan.match.studentOf.at(i))));
+            rows << QStringLiteral("%1（名单上是%2）").arg(row(plan.keys.at(i)), Roster::studentText(plan.current.at(plan.match.studentOf.at(i))));
     return QStringLiteral("有%1行的姓名或班号与名单上这个学号的学生不同，没有导入任何成绩：%2。"
                           "请检查文件是否是这个年级的成绩表。")
         .arg(rows.size())
@@ -65,20 +60,8 @@ QString conflicts(const Roster::BulkPlan& plan)
 // What did not match, one line each kind.
 QStringList gaps(const Roster::BulkPlan& plan)
 {
-    const Match::Result& m = plan.match;
-    QStringList unknown, ambiguous, repeated, missing, out;
-    for (int i : m.unknown)
-        unknown << row(plan.keys.at(i));
-    for (int i : m.ambiguous)
-        ambiguous << row(plan.keys.at(i));
-    for (const Match::Result::Repeated& group : m.repeated) {
-        QStringList lines;
-        for (int i : group.lines)
-            lines << QString::number(plan.keys.at(i).line);
-        repeated << QStringLiteral("第%1行都是%2").arg(lines.join(QStringLiteral("、")), student(plan.current.at(group.student)));
-    }
-    for (int s : m.missing)
-        missing << student(plan.current.at(s));
+    const auto [unknown, ambiguous, repeated, missing] = Roster::gapLists(plan, row);
+    QStringList out;
     if (!unknown.isEmpty())
         out << QStringLiteral("%1行在名单上找不到这名学生：%2").arg(unknown.size()).arg(joined(unknown));
     if (!ambiguous.isEmpty())

@@ -20,13 +20,7 @@ namespace {
 
 qint64 wholeOption(const Invocation& inv, const QString& option, qint64 low, qint64 high)
 {
-    const QString text = inv.options.value(option);
-    const auto v = Num::parseInteger(text);
-    if (!v)
-        throw UsageError(QStringLiteral("--%1 的值“%2”不是整数").arg(option, text));
-    if (*v < low || *v > high)
-        throw UsageError(QStringLiteral("--%1 必须在%2到%3之间，现在是%4").arg(option).arg(low).arg(high).arg(*v));
-    return *v;
+    return integerOption(option, inv.options.value(option), low, high);
 }
 
 // A named examination: its name and, when given, its number.

@@ -486,4 +486,29 @@ BulkResult write(const QString& table, const BulkPlan& plan)
     return result;
 }
 
+QString studentText(const Match::Student& s)
+{
+    return QStringLiteral("学号%1 %2班 %3").arg(s.number).arg(s.cls).arg(s.name);
+}
+
+GapLists gapLists(const BulkPlan& plan, const std::function<QString(const Match::Key&)>& key)
+{
+    const Match::Result& m = plan.match;
+    GapLists out;
+    for (int i : m.unknown)
+        out.unknown << key(plan.keys.at(i));
+    for (int i : m.ambiguous)
+        out.ambiguous << key(plan.keys.at(i));
+    for (const Match::Result::Repeated& group : m.repeated) {
+        QStringList lineNumbers;
+        for (int i : group.lines)
+            lineNumbers << QString::number(plan.keys.at(i).line);
+        out.repeated << QStringLiteral("第%1行都是%2").arg(lineNumbers.join(QStringLiteral("、")),
+                                                         studentText(plan.current.at(group.student)));
+    }
+    for (int s : m.missing)
+        out.missing << studentText(plan.current.at(s));
+    return out;
+}
+
 } // namespace Roster

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <optional>
 
 namespace Roster {
@@ -88,6 +89,18 @@ struct BulkPlan {
 
     bool marksForRoster() const { return !roster && !lines.isEmpty(); }
 };
+
+// A roster student as every list of gaps names him: "学号0101 1班 张三".
+QString studentText(const Match::Student& s);
+// What did not match, one list per kind, each line's key worded by `key`
+// (the window and the batch tool say a line differently).
+struct GapLists {
+    QStringList unknown;   // lines whose student is not on the roster
+    QStringList ambiguous; // lines whose name several students share
+    QStringList repeated;  // "第3、7行都是学号0101 1班 张三"
+    QStringList missing;   // roster students no line reached
+};
+GapLists gapLists(const BulkPlan& plan, const std::function<QString(const Match::Key&)>& key);
 
 // Lines of a pasted box: tabs, blanks and carriage returns trimmed; trailing
 // empty lines dropped.

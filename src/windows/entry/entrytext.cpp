@@ -7,11 +7,6 @@ namespace EntryText {
 
 namespace {
 
-QString student(const Match::Student& s)
-{
-    return QStringLiteral("学号%1 %2班 %3").arg(s.number).arg(s.cls).arg(s.name);
-}
-
 // "第N行" of the key a line brought, as the teacher sees it in the boxes.
 QString lineKey(const Match::Key& k)
 {
@@ -69,11 +64,11 @@ QString conflicts(const Roster::BulkPlan& plan, int shown)
     QStringList names, classes;
     for (int i : plan.match.nameDisagrees) {
         const Match::Student& s = plan.current.at(plan.match.studentOf.at(i));
-        names << QStringLiteral("%1：名单上是%2").arg(lineKey(plan.keys.at(i)), student(s));
+        names << QStringLiteral("%1：名单上是%2").arg(lineKey(plan.keys.at(i)), Roster::studentText(s));
     }
     for (int i : plan.match.classDisagrees) {
         const Match::Student& s = plan.current.at(plan.match.studentOf.at(i));
-        classes << QStringLiteral("%1：名单上是%2").arg(lineKey(plan.keys.at(i)), student(s));
+        classes << QStringLiteral("%1：名单上是%2").arg(lineKey(plan.keys.at(i)), Roster::studentText(s));
     }
     out << QStringLiteral("有些行的成绩不是名单上那名学生的，没有输入任何成绩：");
     listAtMost(out, QStringLiteral("姓名与名单不同的有%1行："), names, shown);
@@ -94,19 +89,7 @@ QString gapsQuestion(const Roster::BulkPlan& plan, int shown)
                     : m.by == Match::By::NameAndClass ? QStringLiteral("姓名和班号")
                                                       : QStringLiteral("姓名"))
                .arg(m.matched());
-    QStringList unknown, ambiguous, repeated, missing;
-    for (int i : m.unknown)
-        unknown << lineKey(plan.keys.at(i));
-    for (int i : m.ambiguous)
-        ambiguous << lineKey(plan.keys.at(i));
-    for (const Match::Result::Repeated& group : m.repeated) {
-        QStringList lines;
-        for (int i : group.lines)
-            lines << QString::number(plan.keys.at(i).line);
-        repeated << QStringLiteral("第%1行都是%2").arg(lines.join(QStringLiteral("、")), student(plan.current.at(group.student)));
-    }
-    for (int s : m.missing)
-        missing << student(plan.current.at(s));
+    const auto [unknown, ambiguous, repeated, missing] = Roster::gapLists(plan, lineKey);
     listAtMost(out, QStringLiteral("有%1行在名单上找不到这名学生（这些行不输入）："), unknown, shown);
     listAtMost(out, QStringLiteral("有%1行的姓名名单上有几名学生同名（这些行不输入）："), ambiguous, shown);
     listAtMost(out, QStringLiteral("有%1名学生出现在不止一行（这些行都不输入）："), repeated, shown);
