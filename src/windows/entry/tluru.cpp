@@ -84,7 +84,27 @@ Tluru::Tluru(Session& session) : Form(QStringLiteral("临时成绩处理库")), 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 8);
     root->setSpacing(6);
+    buildHeader(root);
 
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(12, 0, 12, 0);
+    body->setSpacing(10);
+    root->addLayout(body, 1);
+    buildSteps(body);
+
+    // The grid takes the window's free width.
+    auto* right = new QVBoxLayout;
+    right->setSpacing(6);
+    body->addLayout(right, 1);
+    buildFilterGroup(right);
+    buildGrid(right);
+    buildNavigator(right);
+    buildSaveButtons(right);
+    connectHandlers();
+}
+
+void Tluru::buildHeader(QVBoxLayout* root)
+{
     Image7 = new QLabel(this);
     Image7->setObjectName("Image7");
     Image7->setFixedHeight(28);
@@ -104,12 +124,10 @@ Tluru::Tluru(Session& session) : Form(QStringLiteral("临时成绩处理库")), 
     exam->addWidget(Label1);
     exam->addWidget(bianh);
     root->addLayout(exam);
+}
 
-    auto* body = new QHBoxLayout;
-    body->setContentsMargins(12, 0, 12, 0);
-    body->setSpacing(10);
-    root->addLayout(body, 1);
-
+void Tluru::buildSteps(QHBoxLayout* body)
+{
     // The steps at the left, each with its status panel beside it.
     auto* steps = new QGridLayout;
     steps->setVerticalSpacing(14);
@@ -134,12 +152,10 @@ Tluru::Tluru(Session& session) : Form(QStringLiteral("临时成绩处理库")), 
     steps->setRowStretch(r + 1, 1);
     steps->setColumnMinimumWidth(1, 96);
     body->addLayout(steps);
+}
 
-    // The grid takes the window's free width.
-    auto* right = new QVBoxLayout;
-    right->setSpacing(6);
-    body->addLayout(right, 1);
-
+void Tluru::buildFilterGroup(QVBoxLayout* right)
+{
     GroupBox1 = new QGroupBox("筛选录入项目", this);
     GroupBox1->setObjectName("GroupBox1");
     auto* filter = new QVBoxLayout(GroupBox1);
@@ -179,14 +195,20 @@ Tluru::Tluru(Session& session) : Form(QStringLiteral("临时成绩处理库")), 
     filter->addLayout(subjects);
     GroupBox1->setMinimumWidth(kGridWidth);
     right->addWidget(GroupBox1);
+}
 
+void Tluru::buildGrid(QVBoxLayout* right)
+{
     luru_dg = new EntryGrid(this);
     luru_dg->setObjectName("luru_dg");
     luru_dg->setFont(gridFont(luru_dg->font()));
     luru_dg->setMinimumWidth(kGridWidth);
     Print::addGridActions({luru_dg}, this, [this] { return printJob(); });
     right->addWidget(luru_dg, 1);
+}
 
+void Tluru::buildNavigator(QVBoxLayout* right)
+{
     auto* below = new QHBoxLayout;
     DBNavigator1 = new QWidget(this);
     DBNavigator1->setObjectName("DBNavigator1");
@@ -214,7 +236,10 @@ Tluru::Tluru(Session& session) : Form(QStringLiteral("临时成绩处理库")), 
     below->addWidget(SpeedButton3);
     below->addWidget(SpeedButton2);
     right->addLayout(below);
+}
 
+void Tluru::buildSaveButtons(QVBoxLayout* right)
+{
     Button1 = Ui::button("排名及总分计算完毕，核准后按这里永久保存", this, "Button1");
     QPalette save = Button1->palette();
     save.setColor(QPalette::ButtonText, QColor(170, 0, 0));
@@ -224,7 +249,10 @@ Tluru::Tluru(Session& session) : Form(QStringLiteral("临时成绩处理库")), 
     // Once the marks are saved, the slips to hand out are one step away.
     SlipsButton = Ui::button("成绩条与等级…", this, "SlipsButton");
     right->addWidget(SlipsButton);
+}
 
+void Tluru::connectHandlers()
+{
     Ui::connectHandler(SpeedButton1, &QPushButton::clicked, this, &Tluru::SpeedButton1Click);
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tluru::saveGrades);
     Ui::connectHandler(Image5, &QAbstractButton::clicked, this, &Tluru::Image5Click);

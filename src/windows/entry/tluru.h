@@ -15,10 +15,12 @@
 
 class QCheckBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
+class QVBoxLayout;
 class PictureButton;
 
 class Session;
@@ -106,6 +108,15 @@ protected:
     void FormClose() override;
 
 private:
+    // The constructor's steps, one per group of controls, in creation order.
+    void buildHeader(QVBoxLayout* root);
+    void buildSteps(QHBoxLayout* body);
+    void buildFilterGroup(QVBoxLayout* right);
+    void buildGrid(QVBoxLayout* right);
+    void buildNavigator(QVBoxLayout* right);
+    void buildSaveButtons(QVBoxLayout* right);
+    void connectHandlers();
+
     void layOutGrid();
     void fitWidth();
     void showSavedState();

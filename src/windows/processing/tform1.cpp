@@ -59,6 +59,22 @@ TForm1::TForm1(Session& session) : Form(QStringLiteral("成绩处理面板")), m
     setBackground(Ui::kMoneyGreen);
     setFixedWidth(620);
 
+    buildHiddenMirrors();
+    auto* outer = new QVBoxLayout(this);
+    buildSummaryStrip(outer);
+    buildRankingGroup(outer);
+    buildAnalysisGroup(outer);
+    buildBandGroup(outer);
+    buildBottomRow(outer);
+    connectHandlers();
+
+    setMode(Mode::Ranking);
+
+    connectSettings();
+}
+
+void TForm1::buildHiddenMirrors()
+{
     dbs = Ui::edit("cj", this, "dbs");
     fxs = Ui::edit("fx", this, "fxs");
     tjs = Ui::edit("tj", this, "tjs");
@@ -67,9 +83,10 @@ TForm1::TForm1(Session& session) : Form(QStringLiteral("成绩处理面板")), m
     Edit2 = Ui::edit("1", this, "Edit2");
     for (QLineEdit* e : {dbs, fxs, tjs, banshu0, cishuk, Edit2})
         e->hide();
+}
 
-    auto* outer = new QVBoxLayout(this);
-
+void TForm1::buildSummaryStrip(QVBoxLayout* outer)
+{
     // Summary strip: which classes and subjects the run covers.
     Panel3 = Ui::panel(this, "Panel3");
     auto* strip = new QHBoxLayout(Panel3);
@@ -95,8 +112,10 @@ TForm1::TForm1(Session& session) : Form(QStringLiteral("成绩处理面板")), m
         strip->addWidget(w);
     strip->addStretch();
     outer->addWidget(Panel3);
+}
 
-    // Ranking group.
+void TForm1::buildRankingGroup(QVBoxLayout* outer)
+{
     GroupBox1 = new QGroupBox(this);
     GroupBox1->setObjectName("GroupBox1");
     auto* g1 = new QGridLayout(GroupBox1);
@@ -121,8 +140,10 @@ TForm1::TForm1(Session& session) : Form(QStringLiteral("成绩处理面板")), m
     g1->addWidget(Label23, 4, 0, 1, 2);
     g1->setRowStretch(5, 1);
     outer->addWidget(GroupBox1);
+}
 
-    // Analysis group.
+void TForm1::buildAnalysisGroup(QVBoxLayout* outer)
+{
     GroupBox2 = new QGroupBox(this);
     GroupBox2->setObjectName("GroupBox2");
     auto* g2 = new QGridLayout(GroupBox2);
@@ -159,8 +180,10 @@ TForm1::TForm1(Session& session) : Form(QStringLiteral("成绩处理面板")), m
     Gauge4 = gauge(GroupBox2, "Gauge4", Qt::Vertical);
     g2->addWidget(Gauge4, 0, 6, 7, 1);
     outer->addWidget(GroupBox2);
+}
 
-    // Band group.
+void TForm1::buildBandGroup(QVBoxLayout* outer)
+{
     GroupBox3 = new QGroupBox("分段表生成", this);
     GroupBox3->setObjectName("GroupBox3");
     auto* g3 = new QGridLayout(GroupBox3);
@@ -185,7 +208,10 @@ TForm1::TForm1(Session& session) : Form(QStringLiteral("成绩处理面板")), m
     g3->setColumnStretch(2, 1);
     g3->setRowStretch(4, 1);
     outer->addWidget(GroupBox3);
+}
 
+void TForm1::buildBottomRow(QVBoxLayout* outer)
+{
     auto* bottom = new QHBoxLayout;
     banshu2Label = Ui::label("处理到第", this, "banshu2Label");
     banshu2 = Ui::edit("18", this, "banshu2");
@@ -202,7 +228,10 @@ TForm1::TForm1(Session& session) : Form(QStringLiteral("成绩处理面板")), m
     bottom->addWidget(Button2);
     bottom->addWidget(Button3);
     outer->addLayout(bottom);
+}
 
+void TForm1::connectHandlers()
+{
     auto bind = [this](QPushButton* b, void (TForm1::*slot)()) {
         Ui::connectHandler(b, &QPushButton::clicked, this, slot);
     };
@@ -214,9 +243,10 @@ TForm1::TForm1(Session& session) : Form(QStringLiteral("成绩处理面板")), m
     bind(Button1, &TForm1::Button1Click);
     bind(fenxi, &TForm1::fenxiClick);
     bind(fenduan, &TForm1::fenduanClick);
+}
 
-    setMode(Mode::Ranking);
-
+void TForm1::connectSettings()
+{
     // The panel shows the session's settings; a full mark is handed to the
     // session as soon as it is typed, since entry checks marks against it
     // before any run.

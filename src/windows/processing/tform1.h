@@ -14,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QVBoxLayout;
 
 class Session;
 
@@ -107,6 +108,16 @@ protected:
     void FormClose() override;
 
 private:
+    // The constructor's steps, one per group of controls, in creation order.
+    void buildHiddenMirrors();
+    void buildSummaryStrip(QVBoxLayout* outer);
+    void buildRankingGroup(QVBoxLayout* outer);
+    void buildAnalysisGroup(QVBoxLayout* outer);
+    void buildBandGroup(QVBoxLayout* outer);
+    void buildBottomRow(QVBoxLayout* outer);
+    void connectHandlers();
+    void connectSettings();
+
     // The full mark fields by subject, in the parameter panel's order.
     QList<std::pair<QString, QLineEdit*>> fullMarkFields() const;
     // The session's settings into the fields (those the teacher types in

@@ -51,6 +51,20 @@ Tchaxun::Tchaxun() : Form(QStringLiteral("查询"))
 
     auto* top = new QHBoxLayout;
     auto* left = new QVBoxLayout;
+    buildConditionsGroup(left);
+    buildOrderButtons(left);
+    buildFilterButtons(left);
+    top->addLayout(left, 1);
+    buildDisplayGroup(top);
+    root->addLayout(top);
+
+    buildHiddenRange();
+    buildGrid(root);
+    connectHandlers();
+}
+
+void Tchaxun::buildConditionsGroup(QVBoxLayout* left)
+{
     GroupBox1 = new QGroupBox("查询条件设置", this);
     GroupBox1->setObjectName("GroupBox1");
     auto* conditions = new QVBoxLayout(GroupBox1);
@@ -93,7 +107,10 @@ Tchaxun::Tchaxun() : Form(QStringLiteral("查询"))
     second->addStretch(1);
     conditions->addLayout(second);
     left->addWidget(GroupBox1);
+}
 
+void Tchaxun::buildOrderButtons(QVBoxLayout* left)
+{
     auto* orders = new QHBoxLayout;
     Button1 = Ui::button("按照学号顺序  排列查询结果", this, "Button1");
     Button3 = Ui::button("按照排名从高到低排列结果", this, "Button3");
@@ -101,7 +118,10 @@ Tchaxun::Tchaxun() : Form(QStringLiteral("查询"))
     for (QPushButton* p : {Button1, Button3, Button4})
         orders->addWidget(p);
     left->addLayout(orders);
+}
 
+void Tchaxun::buildFilterButtons(QVBoxLayout* left)
+{
     auto* filters = new QHBoxLayout;
     Button5 = Ui::button("只列出总分级排小于", this, "Button5");
     Edit1 = shortEdit("350", this, "Edit1", 56);
@@ -116,8 +136,10 @@ Tchaxun::Tchaxun() : Form(QStringLiteral("查询"))
     filters->addStretch(1);
     filters->addWidget(Button2);
     left->addLayout(filters);
-    top->addLayout(left, 1);
+}
 
+void Tchaxun::buildDisplayGroup(QHBoxLayout* top)
+{
     GroupBox2 = new QGroupBox("显示设置", this);
     GroupBox2->setObjectName("GroupBox2");
     auto* display = new QGridLayout(GroupBox2);
@@ -131,15 +153,20 @@ Tchaxun::Tchaxun() : Form(QStringLiteral("查询"))
     display->addWidget(Ui::label("背景颜色", GroupBox2), 2, 0);
     display->addWidget(ComboBox1, 2, 1);
     top->addWidget(GroupBox2);
-    root->addLayout(top);
+}
 
+void Tchaxun::buildHiddenRange()
+{
     // The suffix range of the value columns: always the first examination
     // column of a saved row.
     shumu1 = Ui::edit("1", this, "shumu1");
     shumu = Ui::edit("1", this, "shumu");
     shumu1->hide();
     shumu->hide();
+}
 
+void Tchaxun::buildGrid(QVBoxLayout* root)
+{
     Query1 = new Db::GridModel(this);
     Query1->setAbsencesShown(true);
     Query1->setObjectName("Query1");
@@ -157,7 +184,10 @@ Tchaxun::Tchaxun() : Form(QStringLiteral("查询"))
     grid->setModel(Query1);
     root->addWidget(grid, 1);
     Print::addGridActions(views(), this, [this] { return printJob(); });
+}
 
+void Tchaxun::connectHandlers()
+{
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tchaxun::Button1Click);
     Ui::connectHandler(Button3, &QPushButton::clicked, this, &Tchaxun::Button3Click);
     Ui::connectHandler(Button4, &QPushButton::clicked, this, &Tchaxun::Button4Click);

@@ -11,11 +11,13 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTableView;
+class QVBoxLayout;
 class FrozenGrid;
 namespace Db { class GridModel; }
 
@@ -73,6 +75,15 @@ protected:
     void FormShow() override;
 
 private:
+    // The constructor's steps, one per group of controls, in creation order.
+    void buildConditionsGroup(QVBoxLayout* left);
+    void buildOrderButtons(QVBoxLayout* left);
+    void buildFilterButtons(QVBoxLayout* left);
+    void buildDisplayGroup(QHBoxLayout* top);
+    void buildHiddenRange();
+    void buildGrid(QVBoxLayout* root);
+    void connectHandlers();
+
     // Every input is checked before the grid lets go of what it shows.
     History::ClassQuery settings() const;
     void run(History::ClassOrder order, qint64 threshold = 0);

@@ -41,7 +41,19 @@ Tsinggles::Tsinggles() : Form(QStringLiteral("singgles"))
     // White writing on the navy ground; the boxes keep their own colours.
     setStyleSheet(QStringLiteral("Tsinggles > QLabel, Tsinggles > QCheckBox { color: white; }"));
     auto* root = new QVBoxLayout(this);
+    buildSearchRow(root);
+    buildActionRow(root);
+    buildChart();
+    buildResultGrid();
+    buildStudentList(root);
+    buildSplitter(root);
+    addPrintActions();
+    buildTypingTimer();
+    connectHandlers();
+}
 
+void Tsinggles::buildSearchRow(QVBoxLayout* root)
+{
     auto* top = new QHBoxLayout;
     Label1 = Ui::label("我要查", this, "Label1");
     cv = Ui::check("我要按学号查找", false, this, "cv");
@@ -70,7 +82,10 @@ Tsinggles::Tsinggles() : Form(QStringLiteral("singgles"))
     top->addWidget(Panel1);
     top->addStretch(1);
     root->addLayout(top);
+}
 
+void Tsinggles::buildActionRow(QVBoxLayout* root)
+{
     auto* actions = new QHBoxLayout;
     Button2 = Ui::button("查所有的考试以及对比曲线", this, "Button2");
     SpeedButton1 = Ui::button("只查选中的考试（表格显示所有科目资料）", this, "SpeedButton1");
@@ -79,7 +94,10 @@ Tsinggles::Tsinggles() : Form(QStringLiteral("singgles"))
     actions->addWidget(ksmc, 1);
     actions->addWidget(SpeedButton1);
     root->addLayout(actions);
+}
 
+void Tsinggles::buildChart()
+{
     trend = new Charts::TrendChart;
     trend->setTitle(kFirstTitle);
     Series1 = trend->line();
@@ -87,7 +105,10 @@ Tsinggles::Tsinggles() : Form(QStringLiteral("singgles"))
     Chart1->setObjectName("Chart1");
     Chart1->setRenderHint(QPainter::Antialiasing);
     Chart1->setMinimumHeight(250);
+}
 
+void Tsinggles::buildResultGrid()
+{
     Query1 = new Db::GridModel(this);
     Query1->setAbsencesShown(true);
     Query1->setObjectName("Query1");
@@ -107,7 +128,10 @@ Tsinggles::Tsinggles() : Form(QStringLiteral("singgles"))
     }
     grid->setFrozenColumns(4); // ID, saved at, exam number hidden; 考试名称 stays in view
     grid->setModel(Query1);
+}
 
+void Tsinggles::buildStudentList(QVBoxLayout* root)
+{
     students = new QTableWidget(0, 4, this);
     students->setObjectName("students");
     students->setHorizontalHeaderLabels({"学号", "班号", "姓名", "参加的考试"});
@@ -121,20 +145,29 @@ Tsinggles::Tsinggles() : Form(QStringLiteral("singgles"))
     students->hide();
     root->addWidget(students);
     Ui::connectHandler(students, &QTableWidget::itemSelectionChanged, this, &Tsinggles::studentPicked);
+}
 
+void Tsinggles::buildSplitter(QVBoxLayout* root)
+{
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(Chart1);
     split->addWidget(grid);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
     root->addWidget(split, 1);
+}
 
+void Tsinggles::addPrintActions()
+{
     Print::addChartActions(Chart1, this, [this] { return printJob(); });
     Print::addGridActions({DBGrid1, DBGrid2}, this, [this] {
         return Print::Job{QStringLiteral("学生历次成绩"), trend->title(),
                           Print::sheetOf({DBGrid1, DBGrid2}, QStringLiteral("学生历次成绩")), nullptr};
     });
+}
 
+void Tsinggles::buildTypingTimer()
+{
     // A name typed letter by letter is looked up once the typing pauses; a
     // name picked from the list at once.
     typing = new QTimer(this);
@@ -147,6 +180,10 @@ Tsinggles::Tsinggles() : Form(QStringLiteral("singgles"))
         typing->stop();
         Button2Click();
     });
+}
+
+void Tsinggles::connectHandlers()
+{
     // The subject redraws when one is picked or confirmed with Enter, not on
     // every letter of a subject being typed.
     Ui::connectHandler(c1, &QComboBox::activated, this, &Tsinggles::Button2Click);

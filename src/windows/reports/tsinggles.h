@@ -21,6 +21,7 @@ class QPushButton;
 class QRadioButton;
 class QTableWidget;
 class QTimer;
+class QVBoxLayout;
 class ResultView;
 namespace Charts { class TrendChart; }
 namespace Db { class GridModel; }
@@ -72,6 +73,17 @@ protected:
     void FormShow() override;
 
 private:
+    // The constructor's steps, one per group of controls, in creation order.
+    void buildSearchRow(QVBoxLayout* root);
+    void buildActionRow(QVBoxLayout* root);
+    void buildChart();
+    void buildResultGrid();
+    void buildStudentList(QVBoxLayout* root);
+    void buildSplitter(QVBoxLayout* root);
+    void addPrintActions();
+    void buildTypingTimer();
+    void connectHandlers();
+
     void showRows(const QColor& colour);
     void listStudents(const History::StudentSearch& found);
     void showStudent();
