@@ -18,7 +18,7 @@
 #  - messy: the same database afterwards, over what hand edits and other
 #    programs leave behind (blank marks and ranks, text marks with full-width
 #    digits or blanks around them, text class numbers, .5 marks), with partial
-#    class ranges, then a small roster pasted with empty and quoted-empty 学号;
+#    class ranges, then a small roster with a quoted 学号 and empty and quoted-empty marks;
 #  - absent: the roster with students absent (blank marks) from one subject,
 #    from the three main subjects and from every subject, a class absent from
 #    one subject, and marks of 0, with a partial class range for the analysis,
@@ -112,8 +112,9 @@ SQL
 "$batch" bands --db "$db" --upper 399 --count 30 --last-class 12 >/dev/null
 "$batch" save grades --db "$db" --exam "期末'二" --number 2 >/dev/null
 
-# A small roster pasted from a spreadsheet: empty and quoted-empty numbers.
-printf '学号,班号,姓名,语文\n"",1,甲,90\n,2,乙,80\n0103,1,丙,85.5\n' > "$out/small.in"
+# A small roster from a spreadsheet: a quoted number, an empty and a
+# quoted-empty mark (absences). A roster row without a 学号 is refused now.
+printf '学号,班号,姓名,语文\n"0101",1,甲,90\n0102,2,乙,\n0103,1,丙,""\n' > "$out/small.in"
 "$batch" import --db "$db" --table cj "$out/small.in" >/dev/null
 "$batch" rank --db "$db" --table cj --classes 1-2 --subjects 语文 >/dev/null
 "$batch" save grades --db "$db" --table cj --exam 小测 --number 3 >/dev/null
