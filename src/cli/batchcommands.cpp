@@ -46,7 +46,6 @@ qint64 integerOption(const QString& option, const QString& text, qint64 low, qin
 
 namespace {
 
-const QString kNoExam = QStringLiteral("没有任何考试");
 
 struct CommandSpec {
     QString name;
@@ -381,7 +380,7 @@ Save::Exam examOption(const Invocation& inv, const Session& session, const std::
     if (name) {
         exam.name = *name;
     } else {
-        if (currentName.trimmed().isEmpty() || currentName == kNoExam)
+        if (currentName.trimmed().isEmpty() || currentName == Entry::kNoExam)
             throw Db::Error(QStringLiteral("数据库中没有当前考试，请用 --exam 和 --number 给出考试名称和编号"));
         exam.name = currentName;
     }
@@ -404,8 +403,8 @@ std::pair<std::optional<QString>, std::optional<qint64>> examOptions(const Invoc
         name = inv.options.value("exam").trimmed();
         if (name->isEmpty())
             throw UsageError(QStringLiteral("--exam 的考试名称是空的"));
-        if (*name == kNoExam)
-            throw UsageError(QStringLiteral("“%1”不能用作考试名称").arg(kNoExam));
+        if (*name == Entry::kNoExam)
+            throw UsageError(QStringLiteral("“%1”不能用作考试名称").arg(Entry::kNoExam));
     }
     std::optional<qint64> number;
     if (inv.options.contains("number")) {
@@ -506,7 +505,7 @@ Outcome runCurrent(const Invocation& inv)
 QString currentExamName()
 {
     const QString name = Db::selectValue(QStringLiteral("SELECT \"mc\" FROM \"check\" LIMIT 1")).toString();
-    return name == kNoExam ? QString() : name;
+    return name == Entry::kNoExam ? QString() : name;
 }
 
 Outcome runExport(const Invocation& inv)

@@ -288,17 +288,16 @@ QString GridModel::writeChecked(int row, int column, const QVariant& stored, con
     return {};
 }
 
-QString GridModel::aboveFullQuestion(int row, int column, const QString& text) const
+std::optional<GridModel::AboveFull> GridModel::aboveFull(int row, int column, const QString& text) const
 {
     if (!m_fullMarks || column < 0 || column >= m_columns.size() || !m_numeric.at(column))
-        return {};
+        return std::nullopt;
     const auto mark = Num::parseNumber(text);
     const auto full = m_fullMarks(m_columns.at(column));
     if (!mark || !full || *mark <= *full)
-        return {};
+        return std::nullopt;
     const QString who = columnIndex("姓名") >= 0 ? value(row, "姓名").toString() : QStringLiteral("第%1行").arg(row + 1);
-    return QStringLiteral("%1的“%2”成绩%3高于满分值%4，确实要填入吗？")
-        .arg(who, m_columns.at(column), Num::format(*mark), Num::format(*full));
+    return AboveFull{who, m_columns.at(column), *mark, *full};
 }
 
 bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role)

@@ -83,10 +83,16 @@ public:
         std::function<QVariantList(const QStringList& columns, const QVariantList& row)> values;
     };
     void setDerived(Derived derived) { m_derived = std::move(derived); }
-    // The question to ask before writing the text into the cell, when it is a
-    // mark above its column's full mark; empty otherwise. A grid asks it once
-    // its editor is closed and writes only on yes.
-    QString aboveFullQuestion(int row, int column, const QString& text) const;
+    // A mark above its column's full mark in the text about to be written
+    // into the cell; nothing otherwise. The grid asks about it once its
+    // editor is closed and writes only on yes.
+    struct AboveFull {
+        QString who;    // the row's 姓名, else "第N行"
+        QString column; // the stored column (语文1)
+        double mark = 0;
+        double full = 0;
+    };
+    std::optional<AboveFull> aboveFull(int row, int column, const QString& text) const;
 
 signals:
     void editRejected(const QString& message);

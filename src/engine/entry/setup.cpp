@@ -77,16 +77,6 @@ SavedExam savedExam(const QString& name)
     return s;
 }
 
-QString sameNameQuestion(const QString& name, const SavedExam& saved)
-{
-    QStringList numbers;
-    for (qint64 n : saved.numbers)
-        numbers << QString::number(n);
-    const QString which = numbers.isEmpty() ? QStringLiteral("已经有一次考试叫“%1”").arg(name)
-                                            : QStringLiteral("已经有考试叫“%1”（编号%2）").arg(name, numbers.join("、"));
-    return which + QStringLiteral("，它的成绩已经保存。再用这个名称，以后的查询和图表会把两次考试混在一起。\n\n仍然要用这个名称吗？");
-}
-
 qint64 checkNewExam(const QString& name, const QString& number)
 {
     if (name.trimmed().isEmpty())

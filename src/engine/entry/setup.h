@@ -34,9 +34,6 @@ struct SavedExam {
     bool exists() const { return listed || !numbers.isEmpty(); }
 };
 SavedExam savedExam(const QString& name);
-// The question before a second examination takes a saved name: later queries
-// and charts find examinations by name and would mix the two.
-QString sameNameQuestion(const QString& name, const SavedExam& saved);
 
 // The name a new examination may not take: the blank database's own text for
 // "no examination".

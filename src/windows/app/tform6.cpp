@@ -40,7 +40,6 @@
 
 namespace {
 
-const QString kNoExam = QStringLiteral("没有任何考试");
 const QString kNotYet = QStringLiteral("请先进入临时成绩库，或者先增加考试！！");
 
 } // namespace
@@ -273,7 +272,7 @@ QAction* TForm6::item(const QString& caption) const
 void TForm6::enterGradeEntry()
 {
     m_session.refresh();
-    if (m_session.exam().name != kNoExam) {
+    if (m_session.exam().name != Entry::kNoExam) {
         Msg::info("如果你不是熟练用户，请通过增加新的考试来进入成绩处理库，否则可能会造成统计混乱");
         Forms::showWindow(Forms::luru);
     } else {
@@ -285,7 +284,7 @@ void TForm6::exportWorkbook()
 {
     m_session.refresh();
     const Session::Exam& exam = m_session.exam();
-    const QString path = Print::chooseFile("输出为Excel格式", exam.name == kNoExam ? QStringLiteral("成绩") : exam.name,
+    const QString path = Print::chooseFile("输出为Excel格式", exam.name == Entry::kNoExam ? QStringLiteral("成绩") : exam.name,
                                            ".xlsx", "Excel 工作簿 (*.xlsx)");
     if (path.isEmpty())
         return;
@@ -305,7 +304,7 @@ void TForm6::exportDbf()
 {
     m_session.refresh();
     const Session::Exam& exam = m_session.exam();
-    const QString path = Print::chooseFile("输出为dbf格式", exam.name == kNoExam ? QStringLiteral("成绩") : exam.name,
+    const QString path = Print::chooseFile("输出为dbf格式", exam.name == Entry::kNoExam ? QStringLiteral("成绩") : exam.name,
                                            ".dbf", "dBASE 文件 (*.dbf)");
     if (path.isEmpty())
         return;

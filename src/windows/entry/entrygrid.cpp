@@ -1,6 +1,7 @@
 #include "windows/entry/entrygrid.h"
 
 #include "engine/db/gridmodel.h"
+#include "engine/rules/numbers.h"
 #include "windows/app/messages.h"
 
 #include <QApplication>
@@ -85,8 +86,9 @@ void EntryGrid::commitData(QWidget* editor)
     const QModelIndex i = currentIndex();
     auto* line = qobject_cast<QLineEdit*>(editor);
     if (m && line && i.isValid() && indexWidget(i) == editor) {
-        const QString question = m->aboveFullQuestion(i.row(), i.column(), line->text());
-        if (!question.isEmpty()) {
+        if (const auto above = m->aboveFull(i.row(), i.column(), line->text())) {
+            const QString question = QStringLiteral("%1的“%2”成绩%3高于满分值%4，确实要填入吗？")
+                                         .arg(above->who, above->column, Num::format(above->mark), Num::format(above->full));
             m_pending = Pending{i, line->text(), question};
             return;
         }

@@ -4,6 +4,7 @@
 // go by line, and lines whose 姓名 is another student's.
 
 #include "engine/entry/roster.h"
+#include "engine/entry/setup.h"
 
 #include <QString>
 
@@ -24,5 +25,9 @@ QString gapsQuestion(const Roster::BulkPlan& plan, int shown = 10);
 // Marks pasted without 学号 or 姓名 go by line in grid order: the first and
 // last three pairings, to be checked before anything is written.
 QString pairingQuestion(const Roster::BulkPlan& plan, int shown = 3);
+
+// The question before a second examination takes a saved name: later queries
+// and charts find examinations by name and would mix the two.
+QString sameNameQuestion(const QString& name, const Entry::SavedExam& saved);
 
 } // namespace EntryText

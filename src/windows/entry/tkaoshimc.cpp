@@ -7,6 +7,7 @@
 #include "windows/reports/tformfx.h"
 
 #include "windows/app/forms.h"
+#include "windows/entry/entrytext.h"
 #include "windows/app/messages.h"
 #include "engine/entry/setup.h"
 
@@ -72,7 +73,7 @@ void Tkaoshimc::SpeedButton1Click()
     const Actions::NewExam exam = Actions::checkNewExam(name, Edit2->text());
     // Queries and charts find an examination by its name: a second one under
     // a saved name would be mixed with it.
-    if (exam.sameName.exists() && !Msg::yesNo(Entry::sameNameQuestion(name, exam.sameName)))
+    if (exam.sameName.exists() && !Msg::yesNo(EntryText::sameNameQuestion(name, exam.sameName)))
         return;
     // Every window that shows the current examination follows the session.
     Actions::addExam(m_session, exam);

@@ -7,6 +7,7 @@
 #include "windows/reports/tslips.h"
 
 #include "windows/app/forms.h"
+#include "windows/entry/entrytext.h"
 #include "windows/app/messages.h"
 #include "windows/app/tform2.h"
 #include "windows/app/tform6.h"
@@ -496,7 +497,7 @@ void Tluru::saveGrades()
         if (!Msg::actOrCancel(replaceQuestion(QStringLiteral("成绩"), exam, check.earlierRows), QStringLiteral("替换")))
             return;
         exam.replace = true;
-    } else if (check.askSameName() && !Msg::yesNo(Entry::sameNameQuestion(exam.name, check.sameName))) {
+    } else if (check.askSameName() && !Msg::yesNo(EntryText::sameNameQuestion(exam.name, check.sameName))) {
         return;
     }
     {
