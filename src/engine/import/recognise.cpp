@@ -210,7 +210,7 @@ HeaderMeaning classifyHeader(const QString& header)
     for (const char16_t* w : kRankWords)
         if (key.contains(QStringView(w)))
             return {Target::skip(), 0, QStringLiteral("名次由程序计算，不导入")};
-    if (key == QLatin1String("序号") || key == QLatin1String("座号"))
+    if (key == u"序号" || key == u"座号")
         return {Target::skip(), 0, QStringLiteral("%1不导入").arg(key)};
 
     // A subject, with or without 成绩/分数 after it.
