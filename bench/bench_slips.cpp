@@ -7,6 +7,7 @@
 //   gradebook-bench-slips [Google Benchmark flags]
 
 #include "generated.h"
+#include "offscreen.h"
 
 #include "cli/batchcommands.h"
 #include "cli/batchimport.h"
@@ -148,14 +149,10 @@ BENCHMARK(Workbook)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::useOffscreen();
     QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!Bench::runBenchmarks(argc, argv))
         return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
     bool met = true;
     for (const char* pdf : {"SlipsPdf", "NoticePdf"}) {
         if (!g_seconds.count(pdf))

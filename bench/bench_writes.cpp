@@ -15,6 +15,7 @@
 // (../program/gradebook-batch) or where GRADEBOOK_BATCH says.
 
 #include "generated.h"
+#include "offscreen.h"
 
 #include "cli/batchcommands.h"
 #include "cli/batchimport.h"
@@ -231,14 +232,10 @@ ProcessFigure batchPdf()
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::useOffscreen();
     QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!Bench::runBenchmarks(argc, argv))
         return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
 
     bool met = g_failed.empty();
     auto verdict = [&](bool ok) {

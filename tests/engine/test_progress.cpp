@@ -15,9 +15,9 @@ namespace {
 
 // A student written as "学号,班号,姓名,总分,级排,班排[,科目=分#级排 ...]";
 // "-" is an absent mark or no rank.
-Student student(const QString& spec)
+Student student(const QString& text)
 {
-    const QStringList f = spec.split(',');
+    const QStringList f = text.split(',');
     Student s;
     s.number = f.at(0);
     s.cls = f.at(1).toLongLong();

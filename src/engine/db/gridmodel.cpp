@@ -12,20 +12,20 @@ GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
 void GridModel::setQuery(const SelectSpec& query)
 {
     close();
-    m_spec = query;
+    m_query = query;
 }
 
 GridModel::Rows GridModel::read() const
 {
-    SelectSpec spec = m_spec;
-    const QStringList cols = spec.resolvedColumns();
+    auto query = m_query;
+    const QStringList cols = query.resolvedColumns();
     // A student's 学号 goes with every edit of the row, shown or not.
-    const bool students = hasColumn(spec.table, QStringLiteral("学号"));
+    const bool students = hasColumn(query.table, QStringLiteral("学号"));
     const int number = students ? int(cols.indexOf(QStringLiteral("学号"))) : -1;
     if (students && number < 0)
-        spec.columns = cols + QStringList{QStringLiteral("学号")};
+        query.columns = cols + QStringList{QStringLiteral("学号")};
     Rows out;
-    const auto rows = select(spec, true);
+    const auto rows = select(query, true);
     out.rowids.reserve(rows.size());
     out.values.reserve(rows.size());
     const int after = m_derived.values ? int(cols.indexOf(m_derived.after)) : -1;
@@ -46,7 +46,7 @@ GridModel::Rows GridModel::read() const
 
 void GridModel::open()
 {
-    const QStringList cols = m_spec.resolvedColumns();
+    const QStringList cols = m_query.resolvedColumns();
     // Taken before the read: a change that lands in between is seen at the next edit.
     const ChangeMark mark = changeMark();
     Rows rows = read();
@@ -54,7 +54,7 @@ void GridModel::open()
     m_columns = cols;
     m_numeric.clear();
     for (const QString& c : cols)
-        m_numeric << isNumericColumn(m_spec.table, c);
+        m_numeric << isNumericColumn(m_query.table, c);
     if (const int after = m_derived.values ? int(cols.indexOf(m_derived.after)) : -1; after >= 0)
         for (qsizetype i = 0; i < m_derived.names.size(); ++i) {
             m_columns.insert(after + 1 + i, m_derived.names.at(i));
@@ -63,7 +63,7 @@ void GridModel::open()
     m_rowids = std::move(rows.rowids);
     m_rows = std::move(rows.values);
     m_numbers = std::move(rows.numbers);
-    m_students = hasColumn(m_spec.table, QStringLiteral("学号"));
+    m_students = hasColumn(m_query.table, QStringLiteral("学号"));
     m_seen = mark;
     m_active = true;
     endResetModel();
@@ -261,7 +261,7 @@ QString GridModel::writeChecked(int row, int column, const QVariant& stored, con
         m_seen = mark;
     }
     const QString set = QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
-                            .arg(table(m_spec.table), Db::column(m_spec.table, name));
+                            .arg(table(m_query.table), Db::column(m_query.table, name));
     QSqlQuery up = prepare(m_students ? set + QStringLiteral(" AND \"学号\" IS ?") : set);
     QVariantList binds{stored, m_rowids.at(row)};
     if (m_students)
@@ -276,7 +276,7 @@ QString GridModel::writeChecked(int row, int column, const QVariant& stored, con
     }
     // The cell shows what the database now holds, as a fresh read would.
     const QVariant now = selectValue(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                                         .arg(Db::column(m_spec.table, name), table(m_spec.table)),
+                                         .arg(Db::column(m_query.table, name), table(m_query.table)),
                                      {m_rowids.at(row)});
     tx.commit();
     m_seen = changeMark();

@@ -31,8 +31,8 @@ public:
     explicit GridModel(QObject* parent = nullptr);
 
     void setQuery(const SelectSpec& query);
-    const SelectSpec& query() const { return m_spec; }
-    QString queryText() const { return m_spec.text(); }
+    const SelectSpec& query() const { return m_query; }
+    QString queryText() const { return m_query.text(); }
     void open();  // runs the query; throws Error
     void close(); // forgets the rows
     bool isActive() const { return m_active; }
@@ -109,7 +109,7 @@ private:
     void replaceRows(Rows rows);
     QString writeChecked(int row, int column, const QVariant& stored, const QString& text);
 
-    SelectSpec m_spec;
+    SelectSpec m_query;
     QStringList m_columns;
     QVector<bool> m_numeric;
     QVector<qint64> m_rowids;

@@ -275,17 +275,17 @@ WriteProgress::~WriteProgress() = default;
 
 Export::Progress WriteProgress::callback()
 {
-    return [p = d.get()](qint64 done, qint64 total) {
-        if (p->recorder) {
-            ++p->recorder->progressReports;
-            if (p->recorder->cancelWrites)
+    return [state = d.get()](qint64 done, qint64 total) {
+        if (state->recorder) {
+            ++state->recorder->progressReports;
+            if (state->recorder->cancelWrites)
                 throw Export::Cancelled();
             return;
         }
         if (total > 0)
-            p->dialog->setValue(int(std::clamp<qint64>(done * 1000 / total, 0, 999)));
+            state->dialog->setValue(int(std::clamp<qint64>(done * 1000 / total, 0, 999)));
         QApplication::processEvents();
-        if (p->dialog->wasCanceled())
+        if (state->dialog->wasCanceled())
             throw Export::Cancelled();
     };
 }
