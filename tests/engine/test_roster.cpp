@@ -182,6 +182,138 @@ private slots:
         QCOMPARE(Db::selectValue("SELECT 语文1 FROM cjn WHERE 姓名 = '乙'").toInt(), 1);
     }
 
+    // The bulk input's boxes are refused whole, naming the box and the line,
+    // before anything is matched or written.
+    void badBulkInputIsRefusedNamingTheLine_data()
+    {
+        QTest::addColumn<QString>("numbers");
+        QTest::addColumn<QString>("classes");
+        QTest::addColumn<QString>("maths"); // empty: no marks
+        QTest::addColumn<QStringList>("inMessage");
+        const QString three = "0101\n0102\n0103";
+        QTest::newRow("empty boxes") << "" << "" << "" << QStringList{"没有学生可以输入"};
+        QTest::newRow("titles only") << "学号" << "班号\n\n" << "" << QStringList{"没有学生可以输入"};
+        QTest::newRow("class not an integer") << three << "1\n1\n二" << "" << QStringList{"班号", "第3行"};
+        QTest::newRow("class with a decimal") << three << "1\n1.5\n1" << "" << QStringList{"班号", "第2行"};
+        QTest::newRow("too few classes") << three << "1\n1" << "" << QStringList{"班号"};
+        QTest::newRow("too few student numbers") << "0101\n0102" << "1\n1\n1" << "" << QStringList{"学号"};
+        QTest::newRow("one student number too many") << "0100\n0101\n0102\n0103" << "1\n1\n1" << ""
+                                                      << QStringList{"“学号”栏有4行", "“姓名”栏有3行"};
+        QTest::newRow("one class too many") << three << "1\n1\n1\n1" << "" << QStringList{"“班号”栏有4行", "3行"};
+        QTest::newRow("blank class line") << three << "1\n\n1" << "" << QStringList{"“班号”栏第2行是空的"};
+        QTest::newRow("class 0") << three << "1\n0\n1" << "" << QStringList{"班号", "第2行", "1到18"};
+        QTest::newRow("class 19") << three << "1\n1\n19" << "" << QStringList{"班号", "第3行", "1到18"};
+        QTest::newRow("class 19 below a title") << "学号\n" + three << "班号\n19\n1\n1" << ""
+                                                << QStringList{"班号", "第2行", "1到18"};
+        QTest::newRow("a title inside a box") << three << "1\n班号\n1" << "" << QStringList{"班号", "第2行", "标题"};
+        QTest::newRow("a tab inside a student number") << "0101\n01\t02\n0103" << "1\n1\n1" << ""
+                                                       << QStringList{"学号", "第2行", "控制字符"};
+        QTest::newRow("mark not a number") << three << "1\n1\n1" << "90\n九十\n80" << QStringList{"数学", "第2行"};
+        QTest::newRow("negative mark") << three << "1\n1\n1" << "90\n-5\n80" << QStringList{"数学", "第2行", "负数"};
+        QTest::newRow("mark box one line short") << three << "1\n1\n1" << "90\n80"
+                                                 << QStringList{"“数学”栏有2行成绩", "名单有3名学生"};
+        QTest::newRow("mark box one line long") << three << "1\n1\n1" << "90\n80\n70\n60"
+                                                << QStringList{"“数学”栏有4行成绩", "名单有3名学生"};
+    }
+    void badBulkInputIsRefusedNamingTheLine()
+    {
+        QFETCH(QString, numbers);
+        QFETCH(QString, classes);
+        QFETCH(QString, maths);
+        QFETCH(QStringList, inMessage);
+        TestEnv env;
+        env.openDb();
+        Roster::BulkInput in;
+        in.numbers = numbers;
+        in.classes = classes;
+        // The two rosters of no student carry no name either, or only its title.
+        in.names = numbers.isEmpty() ? QString() : numbers == "学号" ? QStringLiteral("姓名") : QStringLiteral("甲\n乙\n丙");
+        if (!maths.isEmpty()) {
+            in.marks = true;
+            in.markBoxes = {{"语文", "1\n2\n3"}, {"数学", maths}};
+            in.ticked = {"语文", "数学"};
+        }
+        try {
+            Roster::prepare("cjn", in);
+            QFAIL("accepted");
+        } catch (const Db::InputError& e) {
+            for (const QString& part : inMessage)
+                QVERIFY2(e.text().contains(part), qPrintable(e.text()));
+        }
+    }
+
+    // Columns copied with their title line, in some boxes or in all: the
+    // title is dropped in its own box and the lines still pair up.
+    void titleLinesAreSkippedInTheirOwnBox_data()
+    {
+        QTest::addColumn<QString>("numbers");
+        QTest::addColumn<QString>("classes");
+        QTest::addColumn<QString>("names");
+        QTest::addColumn<QString>("maths");
+        QTest::newRow("every box") << "学号\n0101\n0102" << "班号\n1\n2" << "姓名\n甲\n乙" << "数学\n90\n80";
+        QTest::newRow("names only") << "0101\n0102" << "1\n2" << "姓名  \n甲\n乙" << "90\n80";
+        QTest::newRow("the grade table's column name") << "0101\n0102" << "1\n2" << "甲\n乙" << "数学1\n90\n80";
+    }
+    void titleLinesAreSkippedInTheirOwnBox()
+    {
+        QFETCH(QString, numbers);
+        QFETCH(QString, classes);
+        QFETCH(QString, names);
+        QFETCH(QString, maths);
+        TestEnv env;
+        env.openDb();
+        Roster::BulkInput in;
+        in.numbers = numbers;
+        in.classes = classes;
+        in.names = names;
+        in.marks = true;
+        in.markBoxes = {{"数学", maths}};
+        in.ticked = {"数学"};
+        Roster::write("cjn", Roster::prepare("cjn", in));
+        QCOMPARE(Fixture::column("cjn", "学号"), (QVariantList{"0101", "0102"}));
+        QCOMPARE(Fixture::column("cjn", "班号"), (QVariantList{1, 2}));
+        QCOMPARE(Fixture::column("cjn", "姓名"), (QVariantList{"甲", "乙"}));
+        QCOMPARE(Fixture::column("cjn", "数学1"), (QVariantList{90, 80}));
+    }
+
+    // A student added one by one or inserted is checked before anything is
+    // written: the table and the counter stay as they were.
+    void aStudentIsCheckedBeforeHeIsWritten_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<qint64>("cls");
+        QTest::addColumn<QString>("inMessage");
+        QTest::newRow("blank name") << "  " << "0101" << qint64(1) << "姓名不能是空的";
+        QTest::newRow("blank number") << "张三" << "" << qint64(1) << "学号不能是空的";
+        QTest::newRow("tab in a name") << "张\t三" << "0101" << qint64(1) << "控制字符";
+        QTest::newRow("NUL in a number") << "张三" << QString("01") + QChar(0) + "01" << qint64(1) << "控制字符";
+        QTest::newRow("class 0") << "张三" << "0101" << qint64(0) << "班号";
+        QTest::newRow("class 19") << "张三" << "0101" << qint64(19) << "班号";
+        QTest::newRow("class -1") << "张三" << "0101" << qint64(-1) << "班号";
+    }
+    void aStudentIsCheckedBeforeHeIsWritten()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, number);
+        QFETCH(qint64, cls);
+        QFETCH(QString, inMessage);
+        TestEnv env;
+        env.openDb();
+        Roster::replace("cjn", {{"0102", 1, "甲", {}}});
+        const QString before = Fixture::dump("cjn"), count = Fixture::dump("count");
+        for (auto write : {&Entry::addStudent, &Entry::insertStudent}) {
+            try {
+                write("cjn", number, cls, name);
+                QFAIL("written");
+            } catch (const Db::InputError& e) {
+                QVERIFY2(e.text().contains(inMessage), qPrintable(e.text()));
+            }
+            QCOMPARE(Fixture::dump("cjn"), before);
+            QCOMPARE(Fixture::dump("count"), count);
+        }
+    }
+
     void aStudentNumberBelongsToOneStudent()
     {
         TestEnv env;

@@ -4,6 +4,7 @@
 #include "engine/actions/processing.h"
 #include "engine/db/database.h"
 #include "engine/processing/rankstamp.h"
+#include "engine/processing/saves.h"
 #include "engine/session/session.h"
 #include "enginetest.h"
 
@@ -83,6 +84,104 @@ private slots:
         QCOMPARE(s.firstClass(), qint64(3));
         QCOMPARE(s.lastClass(), qint64(5));
         QVERIFY(!s.bandUpperChosen());
+    }
+
+    // A new examination as typed: refused with its reason, or taken with its
+    // number read as an integer (full-width digits too).
+    void aNewExaminationIsCheckedAsTyped_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("refusal"); // empty when accepted
+        QTest::newRow("a name") << "2023年秋期中考试" << "5" << "";
+        QTest::newRow("a placeholder and a blank") << "必须填 " << "5" << "";
+        QTest::newRow("quotes") << "O'Neil's \"final\" 考试" << "5" << "";
+        QTest::newRow("full-width number") << "期末" << "５" << "";
+        QTest::newRow("empty name") << "" << "5" << "不能是空的";
+        QTest::newRow("blanks only") << "   " << "5" << "不能是空的";
+        QTest::newRow("the text for no examination") << "没有任何考试" << "5" << "不能用作考试名称";
+        QTest::newRow("the same, a blank after") << "没有任何考试 " << "5" << "不能用作考试名称";
+        QTest::newRow("a tab in the name") << "期中\t考试" << "5" << "控制字符";
+        QTest::newRow("a line break") << "期中\n考试" << "5" << "控制字符";
+        QTest::newRow("number a word") << "期末" << "第五次" << "考试编号必须是正整数";
+        QTest::newRow("number 0") << "期末" << "0" << "考试编号必须是正整数";
+        QTest::newRow("number -3") << "期末" << "-3" << "考试编号必须是正整数";
+        QTest::newRow("number 2.5") << "期末" << "2.5" << "考试编号必须是正整数";
+    }
+    void aNewExaminationIsCheckedAsTyped()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, number);
+        QFETCH(QString, refusal);
+        TestEnv env;
+        env.openDb();
+        Session s;
+        s.load();
+        Actions::makeCurrent(s, "上次", 4);
+        const QString check = Fixture::dump("check"), linshi = Fixture::dump("linshi");
+        QSignalSpy exam(&s, &Session::examChanged);
+        try {
+            const Actions::NewExam e = Actions::checkNewExam(name, number);
+            QVERIFY2(refusal.isEmpty(), "accepted");
+            QCOMPARE(e.number, qint64(5));
+            QVERIFY(!e.sameName.exists());
+            Actions::addExam(s, e);
+            QCOMPARE(s.exam().name, name);
+            QCOMPARE(s.exam().number, QString("5"));
+            QVERIFY(!s.exam().marksSaved && !s.exam().analysisSaved && !s.exam().bandsSaved);
+            QCOMPARE(Fixture::value("linshi", "name").toString(), name);
+            QCOMPARE(exam.count(), 1);
+        } catch (const Db::InputError& e) {
+            QVERIFY2(!refusal.isEmpty() && e.text().contains(refusal), qPrintable(e.text()));
+            QCOMPARE(Fixture::dump("check"), check);
+            QCOMPARE(Fixture::dump("linshi"), linshi);
+            QCOMPARE(exam.count(), 0);
+        }
+    }
+
+    // The number proposed for a new examination is one more than the highest
+    // saved, so re-processing and saving again does not move it on; a name
+    // already saved, or only listed, is told with its numbers.
+    void savedExaminationsAreFoundByNameAndNumber_data()
+    {
+        QTest::addColumn<QList<int>>("saved"); // numbers saved under 期中, in order; 0 = re-process the last
+        QTest::addColumn<QString>("where");    // where they are saved
+        QTest::addColumn<qint64>("proposed");
+        QTest::addColumn<QList<qint64>>("numbers");
+        QTest::newRow("blank database") << QList<int>{} << "cjsave" << qint64(1) << QList<qint64>{};
+        QTest::newRow("two saved examinations") << QList<int>{1, 2} << "cjsave" << qint64(3) << QList<qint64>{1, 2};
+        QTest::newRow("the second re-processed and saved again")
+            << QList<int>{1, 2, 0, 2} << "cjsave" << qint64(3) << QList<qint64>{1, 2};
+        QTest::newRow("re-processed twice") << QList<int>{1, 2, 0, 2, 0, 2} << "cjsave" << qint64(3) << QList<qint64>{1, 2};
+        QTest::newRow("numbers typed out of order") << QList<int>{7, 3} << "cjsave" << qint64(8) << QList<qint64>{3, 7};
+        QTest::newRow("a band table saved") << QList<int>{3} << "tjsave1" << qint64(4) << QList<qint64>{3};
+        QTest::newRow("only listed") << QList<int>{} << "ksmc" << qint64(1) << QList<qint64>{};
+    }
+    void savedExaminationsAreFoundByNameAndNumber()
+    {
+        QFETCH(QList<int>, saved);
+        QFETCH(QString, where);
+        QFETCH(qint64, proposed);
+        QFETCH(QList<qint64>, numbers);
+        TestEnv env;
+        env.openDb();
+        Fixture::student("cjn", "0101", 1, "甲", {{"语文1", 80}});
+        Proc::recordRanking("cjn");
+        for (int n : saved) {
+            if (n == 0)
+                Save::discardSavedGrades(Save::currentExam());
+            else if (where == "tjsave1")
+                Save::bands("tj", {"期中", n});
+            else
+                Save::grades("cjn", {"期中", n});
+        }
+        if (where == "ksmc")
+            Db::exec("INSERT INTO ksmc (name) VALUES ('期中')");
+        QCOMPARE(Entry::proposedExamNumber(), proposed);
+        const Actions::NewExam e = Actions::checkNewExam("期中", "9");
+        QCOMPARE(e.sameName.numbers, numbers);
+        QCOMPARE(e.sameName.exists(), where == "ksmc" || !saved.isEmpty());
+        QVERIFY(!Actions::checkNewExam("期末", "9").sameName.exists());
     }
 
     // Every save makes its examination the current one; a grade table

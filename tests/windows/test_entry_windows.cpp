@@ -621,7 +621,6 @@ private slots:
         QTest::addColumn<bool>("failMidway");
         QTest::addColumn<int>("kind");
         QTest::newRow("number not an integer") << "第三次" << false << int(Msg::Kind::Warning);
-        QTest::newRow("number with a decimal") << "3.5" << false << int(Msg::Kind::Warning);
         QTest::newRow("database error midway") << "3" << true << int(Msg::Kind::Error);
     }
     void aCopyThatCannotBeMadeWritesNothing()

@@ -215,7 +215,6 @@ private slots:
         QTest::newRow("font size") << "Edit5" << "大" << "字号";
         QTest::newRow("threshold") << "Edit1" << "三百" << "级排小于";
         QTest::newRow("subject") << "c1" << "体育" << "体育";
-        QTest::newRow("subject as sql") << "c1" << "总分1 from cjsave --" << "总分1 from cjsave --";
     }
     void badInputKeepsTheGridAndNamesTheField()
     {
