@@ -64,11 +64,10 @@ private slots:
         QCOMPARE(Fixture::column("cjn", "学号"), (QVariantList{"0101", "0102"}));
         QCOMPARE(Fixture::column("cjn", "班号"), (QVariantList{1, 1}));
         QCOMPARE(Fixture::cells("cjn", "总分级排1"), QString(","));
-        QCOMPARE(Forms::Form2->banshu1->text(), QString("1"));
-        QCOMPARE(Forms::Form2->banshu2->text(), QString("1"));
-        // The filled table is the working table from now on.
-        QCOMPARE(Forms::Form2->dbs->text(), QString("cjn"));
-        QCOMPARE(Forms::Form2->tjs->text(), QString("tj"));
+        QCOMPARE(Forms::session().firstClass(), 1);
+        QCOMPARE(Forms::session().lastClass(), 1);
+        // The filled table is the working table from now on, and the panels showing it follow.
+        QCOMPARE(Forms::session().workingTable(), QString("cjn"));
         QCOMPARE(Forms::Form1->dbs->text(), QString("cjn"));
         QCOMPARE(Forms::Form6->Table1.tableName(), QString("cjn"));
         QCOMPARE(Entry::rosterMode(), 0);
@@ -84,8 +83,8 @@ private slots:
         openFromRosterPreparation();
         fillRoster("0301\n0501\n0701", "3\n5\n7", "甲\n乙\n丙");
         Forms::formin->Button1->click();
-        QCOMPARE(Forms::Form2->banshu1->text(), QString("3"));
-        QCOMPARE(Forms::Form2->banshu2->text(), QString("7"));
+        QCOMPARE(Forms::session().firstClass(), 3);
+        QCOMPARE(Forms::session().lastClass(), 7);
     }
 
     void titleLinesAreSkippedInTheirOwnBox_data()
@@ -166,7 +165,7 @@ private slots:
         for (int i = 0; i < n; ++i)
             QCOMPARE(maths.at(i).toDouble(), 60 + i * 0.5);
         QCOMPARE(Fixture::cells("cjn", "语文1"), QString(n - 1, ','));
-        QCOMPARE(Forms::Form2->banshu2->text(), QString("2"));
+        QCOMPARE(Forms::session().lastClass(), 2);
     }
 
     void writesMarksOverTheRosterItKeeps()
@@ -436,7 +435,7 @@ private slots:
         QCOMPARE(Fixture::column("cj", "姓名"), (QVariantList{"O'Brien", "\"小\"明"}));
         QCOMPARE(Fixture::dump("cjn"), cjn);
         QCOMPARE(Entry::rosterMode(), 1);
-        QCOMPARE(Forms::Form2->dbs->text(), QString("cj"));
+        QCOMPARE(Forms::session().workingTable(), QString("cj"));
         QCOMPARE(Forms::luru->Query1->query().table, QString("cj"));
     }
 
@@ -579,8 +578,8 @@ private slots:
         Db::exec("UPDATE linshi SET shibie = 1");
         Db::close();
         QVERIFY(env.startForms());
-        QCOMPARE(Forms::Form2->banshu1->text(), QString("3"));
-        QCOMPARE(Forms::Form2->banshu2->text(), QString("12"));
+        QCOMPARE(Forms::session().firstClass(), 3);
+        QCOMPARE(Forms::session().lastClass(), 12);
         QVERIFY(env.messages.records.isEmpty());
     }
 };

@@ -520,7 +520,7 @@ private slots:
         Forms::zuge->Button2->click();
         QVERIFY(Forms::luru->isVisible());
         QCOMPARE(Forms::luru->bianh->text(), QString("2"));
-        QCOMPARE(Forms::Form2->dbs->text(), QString("cjn"));
+        QCOMPARE(Forms::session().workingTable(), QString("cjn"));
         QCOMPARE(Forms::Form6->Table1.tableName(), QString("cjn"));
     }
 };

@@ -20,6 +20,7 @@
 #include "engine/processing/rankstamp.h"
 #include "engine/processing/runs.h"
 #include "engine/processing/saves.h"
+#include "engine/session/session.h"
 #include "windowtest.h"
 
 #include <QCheckBox>
@@ -304,9 +305,8 @@ private slots:
         QCOMPARE(Forms::luru->Panel4->isVisible(), flags[1] == 1);
         QCOMPARE(Forms::luru->Panel5->isVisible(), flags[2] == 1);
         const QString table = mode == 0 ? "cjn" : "cj";
-        QCOMPARE(Forms::Form2->dbs->text(), table);
+        QCOMPARE(Forms::session().workingTable(), table);
         QCOMPARE(Forms::Form1->dbs->text(), table);
-        QCOMPARE(Forms::Form2->tjs->text(), QString("tj"));
         QCOMPARE(Forms::Form6->Table1.tableName(), table);
         QCOMPARE(Forms::luru->Query1->query().table, table);
         QVERIFY(!Forms::luru->Button1->isVisible());
