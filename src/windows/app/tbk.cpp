@@ -49,7 +49,21 @@ Tbk::Tbk() : Form(QStringLiteral("备份或还原"))
     setBackground(Ui::kSkyBlue);
     auto* outer = new QGridLayout(this);
     outer->setContentsMargins(12, 10, 12, 12);
+    buildBackupGroup();
+    buildRestoreGroup();
 
+    // Both groups in the same place; the mode shows one of them.
+    outer->addWidget(g1, 0, 0);
+    outer->addWidget(g2, 0, 0);
+    g2->hide();
+    Label5->hide();
+    buildProgress();
+    setFixedSize(499, 196);
+    connectHandlers();
+}
+
+void Tbk::buildBackupGroup()
+{
     g1 = new QGroupBox(QStringLiteral("备份数据库"), this);
     g1->setObjectName("g1");
     auto* l1 = new QVBoxLayout(g1);
@@ -66,7 +80,10 @@ Tbk::Tbk() : Form(QStringLiteral("备份或还原"))
     l1->addLayout(row1);
     l1->addWidget(Label2);
     l1->addStretch(1);
+}
 
+void Tbk::buildRestoreGroup()
+{
     g2 = new QGroupBox(QStringLiteral("还原数据库"), this);
     g2->setObjectName("g2");
     auto* l2 = new QVBoxLayout(g2);
@@ -85,13 +102,10 @@ Tbk::Tbk() : Form(QStringLiteral("备份或还原"))
     l2->addLayout(row2);
     l2->addWidget(Label3);
     l2->addStretch(1);
+}
 
-    // Both groups in the same place; the mode shows one of them.
-    outer->addWidget(g1, 0, 0);
-    outer->addWidget(g2, 0, 0);
-    g2->hide();
-    Label5->hide();
-
+void Tbk::buildProgress()
+{
     copying = new QProgressDialog(this);
     copying->setObjectName("copying");
     copying->setWindowTitle(QStringLiteral("正在复制..."));
@@ -100,8 +114,10 @@ Tbk::Tbk() : Form(QStringLiteral("备份或还原"))
     copying->setAutoClose(true);
     copying->setAutoReset(true);
     copying->reset();
+}
 
-    setFixedSize(499, 196);
+void Tbk::connectHandlers()
+{
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tbk::Button1Click);
     Ui::connectHandler(Edit1, &QLineEdit::returnPressed, this, &Tbk::Button1Click);
     Ui::connectHandler(Button2, &QPushButton::clicked, this, &Tbk::Button2Click);

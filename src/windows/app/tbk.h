@@ -51,6 +51,10 @@ protected:
     void FormShow() override;
 
 private:
+    void buildBackupGroup();
+    void buildRestoreGroup();
+    void buildProgress();
+    void connectHandlers();
     void setMode(Mode mode);
     void fillRestoreList();
     // Shows progress of a copy; false when the user cancelled it.

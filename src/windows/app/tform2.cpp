@@ -24,15 +24,7 @@ TForm2::TForm2(Session& session) : Form(QStringLiteral("velmorane")), m_session(
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setBackground(Ui::kNavy);
     setFixedSize(424, 386);
-
-    dbs = Ui::edit("cj", this, "dbs");
-    fxs = Ui::edit("fx", this, "fxs");
-    tjs = Ui::edit("tj", this, "tjs");
-    cishuk = Ui::edit("1", this, "cishuk");
-    for (QLineEdit* e : {dbs, fxs, tjs, cishuk}) {
-        e->setReadOnly(true);
-        e->hide();
-    }
+    buildHiddenSettings();
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(14, 14, 14, 14);
@@ -41,7 +33,29 @@ TForm2::TForm2(Session& session) : Form(QStringLiteral("velmorane")), m_session(
     Ui::setColour(group, Ui::kSkyBlue);
     outer->addWidget(group);
     auto* lay = new QVBoxLayout(group);
+    buildTitle(group, lay);
+    buildClassRange(group, lay);
+    buildSubjectBoxes(group, lay);
 
+    Button1 = Ui::button("修改完毕，回到处理面板", group, "Button1");
+    lay->addWidget(Button1);
+    connectHandlers();
+}
+
+void TForm2::buildHiddenSettings()
+{
+    dbs = Ui::edit("cj", this, "dbs");
+    fxs = Ui::edit("fx", this, "fxs");
+    tjs = Ui::edit("tj", this, "tjs");
+    cishuk = Ui::edit("1", this, "cishuk");
+    for (QLineEdit* e : {dbs, fxs, tjs, cishuk}) {
+        e->setReadOnly(true);
+        e->hide();
+    }
+}
+
+void TForm2::buildTitle(QGroupBox* group, QVBoxLayout* lay)
+{
     QLabel* title = Ui::label("在这里修改成绩处理参数", group, "Label1");
     QFont tf = title->font();
     tf.setBold(true);
@@ -51,7 +65,10 @@ TForm2::TForm2(Session& session) : Form(QStringLiteral("velmorane")), m_session(
     title->setAlignment(Qt::AlignCenter);
     lay->addWidget(title);
     lay->addWidget(Ui::label("处理参数设置如下", group, "Label2"));
+}
 
+void TForm2::buildClassRange(QGroupBox* group, QVBoxLayout* lay)
+{
     auto* range = new QHBoxLayout;
     banshu1 = Ui::edit("1", group, "banshu1");
     banshu2 = Ui::edit("5", group, "banshu2");
@@ -64,7 +81,10 @@ TForm2::TForm2(Session& session) : Form(QStringLiteral("velmorane")), m_session(
     range->addWidget(banshu2);
     range->addStretch();
     lay->addLayout(range);
+}
 
+void TForm2::buildSubjectBoxes(QGroupBox* group, QVBoxLayout* lay)
+{
     lay->addWidget(Ui::label("科目选择", group, "Label5"));
     CheckBox1 = Ui::check("语文", true, group, "CheckBox1");
     CheckBox2 = Ui::check("数学", false, group, "CheckBox2");
@@ -93,9 +113,10 @@ TForm2::TForm2(Session& session) : Form(QStringLiteral("velmorane")), m_session(
     lay->addLayout(row1);
     lay->addLayout(row2);
     lay->addStretch();
+}
 
-    Button1 = Ui::button("修改完毕，回到处理面板", group, "Button1");
-    lay->addWidget(Button1);
+void TForm2::connectHandlers()
+{
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
     connect(&m_session, &Session::settingsChanged, this, [this] {
         if (!isVisible())

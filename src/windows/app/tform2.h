@@ -8,8 +8,10 @@
 #include <QStringList>
 
 class QCheckBox;
+class QGroupBox;
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 
 class Session;
 
@@ -51,6 +53,11 @@ protected:
     void FormClose() override;
 
 private:
+    void buildHiddenSettings();
+    void buildTitle(QGroupBox* group, QVBoxLayout* lay);
+    void buildClassRange(QGroupBox* group, QVBoxLayout* lay);
+    void buildSubjectBoxes(QGroupBox* group, QVBoxLayout* lay);
+    void connectHandlers();
     // The session's settings into the controls, and the controls' back.
     void showSettings();
     void applySettings();

@@ -195,13 +195,118 @@ void PieChart::placeKey()
     m_placing = false;
 }
 
+namespace {
+
+// A slice's label: the side of the pie it stacks on, the angle of the middle
+// of its slice, the height it would sit at beside that middle, and the
+// slice's value.
+struct PieLabel { int index; bool right; qreal mid; qreal want; qreal value; };
+
+// The pie's centre and radius, a label's line height and the plot's top and
+// bottom, which the two stacks of labels stay within.
+struct Stacking { QPointF c; qreal radius; qreal h; qreal lo; qreal hi; };
+
+QList<PieLabel> labelsOnSide(const QList<PieLabel> &items, bool right)
+{
+    QList<PieLabel> side;
+    for (const PieLabel &it : items) if (it.right == right) side.append(it);
+    return side;
+}
+
+// As large as leaves the widest label room beside the pie, but never so
+// small that the pie is lost.
+qreal pieRadius(const QList<QPieSlice *> &slices, const QRectF &plot, const QFontMetricsF &fm, qreal h)
+{
+    qreal widest = 0;
+    for (int i = 0; i < slices.size(); ++i)
+        if (slices[i]->value() > 0) widest = std::max(widest, fm.horizontalAdvance(slices[i]->label()));
+    return std::clamp(std::min(plot.height() / 2 - h, plot.width() / 2 - widest - 34),
+                      std::min<qreal>(40, plot.height() / 3), plot.height() / 2 * 0.9);
+}
+
+QList<PieLabel> sliceLabels(const QList<QPieSlice *> &slices, const Stacking &g)
+{
+    QList<PieLabel> items;
+    for (int i = 0; i < slices.size(); ++i) {
+        if (slices[i]->value() <= 0) continue;
+        const qreal mid = qDegreesToRadians(slices[i]->startAngle() + slices[i]->angleSpan() / 2);
+        items.append({i, std::sin(mid) >= 0, mid, g.c.y() - (g.radius + 12) * std::cos(mid) - g.h / 2, slices[i]->value()});
+    }
+    return items;
+}
+
+bool stacksFit(const QList<PieLabel> &items, const Stacking &g)
+{
+    bool fits = true;
+    for (bool right : {true, false}) {
+        int n = 0;
+        for (const PieLabel &it : items) n += it.right == right;
+        if (n * g.h > g.hi - g.lo) fits = false;
+    }
+    return fits;
+}
+
+// Too many for one stack even at the smallest size: drop the smallest.
+void dropSmallest(QList<PieLabel> &items, const Stacking &g)
+{
+    for (bool right : {true, false}) {
+        QList<PieLabel> side = labelsOnSide(items, right);
+        std::stable_sort(side.begin(), side.end(), [](const PieLabel &a, const PieLabel &b) { return a.value > b.value; });
+        const int room = int((g.hi - g.lo) / g.h);
+        for (int k = room; k < side.size(); ++k)
+            items.erase(std::remove_if(items.begin(), items.end(), [&](const PieLabel &it) { return it.index == side[k].index; }),
+                        items.end());
+    }
+}
+
+// Each label as near its slice as the one above it allows; a stack that runs
+// off the bottom is pushed back up from there.
+QList<qreal> stackTops(const QList<PieLabel> &side, const Stacking &g)
+{
+    QList<qreal> y;
+    for (const PieLabel &it : side) y.append(std::clamp(it.want, g.lo, g.hi - g.h));
+    for (int k = 1; k < y.size(); ++k) y[k] = std::max(y[k], y[k - 1] + g.h);
+    if (!y.isEmpty() && y.last() > g.hi - g.h) {
+        y.last() = g.hi - g.h;
+        for (int k = int(y.size()) - 2; k >= 0; --k) y[k] = std::min(y[k], y[k + 1] - g.h);
+    }
+    return y;
+}
+
+// One side's labels beside the pie, each joined to the rim of its slice by a
+// line with an elbow.
+void placeStack(QList<PieLabel> side, bool right, const Stacking &g, const QFont &font,
+                const QList<QGraphicsSimpleTextItem *> &labels, const QList<QGraphicsPathItem *> &leaders)
+{
+    const QFontMetricsF fm(font);
+    std::sort(side.begin(), side.end(), [](const PieLabel &a, const PieLabel &b) { return a.want < b.want; });
+    const QList<qreal> y = stackTops(side, g);
+    for (int k = 0; k < side.size(); ++k) {
+        const PieLabel &it = side[k];
+        QGraphicsSimpleTextItem *label = labels[it.index];
+        label->setFont(font);
+        const qreal w = fm.horizontalAdvance(label->text());
+        const qreal x = right ? g.c.x() + g.radius + 26 : g.c.x() - g.radius - 26 - w;
+        label->setPos(x, y[k]);
+        label->setVisible(true);
+        const QPointF rim(g.c.x() + g.radius * std::sin(it.mid), g.c.y() - g.radius * std::cos(it.mid));
+        const QPointF elbow(g.c.x() + (g.radius + 10) * std::sin(it.mid), g.c.y() - (g.radius + 10) * std::cos(it.mid));
+        const QPointF end(right ? x - 3 : x + w + 3, y[k] + g.h / 2);
+        QPainterPath path(rim);
+        path.lineTo(elbow);
+        path.lineTo(end);
+        leaders[it.index]->setPath(path);
+        leaders[it.index]->setVisible(true);
+    }
+}
+
+} // namespace
+
 void PieChart::placeLabels()
 {
     const QRectF plot = plotArea();
     if (plot.width() < 40 || plot.height() < 40) return;
-    const QPointF c = plot.center();
     const QList<QPieSlice *> slices = m_series->slices();
-    struct Item { int index; bool right; qreal mid; qreal want; qreal value; };
 
     // The largest labels that still leave the pie a useful size and stack on
     // each side; when even the smallest do not all fit, the smallest slices
@@ -210,69 +315,17 @@ void PieChart::placeLabels()
         const QFont font = cjkFont(px);
         const QFontMetricsF fm(font);
         const qreal h = fm.height() + 2;
-        qreal widest = 0;
-        for (int i = 0; i < slices.size(); ++i)
-            if (slices[i]->value() > 0) widest = std::max(widest, fm.horizontalAdvance(slices[i]->label()));
-        const qreal radius = std::clamp(std::min(plot.height() / 2 - h, plot.width() / 2 - widest - 34),
-                                        std::min<qreal>(40, plot.height() / 3), plot.height() / 2 * 0.9);
-        QList<Item> items;
-        for (int i = 0; i < slices.size(); ++i) {
-            if (slices[i]->value() <= 0) continue;
-            const qreal mid = qDegreesToRadians(slices[i]->startAngle() + slices[i]->angleSpan() / 2);
-            items.append({i, std::sin(mid) >= 0, mid, c.y() - (radius + 12) * std::cos(mid) - h / 2, slices[i]->value()});
-        }
-        const qreal lo = plot.top(), hi = plot.bottom();
-        bool fits = true;
-        for (bool right : {true, false}) {
-            int n = 0;
-            for (const Item &it : items) n += it.right == right;
-            if (n * h > hi - lo) fits = false;
-        }
-        if (!fits && px > 9) continue;
-        // Too many for one stack even at the smallest size: drop the smallest.
-        for (bool right : {true, false}) {
-            QList<Item> side;
-            for (const Item &it : items) if (it.right == right) side.append(it);
-            std::stable_sort(side.begin(), side.end(), [](const Item &a, const Item &b) { return a.value > b.value; });
-            const int room = int((hi - lo) / h);
-            for (int k = room; k < side.size(); ++k)
-                items.erase(std::remove_if(items.begin(), items.end(), [&](const Item &it) { return it.index == side[k].index; }),
-                            items.end());
-        }
-        m_series->setPieSize(2 * radius / std::min(plot.width(), plot.height()));
+        const Stacking g{plot.center(), pieRadius(slices, plot, fm, h), h, plot.top(), plot.bottom()};
+        QList<PieLabel> items = sliceLabels(slices, g);
+        if (!stacksFit(items, g) && px > 9) continue;
+        dropSmallest(items, g);
+        m_series->setPieSize(2 * g.radius / std::min(plot.width(), plot.height()));
         for (int i = 0; i < m_labels.size(); ++i) {
             m_labels[i]->setVisible(false);
             m_leaders[i]->setVisible(false);
         }
-        for (bool right : {true, false}) {
-            QList<Item> side;
-            for (const Item &it : items) if (it.right == right) side.append(it);
-            std::sort(side.begin(), side.end(), [](const Item &a, const Item &b) { return a.want < b.want; });
-            QList<qreal> y;
-            for (const Item &it : side) y.append(std::clamp(it.want, lo, hi - h));
-            for (int k = 1; k < y.size(); ++k) y[k] = std::max(y[k], y[k - 1] + h);
-            if (!y.isEmpty() && y.last() > hi - h) {
-                y.last() = hi - h;
-                for (int k = int(y.size()) - 2; k >= 0; --k) y[k] = std::min(y[k], y[k + 1] - h);
-            }
-            for (int k = 0; k < side.size(); ++k) {
-                const Item &it = side[k];
-                QGraphicsSimpleTextItem *label = m_labels[it.index];
-                label->setFont(font);
-                const qreal w = fm.horizontalAdvance(label->text());
-                const qreal x = right ? c.x() + radius + 26 : c.x() - radius - 26 - w;
-                label->setPos(x, y[k]);
-                label->setVisible(true);
-                const QPointF rim(c.x() + radius * std::sin(it.mid), c.y() - radius * std::cos(it.mid));
-                const QPointF elbow(c.x() + (radius + 10) * std::sin(it.mid), c.y() - (radius + 10) * std::cos(it.mid));
-                const QPointF end(right ? x - 3 : x + w + 3, y[k] + h / 2);
-                QPainterPath path(rim);
-                path.lineTo(elbow);
-                path.lineTo(end);
-                m_leaders[it.index]->setPath(path);
-                m_leaders[it.index]->setVisible(true);
-            }
-        }
+        for (bool right : {true, false})
+            placeStack(labelsOnSide(items, right), right, g, font, m_labels, m_leaders);
         return;
     }
 }

@@ -38,7 +38,18 @@ Tsppict1::Tsppict1() : Form(QStringLiteral("sppict1"))
     setMinimumSize(700, 460);
     auto* root = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
+    buildClassGroup(top);
+    buildExamGroup(top);
+    buildDoneGroup(top);
+    buildOptionsGroup(top);
+    root->addLayout(top);
+    buildChart(root);
+    buildQueries();
+    connectHandlers();
+}
 
+void Tsppict1::buildClassGroup(QHBoxLayout* top)
+{
     GroupBox1 = new QGroupBox("选择班", this);
     GroupBox1->setObjectName("GroupBox1");
     auto* classes = new QGridLayout(GroupBox1);
@@ -56,7 +67,10 @@ Tsppict1::Tsppict1() : Form(QStringLiteral("sppict1"))
     classes->addWidget(Label4, 1, 0);
     classes->addWidget(Edit3, 1, 1);
     top->addWidget(GroupBox1);
+}
 
+void Tsppict1::buildExamGroup(QHBoxLayout* top)
+{
     GroupBox2 = new QGroupBox("选择考试以及科目", this);
     GroupBox2->setObjectName("GroupBox2");
     auto* pick = new QVBoxLayout(GroupBox2);
@@ -67,7 +81,10 @@ Tsppict1::Tsppict1() : Form(QStringLiteral("sppict1"))
     pick->addWidget(c1);
     pick->addWidget(ksmc);
     top->addWidget(GroupBox2, 1);
+}
 
+void Tsppict1::buildDoneGroup(QHBoxLayout* top)
+{
     GroupBox4 = new QGroupBox("完成", this);
     GroupBox4->setObjectName("GroupBox4");
     GroupBox4->setAutoFillBackground(true);
@@ -78,7 +95,10 @@ Tsppict1::Tsppict1() : Form(QStringLiteral("sppict1"))
     done->addWidget(Button1);
     done->addWidget(SpeedButton1);
     top->addWidget(GroupBox4);
+}
 
+void Tsppict1::buildOptionsGroup(QHBoxLayout* top)
+{
     GroupBox3 = new QGroupBox("高级选项", this);
     GroupBox3->setObjectName("GroupBox3");
     auto* more = new QVBoxLayout(GroupBox3);
@@ -89,8 +109,10 @@ Tsppict1::Tsppict1() : Form(QStringLiteral("sppict1"))
     more->addWidget(che3);
     more->addWidget(Button2);
     top->addWidget(GroupBox3);
-    root->addLayout(top);
+}
 
+void Tsppict1::buildChart(QVBoxLayout* root)
+{
     chart = new QChart;
     Charts::styleTitle(chart, QStringLiteral("班成绩分布曲线"), Charts::cjkFont(16, true));
     Series1 = new QLineSeries(chart);
@@ -122,14 +144,20 @@ Tsppict1::Tsppict1() : Form(QStringLiteral("sppict1"))
     Chart1->setRenderHint(QPainter::Antialiasing);
     root->addWidget(Chart1, 1);
     Print::addChartActions(Chart1, this, [this] { return printJob(); });
+}
 
+void Tsppict1::buildQueries()
+{
     Query1 = new Db::GridModel(this);
     Query1->setObjectName("Query1");
     Query1->setReadOnly(true);
     Query2 = new Db::GridModel(this);
     Query2->setObjectName("Query2");
     Query2->setReadOnly(true);
+}
 
+void Tsppict1::connectHandlers()
+{
     Ui::connectHandler(SpeedButton1, &QPushButton::clicked, this, &Tsppict1::SpeedButton1Click);
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tsppict1::Button1Click);
     Ui::connectHandler(Button2, &QPushButton::clicked, this, &Tsppict1::Button2Click);

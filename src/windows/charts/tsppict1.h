@@ -12,11 +12,13 @@ class QChartView;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QLineSeries;
 class QPushButton;
 class QValueAxis;
+class QVBoxLayout;
 namespace Charts { class PointAxis; }
 namespace Db { class GridModel; }
 
@@ -60,6 +62,13 @@ protected:
     void FormShow() override;
 
 private:
+    void buildClassGroup(QHBoxLayout* top);
+    void buildExamGroup(QHBoxLayout* top);
+    void buildDoneGroup(QHBoxLayout* top);
+    void buildOptionsGroup(QHBoxLayout* top);
+    void buildChart(QVBoxLayout* root);
+    void buildQueries();
+    void connectHandlers();
     // Both classes' queries, opened; every input checked first.
     void openQueries();
     void draw(bool both);

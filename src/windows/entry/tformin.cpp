@@ -34,7 +34,17 @@ Tformin::Tformin(Session& session) : Form(QStringLiteral("Form-in")), m_session(
     auto* lay = new QVBoxLayout(this);
     auto* boxes = new QHBoxLayout;
     lay->addLayout(boxes, 1);
+    buildRosterGroup(boxes);
+    buildMarksGroup(boxes);
+    buildHiddenSuffix();
+    buildButtons(lay);
+    linkBoxes();
+    resize(minimumSizeHint().expandedTo(QSize(900, 560)));
+    connectHandlers();
+}
 
+void Tformin::buildRosterGroup(QHBoxLayout* boxes)
+{
     GroupBox1 = new QGroupBox("初始输入", this);
     GroupBox1->setObjectName("GroupBox1");
     auto* roster = new QGridLayout(GroupBox1);
@@ -62,7 +72,10 @@ Tformin::Tformin(Session& session) : Form(QStringLiteral("Form-in")), m_session(
     roster->addWidget(CheckBox2, 0, 0, 1, 3);
     roster->setRowStretch(2, 1);
     boxes->addWidget(GroupBox1, 3);
+}
 
+void Tformin::buildMarksGroup(QHBoxLayout* boxes)
+{
     GroupBox2 = new QGroupBox("成绩输入", this);
     GroupBox2->setObjectName("GroupBox2");
     auto* marks = new QGridLayout(GroupBox2);
@@ -87,13 +100,19 @@ Tformin::Tformin(Session& session) : Form(QStringLiteral("Form-in")), m_session(
     Memo3 = memos[0], Memo6 = memos[1], Memo7 = memos[2], Memo8 = memos[3];
     Memo9 = memos[4], Memo10 = memos[5], Memo11 = memos[6];
     boxes->addWidget(GroupBox2, 7);
+}
 
+void Tformin::buildHiddenSuffix()
+{
     Label5 = Ui::label("次数", this, "Label5");
     Edit3 = Ui::edit("1", this, "Edit3");
     Label5->hide();
     Edit3->hide();
     Edit3->setEnabled(false);
+}
 
+void Tformin::buildButtons(QVBoxLayout* lay)
+{
     auto* buttons = new QHBoxLayout;
     Button4 = Ui::button("从文件导入…", this, "Button4");
     buttons->addWidget(Button4);
@@ -106,7 +125,10 @@ Tformin::Tformin(Session& session) : Form(QStringLiteral("Form-in")), m_session(
         buttons->addWidget(b);
     }
     lay->addLayout(buttons);
+}
 
+void Tformin::linkBoxes()
+{
     // The boxes scroll together, so that line i of every box stays side by side.
     for (const auto& [title, memo] : allBoxes()) {
         connect(memo->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, memo = memo](int value) {
@@ -121,8 +143,10 @@ Tformin::Tformin(Session& session) : Form(QStringLiteral("Form-in")), m_session(
         Ui::connectHandler(memo, &LineBox::tabbedPaste, this,
                            [this, memo = memo] { spreadColumns(memo, memo->pasted()); });
     }
-    resize(minimumSizeHint().expandedTo(QSize(900, 560)));
+}
 
+void Tformin::connectHandlers()
+{
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tformin::Button1Click);
     Ui::connectHandler(Button3, &QPushButton::clicked, this, &Tformin::Button3Click);
     Ui::connectHandler(Button2, &QPushButton::clicked, this, &Tformin::Button2Click);

@@ -8,10 +8,12 @@
 
 class QCheckBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QVBoxLayout;
 
 
 class Session;
@@ -62,6 +64,14 @@ public slots:
     void Button4Click();
 
 private:
+    void buildRosterGroup(QHBoxLayout* boxes);
+    void buildMarksGroup(QHBoxLayout* boxes);
+    void buildHiddenSuffix();
+    void buildButtons(QVBoxLayout* lay);
+    // The boxes scroll together and spread a pasted block of columns.
+    void linkBoxes();
+    void connectHandlers();
+
     bool m_scrolling = false;
     Session& m_session;
 };

@@ -88,7 +88,17 @@ QString escaped(const QString& text)
 Timport::Timport(Session& session) : Form(kCaption), m_session(session)
 {
     auto* lay = new QVBoxLayout(this);
+    buildFileRow(lay);
+    buildPreview(lay);
+    buildImportRow(lay);
+    resize(980, 600);
+    connectHandlers();
+    newRoster->setChecked(true);
+    clear();
+}
 
+void Timport::buildFileRow(QVBoxLayout* lay)
+{
     auto* top = new QGridLayout;
     top->addWidget(Ui::label("文件", this), 0, 0);
     fileName = Ui::edit("", this, "fileName");
@@ -111,7 +121,10 @@ Timport::Timport(Session& session) : Form(kCaption), m_session(session)
     top->addWidget(Ui::label("行（认错了可以改；每列是什么在下表第一行里选）", this), 1, 4);
     top->setColumnStretch(4, 1);
     lay->addLayout(top);
+}
 
+void Timport::buildPreview(QVBoxLayout* lay)
+{
     preview = new QTableWidget(this);
     preview->setObjectName("preview");
     preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -124,7 +137,10 @@ Timport::Timport(Session& session) : Form(kCaption), m_session(session)
     found->setTextFormat(Qt::RichText);
     found->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lay->addWidget(found);
+}
 
+void Timport::buildImportRow(QVBoxLayout* lay)
+{
     auto* kind = new QHBoxLayout;
     kind->addWidget(Ui::label("导入为", this));
     newRoster = new QRadioButton(this);
@@ -141,15 +157,15 @@ Timport::Timport(Session& session) : Form(kCaption), m_session(session)
         kind->addWidget(b);
     }
     lay->addLayout(kind);
-    resize(980, 600);
+}
 
+void Timport::connectHandlers()
+{
     Ui::connectHandler(chooseFile, &QPushButton::clicked, this, &Timport::chooseFileClick);
     Ui::connectHandler(sheets, &QComboBox::currentIndexChanged, this, &Timport::sheetChanged);
     Ui::connectHandler(headerRow, &QSpinBox::valueChanged, this, &Timport::headerRowChanged);
     Ui::connectHandler(importButton, &QPushButton::clicked, this, &Timport::importClick);
     Ui::connectHandler(closeButton, &QPushButton::clicked, this, [this] { close(); });
-    newRoster->setChecked(true);
-    clear();
 }
 
 void Timport::clear()
@@ -313,6 +329,17 @@ void Timport::showPreview()
     preview->setRowCount(m_book ? 1 + int(m_sheet.preview.size()) : 0);
     if (!m_book)
         return;
+    showPreviewHeaders(width);
+    addMappingBoxes(width);
+    fillPreviewCells(width);
+    spanMergedTitles(width);
+    preview->resizeColumnsToContents();
+    for (int c = 0; c < width; ++c)
+        preview->setColumnWidth(c, qBound(72, preview->columnWidth(c), 220));
+}
+
+void Timport::showPreviewHeaders(int width)
+{
     QStringList letters;
     for (int c = 0; c < width; ++c)
         letters << Import::columnName(c);
@@ -321,7 +348,10 @@ void Timport::showPreview()
     for (const Import::Row& r : m_sheet.preview)
         rowNames << QString::number(r.number);
     preview->setVerticalHeaderLabels(rowNames);
+}
 
+void Timport::addMappingBoxes(int width)
+{
     const QList<Import::Target> targets = Import::allTargets();
     for (int c = 0; c < width; ++c) {
         auto* box = new QComboBox(preview);
@@ -334,7 +364,12 @@ void Timport::showPreview()
         preview->setCellWidget(0, c, box);
         Ui::connectHandler(box, &QComboBox::currentIndexChanged, this, &Timport::mappingChanged);
     }
+}
 
+// Header rows bold on blue, title rows above the data grey; a faulty cell
+// is tinted and tells its problem in its tip.
+void Timport::fillPreviewCells(int width)
+{
     QHash<QPair<int, int>, QString> problems;
     for (const Import::Problem& p : m_sheet.problems)
         problems.insert({p.row, p.column}, p.message());
@@ -362,6 +397,10 @@ void Timport::showPreview()
             preview->setItem(i + 1, c, item);
         }
     }
+}
+
+void Timport::spanMergedTitles(int width)
+{
     // A merged title is one cell, as the sheet shows it.
     for (const Import::Merge& m : m_sheet.merges) {
         if (m.firstRow != m.lastRow)
@@ -370,9 +409,6 @@ void Timport::showPreview()
             if (m_sheet.preview.at(i).number == m.firstRow && m.firstColumn < width)
                 preview->setSpan(i + 1, m.firstColumn, 1, qMin(m.lastColumn, width - 1) - m.firstColumn + 1);
     }
-    preview->resizeColumnsToContents();
-    for (int c = 0; c < width; ++c)
-        preview->setColumnWidth(c, qBound(72, preview->columnWidth(c), 220));
 }
 
 QString Timport::summary() const

@@ -18,6 +18,7 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QTableWidget;
+class QVBoxLayout;
 class Session;
 
 class Timport : public Form {
@@ -59,6 +60,10 @@ public slots:
     void importClick();
 
 private:
+    void buildFileRow(QVBoxLayout* lay);
+    void buildPreview(QVBoxLayout* lay);
+    void buildImportRow(QVBoxLayout* lay);
+    void connectHandlers();
     // No file: the window as it opens.
     void clear();
     // Reads the sheet shown in `sheets`: recognised, or with the layout given.
@@ -67,6 +72,10 @@ private:
     void apply(const Import::Layout& layout);
     void showSheet();
     void showPreview();
+    void showPreviewHeaders(int width);
+    void addMappingBoxes(int width);
+    void fillPreviewCells(int width);
+    void spanMergedTitles(int width);
     QString summary() const;
     void refreshOthers(const Actions::ImportPlan& plan);
 

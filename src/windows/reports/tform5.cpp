@@ -26,6 +26,14 @@ TForm5::TForm5(Session& session) : Form(QStringLiteral("临时总分统计表"))
     setMinimumSize(640, 420);
 
     auto* root = new QVBoxLayout(this);
+    buildGrid(root);
+    buildBelow(root);
+    buildModels();
+    connectHandlers();
+}
+
+void TForm5::buildGrid(QVBoxLayout* root)
+{
     grid = new FrozenGrid(this);
     Print::addGridActions({grid->narrow(), grid->wide()}, this, [this] { return printJob(); });
     grid->setObjectName("grid");
@@ -36,7 +44,10 @@ TForm5::TForm5(Session& session) : Form(QStringLiteral("临时总分统计表"))
     Panel1 = grid->corner();
     Panel1->setObjectName("Panel1");
     root->addWidget(grid, 1);
+}
 
+void TForm5::buildBelow(QVBoxLayout* root)
+{
     auto* below = new QHBoxLayout;
     auto* views = new QVBoxLayout;
     Button1 = Ui::button("刷新总分分段统计表", this, "Button1");
@@ -45,6 +56,12 @@ TForm5::TForm5(Session& session) : Form(QStringLiteral("临时总分统计表"))
     views->addWidget(Button3);
     below->addLayout(views);
     below->addStretch(1);
+    buildSaveGroup(below);
+    root->addLayout(below);
+}
+
+void TForm5::buildSaveGroup(QHBoxLayout* below)
+{
     GroupBox2 = new QGroupBox("保存", this);
     GroupBox2->setObjectName("GroupBox2");
     auto* save = new QHBoxLayout(GroupBox2);
@@ -63,8 +80,10 @@ TForm5::TForm5(Session& session) : Form(QStringLiteral("临时总分统计表"))
     save->addSpacing(12);
     save->addWidget(Button4);
     below->addWidget(GroupBox2, 3);
-    root->addLayout(below);
+}
 
+void TForm5::buildModels()
+{
     Table1 = new Db::GridModel(this);
     Table1->setObjectName("Table1");
     Table1->setReadOnly(true);
@@ -80,7 +99,10 @@ TForm5::TForm5(Session& session) : Form(QStringLiteral("临时总分统计表"))
     Query1->setQuery(avg);
     grid->setFrozenColumns(kFrozen);
     grid->setModel(Table1);
+}
 
+void TForm5::connectHandlers()
+{
     // It saves under the current examination, whichever window made it so.
     connect(&m_session, &Session::examChanged, this, [this] { setExam(m_session.exam().name, m_session.exam().number); });
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &TForm5::Button1Click);

@@ -8,9 +8,11 @@
 
 class QFrame;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 class FrozenGrid;
 class ResultView;
 namespace Db { class GridModel; }
@@ -57,6 +59,12 @@ protected:
     void FormShow() override;
 
 private:
+    void buildGrid(QVBoxLayout* root);
+    void buildBelow(QVBoxLayout* root);
+    void buildSaveGroup(QHBoxLayout* below);
+    void buildModels();
+    void connectHandlers();
+
     QString m_table = QStringLiteral("tj");
     Session& m_session;
 };

@@ -57,6 +57,15 @@ TFormfx::TFormfx(Session& session) : Form(QStringLiteral("临时成绩分析表"
     setMinimumSize(640, 420);
 
     auto* root = new QVBoxLayout(this);
+    buildExamRow(root);
+    buildGrid(root);
+    buildButtons(root);
+    buildModel();
+    connectHandlers();
+}
+
+void TFormfx::buildExamRow(QVBoxLayout* root)
+{
     auto* exam = new QHBoxLayout;
     Label4 = Ui::label("考试名称", this, "Label4");
     Edit4 = Ui::edit("请在这里填上其它的考试说明", this, "Edit4");
@@ -71,7 +80,10 @@ TFormfx::TFormfx(Session& session) : Form(QStringLiteral("临时成绩分析表"
     root->addLayout(exam);
     Label1 = Ui::label("分析表的统计项目陆续添加中，请期待。。。", this, "Label1");
     root->addWidget(Label1);
+}
 
+void TFormfx::buildGrid(QVBoxLayout* root)
+{
     grid = new FrozenGrid(this);
 
     Print::addGridActions({grid->narrow(), grid->wide()}, this, [this] { return printJob(); });
@@ -83,7 +95,10 @@ TFormfx::TFormfx(Session& session) : Form(QStringLiteral("临时成绩分析表"
     Panel1 = grid->corner();
     Panel1->setObjectName("Panel1");
     root->addWidget(grid, 1);
+}
 
+void TFormfx::buildButtons(QVBoxLayout* root)
+{
     auto* buttons = new QHBoxLayout;
     Button1 = Ui::button("刷新临时成绩分析表", this, "Button1");
     Button2 = Ui::button("永久保存分析表结果", this, "Button2");
@@ -93,7 +108,10 @@ TFormfx::TFormfx(Session& session) : Form(QStringLiteral("临时成绩分析表"
     buttons->addStretch(1);
     buttons->addWidget(Button3);
     root->addLayout(buttons);
+}
 
+void TFormfx::buildModel()
+{
     Table1 = new Db::GridModel(this);
     Table1->setObjectName("Table1");
     Table1->setEditableColumns({kTeacher});
@@ -105,7 +123,10 @@ TFormfx::TFormfx(Session& session) : Form(QStringLiteral("临时成绩分析表"
         m_editRefused = true;
         Msg::warning(m);
     });
+}
 
+void TFormfx::connectHandlers()
+{
     // It saves under the current examination, whichever window made it so.
     connect(&m_session, &Session::examChanged, this, [this] { setExam(m_session.exam().name, m_session.exam().number); });
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &TFormfx::Button1Click);

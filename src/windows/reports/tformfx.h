@@ -12,6 +12,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 class FrozenGrid;
 class ResultView;
 namespace Db { class GridModel; }
@@ -64,6 +65,12 @@ protected:
     void FormShow() override;
 
 private:
+    void buildExamRow(QVBoxLayout* root);
+    void buildGrid(QVBoxLayout* root);
+    void buildButtons(QVBoxLayout* root);
+    void buildModel();
+    void connectHandlers();
+
     QString m_table = QStringLiteral("fx");
     bool m_editRefused = false;
     Session& m_session;

@@ -120,6 +120,117 @@ QSortFilterProxyModel* sortable(SheetModel* model, QObject* parent)
     return proxy;
 }
 
+// Each student as a point: earlier grade rank across, later one up, both
+// with rank 1 at the far end, so that points above the diagonal moved up.
+QChart* rankScatter(const Progress::Result& r, qint64 cls, const QString& title, const QFont& axisFont)
+{
+    auto* chart = new QChart;
+    Charts::styleTitle(chart, title, Charts::cjkFont(15, true));
+    auto* up = new QScatterSeries;
+    up->setName(QStringLiteral("进步"));
+    up->setMarkerShape(QScatterSeries::MarkerShapeCircle);
+    up->setColor(QColor(0x2E, 0x7D, 0x32));
+    auto* down = new QScatterSeries;
+    down->setName(QStringLiteral("退步或持平"));
+    down->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+    down->setColor(QColor(0xC6, 0x28, 0x28));
+    for (QScatterSeries* s : {up, down}) {
+        s->setMarkerSize(7);
+        s->setBorderColor(Qt::transparent);
+    }
+    qint64 most = 1;
+    for (const Progress::Pair& p : r.pairs) {
+        if ((cls && p.after.cls != cls) || !p.gradeChange)
+            continue; // an absence leaves the point out
+        (*p.gradeChange > 0 ? up : down)->append(double(*p.before.gradeRank), double(*p.after.gradeRank));
+        most = std::max({most, *p.before.gradeRank, *p.after.gradeRank});
+    }
+    auto* diagonal = new QLineSeries;
+    diagonal->setName(QStringLiteral("名次不变"));
+    QPen pen(Qt::gray);
+    pen.setStyle(Qt::DashLine);
+    pen.setWidthF(1.2);
+    diagonal->setPen(pen);
+    diagonal->append(1, 1);
+    diagonal->append(double(most), double(most));
+    chart->addSeries(diagonal);
+    chart->addSeries(up);
+    chart->addSeries(down);
+    auto* ax = new QValueAxis;
+    auto* ay = new QValueAxis;
+    ax->setTitleText(QStringLiteral("上次名次"));
+    ay->setTitleText(QStringLiteral("本次名次"));
+    for (QValueAxis* axis : {ax, ay}) {
+        axis->setRange(1, double(most));
+        axis->setReverse(true);
+        axis->setLabelFormat(QStringLiteral("%d"));
+        axis->setLabelsFont(axisFont);
+        axis->setTitleFont(axisFont);
+    }
+    chart->addAxis(ax, Qt::AlignBottom);
+    chart->addAxis(ay, Qt::AlignLeft);
+    for (QAbstractSeries* s : chart->series()) {
+        s->attachAxis(ax);
+        s->attachAxis(ay);
+    }
+    chart->legend()->setFont(axisFont);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    return chart;
+}
+
+// The mean change of grade rank of each class's students.
+QChart* classChangeBars(const Progress::Result& r, const QFont& axisFont)
+{
+    auto* bars = new QChart;
+    Charts::styleTitle(bars, QStringLiteral("各班学生年级名次平均进退"), Charts::cjkFont(15, true));
+    auto* set = new QBarSet(QStringLiteral("平均进退名次"));
+    set->setColor(QColor(0x41, 0x69, 0xE1));
+    set->setLabelColor(Qt::black);
+    set->setLabelFont(axisFont);
+    QStringList categories;
+    double low = 0, high = 0;
+    for (const Progress::ClassRow& c : r.classes) {
+        if (!c.meanRankChange)
+            continue;
+        const double v = Num::fromFixed(*c.meanRankChange);
+        categories << QStringLiteral("%1班").arg(c.cls);
+        *set << std::round(v * 10) / 10;
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    auto* series = new QBarSeries;
+    series->append(set);
+    series->setLabelsVisible(true);
+    series->setLabelsFormat(QStringLiteral("@value"));
+    series->setLabelsPrecision(4);
+    bars->addSeries(series);
+    auto* cx = new QBarCategoryAxis;
+    cx->append(categories);
+    cx->setLabelsFont(axisFont);
+    auto* cy = new QValueAxis;
+    const double span = std::max(1.0, high - low);
+    cy->setRange(low - span * 0.1, high + span * 0.1);
+    cy->applyNiceNumbers();
+    // Means of a few places need their decimal; ASCII only (the format goes through printf).
+    cy->setLabelFormat(cy->max() - cy->min() < 10 ? QStringLiteral("%.1f") : QStringLiteral("%.0f"));
+    cy->setLabelsFont(axisFont);
+    cy->setTitleText(QStringLiteral("名次（正数是进步）"));
+    cy->setTitleFont(axisFont);
+    bars->addAxis(cx, Qt::AlignBottom);
+    bars->addAxis(cy, Qt::AlignLeft);
+    series->attachAxis(cx);
+    series->attachAxis(cy);
+    bars->legend()->hide();
+    return bars;
+}
+
+void replaceChart(QChartView* view, QChart* chart)
+{
+    QChart* old = view->chart();
+    view->setChart(chart);
+    delete old;
+}
+
 } // namespace
 
 Tjintui::Tjintui(Session& session) : Form(QStringLiteral("进退步分析")), m_session(session)
@@ -127,6 +238,17 @@ Tjintui::Tjintui(Session& session) : Form(QStringLiteral("进退步分析")), m_
     resize(1000, 640);
     setMinimumSize(760, 480);
     auto* root = new QVBoxLayout(this);
+    buildChoices(root);
+    buildTableTabs();
+    buildChartsTab();
+    root->addWidget(tabs, 1);
+    enableSorting();
+    addPrintActions();
+    connectHandlers();
+}
+
+void Tjintui::buildChoices(QVBoxLayout* root)
+{
     auto* top = new QHBoxLayout;
     beforeBox = new QComboBox(this);
     beforeBox->setObjectName("beforeBox");
@@ -161,7 +283,10 @@ Tjintui::Tjintui(Session& session) : Form(QStringLiteral("进退步分析")), m_
     status = Ui::label("", this, "status");
     status->setWordWrap(true);
     root->addWidget(status);
+}
 
+void Tjintui::buildTableTabs()
+{
     for (int i = 0; i < 5; ++i)
         m_models << new SheetModel(this);
     tabs = new QTabWidget(this);
@@ -191,7 +316,10 @@ Tjintui::Tjintui(Session& session) : Form(QStringLiteral("进退步分析")), m_
     apartView = plainView(this, "apartView");
     apartView->setModel(sortable(m_models[Apart], this));
     tabs->addTab(apartView, QStringLiteral("未能对应"));
+}
 
+void Tjintui::buildChartsTab()
+{
     auto* charts = new QSplitter(Qt::Horizontal, this);
     rankChart = new QChartView(new QChart, charts);
     rankChart->setObjectName("rankChart");
@@ -204,15 +332,21 @@ Tjintui::Tjintui(Session& session) : Form(QStringLiteral("进退步分析")), m_
     charts->setStretchFactor(0, 3);
     charts->setStretchFactor(1, 2);
     tabs->addTab(charts, QStringLiteral("图表"));
-    root->addWidget(tabs, 1);
+}
 
+void Tjintui::enableSorting()
+{
+    // Sorting one half of a frozen grid sorts the rows of both: they share the model.
     for (QTableView* v : std::initializer_list<QTableView*>{studentGrid->narrow(), studentGrid->wide(), classGrid->narrow(),
                                                             classGrid->wide(), upView, downView, apartView}) {
         // Rows start in the order the tables give them (class, then 学号).
         v->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
         v->setSortingEnabled(true);
     }
-    // Sorting one half of a frozen grid sorts the rows of both: they share the model.
+}
+
+void Tjintui::addPrintActions()
+{
     Print::addGridActions({studentGrid->narrow(), studentGrid->wide()}, this, [this] { return gridJob(Students); });
     Print::addGridActions({upView}, this, [this] { return gridJob(Up); });
     Print::addGridActions({downView}, this, [this] { return gridJob(Down); });
@@ -220,12 +354,15 @@ Tjintui::Tjintui(Session& session) : Form(QStringLiteral("进退步分析")), m_
     Print::addGridActions({apartView}, this, [this] { return gridJob(Apart); });
     Print::addChartActions(rankChart, this, [this] { return Print::Job{QStringLiteral("名次对比图"), m_run ? m_run->caption() : QString(), {}, rankChart}; });
     Print::addChartActions(changeChart, this, [this] { return Print::Job{QStringLiteral("各班名次进退图"), m_run ? m_run->caption() : QString(), {}, changeChart}; });
+}
 
+void Tjintui::connectHandlers()
+{
     Ui::connectHandler(compareButton, &QPushButton::clicked, this, &Tjintui::compareClick);
     Ui::connectHandler(reportButton, &QPushButton::clicked, this, &Tjintui::reportClick);
     // A new examination saved, or the database changed under the windows.
     for (auto signal : {&Session::examChanged, &Session::gradesChanged})
-        connect(&session, signal, this, [this] {
+        connect(&m_session, signal, this, [this] {
             m_stale = true;
             if (isVisible())
                 FormShow();
@@ -302,109 +439,10 @@ void Tjintui::drawCharts()
     const Progress::Result& r = m_run->result;
     const qint64 cls = chosenClass();
     const QFont axisFont = Charts::cjkFont(11);
-
-    // Each student as a point: earlier grade rank across, later one up, both
-    // with rank 1 at the far end, so that points above the diagonal moved up.
-    auto* chart = new QChart;
-    Charts::styleTitle(chart, QStringLiteral("年级总分名次：%1（%2）").arg(m_run->caption(), cls ? QStringLiteral("%1班").arg(cls) : QStringLiteral("全级")),
-                       Charts::cjkFont(15, true));
-    auto* up = new QScatterSeries;
-    up->setName(QStringLiteral("进步"));
-    up->setMarkerShape(QScatterSeries::MarkerShapeCircle);
-    up->setColor(QColor(0x2E, 0x7D, 0x32));
-    auto* down = new QScatterSeries;
-    down->setName(QStringLiteral("退步或持平"));
-    down->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
-    down->setColor(QColor(0xC6, 0x28, 0x28));
-    for (QScatterSeries* s : {up, down}) {
-        s->setMarkerSize(7);
-        s->setBorderColor(Qt::transparent);
-    }
-    qint64 most = 1;
-    for (const Progress::Pair& p : r.pairs) {
-        if ((cls && p.after.cls != cls) || !p.gradeChange)
-            continue; // an absence leaves the point out
-        (*p.gradeChange > 0 ? up : down)->append(double(*p.before.gradeRank), double(*p.after.gradeRank));
-        most = std::max({most, *p.before.gradeRank, *p.after.gradeRank});
-    }
-    auto* diagonal = new QLineSeries;
-    diagonal->setName(QStringLiteral("名次不变"));
-    QPen pen(Qt::gray);
-    pen.setStyle(Qt::DashLine);
-    pen.setWidthF(1.2);
-    diagonal->setPen(pen);
-    diagonal->append(1, 1);
-    diagonal->append(double(most), double(most));
-    chart->addSeries(diagonal);
-    chart->addSeries(up);
-    chart->addSeries(down);
-    auto* ax = new QValueAxis;
-    auto* ay = new QValueAxis;
-    ax->setTitleText(QStringLiteral("上次名次"));
-    ay->setTitleText(QStringLiteral("本次名次"));
-    for (QValueAxis* axis : {ax, ay}) {
-        axis->setRange(1, double(most));
-        axis->setReverse(true);
-        axis->setLabelFormat(QStringLiteral("%d"));
-        axis->setLabelsFont(axisFont);
-        axis->setTitleFont(axisFont);
-    }
-    chart->addAxis(ax, Qt::AlignBottom);
-    chart->addAxis(ay, Qt::AlignLeft);
-    for (QAbstractSeries* s : chart->series()) {
-        s->attachAxis(ax);
-        s->attachAxis(ay);
-    }
-    chart->legend()->setFont(axisFont);
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    QChart* old = rankChart->chart();
-    rankChart->setChart(chart);
-    delete old;
-
-    // The mean change of grade rank of each class's students.
-    auto* bars = new QChart;
-    Charts::styleTitle(bars, QStringLiteral("各班学生年级名次平均进退"), Charts::cjkFont(15, true));
-    auto* set = new QBarSet(QStringLiteral("平均进退名次"));
-    set->setColor(QColor(0x41, 0x69, 0xE1));
-    set->setLabelColor(Qt::black);
-    set->setLabelFont(axisFont);
-    QStringList categories;
-    double low = 0, high = 0;
-    for (const Progress::ClassRow& c : r.classes) {
-        if (!c.meanRankChange)
-            continue;
-        const double v = Num::fromFixed(*c.meanRankChange);
-        categories << QStringLiteral("%1班").arg(c.cls);
-        *set << std::round(v * 10) / 10;
-        low = std::min(low, v);
-        high = std::max(high, v);
-    }
-    auto* series = new QBarSeries;
-    series->append(set);
-    series->setLabelsVisible(true);
-    series->setLabelsFormat(QStringLiteral("@value"));
-    series->setLabelsPrecision(4);
-    bars->addSeries(series);
-    auto* cx = new QBarCategoryAxis;
-    cx->append(categories);
-    cx->setLabelsFont(axisFont);
-    auto* cy = new QValueAxis;
-    const double span = std::max(1.0, high - low);
-    cy->setRange(low - span * 0.1, high + span * 0.1);
-    cy->applyNiceNumbers();
-    // Means of a few places need their decimal; ASCII only (the format goes through printf).
-    cy->setLabelFormat(cy->max() - cy->min() < 10 ? QStringLiteral("%.1f") : QStringLiteral("%.0f"));
-    cy->setLabelsFont(axisFont);
-    cy->setTitleText(QStringLiteral("名次（正数是进步）"));
-    cy->setTitleFont(axisFont);
-    bars->addAxis(cx, Qt::AlignBottom);
-    bars->addAxis(cy, Qt::AlignLeft);
-    series->attachAxis(cx);
-    series->attachAxis(cy);
-    bars->legend()->hide();
-    old = changeChart->chart();
-    changeChart->setChart(bars);
-    delete old;
+    const QString title = QStringLiteral("年级总分名次：%1（%2）")
+                              .arg(m_run->caption(), cls ? QStringLiteral("%1班").arg(cls) : QStringLiteral("全级"));
+    replaceChart(rankChart, rankScatter(r, cls, title, axisFont));
+    replaceChart(changeChart, classChangeBars(r, axisFont));
 }
 
 Print::Job Tjintui::gridJob(int sheet) const

@@ -19,6 +19,7 @@ class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class QTableView;
+class QVBoxLayout;
 class Session;
 class SheetModel;
 
@@ -59,6 +60,12 @@ protected:
 
 private:
     Session& m_session;
+    void buildChoices(QVBoxLayout* root);
+    void buildTableTabs();
+    void buildChartsTab();
+    void enableSorting();
+    void addPrintActions();
+    void connectHandlers();
     void showResult();
     void drawCharts();
     qint64 chosenClass() const;

@@ -29,10 +29,24 @@ Tsearch::Tsearch() : Form(QStringLiteral("各科成绩分析表查询"))
     resize(800, 602);
     setMinimumSize(640, 420);
     auto* root = new QVBoxLayout(this);
+    buildQueryPanel(root);
+    buildGrid(root);
+    buildModel();
+    connectHandlers();
+}
 
+void Tsearch::buildQueryPanel(QVBoxLayout* root)
+{
     Panel1 = Ui::panel(this, "Panel1");
     Ui::setColour(Panel1, Ui::kMoneyGreen);
     auto* panel = new QVBoxLayout(Panel1);
+    buildConditions(panel);
+    buildButtons(panel);
+    root->addWidget(Panel1);
+}
+
+void Tsearch::buildConditions(QVBoxLayout* panel)
+{
     auto* line = new QHBoxLayout;
     Label5 = Ui::label("我要查", Panel1, "Label5");
     ComboBox1 = Ui::editableCombo(Panel1, "ComboBox1", 220);
@@ -65,6 +79,10 @@ Tsearch::Tsearch() : Form(QStringLiteral("各科成绩分析表查询"))
     second->addWidget(cx);
     second->addStretch(1);
     panel->addLayout(second);
+}
+
+void Tsearch::buildButtons(QVBoxLayout* panel)
+{
     auto* buttons = new QHBoxLayout;
     Button1 = Ui::button("查找纯数据", Panel1, "Button1");
     Button4 = Ui::button("显示分数段饼图", Panel1, "Button4");
@@ -76,8 +94,10 @@ Tsearch::Tsearch() : Form(QStringLiteral("各科成绩分析表查询"))
     buttons->addStretch(1);
     buttons->addWidget(Button3);
     panel->addLayout(buttons);
-    root->addWidget(Panel1);
+}
 
+void Tsearch::buildGrid(QVBoxLayout* root)
+{
     grid = new FrozenGrid(this);
     grid->setObjectName("grid");
     DBGrid1 = grid->wide();
@@ -85,7 +105,10 @@ Tsearch::Tsearch() : Form(QStringLiteral("各科成绩分析表查询"))
     DBGrid2 = grid->narrow();
     DBGrid2->setObjectName("DBGrid2");
     root->addWidget(grid, 1);
+}
 
+void Tsearch::buildModel()
+{
     // Saved rows are looked at, never edited.
     Query1 = new Db::GridModel(this);
     Query1->setObjectName("Query1");
@@ -93,7 +116,10 @@ Tsearch::Tsearch() : Form(QStringLiteral("各科成绩分析表查询"))
     grid->setFrozenColumns(kFrozen);
     grid->setModel(Query1);
     Print::addGridActions({DBGrid2, DBGrid1}, this, [this] { return printJob(); });
+}
 
+void Tsearch::connectHandlers()
+{
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tsearch::Button1Click);
     Ui::connectHandler(Button4, &QPushButton::clicked, this, &Tsearch::Button4Click);
     Ui::connectHandler(Button7, &QPushButton::clicked, this, &Tsearch::Button7Click);

@@ -13,6 +13,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 class FrozenGrid;
 class ResultView;
 namespace Db { class GridModel; }
@@ -57,6 +58,12 @@ protected:
     void FormShow() override;
 
 private:
+    void buildQueryPanel(QVBoxLayout* root);
+    void buildConditions(QVBoxLayout* panel);
+    void buildButtons(QVBoxLayout* panel);
+    void buildGrid(QVBoxLayout* root);
+    void buildModel();
+    void connectHandlers();
     void conditionalQuery();
     // The first row found, or a clear message and nothing when none was.
     bool firstRow(QVariantMap& row);

@@ -51,7 +51,17 @@ Tslips::Tslips(Session& session) : Form(QStringLiteral("成绩条与等级")), m
 {
     setObjectName(QStringLiteral("slips"));
     auto* top = new QVBoxLayout(this);
+    buildContentGroup(top);
+    buildLevelsGroup(top);
+    buildOutputRow(top);
+    buildPreview(top);
+    resize(760, 860);
+    connectHandlers();
+    showPage();
+}
 
+void Tslips::buildContentGroup(QVBoxLayout* top)
+{
     auto* what = new QGroupBox(QStringLiteral("考试与内容"), this);
     auto* grid = new QGridLayout(what);
     examBox = choices(what, "examBox", {});
@@ -82,7 +92,10 @@ Tslips::Tslips(Session& session) : Form(QStringLiteral("成绩条与等级")), m
     grid->addWidget(Ui::label(QStringLiteral("学年学期："), what), 4, 0);
     grid->addWidget(yearEdit, 4, 1, 1, 3);
     top->addWidget(what);
+}
 
+void Tslips::buildLevelsGroup(QVBoxLayout* top)
+{
     auto* levels = new QGroupBox(QStringLiteral("等级方案（全校共用，保存在数据库中）"), this);
     auto* lg = new QGridLayout(levels);
     byShare = new QRadioButton(QStringLiteral("按名次比例"), levels);
@@ -108,7 +121,10 @@ Tslips::Tslips(Session& session) : Form(QStringLiteral("成绩条与等级")), m
     lg->addWidget(valuesEdit, 2, 1);
     lg->addWidget(schemeNote, 3, 0, 1, 2);
     top->addWidget(levels);
+}
 
+void Tslips::buildOutputRow(QVBoxLayout* top)
+{
     auto* out = new QHBoxLayout;
     layoutBox = choices(this, "layoutBox",
                         {QStringLiteral("成绩条（每页多张，带裁剪线）"), QStringLiteral("家长通知书（每人一页）"),
@@ -123,7 +139,10 @@ Tslips::Tslips(Session& session) : Form(QStringLiteral("成绩条与等级")), m
     out->addWidget(previewButton);
     out->addWidget(writeButton);
     top->addLayout(out);
+}
 
+void Tslips::buildPreview(QVBoxLayout* top)
+{
     auto* pager = new QHBoxLayout;
     prevPage = Ui::button(QStringLiteral("上一页"), this, "prevPage");
     nextPage = Ui::button(QStringLiteral("下一页"), this, "nextPage");
@@ -140,8 +159,10 @@ Tslips::Tslips(Session& session) : Form(QStringLiteral("成绩条与等级")), m
     scroll->setWidgetResizable(true);
     scroll->setMinimumHeight(360);
     top->addWidget(scroll, 1);
-    resize(760, 860);
+}
 
+void Tslips::connectHandlers()
+{
     connect(examBox, &QComboBox::currentIndexChanged, this, [this] { Msg::guard([this] { examChosen(); }); });
     connect(byShare, &QRadioButton::toggled, this, [this] { methodChosen(); });
     connect(rankBox, &QComboBox::currentIndexChanged, this,
@@ -155,7 +176,6 @@ Tslips::Tslips(Session& session) : Form(QStringLiteral("成绩条与等级")), m
     Ui::connectHandler(writeButton, &QPushButton::clicked, this, &Tslips::writeClick);
     connect(prevPage, &QPushButton::clicked, this, [this] { m_page = std::max(0, m_page - 1); showPage(); });
     connect(nextPage, &QPushButton::clicked, this, [this] { m_page = std::min(m_pages - 1, m_page + 1); showPage(); });
-    showPage();
 }
 
 void Tslips::FormShow()

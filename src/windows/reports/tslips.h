@@ -16,6 +16,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QScrollArea;
+class QVBoxLayout;
 class Session;
 
 class Tslips : public Form {
@@ -59,6 +60,11 @@ protected:
     void FormShow() override;
 
 private:
+    void buildContentGroup(QVBoxLayout* top);
+    void buildLevelsGroup(QVBoxLayout* top);
+    void buildOutputRow(QVBoxLayout* top);
+    void buildPreview(QVBoxLayout* top);
+    void connectHandlers();
     void fillExams();
     void examChosen();
     void methodChosen();

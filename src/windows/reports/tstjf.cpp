@@ -25,7 +25,15 @@ Tstjf::Tstjf() : Form(QStringLiteral("查询以往保存的总分统计表"))
     resize(980, 620);
     setMinimumSize(720, 420);
     auto* root = new QVBoxLayout(this);
+    buildQueryBar(root);
+    buildGrid(root);
+    buildChartGroup(root);
+    buildModel();
+    connectHandlers();
+}
 
+void Tstjf::buildQueryBar(QVBoxLayout* root)
+{
     Panel1 = Ui::panel(this, "Panel1");
     Ui::setColour(Panel1, Ui::kMoneyGreen);
     auto* bar = new QHBoxLayout(Panel1);
@@ -41,7 +49,10 @@ Tstjf::Tstjf() : Form(QStringLiteral("查询以往保存的总分统计表"))
     bar->addWidget(Button4);
     bar->addStretch(1);
     root->addWidget(Panel1);
+}
 
+void Tstjf::buildGrid(QVBoxLayout* root)
+{
     grid = new FrozenGrid(this);
     grid->setObjectName("grid");
     DBGrid1 = grid->wide();
@@ -51,7 +62,10 @@ Tstjf::Tstjf() : Form(QStringLiteral("查询以往保存的总分统计表"))
     Panel2 = grid->corner();
     Panel2->setObjectName("Panel2");
     root->addWidget(grid, 1);
+}
 
+void Tstjf::buildChartGroup(QVBoxLayout* root)
+{
     GroupBox1 = new QGroupBox("用图表演示总分分段情况", this);
     GroupBox1->setObjectName("GroupBox1");
     auto* chart = new QHBoxLayout(GroupBox1);
@@ -91,7 +105,10 @@ Tstjf::Tstjf() : Form(QStringLiteral("查询以往保存的总分统计表"))
     chart->addStretch(1);
     chart->addWidget(Button2);
     root->addWidget(GroupBox1);
+}
 
+void Tstjf::buildModel()
+{
     // Saved tables are looked at, never edited.
     Query1 = new Db::GridModel(this);
     Query1->setObjectName("Query1");
@@ -99,7 +116,10 @@ Tstjf::Tstjf() : Form(QStringLiteral("查询以往保存的总分统计表"))
     grid->setFrozenColumns(kFrozen);
     grid->setModel(Query1);
     Print::addGridActions({DBGrid2, DBGrid1}, this, [this] { return printJob(); });
+}
 
+void Tstjf::connectHandlers()
+{
     Ui::connectHandler(Button1, &QPushButton::clicked, this, &Tstjf::Button1Click);
     Ui::connectHandler(Button4, &QPushButton::clicked, this, &Tstjf::Button4Click);
     Ui::connectHandler(Button2, &QPushButton::clicked, this, &Tstjf::Button3Click);

@@ -15,6 +15,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 class FrozenGrid;
 class ResultView;
 namespace Db { class GridModel; struct SelectSpec; }
@@ -65,6 +66,11 @@ protected:
     void FormShow() override;
 
 private:
+    void buildQueryBar(QVBoxLayout* root);
+    void buildGrid(QVBoxLayout* root);
+    void buildChartGroup(QVBoxLayout* root);
+    void buildModel();
+    void connectHandlers();
     QString savedTable() const;
     void run(const Db::SelectSpec& query);
 };
