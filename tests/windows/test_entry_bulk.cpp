@@ -9,6 +9,7 @@
 #include "windows/entry/tluru.h"
 #include "windows/entry/tpf1.h"
 #include "windows/processing/tform1.h"
+#include "engine/session/session.h"
 #include "windowtest.h"
 
 #include <QCheckBox>

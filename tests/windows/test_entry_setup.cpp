@@ -16,6 +16,7 @@
 #include "windows/entry/tzuge.h"
 #include "windows/app/tform2.h"
 #include "windows/app/tform6.h"
+#include "engine/session/session.h"
 #include "windowtest.h"
 
 #include <QCheckBox>
