@@ -541,104 +541,149 @@ double coldRank()
     return median(ms);
 }
 
-// everything: the whole benchmark ran, so every figure of a goal must be there.
-bool printGoals(const GoalReporter& rep, const ProcessFigures& proc, double pandasMs, double coldRankMs,
-                bool everything)
-{
+// The figures held against the goals as they are printed: a goal missed, or
+// a figure a goal needs that is missing, makes the run fail.
+struct Goals {
+    explicit Goals(const GoalReporter& reporter) : rep(reporter) {}
+    const GoalReporter& rep;
     bool allMet = true;
-    auto at = [&](const std::string& name, long long n) -> double {
+
+    // A benchmark's time at a size in milliseconds; -1 when it did not run.
+    double at(const std::string& name, long long n) const
+    {
         auto f = rep.times.find(name);
         if (f == rep.times.end())
             return -1;
         auto g = f->second.find(n);
         return g == f->second.end() ? -1 : g->second;
-    };
-    auto verdict = [&](bool ok) {
+    }
+    const char* verdict(bool ok)
+    {
         allMet = allMet && ok;
         return ok ? "met" : "NOT MET";
-    };
-    std::printf("\nGoals (the fastest of five repetitions; processes and pandas: medians)\n");
-    for (const std::string& f : rep.failed)
-        std::printf("  %s: NOT MET\n", f.c_str());
-    if (!rep.failed.empty())
-        allMet = false;
+    }
     // A figure a goal needs that is missing counts as a missed goal.
-    auto need = [&](const char* what, double value) {
+    void need(bool everything, const char* what, double value)
+    {
         if (everything && value < 0) {
             std::printf("  %s: no figure, NOT MET\n", what);
             allMet = false;
         }
-    };
-    need("Rank at 100,000", at("Rank", 100000));
-    need("RankFloor at 100,000", at("RankFloor", 100000));
-    need("SaveGrades at 100,000", at("SaveGrades", 100000));
-    need("Import at 100,000", at("Import", 100000));
-    need("Examination at 1,000", at("Examination", 1000));
-    need("eight batch-tool processes at 1,000", proc.examination1k);
-    const double rank = at("Rank", 100000), floor = at("RankFloor", 100000);
+    }
+};
+
+void printMissing(Goals& g, const ProcessFigures& proc, bool everything)
+{
+    for (const std::string& f : g.rep.failed)
+        std::printf("  %s: NOT MET\n", f.c_str());
+    if (!g.rep.failed.empty())
+        g.allMet = false;
+    g.need(everything, "Rank at 100,000", g.at("Rank", 100000));
+    g.need(everything, "RankFloor at 100,000", g.at("RankFloor", 100000));
+    g.need(everything, "SaveGrades at 100,000", g.at("SaveGrades", 100000));
+    g.need(everything, "Import at 100,000", g.at("Import", 100000));
+    g.need(everything, "Examination at 1,000", g.at("Examination", 1000));
+    g.need(everything, "eight batch-tool processes at 1,000", proc.examination1k);
+}
+
+// The rank run against its floor and against the pandas script.
+void printRankGoals(Goals& g, double pandasMs, double coldRankMs)
+{
+    const double rank = g.at("Rank", 100000), floor = g.at("RankFloor", 100000);
     if (rank >= 0 && floor > 0)
         std::printf("  100,000 students, rank %.1f ms = %.2f x its floor %.1f ms (at most x1.6): %s\n", rank,
-                    rank / floor, floor, verdict(rank / floor <= 1.6));
+                    rank / floor, floor, g.verdict(rank / floor <= 1.6));
     if (coldRankMs > 0 && pandasMs > 0) {
         std::printf("  100,000 students, the pandas script %.1f ms against rank on a fresh connection and file %.1f ms: "
                     "%.1f x faster (at least x3): %s\n",
-                    pandasMs, coldRankMs, pandasMs / coldRankMs, verdict(pandasMs / coldRankMs >= 3.0));
+                    pandasMs, coldRankMs, pandasMs / coldRankMs, g.verdict(pandasMs / coldRankMs >= 3.0));
         if (rank > 0)
             std::printf("    (against rank on the warm connection %.1f ms: x%.1f)\n", rank, pandasMs / rank);
     } else if (rank > 0)
         std::printf("  (Debian's python3-pandas is not installed: the pandas comparison is left out)\n");
-    const double save = at("SaveGrades", 100000), saveFloor = at("SaveFloor", 100000);
+}
+
+void printSaveAndImportGoals(Goals& g)
+{
+    const double save = g.at("SaveGrades", 100000), saveFloor = g.at("SaveFloor", 100000);
     if (save >= 0)
-        std::printf("  100,000 students, save grades %.1f ms (under 500 ms): %s\n", save, verdict(save <= 500));
+        std::printf("  100,000 students, save grades %.1f ms (under 500 ms): %s\n", save, g.verdict(save <= 500));
     if (save >= 0 && saveFloor > 0)
         std::printf("  100,000 students, save grades = %.2f x its INSERT ... SELECT floor %.1f ms\n", save / saveFloor,
                     saveFloor);
-    if (const double t = at("Import", 100000); t >= 0)
-        std::printf("  100,000 students, import %.1f ms (under 800 ms): %s\n", t, verdict(t <= 800));
-    // A small examination is mostly the disk's waits: its eight commits (and
-    // the template's copy) are shown against one commit on this disk.
-    const double commit = at("CommitFloor", 1000);
+    if (const double t = g.at("Import", 100000); t >= 0)
+        std::printf("  100,000 students, import %.1f ms (under 800 ms): %s\n", t, g.verdict(t <= 800));
+}
+
+// A small examination is mostly the disk's waits: its eight commits (and
+// the template's copy) are shown against one commit on this disk.
+void printSmallExamination(Goals& g, const ProcessFigures& proc)
+{
+    const double commit = g.at("CommitFloor", 1000);
     if (commit > 0)
         std::printf("  one commit on this disk (rollback journal, synchronous FULL): %.2f ms\n", commit);
-    if (const double t = at("Examination", 1000); t >= 0)
+    if (const double t = g.at("Examination", 1000); t >= 0)
         std::printf("  1,000 students, the whole examination in one process: %.1f ms = %.1f commits (under 50 ms): %s\n",
-                    t, commit > 0 ? t / commit : -1.0, verdict(t <= 50));
+                    t, commit > 0 ? t / commit : -1.0, g.verdict(t <= 50));
     if (proc.examination1k >= 0)
         std::printf("  1,000 students, the whole examination as eight batch-tool processes: %.1f ms = %.1f commits "
                     "(under 100 ms): %s\n",
                     proc.examination1k, commit > 0 ? proc.examination1k / commit : -1.0,
-                    verdict(proc.examination1k <= 100));
+                    g.verdict(proc.examination1k <= 100));
     if (proc.failed)
-        std::printf("  a batch-tool command failed: %s\n", verdict(false));
-    // The floors measure SQLite and the disk, the yardstick rather than the
-    // program: they are shown, not held to the program's goal.
-    for (const auto& [name, byN] : rep.times) {
+        std::printf("  a batch-tool command failed: %s\n", g.verdict(false));
+}
+
+// How each benchmark's time grows with ten times the students. The floors
+// measure SQLite and the disk, the yardstick rather than the program: they
+// are shown, not held to the program's goal.
+void printScaling(Goals& g)
+{
+    for (const auto& [name, byN] : g.rep.times) {
         const bool yardstick = name.find("Floor") != std::string::npos;
         for (long long n : {1000LL, 10000LL}) {
-            const double a = at(name, n), b = at(name, n * 10);
+            const double a = g.at(name, n), b = g.at(name, n * 10);
             if (a > 0 && b >= 0 && yardstick)
                 std::printf("  %6lld -> %7lld students, %-12s x%5.1f time (a floor: no goal)\n", n, n * 10,
                             name.c_str(), b / a);
             else if (a > 0 && b >= 0)
                 std::printf("  %6lld -> %7lld students, %-12s x%5.1f time (at most x11): %s\n", n, n * 10,
-                            name.c_str(), b / a, verdict(b / a <= 11.0));
+                            name.c_str(), b / a, g.verdict(b / a <= 11.0));
         }
     }
+}
+
+void printProcessMemory(Goals& g, const ProcessFigures& proc)
+{
     if (!proc.at100k.empty()) {
         std::printf("  100,000 students, each command as its own process (peak memory under 150 MB):\n");
         for (const QString& name : proc.order) {
             const ProcessRun& r = proc.at100k.at(name);
             if (r.peakMb > 0)
-                std::printf("    %-14s %8.1f ms %6.1f MB: %s\n", qPrintable(name), r.ms, r.peakMb, verdict(r.peakMb < 150));
+                std::printf("    %-14s %8.1f ms %6.1f MB: %s\n", qPrintable(name), r.ms, r.peakMb, g.verdict(r.peakMb < 150));
             else
                 std::printf("    %-14s %8.1f ms, no memory figure (is GNU time, Debian package time, installed?): %s\n",
-                            qPrintable(name), r.ms, verdict(false));
+                            qPrintable(name), r.ms, g.verdict(false));
         }
     }
     rusage use{};
     getrusage(RUSAGE_SELF, &use);
     std::printf("  peak memory of this benchmark process: %.0f MB\n", double(use.ru_maxrss) / 1024.0);
-    return allMet;
+}
+
+// everything: the whole benchmark ran, so every figure of a goal must be there.
+bool printGoals(const GoalReporter& rep, const ProcessFigures& proc, double pandasMs, double coldRankMs,
+                bool everything)
+{
+    Goals g(rep);
+    std::printf("\nGoals (the fastest of five repetitions; processes and pandas: medians)\n");
+    printMissing(g, proc, everything);
+    printRankGoals(g, pandasMs, coldRankMs);
+    printSaveAndImportGoals(g);
+    printSmallExamination(g, proc);
+    printScaling(g);
+    printProcessMemory(g, proc);
+    return g.allMet;
 }
 
 } // namespace

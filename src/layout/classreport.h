@@ -29,6 +29,14 @@ public:
     bool fitted() const { return m_fitted; }
 
 private:
+    struct Flow;
+    void paintHead(Flow& f) const;
+    void paintSubjects(Flow& f);
+    void paintBandSection(Flow& f) const;
+    void paintLevels(Flow& f);
+    void paintMovers(Flow& f);
+    qreal paintMoverList(Flow& f, qreal x, qreal width, const Export::Sheet& list, const QString& title,
+                         const QString& none);
     qreal paintBands(QPainter& p, const QRectF& area) const;
 
     ClassReport::Data m_data;

@@ -107,6 +107,173 @@ void drawGrid(QPainter& p, const QRectF& box, const QList<qreal>& widths, const 
     p.drawRect(box);
 }
 
+// The examination as the heading names it: the school year, when known,
+// and its name.
+QStringList examHeading(const Slips::Set& set)
+{
+    QStringList head;
+    if (!set.yearLine.isEmpty())
+        head << set.yearLine;
+    head << set.examName;
+    return head;
+}
+
+// A slip's table on its side: a column of row titles, then a column per item.
+QList<QStringList> slipCells(const Slips::Set& set, const Slips::Slip& slip)
+{
+    QList<QStringList> cells;
+    QStringList header{QStringLiteral("科目")};
+    for (const Slips::Item& item : slip.items)
+        header << item.title;
+    cells << header;
+    for (const Row& r : tableRows(set)) {
+        QStringList line{r.label};
+        for (const Slips::Item& item : slip.items)
+            line << r.value(item);
+        cells << line;
+    }
+    return cells;
+}
+
+// The row titles' column as wide as its widest title; the items share the rest.
+QList<qreal> slipWidths(const QList<QStringList>& cells, const QFontMetricsF& bold, qreal inner, qreal pad,
+                        qsizetype itemCount)
+{
+    qreal labelW = 0;
+    for (const QStringList& line : cells)
+        labelW = std::max(labelW, bold.horizontalAdvance(line.first()));
+    labelW += 2 * pad;
+    QList<qreal> widths{labelW};
+    const int items = std::max<int>(1, int(itemCount));
+    for (int i = 0; i < items; ++i)
+        widths << (inner - labelW) / items;
+    return widths;
+}
+
+// A letter's table: a row per item.
+QList<QStringList> noticeCells(const Slips::Set& set, const Slips::Slip& slip)
+{
+    QStringList header{QStringLiteral("科目")};
+    if (set.marks)
+        header << QStringLiteral("满分") << QStringLiteral("成绩");
+    if (set.levels)
+        header << QStringLiteral("等级");
+    if (set.earlierLevels)
+        header << QStringLiteral("上次等级");
+    QList<QStringList> cells{header};
+    for (const Slips::Item& item : slip.items) {
+        QStringList r{item.title};
+        if (set.marks)
+            r << QString::number(set.fullMarks.value(item.title)) << Slips::markText(item.mark);
+        if (set.levels)
+            r << item.level;
+        if (set.earlierLevels)
+            r << item.earlier;
+        cells << r;
+    }
+    return cells;
+}
+
+// A letter to the family written down its page: y is where the next line
+// starts, in a column inset from the page's body.
+struct Letter {
+    Letter(QPainter& painter, const QRectF& body, qreal unitsPerPoint)
+        : p(painter), dev(painter.device()), scale(unitsPerPoint), left(body.left() + pt(18)), width(body.width() - pt(36)),
+          y(body.top() + pt(10))
+    {
+    }
+    qreal pt(qreal points) const { return points * scale; }
+
+    // One line, followed by `spacing` times its height.
+    void line(const QFont& f, const QString& s, int align = Qt::AlignLeft, qreal spacing = 1.5)
+    {
+        const qreal h = QFontMetricsF(f, dev).height();
+        p.setFont(f);
+        drawLine(p, QRectF(left, y, width, h), align | Qt::AlignVCenter, s);
+        y += h * spacing;
+    }
+    // A paragraph wrapped to the column, followed by `after`; nothing when empty.
+    void wrapped(const QFont& f, const QString& s, qreal after)
+    {
+        if (s.isEmpty())
+            return;
+        p.setFont(f);
+        const qreal h = wrappedHeight(f, dev, width, s);
+        p.drawText(QRectF(left, y, width, h), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, s);
+        y += h + after;
+    }
+
+    QPainter& p;
+    QPaintDevice* const dev;
+    const qreal scale; // device units per point
+    const qreal left, width;
+    qreal y;
+    const QFont heading = pdfFont(13, true), text = pdfFont(12), info = pdfFont(11), cell = pdfFont(11),
+                cellBold = pdfFont(11, true), small = pdfFont(9);
+};
+
+// The heading, the greeting, the opening paragraph and the student's class,
+// 学号 and name.
+void paintGreeting(Letter& l, const Slips::Set& set, const Slips::Slip& slip)
+{
+    l.line(l.heading, examHeading(set).join(QStringLiteral("　")), Qt::AlignHCenter, 2.0);
+    l.line(l.text, QStringLiteral("%1同学家长：").arg(slip.name));
+    QString opening = QStringLiteral("　　您好！现将%1同学在本次考试中的成绩告知如下。").arg(slip.name);
+    if (set.levels && set.rank == Slips::RankMode::None)
+        opening += QStringLiteral("考试结果以等级告知学生本人和家长，不排名次，不公布。");
+    l.wrapped(l.text, opening, QFontMetricsF(l.text, l.dev).height() * 0.6);
+    l.line(l.info, infoLine(slip), Qt::AlignLeft, 1.8);
+}
+
+// The table, centred, then the standing and the legend under it.
+void paintNoticeTable(Letter& l, const Slips::Set& set, const Slips::Slip& slip)
+{
+    const QList<QStringList> cells = noticeCells(set, slip);
+    const qsizetype columns = cells.first().size();
+    const qreal colW = std::min(l.width / columns, l.pt(96));
+    const QList<qreal> widths(columns, colW);
+    const qreal rowH = QFontMetricsF(l.cell, l.dev).height() * 1.8;
+    const qreal tableW = colW * columns;
+    const QRectF grid(l.left + (l.width - tableW) / 2, l.y, tableW, rowH * cells.size());
+    drawGrid(l.p, grid, widths, cells, rowH, l.cell, l.cellBold, l.pt(0.6));
+    l.y = grid.bottom() + QFontMetricsF(l.info, l.dev).height() * 0.8;
+    l.p.setPen(Qt::black);
+
+    if (set.rank != Slips::RankMode::None)
+        l.line(l.info, standingLine(slip), Qt::AlignLeft, 1.6);
+    l.wrapped(l.small, noteLine(set), QFontMetricsF(l.text, l.dev).height() * 1.2);
+}
+
+// The class teacher's remark, then the signatures, on ruled lines.
+void paintRemarkAndSignatures(Letter& l)
+{
+    QPainter& p = l.p;
+    QPen rule(Qt::black);
+    rule.setWidthF(l.pt(0.5));
+    l.line(l.text, QStringLiteral("班主任评语："), Qt::AlignLeft, 1.2);
+    const qreal ruleGap = l.pt(28);
+    for (int k = 0; k < 4; ++k) {
+        l.y += ruleGap;
+        p.setPen(rule);
+        p.drawLine(QPointF(l.left, l.y), QPointF(l.left + l.width, l.y));
+    }
+    l.y += ruleGap * 1.2;
+    p.setPen(Qt::black);
+    for (const QString& who : {QStringLiteral("班主任签名："), QStringLiteral("家长签名：")}) {
+        const qreal h = QFontMetricsF(l.text, l.dev).height();
+        p.setFont(l.text);
+        const QFontMetricsF fm(l.text, l.dev);
+        p.drawText(QRectF(l.left, l.y, l.width, h), Qt::AlignLeft | Qt::AlignVCenter, who);
+        const qreal after = l.left + fm.horizontalAdvance(who);
+        p.setPen(rule);
+        p.drawLine(QPointF(after, l.y + h), QPointF(after + l.pt(130), l.y + h));
+        p.setPen(Qt::black);
+        const QString date = QStringLiteral("日期：　　　　年　　月　　日");
+        p.drawText(QRectF(l.left, l.y, l.width, h), Qt::AlignRight | Qt::AlignVCenter, date);
+        l.y += h * 2.6;
+    }
+}
+
 } // namespace
 
 SlipPages::SlipPages(Slips::Set set, Form form) : m_set(std::move(set)), m_form(form) {}
@@ -210,10 +377,7 @@ void SlipPages::paintSlip(QPainter& p, const Slips::Slip& slip, const QRectF& bo
 
     const qreal th = QFontMetricsF(titleFont, dev).height();
     p.setFont(titleFont);
-    QStringList head;
-    if (!m_set.yearLine.isEmpty())
-        head << m_set.yearLine;
-    head << m_set.examName << QStringLiteral("成绩条");
+    const QStringList head = examHeading(m_set) << QStringLiteral("成绩条");
     drawLine(p, QRectF(box.left() + pad, y, inner, th), Qt::AlignHCenter | Qt::AlignVCenter, head.join(QStringLiteral("　")));
     y += th * 1.3;
 
@@ -222,28 +386,8 @@ void SlipPages::paintSlip(QPainter& p, const Slips::Slip& slip, const QRectF& bo
     drawLine(p, QRectF(box.left() + pad, y, inner, ih), Qt::AlignLeft | Qt::AlignVCenter, infoLine(slip));
     y += ih * 1.4;
 
-    // The table: a column of row titles, then a column per item.
-    const QList<Row> rows = tableRows(m_set);
-    QList<QStringList> cells;
-    QStringList header{QStringLiteral("科目")};
-    for (const Slips::Item& item : slip.items)
-        header << item.title;
-    cells << header;
-    for (const Row& r : rows) {
-        QStringList line{r.label};
-        for (const Slips::Item& item : slip.items)
-            line << r.value(item);
-        cells << line;
-    }
-    const QFontMetricsF tm(tableBold, dev);
-    qreal labelW = 0;
-    for (const QStringList& line : cells)
-        labelW = std::max(labelW, tm.horizontalAdvance(line.first()));
-    labelW += 2 * pad;
-    QList<qreal> widths{labelW};
-    const int items = std::max<int>(1, int(slip.items.size()));
-    for (int i = 0; i < items; ++i)
-        widths << (inner - labelW) / items;
+    const QList<QStringList> cells = slipCells(m_set, slip);
+    const QList<qreal> widths = slipWidths(cells, QFontMetricsF(tableBold, dev), inner, pad, slip.items.size());
     const qreal rowH = QFontMetricsF(tableFont, dev).height() * kRowLines;
     const QRectF grid(box.left() + pad, y, inner, rowH * cells.size());
     drawGrid(p, grid, widths, cells, rowH, tableFont, tableBold, pt(0.5));
@@ -267,99 +411,11 @@ void SlipPages::paintSlip(QPainter& p, const Slips::Slip& slip, const QRectF& bo
 
 void SlipPages::paintNotice(QPainter& p, const Slips::Slip& slip, const QRectF& body)
 {
-    QPaintDevice* dev = p.device();
-    const QFont heading = pdfFont(13, true), text = pdfFont(12), info = pdfFont(11), cell = pdfFont(11),
-                cellBold = pdfFont(11, true), small = pdfFont(9);
-    const qreal left = body.left() + pt(18), width = body.width() - pt(36);
-    qreal y = body.top() + pt(10);
+    Letter letter(p, body, m_scale);
     p.setPen(Qt::black);
-
-    auto line = [&](const QFont& f, const QString& s, int align = Qt::AlignLeft, qreal spacing = 1.5) {
-        const qreal h = QFontMetricsF(f, dev).height();
-        p.setFont(f);
-        drawLine(p, QRectF(left, y, width, h), align | Qt::AlignVCenter, s);
-        y += h * spacing;
-    };
-    auto wrapped = [&](const QFont& f, const QString& s, qreal after) {
-        if (s.isEmpty())
-            return;
-        p.setFont(f);
-        const qreal h = wrappedHeight(f, dev, width, s);
-        p.drawText(QRectF(left, y, width, h), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, s);
-        y += h + after;
-    };
-
-    QStringList head;
-    if (!m_set.yearLine.isEmpty())
-        head << m_set.yearLine;
-    head << m_set.examName;
-    line(heading, head.join(QStringLiteral("　")), Qt::AlignHCenter, 2.0);
-    line(text, QStringLiteral("%1同学家长：").arg(slip.name));
-    QString opening = QStringLiteral("　　您好！现将%1同学在本次考试中的成绩告知如下。").arg(slip.name);
-    if (m_set.levels && m_set.rank == Slips::RankMode::None)
-        opening += QStringLiteral("考试结果以等级告知学生本人和家长，不排名次，不公布。");
-    wrapped(text, opening, QFontMetricsF(text, dev).height() * 0.6);
-    line(info, infoLine(slip), Qt::AlignLeft, 1.8);
-
-    // The table: a row per item.
-    QStringList header{QStringLiteral("科目")};
-    if (m_set.marks)
-        header << QStringLiteral("满分") << QStringLiteral("成绩");
-    if (m_set.levels)
-        header << QStringLiteral("等级");
-    if (m_set.earlierLevels)
-        header << QStringLiteral("上次等级");
-    QList<QStringList> cells{header};
-    for (const Slips::Item& item : slip.items) {
-        QStringList r{item.title};
-        if (m_set.marks)
-            r << QString::number(m_set.fullMarks.value(item.title)) << Slips::markText(item.mark);
-        if (m_set.levels)
-            r << item.level;
-        if (m_set.earlierLevels)
-            r << item.earlier;
-        cells << r;
-    }
-    const qreal colW = std::min(width / header.size(), pt(96));
-    const QList<qreal> widths(header.size(), colW);
-    const qreal rowH = QFontMetricsF(cell, dev).height() * 1.8;
-    const qreal tableW = colW * header.size();
-    const QRectF grid(left + (width - tableW) / 2, y, tableW, rowH * cells.size());
-    drawGrid(p, grid, widths, cells, rowH, cell, cellBold, pt(0.6));
-    y = grid.bottom() + QFontMetricsF(info, dev).height() * 0.8;
-    p.setPen(Qt::black);
-
-    if (m_set.rank != Slips::RankMode::None)
-        line(info, standingLine(slip), Qt::AlignLeft, 1.6);
-    wrapped(small, noteLine(m_set), QFontMetricsF(text, dev).height() * 1.2);
-
-    // The class teacher's remark, then the signatures, on ruled lines.
-    QPen rule(Qt::black);
-    rule.setWidthF(pt(0.5));
-    line(text, QStringLiteral("班主任评语："), Qt::AlignLeft, 1.2);
-    const qreal ruleGap = pt(28);
-    for (int k = 0; k < 4; ++k) {
-        y += ruleGap;
-        p.setPen(rule);
-        p.drawLine(QPointF(left, y), QPointF(left + width, y));
-    }
-    y += ruleGap * 1.2;
-    p.setPen(Qt::black);
-    auto signature = [&](const QString& who) {
-        const qreal h = QFontMetricsF(text, dev).height();
-        p.setFont(text);
-        const QFontMetricsF fm(text, dev);
-        p.drawText(QRectF(left, y, width, h), Qt::AlignLeft | Qt::AlignVCenter, who);
-        const qreal after = left + fm.horizontalAdvance(who);
-        p.setPen(rule);
-        p.drawLine(QPointF(after, y + h), QPointF(after + pt(130), y + h));
-        p.setPen(Qt::black);
-        const QString date = QStringLiteral("日期：　　　　年　　月　　日");
-        p.drawText(QRectF(left, y, width, h), Qt::AlignRight | Qt::AlignVCenter, date);
-        y += h * 2.6;
-    };
-    signature(QStringLiteral("班主任签名："));
-    signature(QStringLiteral("家长签名："));
+    paintGreeting(letter, m_set, slip);
+    paintNoticeTable(letter, m_set, slip);
+    paintRemarkAndSignatures(letter);
 }
 
 Furniture furnitureOf(const Slips::Set& set, SlipPages::Form form)

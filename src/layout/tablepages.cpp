@@ -170,76 +170,105 @@ QString TablePages::pageNote(int page) const
     return QStringLiteral("第%1–%2行 · 左右第%3部分（共%4部分）").arg(first).arg(last).arg(part + 1).arg(m_parts.size());
 }
 
+// What one page shows and where: the part's columns and their widths, the
+// block of rows, and the table's place on the page (centred across it).
+struct TablePages::PageArea {
+    PageArea(const QList<int>& columns, const QList<qreal>& columnWidths) : part(columns), widths(columnWidths) {}
+    const QList<int>& part;
+    const QList<qreal>& widths;
+    qsizetype first = 0, last = 0; // rows, last past the end
+    qreal left = 0, top = 0, width = 0, rowH = 0, bottom = 0;
+};
+
+TablePages::PageArea TablePages::pageArea(int page, const QRectF& body) const
+{
+    const int block = page / int(m_parts.size());
+    const int partIndex = page % int(m_parts.size());
+    PageArea a(m_parts.at(partIndex), m_widths.at(partIndex));
+    for (qreal w : a.widths)
+        a.width += w;
+    a.first = qsizetype(block) * m_rowsPerPage;
+    a.last = std::min<qsizetype>(a.first + m_rowsPerPage, m_sheet.rowCount());
+    a.left = body.left() + std::max<qreal>(0, (body.width() - a.width) / 2);
+    a.top = body.top();
+    a.rowH = m_rowHeight;
+    a.bottom = a.top + a.rowH * qreal(1 + a.last - a.first);
+    return a;
+}
+
 void TablePages::paint(QPainter& p, int page, const QRectF& body)
 {
     if (m_parts.isEmpty())
         return;
-    const int block = page / int(m_parts.size());
-    const int partIndex = page % int(m_parts.size());
-    const QList<int>& part = m_parts.at(partIndex);
-    const QList<qreal>& widths = m_widths.at(partIndex);
-    qreal tableW = 0;
-    for (qreal w : widths)
-        tableW += w;
-    const qsizetype first = qsizetype(block) * m_rowsPerPage;
-    const qsizetype last = std::min<qsizetype>(first + m_rowsPerPage, m_sheet.rowCount());
-    const qreal left = body.left() + std::max<qreal>(0, (body.width() - tableW) / 2);
-    const qreal top = body.top();
-    const qreal h = m_rowHeight;
-    const qreal bottom = top + h * qreal(1 + last - first);
+    const PageArea a = pageArea(page, body);
+    paintHeaderRow(p, a);
+    paintRows(p, a);
+    paintRules(p, a);
+}
 
-    const QFont plain = pdfFont(m_point), bold = pdfFont(m_point, true);
-    const qreal pad = kPadding / 2 * m_point * m_scale;
-    p.fillRect(QRectF(left, top, tableW, h), QColor(0xE6, 0xE6, 0xE6));
+void TablePages::paintHeaderRow(QPainter& p, const PageArea& a) const
+{
+    p.fillRect(QRectF(a.left, a.top, a.width, a.rowH), QColor(0xE6, 0xE6, 0xE6));
     p.setPen(Qt::black);
-    p.setFont(bold);
-    qreal x = left;
-    for (int i = 0; i < part.size(); ++i) {
-        p.drawText(QRectF(x, top, widths.at(i), h), Qt::AlignCenter | Qt::TextSingleLine, m_sheet.headers.at(part.at(i)));
-        x += widths.at(i);
+    p.setFont(pdfFont(m_point, true));
+    qreal x = a.left;
+    for (int i = 0; i < a.part.size(); ++i) {
+        p.drawText(QRectF(x, a.top, a.widths.at(i), a.rowH), Qt::AlignCenter | Qt::TextSingleLine,
+                   m_sheet.headers.at(a.part.at(i)));
+        x += a.widths.at(i);
     }
+}
+
+void TablePages::paintRows(QPainter& p, const PageArea& a) const
+{
+    const QFont plain = pdfFont(m_point);
+    const qreal pad = kPadding / 2 * m_point * m_scale;
     p.setFont(plain);
     const QFontMetricsF fm(plain, p.device());
-    qreal y = top + h;
-    for (qsizetype r = first; r < last; ++r, y += h) {
-        x = left;
-        for (int i = 0; i < part.size(); ++i) {
-            QString text = m_sheet.text(r, part.at(i));
-            const QRectF cell(x, y, widths.at(i), h);
+    qreal y = a.top + a.rowH;
+    for (qsizetype r = a.first; r < a.last; ++r, y += a.rowH) {
+        qreal x = a.left;
+        for (int i = 0; i < a.part.size(); ++i) {
+            QString text = m_sheet.text(r, a.part.at(i));
+            const QRectF cell(x, y, a.widths.at(i), a.rowH);
             // Only a text too long for a whole page is shortened; numbers always fit.
             if (fm.horizontalAdvance(text) > cell.width() - pad)
                 text = fm.elidedText(text, Qt::ElideRight, cell.width() - pad);
             p.drawText(cell, Qt::AlignCenter | Qt::TextSingleLine, text);
-            x += widths.at(i);
+            x += a.widths.at(i);
         }
     }
+}
 
+// Thin grey lines between the cells, a black one after the repeated
+// columns, and a frame around the whole.
+void TablePages::paintRules(QPainter& p, const PageArea& a) const
+{
     QPen thin(QColor(0x80, 0x80, 0x80));
     thin.setWidthF(0.4 * m_scale);
     p.setPen(thin);
-    for (qsizetype r = 1; r <= last - first; ++r)
-        p.drawLine(QPointF(left, top + h * qreal(r)), QPointF(left + tableW, top + h * qreal(r)));
-    x = left;
-    for (int i = 0; i + 1 < widths.size(); ++i) {
-        x += widths.at(i);
-        p.drawLine(QPointF(x, top), QPointF(x, bottom));
+    for (qsizetype r = 1; r <= a.last - a.first; ++r)
+        p.drawLine(QPointF(a.left, a.top + a.rowH * qreal(r)), QPointF(a.left + a.width, a.top + a.rowH * qreal(r)));
+    qreal x = a.left;
+    for (int i = 0; i + 1 < a.widths.size(); ++i) {
+        x += a.widths.at(i);
+        p.drawLine(QPointF(x, a.top), QPointF(x, a.bottom));
     }
-    // The repeated columns are set off from the rest of their part.
     if (m_repeated > 0 && m_parts.size() > 1) {
-        qreal split = left;
+        qreal split = a.left;
         for (int i = 0; i < m_repeated; ++i)
-            split += widths.at(i);
+            split += a.widths.at(i);
         QPen mark = thin;
         mark.setColor(Qt::black);
         mark.setWidthF(1.0 * m_scale);
         p.setPen(mark);
-        p.drawLine(QPointF(split, top), QPointF(split, bottom));
+        p.drawLine(QPointF(split, a.top), QPointF(split, a.bottom));
     }
     QPen frame(Qt::black);
     frame.setWidthF(0.8 * m_scale);
     p.setPen(frame);
     p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(left, top, tableW, bottom - top));
+    p.drawRect(QRectF(a.left, a.top, a.width, a.bottom - a.top));
 }
 
 } // namespace Layout

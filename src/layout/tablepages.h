@@ -48,6 +48,11 @@ private:
     void measure(const Export::Progress& progress);
     qreal textWidth(const QString& text, bool bold);
     qreal tableWidth(const QList<int>& columns, qreal point) const;
+    struct PageArea;
+    PageArea pageArea(int page, const QRectF& body) const;
+    void paintHeaderRow(QPainter& p, const PageArea& a) const;
+    void paintRows(QPainter& p, const PageArea& a) const;
+    void paintRules(QPainter& p, const PageArea& a) const;
 
     Export::Sheet m_sheet;
     bool m_measured = false;

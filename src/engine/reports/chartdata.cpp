@@ -223,19 +223,21 @@ QString bandCountColumn(bool wholeGrade, qint64 classNumber)
     return QStringLiteral("%1班").arg(classNumber);
 }
 
-ChartData totalPie(const BandWalk& walk, const TotalPieSettings& s)
+namespace {
+
+void checkPieSettings(const TotalPieSettings& s)
 {
     if (s.slices < 1 || s.slices > 100)
         throw Db::InputError(QStringLiteral("“图表段数”要在1到100之间，现在是%1").arg(s.slices));
     if (s.perSlice < 1 || s.perSlice > 100)
         throw Db::InputError(QStringLiteral("“每一段间隔”要在1到100之间，现在是%1").arg(s.perSlice));
-    ChartData d;
-    d.exam = walk.exam;
-    const QString who = s.wholeGrade ? QStringLiteral("全级") : QStringLiteral("第%1班").arg(s.classNumber);
-    d.title = walk.exam + who + QStringLiteral("总分分段饼图");
-    const QList<BandRow>& rows = walk.rows;
-    if (rows.isEmpty())
-        return d;
+}
+
+// The slices from the top band down, each merging perSlice rows; past the
+// last row the walk stays on it. Returns how often the last row was counted
+// again.
+qint64 addSlices(ChartData& d, const QList<BandRow>& rows, const TotalPieSettings& s)
+{
     qsizetype at = 0;
     qint64 repeats = 0;
     for (qint64 i = 0; i < s.slices; ++i) {
@@ -245,7 +247,6 @@ ChartData totalPie(const BandWalk& walk, const TotalPieSettings& s)
         for (qint64 j = 0; j < s.perSlice; ++j) {
             bottom = rows.at(at).lower;
             p.value += rows.at(at).count;
-            // Past the last row the walk stays on it.
             if (at + 1 < rows.size())
                 ++at;
             else
@@ -255,7 +256,22 @@ ChartData totalPie(const BandWalk& walk, const TotalPieSettings& s)
         d.points << p;
     }
     // The last row was read once as itself; every further read repeats it.
-    --repeats;
+    return repeats - 1;
+}
+
+} // namespace
+
+ChartData totalPie(const BandWalk& walk, const TotalPieSettings& s)
+{
+    checkPieSettings(s);
+    ChartData d;
+    d.exam = walk.exam;
+    const QString who = s.wholeGrade ? QStringLiteral("全级") : QStringLiteral("第%1班").arg(s.classNumber);
+    d.title = walk.exam + who + QStringLiteral("总分分段饼图");
+    const QList<BandRow>& rows = walk.rows;
+    if (rows.isEmpty())
+        return d;
+    const qint64 repeats = addSlices(d, rows, s);
     QStringList notes;
 
     // Everyone of the class is in the pie: the students of the bands not

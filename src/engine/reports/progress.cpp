@@ -172,6 +172,68 @@ bool inClass(const Student& s, qint64 cls)
     return cls == 0 || s.cls == cls;
 }
 
+// Who has a grade rank of the total, and the subjects anyone sat, on one side.
+void countSide(const std::vector<Student>& rows, qint64& ranked, std::array<bool, kSubjects>& examined)
+{
+    for (const Student& s : rows) {
+        ranked += s.gradeRank.has_value();
+        for (size_t k = 0; k < size_t(kSubjects); ++k)
+            examined[k] = examined[k] || s.marks[k].has_value();
+    }
+}
+
+using NumberIndex = QHash<QString, QList<int>>;
+
+// The rows of one side by 学号; a blank 学号 is left out.
+NumberIndex byNumber(const std::vector<Student>& rows)
+{
+    NumberIndex out;
+    for (int i = 0; i < int(rows.size()); ++i)
+        if (const QString n = rows[size_t(i)].number.trimmed(); !n.isEmpty())
+            out[n] << i;
+    return out;
+}
+
+// Why a student of one side pairs nobody on the other, if he does not:
+// no 学号, a 学号 held twice on either side, or a 学号 only his side has.
+std::optional<Apart::Why> whyApart(const QString& number, const NumberIndex& mine, const NumberIndex& other,
+                                   Apart::Why alone)
+{
+    if (number.isEmpty())
+        return Apart::Why::NoNumber;
+    if (mine.value(number).size() > 1 || other.value(number).size() > 1)
+        return Apart::Why::NumberTwice;
+    if (other.value(number).isEmpty())
+        return alone;
+    return std::nullopt;
+}
+
+// A student found in both examinations, with his changes.
+Pair pairOf(const Student& before, const Student& after, const Result& r)
+{
+    Pair p;
+    p.before = before;
+    p.after = after;
+    if (p.before.gradeRank)
+        p.positionBefore = positionPercent(*p.before.gradeRank, r.rankedBefore);
+    if (p.after.gradeRank)
+        p.positionAfter = positionPercent(*p.after.gradeRank, r.rankedAfter);
+    p.gradeChange = difference(p.before.gradeRank, p.after.gradeRank);
+    // A class rank says where he stood among his classmates: across a
+    // change of class the two places are among different students.
+    if (p.before.cls == p.after.cls)
+        p.classChange = difference(p.before.classRank, p.after.classRank);
+    for (size_t k = 0; k < size_t(kSubjects); ++k)
+        p.subjectChange[k] = difference(p.before.subjectRanks[k], p.after.subjectRanks[k]);
+    return p;
+}
+
+// Class, then 学号.
+bool rosterOrder(const Student& a, const Student& b)
+{
+    return a.cls != b.cls ? a.cls < b.cls : a.number < b.number;
+}
+
 } // namespace
 
 const QStringList& subjects()
@@ -190,67 +252,25 @@ qint64 positionPercent(qint64 rank, qint64 ranked)
 Result compare(const std::vector<Student>& before, const std::vector<Student>& after)
 {
     Result r;
-    for (const Student& s : before) {
-        r.rankedBefore += s.gradeRank.has_value();
-        for (size_t k = 0; k < size_t(kSubjects); ++k)
-            r.examinedBefore[k] = r.examinedBefore[k] || s.marks[k].has_value();
-    }
-    for (const Student& s : after) {
-        r.rankedAfter += s.gradeRank.has_value();
-        for (size_t k = 0; k < size_t(kSubjects); ++k)
-            r.examinedAfter[k] = r.examinedAfter[k] || s.marks[k].has_value();
-    }
+    countSide(before, r.rankedBefore, r.examinedBefore);
+    countSide(after, r.rankedAfter, r.examinedAfter);
 
     // Students by 学号 on each side; a number held twice pairs nobody.
-    auto index = [](const std::vector<Student>& rows) {
-        QHash<QString, QList<int>> out;
-        for (int i = 0; i < int(rows.size()); ++i)
-            if (const QString n = rows[size_t(i)].number.trimmed(); !n.isEmpty())
-                out[n] << i;
-        return out;
-    };
-    const QHash<QString, QList<int>> byBefore = index(before), byAfter = index(after);
-    auto whyApart = [](const QString& number, const QHash<QString, QList<int>>& mine,
-                       const QHash<QString, QList<int>>& other, Apart::Why alone) -> std::optional<Apart::Why> {
-        if (number.isEmpty())
-            return Apart::Why::NoNumber;
-        if (mine.value(number).size() > 1 || other.value(number).size() > 1)
-            return Apart::Why::NumberTwice;
-        if (other.value(number).isEmpty())
-            return alone;
-        return std::nullopt;
-    };
-
+    const NumberIndex byBefore = byNumber(before), byAfter = byNumber(after);
     for (const Student& s : before)
         if (const auto why = whyApart(s.number.trimmed(), byBefore, byAfter, Apart::Why::OnlyBefore))
             r.apart << Apart{s, *why, false};
     for (const Student& s : after) {
         const QString n = s.number.trimmed();
-        if (const auto why = whyApart(n, byAfter, byBefore, Apart::Why::OnlyAfter)) {
+        if (const auto why = whyApart(n, byAfter, byBefore, Apart::Why::OnlyAfter))
             r.apart << Apart{s, *why, true};
-            continue;
-        }
-        Pair p;
-        p.before = before[size_t(byBefore.value(n).first())];
-        p.after = s;
-        if (p.before.gradeRank)
-            p.positionBefore = positionPercent(*p.before.gradeRank, r.rankedBefore);
-        if (p.after.gradeRank)
-            p.positionAfter = positionPercent(*p.after.gradeRank, r.rankedAfter);
-        p.gradeChange = difference(p.before.gradeRank, p.after.gradeRank);
-        // A class rank says where he stood among his classmates: across a
-        // change of class the two places are among different students.
-        if (p.before.cls == p.after.cls)
-            p.classChange = difference(p.before.classRank, p.after.classRank);
-        for (size_t k = 0; k < size_t(kSubjects); ++k)
-            p.subjectChange[k] = difference(p.before.subjectRanks[k], p.after.subjectRanks[k]);
-        r.pairs << p;
+        else
+            r.pairs << pairOf(before[size_t(byBefore.value(n).first())], s, r);
     }
-    auto order = [](const Student& a, const Student& b) {
-        return a.cls != b.cls ? a.cls < b.cls : a.number < b.number;
-    };
-    std::stable_sort(r.pairs.begin(), r.pairs.end(), [&](const Pair& a, const Pair& b) { return order(a.after, b.after); });
-    std::stable_sort(r.apart.begin(), r.apart.end(), [&](const Apart& a, const Apart& b) { return order(a.student, b.student); });
+    std::stable_sort(r.pairs.begin(), r.pairs.end(),
+                     [](const Pair& a, const Pair& b) { return rosterOrder(a.after, b.after); });
+    std::stable_sort(r.apart.begin(), r.apart.end(),
+                     [](const Apart& a, const Apart& b) { return rosterOrder(a.student, b.student); });
     computeClasses(r, before, after);
     return r;
 }

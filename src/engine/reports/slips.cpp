@@ -84,6 +84,121 @@ QList<Standing> standings(const Levels::ExamGrades& g, RankMode mode)
     return out;
 }
 
+// The earlier examination, its students found by 学号 and 姓名 together;
+// nothing when no change is shown.
+struct Earlier {
+    std::optional<Levels::ExamLevels> levels;
+    QList<Standing> standing;
+    QHash<QString, size_t> index;
+};
+
+Earlier earlierOf(const Options& o, const Levels::Scheme& scheme, const QMap<QString, qint64>& fallback)
+{
+    Earlier e;
+    if (o.change == Change::None)
+        return e;
+    e.levels = Levels::examLevels(o.earlier, scheme, fallback);
+    if (o.change == Change::Position)
+        e.standing = standings(e.levels->grades, o.rank);
+    for (size_t i = 0; i < e.levels->grades.students.size(); ++i)
+        e.index.insert(key(e.levels->grades.students[i].number, e.levels->grades.students[i].name), i);
+    return e;
+}
+
+// One student's slip: his items with their levels (and earlier levels),
+// his standing, and the standing he had in the earlier examination.
+Slip slipOf(const Set& set, const Levels::ExamLevels& now, size_t s, const Standing& standing, const Earlier& earlier)
+{
+    const Levels::ExamGrades& g = now.grades;
+    const Levels::ExamGrades::Student& st = g.students[s];
+    Slip slip;
+    slip.cls = st.cls;
+    slip.number = st.number;
+    slip.name = st.name;
+    const auto& before = earlier.levels;
+    const auto found = before ? earlier.index.constFind(key(st.number, st.name)) : earlier.index.constEnd();
+    const bool wasThere = before && found != earlier.index.constEnd();
+    for (int i = 0; i < g.items.size(); ++i) {
+        Item item;
+        item.title = g.items.at(i);
+        item.mark = st.marks[size_t(i)];
+        if (set.levels)
+            item.level = now.text(i, s);
+        if (set.earlierLevels) {
+            const int then = wasThere ? before->item(item.title) : -1;
+            item.earlier = then >= 0 ? before->text(then, *found) : kNotThere;
+        }
+        slip.items << item;
+    }
+    slip.standing = standing.text;
+    slip.standingValue = standing.value;
+    if (set.change == Change::Position) {
+        if (wasThere) {
+            const Standing& b = earlier.standing.at(qsizetype(*found));
+            slip.earlierStanding = b.value.isValid() ? QStringLiteral("上次%1").arg(b.text) : QStringLiteral("上次没有总分");
+            slip.earlierValue = b.value;
+        } else {
+            slip.earlierStanding = QStringLiteral("上次考试没有该生的成绩");
+        }
+    }
+    return slip;
+}
+
+// The columns of the slips' workbook: the student, then per item what the
+// slips show of it, then the standing.
+struct SheetColumns {
+    QStringList columns, headers;
+    QList<Export::Format> formats;
+
+    void add(const QString& column, const QString& header, Export::Format format)
+    {
+        columns << column;
+        headers << header;
+        formats << format;
+    }
+};
+
+SheetColumns sheetColumns(const Set& set)
+{
+    SheetColumns c;
+    c.add(QStringLiteral("班号"), QStringLiteral("班级"), Export::Format::Integer);
+    c.add(QStringLiteral("学号"), QStringLiteral("学号"), Export::Format::General);
+    c.add(QStringLiteral("姓名"), QStringLiteral("姓名"), Export::Format::General);
+    for (const QString& item : set.items) {
+        if (set.marks)
+            c.add(item + QLatin1Char('1'), item, Export::Format::General);
+        if (set.levels)
+            c.add(item + QStringLiteral("等级"), item + QStringLiteral("等级"), Export::Format::General);
+        if (set.earlierLevels)
+            c.add(item + QStringLiteral("上次等级"), item + QStringLiteral("上次等级"), Export::Format::General);
+    }
+    if (set.rank != RankMode::None) {
+        c.add(QStringLiteral("名次"), set.standingTitle(), Export::Format::Integer);
+        if (set.change == Change::Position)
+            c.add(QStringLiteral("上次名次"), QStringLiteral("上次") + set.standingTitle(), Export::Format::Integer);
+    }
+    return c;
+}
+
+QVariantList sheetRow(const Set& set, const Slip& slip)
+{
+    QVariantList row{slip.cls, slip.number, slip.name};
+    for (const Item& item : slip.items) {
+        if (set.marks)
+            row << (item.mark ? QVariant(Num::fromFixed(*item.mark)) : QVariant(Levels::kAbsent));
+        if (set.levels)
+            row << item.level;
+        if (set.earlierLevels)
+            row << item.earlier;
+    }
+    if (set.rank != RankMode::None) {
+        row << (slip.standingValue.isValid() ? slip.standingValue : QVariant(QStringLiteral("—")));
+        if (set.change == Change::Position)
+            row << (slip.earlierValue.isValid() ? slip.earlierValue : QVariant(QStringLiteral("—")));
+    }
+    return row;
+}
+
 } // namespace
 
 void check(const Options& o)
@@ -178,118 +293,31 @@ Set build(const Options& o, const Levels::Scheme& scheme, const QMap<QString, qi
     set.items = g.items;
     set.fullMarks = g.fullMarks;
     const QList<Standing> standing = standings(g, o.rank);
-
-    // The earlier examination, its students found by 学号 and 姓名 together.
-    std::optional<Levels::ExamLevels> before;
-    QList<Standing> beforeStanding;
-    QHash<QString, size_t> beforeIndex;
-    if (o.change != Change::None) {
-        before = Levels::examLevels(o.earlier, scheme, fallback);
+    const Earlier earlier = earlierOf(o, scheme, fallback);
+    if (earlier.levels)
         set.earlierName = o.earlier.name;
-        if (o.change == Change::Position)
-            beforeStanding = standings(before->grades, o.rank);
-        for (size_t i = 0; i < before->grades.students.size(); ++i)
-            beforeIndex.insert(key(before->grades.students[i].number, before->grades.students[i].name), i);
-    }
 
-    for (size_t s = 0; s < g.students.size(); ++s) {
-        const Levels::ExamGrades::Student& st = g.students[s];
-        if (o.cls && st.cls != *o.cls)
-            continue;
-        Slip slip;
-        slip.cls = st.cls;
-        slip.number = st.number;
-        slip.name = st.name;
-        const auto found = before ? beforeIndex.constFind(key(st.number, st.name)) : beforeIndex.constEnd();
-        const bool wasThere = before && found != beforeIndex.constEnd();
-        for (int i = 0; i < g.items.size(); ++i) {
-            Item item;
-            item.title = g.items.at(i);
-            item.mark = st.marks[size_t(i)];
-            if (set.levels)
-                item.level = now.text(i, s);
-            if (set.earlierLevels) {
-                const int then = wasThere ? before->item(item.title) : -1;
-                item.earlier = then >= 0 ? before->text(then, *found) : kNotThere;
-            }
-            slip.items << item;
-        }
-        slip.standing = standing.value(qsizetype(s)).text;
-        slip.standingValue = standing.value(qsizetype(s)).value;
-        if (o.change == Change::Position) {
-            if (wasThere) {
-                const Standing& b = beforeStanding.at(qsizetype(*found));
-                slip.earlierStanding = b.value.isValid() ? QStringLiteral("上次%1").arg(b.text) : QStringLiteral("上次没有总分");
-                slip.earlierValue = b.value;
-            } else {
-                slip.earlierStanding = QStringLiteral("上次考试没有该生的成绩");
-            }
-        }
-        set.slips << slip;
-    }
+    for (size_t s = 0; s < g.students.size(); ++s)
+        if (!o.cls || g.students[s].cls == *o.cls)
+            set.slips << slipOf(set, now, s, standing.value(qsizetype(s)), earlier);
     return set;
 }
 
 QList<Export::Sheet> sheets(const Set& set)
 {
-    QStringList columns{QStringLiteral("班号"), QStringLiteral("学号"), QStringLiteral("姓名")};
-    QStringList headers{QStringLiteral("班级"), QStringLiteral("学号"), QStringLiteral("姓名")};
-    QList<Export::Format> formats{Export::Format::Integer, Export::Format::General, Export::Format::General};
-    for (const QString& item : set.items) {
-        if (set.marks) {
-            columns << item + QLatin1Char('1');
-            headers << item;
-            formats << Export::Format::General;
-        }
-        if (set.levels) {
-            columns << item + QStringLiteral("等级");
-            headers << item + QStringLiteral("等级");
-            formats << Export::Format::General;
-        }
-        if (set.earlierLevels) {
-            columns << item + QStringLiteral("上次等级");
-            headers << item + QStringLiteral("上次等级");
-            formats << Export::Format::General;
-        }
-    }
-    if (set.rank != RankMode::None) {
-        columns << QStringLiteral("名次");
-        headers << set.standingTitle();
-        formats << Export::Format::Integer;
-        if (set.change == Change::Position) {
-            columns << QStringLiteral("上次名次");
-            headers << QStringLiteral("上次") + set.standingTitle();
-            formats << Export::Format::Integer;
-        }
-    }
+    const SheetColumns c = sheetColumns(set);
     QList<Export::Sheet> out;
     for (qint64 cls : set.classes()) {
         Export::Sheet sheet;
         sheet.name = classText(cls);
         sheet.title = QStringLiteral("成绩条");
-        sheet.columns = columns;
-        sheet.headers = headers;
-        sheet.formats = formats;
+        sheet.columns = c.columns;
+        sheet.headers = c.headers;
+        sheet.formats = c.formats;
         sheet.headerPerRow = true;
-        for (const Slip& slip : set.slips) {
-            if (slip.cls != cls)
-                continue;
-            QVariantList row{slip.cls, slip.number, slip.name};
-            for (const Item& item : slip.items) {
-                if (set.marks)
-                    row << (item.mark ? QVariant(Num::fromFixed(*item.mark)) : QVariant(Levels::kAbsent));
-                if (set.levels)
-                    row << item.level;
-                if (set.earlierLevels)
-                    row << item.earlier;
-            }
-            if (set.rank != RankMode::None) {
-                row << (slip.standingValue.isValid() ? slip.standingValue : QVariant(QStringLiteral("—")));
-                if (set.change == Change::Position)
-                    row << (slip.earlierValue.isValid() ? slip.earlierValue : QVariant(QStringLiteral("—")));
-            }
-            sheet.rows << row;
-        }
+        for (const Slip& slip : set.slips)
+            if (slip.cls == cls)
+                sheet.rows << sheetRow(set, slip);
         out << sheet;
     }
     return out;
