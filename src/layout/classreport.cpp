@@ -122,10 +122,24 @@ void paintGridLines(QPainter& p, const BandChart& c, const QRectF& area, const Q
     }
 }
 
+// The font of the counts above the bars: the labels' own, smaller when the
+// widest count would run into the next bar's.
+QFont countFont(const QList<ClassReport::Band>& bands, const BandChart& c, const QFont& small, const QFontMetricsF& sm)
+{
+    qreal widest = 0;
+    for (const auto& b : bands)
+        widest = std::max(widest, sm.horizontalAdvance(QString::number(b.count)));
+    QFont f = small;
+    if (widest > c.slot * 0.95)
+        f.setPointSizeF(small.pointSizeF() * c.slot * 0.95 / widest);
+    return f;
+}
+
 // A grey bar per band with its count above it and its lower bound below.
 void paintBars(QPainter& p, const QList<ClassReport::Band>& bands, const BandChart& c, const QFont& small,
                const QFontMetricsF& sm, const QPen& outline)
 {
+    const QFont counts = countFont(bands, c, small, sm);
     for (int i = 0; i < bands.size(); ++i) {
         const auto& b = bands.at(i);
         const qreal x = c.plot.left() + c.slot * i;
@@ -136,9 +150,10 @@ void paintBars(QPainter& p, const QList<ClassReport::Band>& bands, const BandCha
         if (b.count > 0)
             p.drawRect(bar);
         p.setBrush(Qt::NoBrush);
-        p.setFont(small);
+        p.setFont(counts);
         p.drawText(QRectF(x, bar.top() - sm.height() * 1.2, c.slot, sm.height() * 1.2), Qt::AlignHCenter | Qt::AlignBottom,
                    QString::number(b.count));
+        p.setFont(small);
         if (c.upright) {
             p.save();
             p.translate(x + c.slot / 2 + sm.height() / 2, c.plot.bottom() + sm.height() * 0.2);
