@@ -115,6 +115,9 @@ bool parseRef(QByteArrayView ref, int& column, int& row)
     return true;
 }
 
+// A cell's kind, from its attribute t.
+enum class CellType { Number, Shared, Inline, Formula, Bool, Error, Date };
+
 class XlsxWorkbook : public Workbook {
 public:
     explicit XlsxWorkbook(const QString& file);
@@ -179,10 +182,6 @@ private:
     void loadStyles();
     Cell numberCell(QByteArrayView value, int style);
 
-public:
-    enum class CellType { Number, Shared, Inline, Formula, Bool, Error, Date };
-
-private:
     // Where the stream of one sheet stands: the row being built and the cell being read.
     struct SheetCursor {
         Row row;
@@ -622,17 +621,16 @@ QString decodedIn(XlsxWorkbook::Scanned& p, QByteArrayView raw)
 }
 
 // The attribute t of a cell.
-XlsxWorkbook::CellType cellType(QByteArrayView ty)
+CellType cellType(QByteArrayView ty)
 {
-    using Type = XlsxWorkbook::CellType;
-    return ty.isEmpty() || ty == "n" ? Type::Number
-         : ty == "s"                 ? Type::Shared
-         : ty == "inlineStr"         ? Type::Inline
-         : ty == "str"               ? Type::Formula
-         : ty == "b"                 ? Type::Bool
-         : ty == "e"                 ? Type::Error
-         : ty == "d"                 ? Type::Date
-                                     : Type::Number;
+    return ty.isEmpty() || ty == "n" ? CellType::Number
+         : ty == "s"                 ? CellType::Shared
+         : ty == "inlineStr"         ? CellType::Inline
+         : ty == "str"               ? CellType::Formula
+         : ty == "b"                 ? CellType::Bool
+         : ty == "e"                 ? CellType::Error
+         : ty == "d"                 ? CellType::Date
+                                     : CellType::Number;
 }
 
 void addMerge(const XmlScanner& x, QList<Merge>& merges)
