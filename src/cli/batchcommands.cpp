@@ -508,6 +508,45 @@ QString currentExamName()
     return name == Entry::kNoExam ? QString() : name;
 }
 
+// What the windows hand on: the table as they show it, as a workbook or a PDF.
+QString exportShown(const QString& table, OutputKind kind, const QString& out)
+{
+    Export::Sheet sheet = Export::storedSheet(table);
+    sheet.name = table;
+    sheet.title = Export::tableTitle(table);
+    const QString where = QDir::toNativeSeparators(out);
+    if (kind == OutputKind::Workbook) {
+        Export::writeXlsx(out, {sheet});
+        return QStringLiteral("已把表 %1 的%2行导出到 %3").arg(table).arg(sheet.rowCount()).arg(where);
+    }
+    const bool working = !Db::hasColumn(table, QStringLiteral("考试名称"));
+    Layout::TablePages pages(sheet);
+    const int n = Layout::writePdf(out, pages, {sheet.title, working ? currentExamName() : QString()});
+    return QStringLiteral("已把表 %1 的%2行印成PDF：%3（%4页）").arg(table).arg(sheet.rowCount()).arg(where).arg(n);
+}
+
+// The stored table as CSV text, every column in rowid order; rows counts its rows.
+QByteArray storedCsv(const QString& table, qint64& rows)
+{
+    const QString t = Db::table(table);
+    QStringList cols;
+    for (const QString& c : Db::columns(table))
+        cols << Db::quote(c);
+    QSqlQuery q = Db::prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(cols.join(','), t));
+    Db::exec(q);
+    QString text = csvLine(Db::columns(table));
+    rows = 0;
+    QStringList fields;
+    while (Db::next(q)) {
+        fields.clear();
+        for (int i = 0; i < cols.size(); ++i)
+            fields << exportText(q.value(i));
+        text += csvLine(fields);
+        ++rows;
+    }
+    return text.toUtf8();
+}
+
 Outcome runExport(const Invocation& inv)
 {
     const QString table = inv.positional.value(0);
@@ -524,39 +563,11 @@ Outcome runExport(const Invocation& inv)
     openDatabase(inv);
     Outcome o;
     if (kind != OutputKind::Csv) {
-        // What the windows hand on: the table as they show it.
-        Export::Sheet sheet = Export::storedSheet(table);
-        sheet.name = table;
-        sheet.title = Export::tableTitle(table);
-        const QString where = QDir::toNativeSeparators(*out);
-        if (kind == OutputKind::Workbook) {
-            Export::writeXlsx(*out, {sheet});
-            o.summary = QStringLiteral("已把表 %1 的%2行导出到 %3").arg(table).arg(sheet.rowCount()).arg(where);
-        } else {
-            const bool working = !Db::hasColumn(table, QStringLiteral("考试名称"));
-            Layout::TablePages pages(sheet);
-            const int n = Layout::writePdf(*out, pages, {sheet.title, working ? currentExamName() : QString()});
-            o.summary = QStringLiteral("已把表 %1 的%2行印成PDF：%3（%4页）").arg(table).arg(sheet.rowCount()).arg(where).arg(n);
-        }
+        o.summary = exportShown(table, kind, *out);
         return o;
     }
-    const QString t = Db::table(table);
-    QStringList cols;
-    for (const QString& c : Db::columns(table))
-        cols << Db::quote(c);
-    QSqlQuery q = Db::prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(cols.join(','), t));
-    Db::exec(q);
-    QString text = csvLine(Db::columns(table));
     qint64 rows = 0;
-    QStringList fields;
-    while (Db::next(q)) {
-        fields.clear();
-        for (int i = 0; i < cols.size(); ++i)
-            fields << exportText(q.value(i));
-        text += csvLine(fields);
-        ++rows;
-    }
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = storedCsv(table, rows);
     if (out) {
         // The file is replaced only once the whole export is on the disk.
         Files::writeAll(*out, bytes);
@@ -685,6 +696,7 @@ Outcome run(const Invocation& inv)
     throw UsageError(QStringLiteral("没有“%1”这个命令").arg(c));
 }
 
+// One text, as the tool prints it: split up it would no longer read as the page it is.
 QString helpText()
 {
     return QStringLiteral(

@@ -101,11 +101,8 @@ QString leftOutHeaders(const Actions::ImportPlan& plan)
     return headers.join(QStringLiteral("、"));
 }
 
-} // namespace
-
-Outcome runImport(const Invocation& inv)
+void checkArguments(const Invocation& inv, bool marks)
 {
-    const bool marks = inv.options.contains("marks");
     if (inv.options.contains("accept-gaps") && !marks)
         throw UsageError(QStringLiteral("--accept-gaps 只能和 --marks 一起用"));
     if (inv.options.contains("table")) {
@@ -119,6 +116,76 @@ Outcome runImport(const Invocation& inv)
         throw Db::Error(QStringLiteral("找不到文件 %1").arg(QDir::toNativeSeparators(file)));
     if (info.isDir())
         throw Db::Error(QStringLiteral("%1 是文件夹，不是成绩表文件").arg(QDir::toNativeSeparators(file)));
+}
+
+// Marks go in only where every row is the student the roster says, and
+// every student has a row unless --accept-gaps.
+void checkMatch(const Actions::ImportPlan& plan, const Invocation& inv)
+{
+    if (plan.bulk.match.hasConflicts())
+        throw Db::InputError(conflicts(plan.bulk));
+    if (plan.bulk.match.hasGaps() && !inv.options.contains("accept-gaps"))
+        throw Db::InputError(QStringLiteral("成绩按%1对应到名单上的学生，对上%2名，但：\n%3\n没有导入任何成绩。"
+                                            "只导入对上的学生的成绩（其余学生原有的成绩不变）时，加 --accept-gaps。")
+                                 .arg(byWhat(plan.bulk.match.by))
+                                 .arg(plan.bulk.match.matched())
+                                 .arg(gaps(plan.bulk).join('\n')));
+}
+
+QString marksSummary(const Actions::ImportPlan& plan, const Actions::ImportResult& r, const QString& from,
+                     const QString& table)
+{
+    QString summary = QStringLiteral("已按%1把%2的成绩导入表 %3：%4名学生，科目：%5，写入%6个成绩、%7个缺考（空着或填了缺考，不计0分），"
+                                     "名单上共%8名学生")
+                          .arg(byWhat(plan.bulk.match.by), from, table)
+                          .arg(r.students)
+                          .arg(subjectList(plan.bulk.subjects))
+                          .arg(r.marks)
+                          .arg(r.absences)
+                          .arg(r.rosterSize);
+    if (plan.bulk.match.hasGaps())
+        summary += QStringLiteral("；%1行没有对上名单，%2名学生没有成绩行，原有成绩不变")
+                       .arg(plan.bulk.match.unknown.size() + plan.bulk.match.ambiguous.size())
+                       .arg(plan.bulk.match.missing.size());
+    return summary;
+}
+
+QString rosterSummary(const Actions::ImportPlan& plan, const Actions::ImportResult& r, const QString& from,
+                      const QString& table)
+{
+    QSet<qint64> classes;
+    for (const Roster::Student& s : plan.bulk.students)
+        classes.insert(s.cls);
+    return QStringLiteral("已把%1的%2名学生（%3个班）作为新名单导入表 %4，科目：%5，写入%6个成绩、%7个缺考"
+                          "（空着或填了缺考，不计0分）")
+        .arg(from)
+        .arg(r.students)
+        .arg(classes.size())
+        .arg(table, subjectList(plan.bulk.subjects))
+        .arg(r.marks)
+        .arg(r.absences);
+}
+
+// What either kind of import adds: marks above full, columns and rows left out.
+QString remarks(const Actions::ImportPlan& plan)
+{
+    QString out;
+    if (!plan.bulk.aboveFull.isEmpty())
+        out += QStringLiteral("；%1个成绩高于满分").arg(plan.bulk.aboveFull.size());
+    if (!plan.leftOut.isEmpty())
+        out += QStringLiteral("；不导入的列：%1").arg(leftOutHeaders(plan));
+    if (!plan.skipped.isEmpty())
+        out += QStringLiteral("；跳过%1行不是学生的行").arg(plan.skipped.size());
+    return out;
+}
+
+} // namespace
+
+Outcome runImport(const Invocation& inv)
+{
+    const bool marks = inv.options.contains("marks");
+    checkArguments(inv, marks);
+    const QString file = inv.positional.value(0);
 
     // The whole file is read and recognised before the database is opened.
     const std::unique_ptr<Import::Workbook> book = Import::open(file);
@@ -137,52 +204,14 @@ Outcome runImport(const Invocation& inv)
     }
     const Actions::ImportPlan plan =
         Actions::planImport(session, table, sheet, marks ? Actions::ImportKind::Marks : Actions::ImportKind::NewRoster);
-    if (marks) {
-        if (plan.bulk.match.hasConflicts())
-            throw Db::InputError(conflicts(plan.bulk));
-        if (plan.bulk.match.hasGaps() && !inv.options.contains("accept-gaps"))
-            throw Db::InputError(QStringLiteral("成绩按%1对应到名单上的学生，对上%2名，但：\n%3\n没有导入任何成绩。"
-                                                "只导入对上的学生的成绩（其余学生原有的成绩不变）时，加 --accept-gaps。")
-                                     .arg(byWhat(plan.bulk.match.by))
-                                     .arg(plan.bulk.match.matched())
-                                     .arg(gaps(plan.bulk).join('\n')));
-    }
+    if (marks)
+        checkMatch(plan, inv);
     const Actions::ImportResult r = Actions::writeImport(session, table, plan);
 
     Outcome o;
     const QString from = QStringLiteral("“%1”的工作表“%2”").arg(Import::shownName(file), sheet.sheet);
-    if (marks) {
-        o.summary = QStringLiteral("已按%1把%2的成绩导入表 %3：%4名学生，科目：%5，写入%6个成绩、%7个缺考（空着或填了缺考，不计0分），"
-                                   "名单上共%8名学生")
-                        .arg(byWhat(plan.bulk.match.by), from, table)
-                        .arg(r.students)
-                        .arg(subjectList(plan.bulk.subjects))
-                        .arg(r.marks)
-                        .arg(r.absences)
-                        .arg(r.rosterSize);
-        if (plan.bulk.match.hasGaps())
-            o.summary += QStringLiteral("；%1行没有对上名单，%2名学生没有成绩行，原有成绩不变")
-                             .arg(plan.bulk.match.unknown.size() + plan.bulk.match.ambiguous.size())
-                             .arg(plan.bulk.match.missing.size());
-    } else {
-        QSet<qint64> classes;
-        for (const Roster::Student& s : plan.bulk.students)
-            classes.insert(s.cls);
-        o.summary = QStringLiteral("已把%1的%2名学生（%3个班）作为新名单导入表 %4，科目：%5，写入%6个成绩、%7个缺考"
-                                   "（空着或填了缺考，不计0分）")
-                        .arg(from)
-                        .arg(r.students)
-                        .arg(classes.size())
-                        .arg(table, subjectList(plan.bulk.subjects))
-                        .arg(r.marks)
-                        .arg(r.absences);
-    }
-    if (!plan.bulk.aboveFull.isEmpty())
-        o.summary += QStringLiteral("；%1个成绩高于满分").arg(plan.bulk.aboveFull.size());
-    if (!plan.leftOut.isEmpty())
-        o.summary += QStringLiteral("；不导入的列：%1").arg(leftOutHeaders(plan));
-    if (!plan.skipped.isEmpty())
-        o.summary += QStringLiteral("；跳过%1行不是学生的行").arg(plan.skipped.size());
+    o.summary = marks ? marksSummary(plan, r, from, table) : rosterSummary(plan, r, from, table);
+    o.summary += remarks(plan);
     return o;
 }
 

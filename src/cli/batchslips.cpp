@@ -46,36 +46,44 @@ Levels::ExamRef examRef(const QString& name, std::optional<qint64> number)
     return number ? Levels::ExamRef{name, *number} : Levels::examNamed(name);
 }
 
-} // namespace
+// What the command line asks for, all checked before the database is opened.
+struct Request {
+    QString examName;
+    std::optional<qint64> number;
+    QString out;
+    bool pdf = false;
+    QString dbFile;
+    Slips::Options options;
+    QString layout;
+    std::optional<QString> since;
+    std::optional<qint64> sinceNumber;
+};
 
-const QStringList& slipOptions()
+// The examination and the file to write.
+void readTarget(const Invocation& inv, Request& req)
 {
-    static const QStringList options{"exam", "number", "class", "show", "rank", "layout",
-                                     "since", "since-number", "change", "year", "out"};
-    return options;
-}
-
-Outcome runSlips(const Invocation& inv)
-{
-    // Everything is checked before the database is opened.
     if (!inv.options.contains("exam"))
         throw UsageError(QStringLiteral("slips 命令要用 --exam 给出考试名称"));
-    const QString examName = nameOption(inv, "exam");
-    const std::optional<qint64> number = numberOption(inv, "number");
+    req.examName = nameOption(inv, "exam");
+    req.number = numberOption(inv, "number");
     if (!inv.options.contains("out"))
         throw UsageError(QStringLiteral("slips 命令要用 --out 给出写出的文件（.pdf 或 .xlsx）"));
-    const QString out = inv.options.value("out");
-    const bool pdf = out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
-    if (!pdf && !out.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
-        throw UsageError(QStringLiteral("--out 要以 .pdf 或 .xlsx 结尾，现在是“%1”").arg(out));
-    const QString dbFile = inv.options.value("db", defaultDatabase());
-    const QFileInfo o(out), d(dbFile);
+    req.out = inv.options.value("out");
+    req.pdf = req.out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
+    if (!req.pdf && !req.out.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+        throw UsageError(QStringLiteral("--out 要以 .pdf 或 .xlsx 结尾，现在是“%1”").arg(req.out));
+    req.dbFile = inv.options.value("db", defaultDatabase());
+    const QFileInfo o(req.out), d(req.dbFile);
     if (o.isDir())
-        throw UsageError(QStringLiteral("--out 是一个文件夹：%1").arg(QDir::toNativeSeparators(out)));
+        throw UsageError(QStringLiteral("--out 是一个文件夹：%1").arg(QDir::toNativeSeparators(req.out)));
     if (o.exists() && d.exists() && o.canonicalFilePath() == d.canonicalFilePath())
         throw UsageError(QStringLiteral("--out 不能是数据库文件本身"));
+}
 
-    Slips::Options options;
+// Whose slips, and what they show.
+void readContent(const Invocation& inv, Request& req)
+{
+    Slips::Options& options = req.options;
     if (inv.options.contains("class")) {
         const auto c = Num::parseInteger(inv.options.value("class"));
         if (!c || !Rules::isClassNumber(*c))
@@ -94,55 +102,82 @@ Outcome runSlips(const Invocation& inv)
         : rank == QLatin1String("grade")          ? Slips::RankMode::Grade
         : rank == QLatin1String("position")       ? Slips::RankMode::Position
                                                   : Slips::RankMode::None;
-    const QString layout = choice(inv, "layout", {"slips", "notice"}, "slips");
-    if (!pdf && inv.options.contains("layout"))
+    req.layout = choice(inv, "layout", {"slips", "notice"}, "slips");
+    if (!req.pdf && inv.options.contains("layout"))
         throw UsageError(QStringLiteral("--layout 只用于 PDF；工作簿总是成绩条的样式"));
-    std::optional<QString> since;
-    const std::optional<qint64> sinceNumber = numberOption(inv, "since-number");
+}
+
+// The earlier examination to compare with, if any.
+void readComparison(const Invocation& inv, Request& req)
+{
+    req.sinceNumber = numberOption(inv, "since-number");
     if (inv.options.contains("since"))
-        since = nameOption(inv, "since");
+        req.since = nameOption(inv, "since");
     else if (inv.options.contains("since-number") || inv.options.contains("change"))
         throw UsageError(QStringLiteral("--since-number 和 --change 要和 --since（用来比较的考试）一起用"));
-    if (since) {
+    if (req.since) {
         const QString change = choice(inv, "change", {"level", "position"}, "level");
-        options.change = change == QLatin1String("position") ? Slips::Change::Position : Slips::Change::Level;
-        if (options.change == Slips::Change::Position && options.rank == Slips::RankMode::None)
+        req.options.change = change == QLatin1String("position") ? Slips::Change::Position : Slips::Change::Level;
+        if (req.options.change == Slips::Change::Position && req.options.rank == Slips::RankMode::None)
             throw UsageError(QStringLiteral("--change position 要和 --rank class、grade 或 position 一起用：不显示名次时也不显示名次的变化"));
     }
-    options.yearLine = inv.options.value("year").trimmed();
+}
 
-    Db::open(dbFile);
+// Writes the slips as the request's file; what was written.
+QString writeSlips(const Request& req, const Slips::Set& set)
+{
+    const Slips::Options& options = req.options;
+    const QString where = QDir::toNativeSeparators(req.out);
+    const QString who = options.cls ? Slips::classText(*options.cls) : QStringLiteral("全年级%1个班").arg(set.classes().size());
+    if (req.pdf) {
+        const auto form = req.layout == QLatin1String("notice") ? Layout::SlipPages::Form::Notice : Layout::SlipPages::Form::Slips;
+        const int pages = Layout::writeSlips(req.out, set, form);
+        return QStringLiteral("已把考试“%1”（编号%2）%3%4名学生的%5写入 %6（%7页）")
+            .arg(options.exam.name)
+            .arg(options.exam.number)
+            .arg(who)
+            .arg(set.slips.size())
+            .arg(form == Layout::SlipPages::Form::Notice ? QStringLiteral("家长通知书") : QStringLiteral("成绩条"), where)
+            .arg(pages);
+    }
+    Slips::writeWorkbook(req.out, set);
+    return QStringLiteral("已把考试“%1”（编号%2）%3%4名学生的成绩条写入 %5（每班一张工作表）")
+        .arg(options.exam.name)
+        .arg(options.exam.number)
+        .arg(who)
+        .arg(set.slips.size())
+        .arg(where);
+}
+
+} // namespace
+
+const QStringList& slipOptions()
+{
+    static const QStringList options{"exam", "number", "class", "show", "rank", "layout",
+                                     "since", "since-number", "change", "year", "out"};
+    return options;
+}
+
+Outcome runSlips(const Invocation& inv)
+{
+    // Everything is checked before the database is opened.
+    Request req;
+    readTarget(inv, req);
+    readContent(inv, req);
+    readComparison(inv, req);
+    req.options.yearLine = inv.options.value("year").trimmed();
+
+    Db::open(req.dbFile);
     Session session;
     session.load(false);
-    options.exam = examRef(examName, number);
-    if (since)
-        options.earlier = examRef(*since, sinceNumber);
-    const Slips::Set set = Actions::slips(session, options);
+    req.options.exam = examRef(req.examName, req.number);
+    if (req.since)
+        req.options.earlier = examRef(*req.since, req.sinceNumber);
+    const Slips::Set set = Actions::slips(session, req.options);
     if (set.slips.isEmpty())
-        throw Db::InputError(QStringLiteral("考试“%1”没有学生，没有写出成绩条").arg(options.exam.name));
-
-    const QString where = QDir::toNativeSeparators(out);
-    const QString who = options.cls ? Slips::classText(*options.cls) : QStringLiteral("全年级%1个班").arg(set.classes().size());
+        throw Db::InputError(QStringLiteral("考试“%1”没有学生，没有写出成绩条").arg(req.options.exam.name));
     Outcome result;
-    if (pdf) {
-        const auto form = layout == QLatin1String("notice") ? Layout::SlipPages::Form::Notice : Layout::SlipPages::Form::Slips;
-        const int pages = Layout::writeSlips(out, set, form);
-        result.summary = QStringLiteral("已把考试“%1”（编号%2）%3%4名学生的%5写入 %6（%7页）")
-                             .arg(options.exam.name)
-                             .arg(options.exam.number)
-                             .arg(who)
-                             .arg(set.slips.size())
-                             .arg(form == Layout::SlipPages::Form::Notice ? QStringLiteral("家长通知书") : QStringLiteral("成绩条"), where)
-                             .arg(pages);
-    } else {
-        Slips::writeWorkbook(out, set);
-        result.summary = QStringLiteral("已把考试“%1”（编号%2）%3%4名学生的成绩条写入 %5（每班一张工作表）")
-                             .arg(options.exam.name)
-                             .arg(options.exam.number)
-                             .arg(who)
-                             .arg(set.slips.size())
-                             .arg(where);
-    }
+    result.summary = writeSlips(req, set);
     return result;
 }
 

@@ -40,6 +40,11 @@ public:
 
 private:
     void inspect(int fd);
+    // Why the lock file could not be opened (err is the open's errno).
+    void notOpened(const QByteArray& path, int err);
+    // Takes the lock on the file just opened, which it closes unless held;
+    // false when the file was removed meanwhile and must be opened again.
+    bool lockOpened(int fd, const QByteArray& path);
     QString m_path;
     State m_state = State::Unavailable;
     qint64 m_holder = 0;

@@ -398,70 +398,78 @@ QString restoreSource(const QString& entry)
     return path;
 }
 
-void checkSource(const QString& path)
+namespace {
+
+// A candidate for a restore as its messages name it, and what they add: that
+// nothing was changed.
+struct Source {
+    QString path;
+    QString what;
+    QString nothing;
+};
+
+void checkIsFile(const QFileInfo& fi, const Source& src)
 {
-    const QFileInfo fi(path);
-    const bool blank = fi.absoluteFilePath() == QFileInfo(Paths::templateFile()).absoluteFilePath();
-    const QString what = blank ? QStringLiteral("空白数据库模板“%1”").arg(fi.fileName())
-                               : QStringLiteral("“%1”").arg(fi.fileName());
-    const QString nothing = QStringLiteral("当前数据库没有改动。");
     if (!fi.exists()) {
         QString hint;
         if (fi.fileName() != fi.fileName().trimmed())
             hint = QStringLiteral("（注意名字前后有空格）");
         throw Db::Error(QStringLiteral("找不到%1%2：数据库文件夹 %3 中没有这个文件。%4")
-                            .arg(what, hint, shown(fi.absolutePath()), nothing));
+                            .arg(src.what, hint, shown(fi.absolutePath()), src.nothing));
     }
     if (fi.isDir())
-        throw Db::Error(QStringLiteral("%1是一个文件夹，不是数据库。%2").arg(what, nothing));
+        throw Db::Error(QStringLiteral("%1是一个文件夹，不是数据库。%2").arg(src.what, src.nothing));
     if (fi.size() == 0)
-        throw Db::Error(QStringLiteral("%1是一个空文件，不是数据库。%2").arg(what, nothing));
+        throw Db::Error(QStringLiteral("%1是一个空文件，不是数据库。%2").arg(src.what, src.nothing));
+}
 
-    // A journal beside the file means that a program writing it was
-    // interrupted: its last change is half in the file and half in the
-    // journal. Only a write can settle that, and a restore never writes its
-    // source, so such a file is not used.
-    const auto interrupted = [&](int code) {
-        const QString journal = journalBeside(path);
-        if (journal.isEmpty() || ((code & 0xff) != SQLITE_READONLY && (code & 0xff) != SQLITE_CANTOPEN))
-            return;
-        throw Db::Error(QStringLiteral("%1旁边有一个日志文件“%2”：上次写入%1时被中断了，它的内容不完整，不能用来还原。%3"
-                                       "请选用另一个备份。")
-                            .arg(what, journal, nothing));
-    };
-    Connection src(path, SQLITE_OPEN_READONLY);
-    if (src.rc() != SQLITE_OK) {
-        interrupted(sqlite3_extended_errcode(src.get()));
-        throw Db::Error(QStringLiteral("无法打开%1：%2。%3").arg(what, reasonOf(src.rc(), src.get()), nothing));
-    }
-    sqlite3_busy_timeout(src.get(), 2000);
+// A journal beside the file means that a program writing it was
+// interrupted: its last change is half in the file and half in the
+// journal. Only a write can settle that, and a restore never writes its
+// source, so such a file is not used.
+void refuseIfInterrupted(const Source& src, int code)
+{
+    const QString journal = journalBeside(src.path);
+    if (journal.isEmpty() || ((code & 0xff) != SQLITE_READONLY && (code & 0xff) != SQLITE_CANTOPEN))
+        return;
+    throw Db::Error(QStringLiteral("%1旁边有一个日志文件“%2”：上次写入%1时被中断了，它的内容不完整，不能用来还原。%3"
+                                   "请选用另一个备份。")
+                        .arg(src.what, journal, src.nothing));
+}
+
+void checkIntegrity(sqlite3* db, const Source& src)
+{
     sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(src.get(), "PRAGMA integrity_check(5)", -1, &st, nullptr);
+    int rc = sqlite3_prepare_v2(db, "PRAGMA integrity_check(5)", -1, &st, nullptr);
     QStringList problems;
     if (rc == SQLITE_OK)
         while ((rc = sqlite3_step(st)) == SQLITE_ROW)
             problems << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE) {
-        interrupted(sqlite3_extended_errcode(src.get()));
-        const int code = sqlite3_extended_errcode(src.get()) & 0xff;
+        refuseIfInterrupted(src, sqlite3_extended_errcode(db));
+        const int code = sqlite3_extended_errcode(db) & 0xff;
         if (code == SQLITE_NOTADB)
-            throw Db::Error(QStringLiteral("%1不是数据库文件。%2").arg(what, nothing));
+            throw Db::Error(QStringLiteral("%1不是数据库文件。%2").arg(src.what, src.nothing));
         if (code == SQLITE_CORRUPT)
-            throw Db::Error(QStringLiteral("%1已损坏，不能用来还原。%2").arg(what, nothing));
-        throw Db::Error(QStringLiteral("无法读取%1：%2。%3").arg(what, reasonOf(code, src.get()), nothing));
+            throw Db::Error(QStringLiteral("%1已损坏，不能用来还原。%2").arg(src.what, src.nothing));
+        throw Db::Error(QStringLiteral("无法读取%1：%2。%3").arg(src.what, reasonOf(code, db), src.nothing));
     }
     if (problems != QStringList{QStringLiteral("ok")})
         throw Db::Error(QStringLiteral("%1已损坏，不能用来还原。%2请选用另一个备份。\n\n详细情况（SQLite 完整性检查）：\n%3")
-                            .arg(what, nothing, problems.join('\n')));
+                            .arg(src.what, src.nothing, problems.join('\n')));
+}
 
-    // A sound file of another program is refused too: every window relies on
-    // the grade tables and their columns.
+// A sound file of another program is refused too: every window relies on
+// the grade tables and their columns.
+void checkSchema(sqlite3* db, const Source& src)
+{
     QHash<QString, QStringList> has;
-    rc = sqlite3_prepare_v2(src.get(),
-                            "SELECT m.name, p.name FROM sqlite_master m, pragma_table_info(m.name) p "
-                            "WHERE m.type = 'table'",
-                            -1, &st, nullptr);
+    sqlite3_stmt* st = nullptr;
+    const int rc = sqlite3_prepare_v2(db,
+                                      "SELECT m.name, p.name FROM sqlite_master m, pragma_table_info(m.name) p "
+                                      "WHERE m.type = 'table'",
+                                      -1, &st, nullptr);
     while (rc == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
         has[QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)))]
             << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
@@ -480,12 +488,32 @@ void checkSource(const QString& path)
     missingTables.sort();
     if (!missingTables.isEmpty())
         throw Db::Error(QStringLiteral("%1不是成绩数据库：缺少表 %2。%3")
-                            .arg(what, missingTables.join("、"), nothing));
+                            .arg(src.what, missingTables.join("、"), src.nothing));
     if (!missingColumns.isEmpty()) {
         missingColumns.sort();
         const QString list = missingColumns.mid(0, 5).join("、") + (missingColumns.size() > 5 ? "……" : "");
-        throw Db::Error(QStringLiteral("%1不是本程序的成绩数据库：缺少列 %2。%3").arg(what, list, nothing));
+        throw Db::Error(QStringLiteral("%1不是本程序的成绩数据库：缺少列 %2。%3").arg(src.what, list, src.nothing));
     }
+}
+
+} // namespace
+
+void checkSource(const QString& path)
+{
+    const QFileInfo fi(path);
+    const bool blank = fi.absoluteFilePath() == QFileInfo(Paths::templateFile()).absoluteFilePath();
+    const Source source{path, blank ? QStringLiteral("空白数据库模板“%1”").arg(fi.fileName())
+                                    : QStringLiteral("“%1”").arg(fi.fileName()),
+                        QStringLiteral("当前数据库没有改动。")};
+    checkIsFile(fi, source);
+    Connection src(path, SQLITE_OPEN_READONLY);
+    if (src.rc() != SQLITE_OK) {
+        refuseIfInterrupted(source, sqlite3_extended_errcode(src.get()));
+        throw Db::Error(QStringLiteral("无法打开%1：%2。%3").arg(source.what, reasonOf(src.rc(), src.get()), source.nothing));
+    }
+    sqlite3_busy_timeout(src.get(), 2000);
+    checkIntegrity(src.get(), source);
+    checkSchema(src.get(), source);
 }
 
 RestoreResult restoreDatabase(const QString& entry, const ProgressFn& progress, const Options& options)

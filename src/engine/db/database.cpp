@@ -116,6 +116,7 @@ const QList<ColumnInfo>& tableInfo(const QString& name)
 } // namespace
 
 
+// One switch over SQLite's result codes: the messages read best side by side.
 QString failureText(int code, const QString& sqliteText, const QString& file, const Files::FileState& st)
 {
     const QString f = shown(file);

@@ -137,6 +137,45 @@ QList<DbfField> dbfFields(const QStringList& columns, const QList<bool>& numeric
     return out;
 }
 
+namespace {
+
+// The fields' definitions; an error text when one is refused.
+QString addFields(DBFHandle h, const QList<DbfField>& fields)
+{
+    for (const DbfField& f : fields)
+        if (DBFAddNativeFieldType(h, f.name.constData(), f.type, f.width, f.type == 'N' ? f.decimals : 0) < 0)
+            return QStringLiteral("字段“%1”无法建立").arg(f.column);
+    return QString();
+}
+
+// One row's values; an error text when one cannot be written. Text cut to
+// its field's width is noted in res.
+QString writeRecord(DBFHandle h, int r, const QVariantList& row, const QList<DbfField>& fields, DbfResult& res)
+{
+    for (int c = 0; c < fields.size(); ++c) {
+        const DbfField& f = fields.at(c);
+        const QVariant v = row.value(c);
+        int ok = 1;
+        if (v.isNull() || !v.isValid()) {
+            ok = DBFWriteNULLAttribute(h, r, c);
+        } else if (f.type == 'N') {
+            ok = DBFWriteDoubleAttribute(h, r, c, v.toDouble());
+        } else {
+            bool encoded = true;
+            const QByteArray full = Gbk::encode(v.toString(), &encoded);
+            const QByteArray cut = Gbk::cut(full, f.width);
+            if (!encoded || cut.size() != full.size())
+                res.shortened << v.toString();
+            ok = DBFWriteStringAttribute(h, r, c, cut.constData());
+        }
+        if (!ok)
+            return QStringLiteral("第%1行的“%2”写不下").arg(r + 1).arg(f.column);
+    }
+    return QString();
+}
+
+} // namespace
+
 DbfResult writeDbf(const QString& path, const QList<DbfField>& fields, const QList<QVariantList>& rows,
                    const std::function<void(qint64, qint64)>& progress)
 {
@@ -153,13 +192,7 @@ DbfResult writeDbf(const QString& path, const QList<DbfField>& fields, const QLi
     const QDate today = QDate::currentDate();
     DBFSetLastModifiedDate(h, today.year() - 1900, today.month(), today.day());
     DbfResult res;
-    QString error;
-    for (const DbfField& f : fields) {
-        if (DBFAddNativeFieldType(h, f.name.constData(), f.type, f.width, f.type == 'N' ? f.decimals : 0) < 0) {
-            error = QStringLiteral("字段“%1”无法建立").arg(f.column);
-            break;
-        }
-    }
+    QString error = addFields(h, fields);
     for (int r = 0; r < rows.size() && error.isEmpty(); ++r) {
         if (progress && r % 512 == 0) {
             try {
@@ -169,25 +202,7 @@ DbfResult writeDbf(const QString& path, const QList<DbfField>& fields, const QLi
                 throw;
             }
         }
-        for (int c = 0; c < fields.size() && error.isEmpty(); ++c) {
-            const DbfField& f = fields.at(c);
-            const QVariant v = rows.at(r).value(c);
-            int ok = 1;
-            if (v.isNull() || !v.isValid()) {
-                ok = DBFWriteNULLAttribute(h, r, c);
-            } else if (f.type == 'N') {
-                ok = DBFWriteDoubleAttribute(h, r, c, v.toDouble());
-            } else {
-                bool encoded = true;
-                const QByteArray full = Gbk::encode(v.toString(), &encoded);
-                const QByteArray cut = Gbk::cut(full, f.width);
-                if (!encoded || cut.size() != full.size())
-                    res.shortened << v.toString();
-                ok = DBFWriteStringAttribute(h, r, c, cut.constData());
-            }
-            if (!ok)
-                error = QStringLiteral("第%1行的“%2”写不下").arg(r + 1).arg(f.column);
-        }
+        error = writeRecord(h, r, rows.at(r), fields, res);
     }
     DBFClose(h);
     // A record refused because the disk took no more is the disk's fault,

@@ -88,37 +88,20 @@ double columnWidth(const QStringList& texts)
     return std::clamp(w + 3.0, 6.0, 60.0);
 }
 
-void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& progress)
-{
-    Files::SafeTarget target(path, QStringLiteral(".xlsx"));
-    lxw_workbook_options options{};
-    options.constant_memory = LXW_FALSE;
-    lxw_workbook* wb = workbook_new_opt(target.tempPathLocal8().constData(), &options);
-    if (!wb)
-        throw Db::Error(Files::writeFailure(path, QStringLiteral("内存不足")));
+namespace {
 
-    lxw_format* head = workbook_add_format(wb);
-    format_set_bold(head);
-    format_set_align(head, LXW_ALIGN_CENTER);
-    format_set_bg_color(head, 0xDDEBF7);
-    format_set_border(head, LXW_BORDER_THIN);
-    lxw_format* percent = workbook_add_format(wb);
-    format_set_num_format(percent, "0.00%");
-    lxw_format* integer = workbook_add_format(wb);
-    format_set_num_format(integer, "0");
+// The cell formats every workbook carries.
+struct Formats {
+    lxw_format* head;
+    lxw_format* percent;
+    lxw_format* integer;
     // Slips to cut apart have every cell framed, so that the cut follows a line.
-    lxw_format* framed = workbook_add_format(wb);
-    format_set_border(framed, LXW_BORDER_THIN);
-    format_set_align(framed, LXW_ALIGN_CENTER);
-    lxw_format* framedPercent = workbook_add_format(wb);
-    format_set_border(framedPercent, LXW_BORDER_THIN);
-    format_set_align(framedPercent, LXW_ALIGN_CENTER);
-    format_set_num_format(framedPercent, "0.00%");
-    lxw_format* framedInteger = workbook_add_format(wb);
-    format_set_border(framedInteger, LXW_BORDER_THIN);
-    format_set_align(framedInteger, LXW_ALIGN_CENTER);
-    format_set_num_format(framedInteger, "0");
-    auto formatFor = [&](Format f, bool frame) -> lxw_format* {
+    lxw_format* framed;
+    lxw_format* framedPercent;
+    lxw_format* framedInteger;
+
+    lxw_format* forNumber(Format f, bool frame) const
+    {
         switch (f) {
         case Format::Percent:
             return frame ? framedPercent : percent;
@@ -128,96 +111,147 @@ void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& 
             break;
         }
         return frame ? framed : nullptr;
-    };
+    }
+};
 
+Formats addFormats(lxw_workbook* wb)
+{
+    Formats f;
+    f.head = workbook_add_format(wb);
+    format_set_bold(f.head);
+    format_set_align(f.head, LXW_ALIGN_CENTER);
+    format_set_bg_color(f.head, 0xDDEBF7);
+    format_set_border(f.head, LXW_BORDER_THIN);
+    f.percent = workbook_add_format(wb);
+    format_set_num_format(f.percent, "0.00%");
+    f.integer = workbook_add_format(wb);
+    format_set_num_format(f.integer, "0");
+    f.framed = workbook_add_format(wb);
+    format_set_border(f.framed, LXW_BORDER_THIN);
+    format_set_align(f.framed, LXW_ALIGN_CENTER);
+    f.framedPercent = workbook_add_format(wb);
+    format_set_border(f.framedPercent, LXW_BORDER_THIN);
+    format_set_align(f.framedPercent, LXW_ALIGN_CENTER);
+    format_set_num_format(f.framedPercent, "0.00%");
+    f.framedInteger = workbook_add_format(wb);
+    format_set_border(f.framedInteger, LXW_BORDER_THIN);
+    format_set_align(f.framedInteger, LXW_ALIGN_CENTER);
+    format_set_num_format(f.framedInteger, "0");
+    return f;
+}
+
+// Column widths fitted to the texts, and the header row of a table.
+void writeColumns(lxw_worksheet* ws, const Sheet& s, const Formats& formats, const Progress& widths)
+{
+    const int cols = s.columnCount();
+    for (int c = 0; c < cols; ++c) {
+        if (widths)
+            widths(c, cols);
+        QStringList texts{s.headers.at(c)};
+        for (qsizetype r = 0; r < s.rowCount(); ++r)
+            texts << displayText(s.cell(r, c), s.format(c));
+        worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), columnWidth(texts), nullptr);
+        if (!s.headerPerRow)
+            worksheet_write_string(ws, 0, lxw_col_t(c), s.headers.at(c).toUtf8().constData(), formats.head);
+    }
+}
+
+// One value: numbers as numeric cells in the column's format, the rest as text.
+lxw_error writeCell(lxw_worksheet* ws, lxw_row_t row, int c, const QVariant& v, const Sheet& s,
+                    const Formats& formats)
+{
+    const bool strips = s.headerPerRow;
+    if (v.isNull() || !v.isValid())
+        return strips ? worksheet_write_blank(ws, row, lxw_col_t(c), formats.framed) : LXW_NO_ERROR;
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+        return worksheet_write_number(ws, row, lxw_col_t(c), v.toDouble(), formats.forNumber(s.format(c), strips));
+    default:
+        return worksheet_write_string(ws, row, lxw_col_t(c), v.toString().toUtf8().constData(),
+                                      strips ? formats.framed : nullptr);
+    }
+}
+
+// The rows of a table; done counts the rows of the whole workbook.
+lxw_error writeRows(lxw_worksheet* ws, const Sheet& s, const Formats& formats, const Progress& cells,
+                    qint64& done, qint64 total)
+{
+    lxw_error error = LXW_NO_ERROR;
+    const int cols = s.columnCount();
+    // Slips: header, row, empty row, for every row.
+    const bool strips = s.headerPerRow;
+    for (qsizetype r = 0; r < s.rowCount() && !error; ++r) {
+        const lxw_row_t rr = strips ? lxw_row_t(3 * r + 1) : lxw_row_t(r + 1);
+        if (strips)
+            for (int c = 0; c < cols && !error; ++c)
+                error = worksheet_write_string(ws, rr - 1, lxw_col_t(c), s.headers.at(c).toUtf8().constData(),
+                                               formats.head);
+        for (int c = 0; c < cols && !error; ++c)
+            error = writeCell(ws, rr, c, s.cell(r, c), s, formats);
+        if (cells && (++done % 256 == 0))
+            cells(done, total);
+    }
+    return error;
+}
+
+// How a sheet prints and what it shows fixed: slips a page wide, a table with
+// its header kept in view and filtered.
+void setLayout(lxw_worksheet* ws, const Sheet& s)
+{
+    const int cols = s.columnCount();
+    if (s.headerPerRow) {
+        // Printed as it is cut: a page wide, landscape when wide.
+        worksheet_fit_to_pages(ws, 1, 0);
+        if (cols > 10)
+            worksheet_set_landscape(ws);
+        if (cols > 0 && s.rowCount() > 0) {
+            char range[64];
+            lxw_rowcol_to_range(range, 0, 0, lxw_row_t(3 * s.rowCount() - 1), lxw_col_t(cols - 1));
+            worksheet_ignore_errors(ws, LXW_IGNORE_NUMBER_STORED_AS_TEXT, range);
+        }
+    } else if (cols > 0) {
+        worksheet_freeze_panes(ws, 1, lxw_col_t(s.frozenColumns));
+        worksheet_autofilter(ws, 0, 0, lxw_row_t(s.rowCount()), lxw_col_t(cols - 1));
+        // 学号 is text on purpose (0101 keeps its zero): no "number stored as text" marks.
+        char range[64];
+        lxw_rowcol_to_range(range, 0, 0, lxw_row_t(s.rowCount()), lxw_col_t(cols - 1));
+        worksheet_ignore_errors(ws, LXW_IGNORE_NUMBER_STORED_AS_TEXT, range);
+    }
+}
+
+// Every sheet into the workbook, still in memory; the first error stops it.
+lxw_error writeSheets(lxw_workbook* wb, const QList<Sheet>& sheets, const Progress& progress)
+{
+    const Formats formats = addFormats(wb);
     qint64 total = 0, done = 0;
     for (const Sheet& s : sheets)
         total += s.rowCount();
     // Column widths take a tenth, the cells seven, the zipping at the close the rest.
     const Progress widths = phase(progress, 0, 100), cells = phase(progress, 100, 800);
     QStringList names;
-    lxw_error error = LXW_NO_ERROR;
-    try {
-        for (const Sheet& s : sheets) {
-            lxw_worksheet* ws = workbook_add_worksheet(wb, sheetName(s.name, names).toUtf8().constData());
-            if (!ws) {
-                error = LXW_ERROR_MEMORY_MALLOC_FAILED;
-                break;
-            }
-            const int cols = s.columnCount();
-            for (int c = 0; c < cols; ++c) {
-                if (widths)
-                    widths(c, cols);
-                QStringList texts{s.headers.at(c)};
-                for (qsizetype r = 0; r < s.rowCount(); ++r)
-                    texts << displayText(s.cell(r, c), s.format(c));
-                worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), columnWidth(texts), nullptr);
-                if (!s.headerPerRow)
-                    worksheet_write_string(ws, 0, lxw_col_t(c), s.headers.at(c).toUtf8().constData(), head);
-            }
-            // Slips: header, row, empty row, for every row.
-            const bool strips = s.headerPerRow;
-            for (qsizetype r = 0; r < s.rowCount() && !error; ++r) {
-                const lxw_row_t rr = strips ? lxw_row_t(3 * r + 1) : lxw_row_t(r + 1);
-                if (strips)
-                    for (int c = 0; c < cols && !error; ++c)
-                        error = worksheet_write_string(ws, rr - 1, lxw_col_t(c), s.headers.at(c).toUtf8().constData(), head);
-                for (int c = 0; c < cols && !error; ++c) {
-                    const QVariant v = s.cell(r, c);
-                    if (v.isNull() || !v.isValid()) {
-                        if (strips)
-                            error = worksheet_write_blank(ws, rr, lxw_col_t(c), framed);
-                        continue;
-                    }
-                    switch (v.typeId()) {
-                    case QMetaType::Int:
-                    case QMetaType::UInt:
-                    case QMetaType::LongLong:
-                    case QMetaType::ULongLong:
-                    case QMetaType::Double:
-                        error = worksheet_write_number(ws, rr, lxw_col_t(c), v.toDouble(), formatFor(s.format(c), strips));
-                        break;
-                    default:
-                        error = worksheet_write_string(ws, rr, lxw_col_t(c), v.toString().toUtf8().constData(),
-                                                       strips ? framed : nullptr);
-                    }
-                }
-                if (cells && (++done % 256 == 0))
-                    cells(done, total);
-            }
-            if (error)
-                break;
-            if (strips) {
-                // Printed as it is cut: a page wide, landscape when wide.
-                worksheet_fit_to_pages(ws, 1, 0);
-                if (cols > 10)
-                    worksheet_set_landscape(ws);
-                if (cols > 0 && s.rowCount() > 0) {
-                    char range[64];
-                    lxw_rowcol_to_range(range, 0, 0, lxw_row_t(3 * s.rowCount() - 1), lxw_col_t(cols - 1));
-                    worksheet_ignore_errors(ws, LXW_IGNORE_NUMBER_STORED_AS_TEXT, range);
-                }
-            } else if (cols > 0) {
-                worksheet_freeze_panes(ws, 1, lxw_col_t(s.frozenColumns));
-                worksheet_autofilter(ws, 0, 0, lxw_row_t(s.rowCount()), lxw_col_t(cols - 1));
-                // 学号 is text on purpose (0101 keeps its zero): no "number stored as text" marks.
-                char range[64];
-                lxw_rowcol_to_range(range, 0, 0, lxw_row_t(s.rowCount()), lxw_col_t(cols - 1));
-                worksheet_ignore_errors(ws, LXW_IGNORE_NUMBER_STORED_AS_TEXT, range);
-            }
-        }
-    } catch (...) {
-        // Cancelled: the workbook is never written out (libxlsxwriter makes
-        // the file only at its close). Freeing a large one takes a while, which
-        // the teacher who cancelled need not wait for.
-        std::thread([wb] { lxw_workbook_free(wb); }).detach();
-        throw;
+    for (const Sheet& s : sheets) {
+        lxw_worksheet* ws = workbook_add_worksheet(wb, sheetName(s.name, names).toUtf8().constData());
+        if (!ws)
+            return LXW_ERROR_MEMORY_MALLOC_FAILED;
+        writeColumns(ws, s, formats, widths);
+        if (const lxw_error error = writeRows(ws, s, formats, cells, done, total))
+            return error;
+        setLayout(ws, s);
     }
-    // The file is only created here, and closing frees the workbook, so it
-    // always runs. Zipping a large workbook takes seconds that libxlsxwriter
-    // cannot report: it runs beside this thread, which goes on reporting so
-    // that a progress window stays painted. It cannot be stopped halfway; a
-    // cancel in the meantime discards the file once it is done.
+    return LXW_NO_ERROR;
+}
+
+// Closing writes the file and frees the workbook, so it always runs. Zipping
+// a large workbook takes seconds that libxlsxwriter cannot report: it runs
+// beside this thread, which goes on reporting so that a progress window stays
+// painted. It cannot be stopped halfway; a cancel in the meantime is rethrown
+// once it is done. errno is left as the closing thread saw it.
+lxw_error closeReporting(lxw_workbook* wb, const Progress& progress)
+{
     std::atomic<bool> closing{true};
     lxw_error closed = LXW_NO_ERROR;
     int closeErrno = 0;
@@ -243,6 +277,32 @@ void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& 
     errno = closeErrno;
     if (stopped)
         std::rethrow_exception(stopped);
+    return closed;
+}
+
+} // namespace
+
+void writeXlsx(const QString& path, const QList<Sheet>& sheets, const Progress& progress)
+{
+    Files::SafeTarget target(path, QStringLiteral(".xlsx"));
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_FALSE;
+    lxw_workbook* wb = workbook_new_opt(target.tempPathLocal8().constData(), &options);
+    if (!wb)
+        throw Db::Error(Files::writeFailure(path, QStringLiteral("内存不足")));
+
+    lxw_error error = LXW_NO_ERROR;
+    try {
+        error = writeSheets(wb, sheets, progress);
+    } catch (...) {
+        // Cancelled: the workbook is never written out (libxlsxwriter makes
+        // the file only at its close). Freeing a large one takes a while, which
+        // the teacher who cancelled need not wait for.
+        std::thread([wb] { lxw_workbook_free(wb); }).detach();
+        throw;
+    }
+    // The file is only created at the close.
+    const lxw_error closed = closeReporting(wb, progress);
     if (error || closed)
         throw Db::Error(failure(path, error ? error : closed));
     if (progress)

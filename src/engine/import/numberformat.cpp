@@ -47,6 +47,8 @@ QStringList splitSections(const QString& code)
     return out;
 }
 
+// One pass over the characters, each token known by its first ones: the
+// cases read best side by side.
 QList<Token> tokenize(const QString& s)
 {
     QList<Token> out;
@@ -229,95 +231,112 @@ QString NumberFormat::render(double value, bool date1904) const
     return renderNumber(section, shownValue);
 }
 
-QString NumberFormat::renderNumber(const QString& section, double value) const
-{
-    QList<Token> toks = tokenize(section);
-    bool hasDigits = false, hasPoint = false, hasExponent = false;
-    for (const Token& t : toks) {
-        hasDigits |= t.kind == Tok::Digit;
-        hasPoint |= t.kind == Tok::Point;
-        hasExponent |= t.kind == Tok::Exponent;
-    }
-    if (!hasDigits) {
-        // Literals with the General or text placeholder, or only literals.
-        QString out;
-        for (const Token& t : toks) {
-            if (t.kind == Tok::Literal)
-                out += t.text;
-            else if (t.kind == Tok::General || t.kind == Tok::Text)
-                out += general(value);
-            else if (t.kind == Tok::Percent)
-                out += '%';
-        }
-        return out;
-    }
+namespace {
 
-    // Commas between placeholders group thousands; commas after the last
-    // placeholder divide by a thousand each.
-    int lastDigit = -1, firstDigit = -1, pointAt = -1;
+// Literals with the General or text placeholder, or only literals.
+QString withoutDigits(const QList<Token>& toks, double value)
+{
+    QString out;
+    for (const Token& t : toks) {
+        if (t.kind == Tok::Literal)
+            out += t.text;
+        else if (t.kind == Tok::General || t.kind == Tok::Text)
+            out += NumberFormat::general(value);
+        else if (t.kind == Tok::Percent)
+            out += '%';
+    }
+    return out;
+}
+
+// Where a number section's placeholders stand (token indexes, -1 none).
+struct Placeholders {
+    int firstDigit = -1, lastDigit = -1, pointAt = -1;
+    int intEnd = 0; // the integer placeholders lie before it
+    int minDecimals = 0, maxDecimals = 0;
+    bool grouping = false; // thousands separated
+};
+
+// Commas between placeholders group thousands; commas after the last
+// placeholder divide by a thousand each (applied to value), as a percent
+// sign multiplies by a hundred.
+Placeholders placeholders(const QList<Token>& toks, double& value)
+{
+    Placeholders p;
     for (int i = 0; i < toks.size(); ++i) {
         if (toks[i].kind == Tok::Digit) {
-            lastDigit = i;
-            if (firstDigit < 0)
-                firstDigit = i;
+            p.lastDigit = i;
+            if (p.firstDigit < 0)
+                p.firstDigit = i;
         }
-        if (toks[i].kind == Tok::Point && pointAt < 0)
-            pointAt = i;
+        if (toks[i].kind == Tok::Point && p.pointAt < 0)
+            p.pointAt = i;
     }
-    bool grouping = false;
     for (int i = 0; i < toks.size(); ++i) {
         if (toks[i].kind != Tok::Comma)
             continue;
-        if (i > firstDigit && i < lastDigit && (pointAt < 0 || i < pointAt))
-            grouping = true;
-        else if (i > lastDigit)
+        if (i > p.firstDigit && i < p.lastDigit && (p.pointAt < 0 || i < p.pointAt))
+            p.grouping = true;
+        else if (i > p.lastDigit)
             value /= 1000;
     }
     for (const Token& t : toks)
         if (t.kind == Tok::Percent)
             value *= 100;
 
-    int minDecimals = 0, maxDecimals = 0;
-    const int intEnd = pointAt < 0 ? int(toks.size()) : pointAt;
-    for (int i = intEnd + 1; i < toks.size() && pointAt >= 0; ++i) {
+    p.intEnd = p.pointAt < 0 ? int(toks.size()) : p.pointAt;
+    for (int i = p.intEnd + 1; i < toks.size() && p.pointAt >= 0; ++i) {
         if (toks[i].kind == Tok::Exponent)
             break;
         if (toks[i].kind == Tok::Digit) {
-            ++maxDecimals;
+            ++p.maxDecimals;
             if (toks[i].text == QLatin1String("0"))
-                minDecimals = maxDecimals;
+                p.minDecimals = p.maxDecimals;
         }
     }
+    return p;
+}
 
-    const bool negative = value < 0;
-    QString intDigits, fracDigits, exponentText;
-    if (hasExponent) {
-        QString sci = QString::number(std::fabs(value), 'E', maxDecimals);
-        const qsizetype e = sci.indexOf('E');
-        exponentText = sci.mid(e);
-        sci.truncate(e);
-        const qsizetype dot = sci.indexOf('.');
-        intDigits = dot < 0 ? sci : sci.left(dot);
-        fracDigits = dot < 0 ? QString() : sci.mid(dot + 1);
-    } else {
-        const QString fixed = QString::number(std::fabs(value), 'f', maxDecimals);
-        const qsizetype dot = fixed.indexOf('.');
-        intDigits = dot < 0 ? fixed : fixed.left(dot);
-        fracDigits = dot < 0 ? QString() : fixed.mid(dot + 1);
+// The digits of a value without its sign, rounded to the decimals shown.
+struct Digits {
+    QString integer, fraction, exponent;
+};
+
+Digits digitsOf(double magnitude, bool scientific, const Placeholders& p)
+{
+    Digits d;
+    QString text = QString::number(magnitude, scientific ? 'E' : 'f', p.maxDecimals);
+    if (scientific) {
+        const qsizetype e = text.indexOf('E');
+        d.exponent = text.mid(e);
+        text.truncate(e);
     }
-    while (fracDigits.size() > minDecimals && fracDigits.endsWith('0'))
-        fracDigits.chop(1);
-    if (intDigits == QLatin1String("0"))
-        intDigits.clear(); // a '0' placeholder puts it back
+    const qsizetype dot = text.indexOf('.');
+    d.integer = dot < 0 ? text : text.left(dot);
+    d.fraction = dot < 0 ? QString() : text.mid(dot + 1);
+    while (d.fraction.size() > p.minDecimals && d.fraction.endsWith('0'))
+        d.fraction.chop(1);
+    if (d.integer == QLatin1String("0"))
+        d.integer.clear(); // a '0' placeholder puts it back
+    return d;
+}
 
-    // The integer placeholders take the digits from the right; the leftmost
-    // one takes every digit left over.
+// What an unused placeholder shows: 0 its zero, ? a blank, # nothing.
+QString unusedPlaceholder(const Token& t)
+{
+    return t.text == QLatin1String("0") ? QStringLiteral("0")
+         : t.text == QLatin1String("?") ? QStringLiteral(" ")
+                                        : QString();
+}
+
+// The integer placeholders take the digits from the right; the leftmost
+// one takes every digit left over.
+void fillInteger(const QList<Token>& toks, const Placeholders& p, const QString& intDigits, QList<QString>& filled)
+{
     QList<int> intSlots;
-    for (int i = 0; i < intEnd; ++i)
+    for (int i = 0; i < p.intEnd; ++i)
         if (toks[i].kind == Tok::Digit)
             intSlots << i;
-    QList<QString> filled(toks.size());
-    if (grouping) {
+    if (p.grouping) {
         int zeros = 0;
         for (int i : intSlots)
             zeros += toks[i].text == QLatin1String("0");
@@ -326,35 +345,39 @@ QString NumberFormat::renderNumber(const QString& section, double value) const
             digits.prepend('0');
         if (!intSlots.isEmpty())
             filled[intSlots.first()] = groupThousands(digits);
-    } else {
-        qsizetype left = intDigits.size();
-        for (qsizetype k = intSlots.size() - 1; k >= 0; --k) {
-            const int i = intSlots[k];
-            if (k == 0) {
-                QString rest = intDigits.left(left);
-                if (rest.isEmpty())
-                    rest = toks[i].text == QLatin1String("0") ? QStringLiteral("0")
-                         : toks[i].text == QLatin1String("?") ? QStringLiteral(" ") : QString();
-                filled[i] = rest;
-            } else if (left > 0) {
-                filled[i] = intDigits.mid(--left, 1);
-            } else {
-                filled[i] = toks[i].text == QLatin1String("0") ? QStringLiteral("0")
-                          : toks[i].text == QLatin1String("?") ? QStringLiteral(" ") : QString();
-            }
+        return;
+    }
+    qsizetype left = intDigits.size();
+    for (qsizetype k = intSlots.size() - 1; k >= 0; --k) {
+        const int i = intSlots[k];
+        if (k == 0) {
+            QString rest = intDigits.left(left);
+            if (rest.isEmpty())
+                rest = unusedPlaceholder(toks[i]);
+            filled[i] = rest;
+        } else if (left > 0) {
+            filled[i] = intDigits.mid(--left, 1);
+        } else {
+            filled[i] = unusedPlaceholder(toks[i]);
         }
     }
+}
+
+void fillFraction(const QList<Token>& toks, const Placeholders& p, const QString& fracDigits, QList<QString>& filled)
+{
     qsizetype fracUsed = 0;
-    for (int i = intEnd + 1; i < toks.size() && pointAt >= 0; ++i) {
+    for (int i = p.intEnd + 1; i < toks.size() && p.pointAt >= 0; ++i) {
         if (toks[i].kind == Tok::Exponent)
             break;
         if (toks[i].kind == Tok::Digit)
             filled[i] = fracUsed < fracDigits.size() ? fracDigits.mid(fracUsed++, 1) : QString();
     }
+}
 
+// The section's tokens with the placeholders filled in.
+QString joined(const QList<Token>& toks, const QList<QString>& filled, const QString& exponentText, double value)
+{
     QString out;
-    if (negative)
-        out += '-';
     bool pointDone = false;
     for (int i = 0; i < toks.size(); ++i) {
         const Token& t = toks[i];
@@ -373,12 +396,136 @@ QString NumberFormat::renderNumber(const QString& section, double value) const
                        ? QStringLiteral("E") + exponentText.mid(2)
                        : exponentText;
             break;
-        case Tok::General: case Tok::Text: out += general(value); break;
+        case Tok::General: case Tok::Text: out += NumberFormat::general(value); break;
         default: break;
         }
     }
     return out;
 }
+
+} // namespace
+
+QString NumberFormat::renderNumber(const QString& section, double value) const
+{
+    QList<Token> toks = tokenize(section);
+    bool hasDigits = false, hasExponent = false;
+    for (const Token& t : toks) {
+        hasDigits |= t.kind == Tok::Digit;
+        hasExponent |= t.kind == Tok::Exponent;
+    }
+    if (!hasDigits)
+        return withoutDigits(toks, value);
+
+    const Placeholders p = placeholders(toks, value);
+    const bool negative = value < 0;
+    const Digits digits = digitsOf(std::fabs(value), hasExponent, p);
+    QList<QString> filled(toks.size());
+    fillInteger(toks, p, digits.integer, filled);
+    fillFraction(toks, p, digits.fraction, filled);
+    return (negative ? QStringLiteral("-") : QString()) + joined(toks, filled, digits.exponent, value);
+}
+
+namespace {
+
+// A serial day count as a date and a time of day.
+struct Moment {
+    qint64 days = 0, seconds = 0; // whole days, and seconds into the last
+    QDate date;
+    int hour = 0, minute = 0, second = 0;
+};
+
+Moment momentOf(double value)
+{
+    Moment m;
+    m.days = qint64(std::floor(value));
+    m.seconds = qint64(std::llround((value - double(m.days)) * 86400.0));
+    if (m.seconds >= 86400) {
+        ++m.days;
+        m.seconds -= 86400;
+    }
+    // Day 60 is the 29 February 1900 that never was; later serials count
+    // from 30 December 1899 because of it.
+    m.date = m.days >= 61 ? QDate(1899, 12, 30).addDays(m.days) : QDate(1899, 12, 31).addDays(m.days);
+    m.hour = int(m.seconds / 3600);
+    m.minute = int(m.seconds / 60 % 60);
+    m.second = int(m.seconds % 60);
+    return m;
+}
+
+QString pad(qint64 v, int width)
+{
+    return QString::number(v).rightJustified(width, '0');
+}
+
+QString amPm(const QString& code, int hour)
+{
+    if (code == QStringLiteral("上午/下午"))
+        return hour < 12 ? QStringLiteral("上午") : QStringLiteral("下午");
+    if (code == QLatin1String("A/P"))
+        return hour < 12 ? QStringLiteral("A") : QStringLiteral("P");
+    return hour < 12 ? QStringLiteral("AM") : QStringLiteral("PM");
+}
+
+// An m is minutes right after hours or right before seconds; else the month.
+bool isMinutes(const QList<Token>& toks, int i)
+{
+    for (int k = i - 1; k >= 0; --k) {
+        if (toks[k].kind == Tok::Literal)
+            continue;
+        if (toks[k].kind == Tok::DatePart && toks[k].text.contains('h'))
+            return true;
+        break;
+    }
+    for (int k = i + 1; k < toks.size(); ++k) {
+        if (toks[k].kind == Tok::Literal)
+            continue;
+        return toks[k].kind == Tok::DatePart && toks[k].text.contains('s');
+    }
+    return false;
+}
+
+// One date part ("yyyy", "d", "mm", "[h]"); minutes: an m that means minutes.
+QString datePart(const QString& p, const Moment& m, bool twelveHour, bool minutes)
+{
+    const int w = int(p.size());
+    switch (p[0].unicode()) {
+    case '[': {
+        // Elapsed time: [h] counts the hours of every day.
+        const qint64 total = m.days * 86400 + m.seconds;
+        const QChar unit = p[1];
+        const qint64 v = unit == 'h' ? total / 3600 : unit == 'm' ? total / 60 : total;
+        return pad(v, w - 2);
+    }
+    case 'y':
+        return w <= 2 ? pad(m.date.year() % 100, 2) : QString::number(m.date.year());
+    case 'd':
+        if (w <= 2)
+            return pad(m.date.day(), w);
+        return (w == 3 ? QStringLiteral("周") : QStringLiteral("星期"))
+               + QStringLiteral("一二三四五六日").at(m.date.dayOfWeek() - 1);
+    case 'h': {
+        int h = m.hour;
+        if (twelveHour) {
+            h %= 12;
+            if (h == 0)
+                h = 12;
+        }
+        return pad(h, std::min(w, 2));
+    }
+    case 's':
+        return pad(m.second, std::min(w, 2));
+    case 'm':
+        if (minutes)
+            return pad(m.minute, std::min(w, 2));
+        if (w <= 2)
+            return pad(m.date.month(), w);
+        return QString::number(m.date.month()) + QStringLiteral("月");
+    default:
+        return QString();
+    }
+}
+
+} // namespace
 
 QString NumberFormat::renderDate(const QString& section, double value, bool date1904) const
 {
@@ -387,107 +534,27 @@ QString NumberFormat::renderDate(const QString& section, double value, bool date
         value += 1462;
     if (value < 0)
         return general(value);
-    qint64 days = qint64(std::floor(value));
-    qint64 seconds = qint64(std::llround((value - double(days)) * 86400.0));
-    if (seconds >= 86400) {
-        ++days;
-        seconds -= 86400;
-    }
-    // Day 60 is the 29 February 1900 that never was; later serials count
-    // from 30 December 1899 because of it.
-    const QDate date = days >= 61 ? QDate(1899, 12, 30).addDays(days) : QDate(1899, 12, 31).addDays(days);
-    const int hour = int(seconds / 3600), minute = int(seconds / 60 % 60), second = int(seconds % 60);
+    const Moment m = momentOf(value);
     bool twelveHour = false;
     for (const Token& t : toks)
         twelveHour |= t.kind == Tok::AmPm;
 
-    auto pad = [](qint64 v, int width) { return QString::number(v).rightJustified(width, '0'); };
     QString out;
     for (int i = 0; i < toks.size(); ++i) {
         const Token& t = toks[i];
         if (t.kind == Tok::Literal) {
             out += t.text;
-            continue;
-        }
-        if (t.kind == Tok::AmPm) {
-            if (t.text == QStringLiteral("上午/下午"))
-                out += hour < 12 ? QStringLiteral("上午") : QStringLiteral("下午");
-            else if (t.text == QLatin1String("A/P"))
-                out += hour < 12 ? 'A' : 'P';
-            else
-                out += hour < 12 ? QStringLiteral("AM") : QStringLiteral("PM");
-            continue;
-        }
-        if (t.kind == Tok::Point) {
+        } else if (t.kind == Tok::AmPm) {
+            out += amPm(t.text, m.hour);
+        } else if (t.kind == Tok::Point) {
             // Fractions of a second (ss.0): the seconds are whole here.
             out += '.';
             while (i + 1 < toks.size() && toks[i + 1].kind == Tok::Digit) {
                 out += '0';
                 ++i;
             }
-            continue;
-        }
-        if (t.kind != Tok::DatePart)
-            continue;
-        const QString& p = t.text;
-        const int w = int(p.size());
-        switch (p[0].unicode()) {
-        case '[': {
-            // Elapsed time: [h] counts the hours of every day.
-            const qint64 total = days * 86400 + seconds;
-            const QChar unit = p[1];
-            const qint64 v = unit == 'h' ? total / 3600 : unit == 'm' ? total / 60 : total;
-            out += pad(v, w - 2);
-            break;
-        }
-        case 'y':
-            out += w <= 2 ? pad(date.year() % 100, 2) : QString::number(date.year());
-            break;
-        case 'd':
-            if (w <= 2)
-                out += pad(date.day(), w);
-            else
-                out += (w == 3 ? QStringLiteral("周") : QStringLiteral("星期"))
-                       + QStringLiteral("一二三四五六日").at(date.dayOfWeek() - 1);
-            break;
-        case 'h': {
-            int h = hour;
-            if (twelveHour) {
-                h %= 12;
-                if (h == 0)
-                    h = 12;
-            }
-            out += pad(h, std::min(w, 2));
-            break;
-        }
-        case 's':
-            out += pad(second, std::min(w, 2));
-            break;
-        case 'm': {
-            // Minutes right after hours or right before seconds; else the month.
-            bool minutes = false;
-            for (int k = i - 1; k >= 0; --k) {
-                if (toks[k].kind == Tok::Literal)
-                    continue;
-                minutes = toks[k].kind == Tok::DatePart && toks[k].text.contains('h');
-                break;
-            }
-            for (int k = i + 1; k < toks.size() && !minutes; ++k) {
-                if (toks[k].kind == Tok::Literal)
-                    continue;
-                minutes = toks[k].kind == Tok::DatePart && toks[k].text.contains('s');
-                break;
-            }
-            if (minutes)
-                out += pad(minute, std::min(w, 2));
-            else if (w <= 2)
-                out += pad(date.month(), w);
-            else
-                out += QString::number(date.month()) + QStringLiteral("月");
-            break;
-        }
-        default:
-            break;
+        } else if (t.kind == Tok::DatePart) {
+            out += datePart(t.text, m, twelveHour, t.text[0] == 'm' && isMinutes(toks, i));
         }
     }
     return out;

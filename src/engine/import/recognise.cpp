@@ -543,30 +543,14 @@ RowResult convertRow(const Layout& layout, const Row& row)
 RowResult RowReader::convert(const Row& row) const
 {
     RowResult out;
-    bool anyMapped = false;
-    for (int c : m_mapped)
-        if (!row.at(c).isBlank()) {
-            anyMapped = true;
-            break;
-        }
-    if (!anyMapped) {
+    if (!hasMapped(row)) {
         if (!row.isBlank())
             out.skipped = Problem{row.number, -1, QStringLiteral("没有要导入的内容，跳过")};
         return out;
     }
 
     const QString number = m_number >= 0 ? plainNumber(row.at(m_number).shown()) : QString();
-    QString name;
-    if (m_name >= 0) {
-        const QString& raw = row.at(m_name).text;
-        bool plainName = !raw.isEmpty() && row.at(m_name).kind == Cell::Kind::Text;
-        for (QChar c : raw)
-            if (c.isSpace()) {
-                plainName = false;
-                break;
-            }
-        name = plainName ? raw : cleanName(row.at(m_name).shown());
-    }
+    const QString name = m_name >= 0 ? nameIn(row) : QString();
     // A table pasted class by class repeats its header above every class.
     if ((m_number >= 0 && !number.isEmpty() && !isAsciiDigit(number[0]) && isKeyHeaderWord(number))
         || (m_name >= 0 && isKeyHeaderWord(name))) {
@@ -582,25 +566,55 @@ RowResult RowReader::convert(const Row& row) const
     s.row = row.number;
     s.number = number;
     s.name = name;
-    if (m_class >= 0) {
-        const Cell& cell = row.at(m_class);
-        if (!cell.isBlank()) {
-            std::optional<qint64> cls;
-            if (cell.kind == Cell::Kind::Number)
-                cls = cell.number == std::floor(cell.number) ? std::optional<qint64>(qint64(cell.number)) : std::nullopt;
-            else if (cell.text.size() <= 2 && isAsciiDigit(cell.text[0]) && isAsciiDigit(cell.text.back()))
-                cls = cell.text.toLongLong();
-            else
-                cls = parseClass(cell.text);
-            if (!cls)
-                out.problems << Problem{row.number, m_class,
-                                        QStringLiteral("班号“%1”认不出是几班").arg(cell.shown().trimmed())};
-            else if (!Rules::isClassNumber(*cls))
-                out.problems << Problem{row.number, m_class, Rules::classProblem(*cls)};
-            else
-                s.cls = *cls;
+    if (m_class >= 0)
+        readClass(row, s, out);
+    readMarks(row, s, out);
+    out.student = std::move(s);
+    return out;
+}
+
+bool RowReader::hasMapped(const Row& row) const
+{
+    for (int c : m_mapped)
+        if (!row.at(c).isBlank())
+            return true;
+    return false;
+}
+
+QString RowReader::nameIn(const Row& row) const
+{
+    const QString& raw = row.at(m_name).text;
+    bool plainName = !raw.isEmpty() && row.at(m_name).kind == Cell::Kind::Text;
+    for (QChar c : raw)
+        if (c.isSpace()) {
+            plainName = false;
+            break;
         }
-    }
+    return plainName ? raw : cleanName(row.at(m_name).shown());
+}
+
+void RowReader::readClass(const Row& row, Student& s, RowResult& out) const
+{
+    const Cell& cell = row.at(m_class);
+    if (cell.isBlank())
+        return;
+    std::optional<qint64> cls;
+    if (cell.kind == Cell::Kind::Number)
+        cls = cell.number == std::floor(cell.number) ? std::optional<qint64>(qint64(cell.number)) : std::nullopt;
+    else if (cell.text.size() <= 2 && isAsciiDigit(cell.text[0]) && isAsciiDigit(cell.text.back()))
+        cls = cell.text.toLongLong();
+    else
+        cls = parseClass(cell.text);
+    if (!cls)
+        out.problems << Problem{row.number, m_class, QStringLiteral("班号“%1”认不出是几班").arg(cell.shown().trimmed())};
+    else if (!Rules::isClassNumber(*cls))
+        out.problems << Problem{row.number, m_class, Rules::classProblem(*cls)};
+    else
+        s.cls = *cls;
+}
+
+void RowReader::readMarks(const Row& row, Student& s, RowResult& out) const
+{
     for (const auto& [c, subject] : m_marks) {
         Mark& m = s.marks[subject];
         const Cell& cell = row.at(c);
@@ -633,8 +647,6 @@ RowResult RowReader::convert(const Row& row) const
         m.state = Mark::State::Value;
         m.value = *value;
     }
-    out.student = std::move(s);
-    return out;
 }
 
 namespace {
@@ -657,6 +669,121 @@ QString describeRows(const QList<Row>& rows)
     return lines.join('\n');
 }
 
+// A sheet's rows as they stream in, into a Table. Rows are held back until
+// the header is known: it lies among the first ten rows with content, and a
+// second header row may follow it.
+class TableBuilder {
+public:
+    TableBuilder(Table& table, const std::optional<Layout>& given, const std::function<bool(int rows)>& progress)
+        : m_table(table), m_given(given), m_progress(progress)
+    {
+    }
+    // One row read; false when no more are wanted.
+    bool add(const Row& row);
+    // After the last row.
+    void finish();
+
+private:
+    void decide();
+    void take(const Row& row);
+    void explainNotFound();
+
+    Table& m_table;
+    const std::optional<Layout>& m_given;
+    const std::function<bool(int rows)>& m_progress;
+    QList<Row> m_head;
+    bool m_decided = false;
+    int m_rowsRead = 0;
+    int m_contentRows = 0;
+    std::optional<RowReader> m_reader;
+    std::array<bool, kSubjectCount> m_hasSubject{};
+};
+
+bool TableBuilder::add(const Row& row)
+{
+    if (m_table.preview.size() < kPreviewRows)
+        m_table.preview << row;
+    ++m_rowsRead;
+    if (m_progress && m_rowsRead % 1000 == 0 && !m_progress(m_rowsRead)) {
+        m_table.cancelled = true;
+        return false;
+    }
+    if (!m_decided) {
+        m_head << row;
+        if (!row.isBlank())
+            ++m_contentRows;
+        // One more row than the search needs: the second header row.
+        if (m_given || m_contentRows > kHeaderSearchRows)
+            decide();
+        return true;
+    }
+    if (m_table.found) {
+        take(row);
+        return true;
+    }
+    // No header: only the preview is wanted.
+    return m_table.preview.size() < kPreviewRows;
+}
+
+void TableBuilder::finish()
+{
+    if (!m_decided && !m_table.cancelled)
+        decide();
+    if (m_progress && !m_table.cancelled)
+        m_progress(m_rowsRead);
+}
+
+void TableBuilder::decide()
+{
+    m_decided = true;
+    if (m_given) {
+        m_table.layout = *m_given;
+        m_table.found = true;
+    } else if (const auto layout = findLayout(m_head)) {
+        m_table.layout = *layout;
+        m_table.found = true;
+    } else {
+        explainNotFound();
+    }
+    if (m_table.found) {
+        m_reader.emplace(m_table.layout);
+        for (int s = 0; s < kSubjectCount; ++s)
+            m_hasSubject[s] = m_table.layout.hasSubject(s);
+        for (const Row& r : m_head)
+            take(r);
+    }
+    m_head.clear();
+}
+
+void TableBuilder::explainNotFound()
+{
+    m_table.unrecognised = QStringLiteral("在工作表“%1”的前%2行里找不到表头：表头要有学号（或考号等）或姓名，"
+                                          "还要有至少一科的成绩（只是名单时要有学号、班号、姓名三列）。")
+                               .arg(m_table.sheet)
+                               .arg(kHeaderSearchRows);
+    const QString seen = describeRows(m_head);
+    if (!seen.isEmpty())
+        m_table.unrecognised += QStringLiteral("\n表格开头是：\n") + seen;
+}
+
+void TableBuilder::take(const Row& row)
+{
+    if (row.number < m_table.layout.firstDataRow())
+        return;
+    RowResult r = m_reader->convert(row);
+    m_table.problems << r.problems;
+    if (r.skipped)
+        m_table.skipped << *r.skipped;
+    m_table.absences += r.absences;
+    if (r.student) {
+        // A subject without a column is nothing, not an absence.
+        for (int s = 0; s < int(r.student->marks.size()); ++s)
+            if (!m_hasSubject[s])
+                r.student->marks[s].state = Mark::State::None;
+        m_table.students << std::move(*r.student);
+    }
+}
+
 } // namespace
 
 Table readTable(Workbook& book, int sheet, const std::optional<Layout>& given,
@@ -667,87 +794,9 @@ Table readTable(Workbook& book, int sheet, const std::optional<Layout>& given,
     Table table;
     table.file = book.fileName();
     table.sheet = book.sheetNames().value(sheet);
-
-    // Rows are held back until the header is known: it lies among the first
-    // ten rows with content, and a second header row may follow it.
-    QList<Row> head;
-    bool decided = false;
-    int rowsRead = 0;
-    int contentRows = 0;
-
-    std::optional<RowReader> reader;
-    std::array<bool, kSubjectCount> hasSubject{};
-    auto take = [&](const Row& row) {
-        if (row.number < table.layout.firstDataRow())
-            return;
-        RowResult r = reader->convert(row);
-        table.problems << r.problems;
-        if (r.skipped)
-            table.skipped << *r.skipped;
-        table.absences += r.absences;
-        if (r.student) {
-            // A subject without a column is nothing, not an absence.
-            for (int s = 0; s < int(r.student->marks.size()); ++s)
-                if (!hasSubject[s])
-                    r.student->marks[s].state = Mark::State::None;
-            table.students << std::move(*r.student);
-        }
-    };
-    auto decide = [&] {
-        decided = true;
-        if (given) {
-            table.layout = *given;
-            table.found = true;
-        } else if (const auto layout = findLayout(head)) {
-            table.layout = *layout;
-            table.found = true;
-        } else {
-            table.unrecognised = QStringLiteral("在工作表“%1”的前%2行里找不到表头：表头要有学号（或考号等）或姓名，"
-                                                "还要有至少一科的成绩（只是名单时要有学号、班号、姓名三列）。")
-                                     .arg(table.sheet)
-                                     .arg(kHeaderSearchRows);
-            const QString seen = describeRows(head);
-            if (!seen.isEmpty())
-                table.unrecognised += QStringLiteral("\n表格开头是：\n") + seen;
-        }
-        if (table.found) {
-            reader.emplace(table.layout);
-            for (int s = 0; s < kSubjectCount; ++s)
-                hasSubject[s] = table.layout.hasSubject(s);
-            for (const Row& r : head)
-                take(r);
-        }
-        head.clear();
-    };
-
-    table.merges = book.readRows(sheet, [&](const Row& row) {
-        if (table.preview.size() < kPreviewRows)
-            table.preview << row;
-        ++rowsRead;
-        if (progress && rowsRead % 1000 == 0 && !progress(rowsRead)) {
-            table.cancelled = true;
-            return false;
-        }
-        if (!decided) {
-            head << row;
-            if (!row.isBlank())
-                ++contentRows;
-            // One more row than the search needs: the second header row.
-            if (given || contentRows > kHeaderSearchRows)
-                decide();
-            return true;
-        }
-        if (table.found) {
-            take(row);
-            return true;
-        }
-        // No header: only the preview is wanted.
-        return table.preview.size() < kPreviewRows;
-    });
-    if (!decided && !table.cancelled)
-        decide();
-    if (progress && !table.cancelled)
-        progress(rowsRead);
+    TableBuilder builder(table, given, progress);
+    table.merges = book.readRows(sheet, [&](const Row& row) { return builder.add(row); });
+    builder.finish();
     return table;
 }
 

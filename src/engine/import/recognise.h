@@ -132,6 +132,11 @@ public:
     RowResult convert(const Row& row) const;
 
 private:
+    bool hasMapped(const Row& row) const; // some imported column has content
+    QString nameIn(const Row& row) const;
+    void readClass(const Row& row, Student& s, RowResult& out) const;
+    void readMarks(const Row& row, Student& s, RowResult& out) const;
+
     QList<int> m_mapped;             // columns that are imported
     int m_number = -1, m_class = -1, m_name = -1;
     QList<QPair<int, int>> m_marks;  // (column, subject)

@@ -20,6 +20,11 @@ public:
 
 private:
     QChar detectDelimiter() const;
+    // One record from i, which is left at the start of the next; whether
+    // any of its fields has content.
+    bool readRecord(qsizetype& i, QChar delim, Row& row) const;
+    // A field from its opening quote; i is left after the field.
+    void readQuoted(qsizetype& i, QChar delim, int startLine, QString& field) const;
 
     QString m_text;
     QString m_sheet;
@@ -124,66 +129,14 @@ QList<Merge> TextWorkbook::readRows(int sheet, const RowSink& onRow)
     if (sheet != 0)
         fail(QStringLiteral("文本文件只有一个工作表。"));
     const QChar delim = detectDelimiter();
-    const QChar* p = m_text.constData();
     const qsizetype n = m_text.size();
     qsizetype i = 0;
     int record = 0, contentRows = 0;
     Row row;
-    QString field;
     while (i < n) {
         ++record;
-        const int startLine = record;
         row.number = record;
-        row.cells.clear();
-        bool any = false;
-        // One record: fields up to an unquoted line end.
-        for (;;) {
-            if (i < n && p[i] == '"') {
-                field.clear();
-                ++i;
-                for (;;) {
-                    if (i >= n)
-                        fail(QStringLiteral("第%1行的引号没有配对：从这里到文件末尾都没有结束的引号。").arg(startLine));
-                    if (p[i] == '"') {
-                        if (i + 1 < n && p[i + 1] == '"') {
-                            field += '"';
-                            i += 2;
-                            continue;
-                        }
-                        ++i;
-                        break;
-                    }
-                    if (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n')
-                        ++i; // a line break inside a cell is one \n
-                    field += p[i++];
-                }
-                // Text after the closing quote belongs to the same cell, as Excel reads it.
-                const qsizetype start = i;
-                while (i < n && p[i] != delim && p[i] != '\n' && p[i] != '\r')
-                    ++i;
-                field += QStringView(p + start, i - start);
-            } else {
-                const qsizetype start = i;
-                while (i < n && p[i] != delim && p[i] != '\n' && p[i] != '\r')
-                    ++i;
-                field = QString(p + start, i - start);
-            }
-            if (!field.isEmpty()) {
-                row.cells.append(Cell::ofText(field));
-                any = true;
-            } else {
-                row.cells.append(Cell());
-            }
-            if (i < n && p[i] == delim) {
-                ++i;
-                continue;
-            }
-            break;
-        }
-        if (i < n && p[i] == '\r')
-            ++i;
-        if (i < n && p[i] == '\n')
-            ++i;
+        const bool any = readRecord(i, delim, row);
         while (!row.cells.isEmpty() && row.cells.back().isEmpty())
             row.cells.removeLast();
         if (row.cells.size() > kMaxColumns)
@@ -195,6 +148,71 @@ QList<Merge> TextWorkbook::readRows(int sheet, const RowSink& onRow)
             break;
     }
     return {};
+}
+
+bool TextWorkbook::readRecord(qsizetype& i, QChar delim, Row& row) const
+{
+    const QChar* p = m_text.constData();
+    const qsizetype n = m_text.size();
+    row.cells.clear();
+    bool any = false;
+    QString field;
+    // Fields up to an unquoted line end.
+    for (;;) {
+        if (i < n && p[i] == '"') {
+            readQuoted(i, delim, row.number, field);
+        } else {
+            const qsizetype start = i;
+            while (i < n && p[i] != delim && p[i] != '\n' && p[i] != '\r')
+                ++i;
+            field = QString(p + start, i - start);
+        }
+        if (!field.isEmpty()) {
+            row.cells.append(Cell::ofText(field));
+            any = true;
+        } else {
+            row.cells.append(Cell());
+        }
+        if (i < n && p[i] == delim) {
+            ++i;
+            continue;
+        }
+        break;
+    }
+    if (i < n && p[i] == '\r')
+        ++i;
+    if (i < n && p[i] == '\n')
+        ++i;
+    return any;
+}
+
+void TextWorkbook::readQuoted(qsizetype& i, QChar delim, int startLine, QString& field) const
+{
+    const QChar* p = m_text.constData();
+    const qsizetype n = m_text.size();
+    field.clear();
+    ++i;
+    for (;;) {
+        if (i >= n)
+            fail(QStringLiteral("第%1行的引号没有配对：从这里到文件末尾都没有结束的引号。").arg(startLine));
+        if (p[i] == '"') {
+            if (i + 1 < n && p[i + 1] == '"') {
+                field += '"';
+                i += 2;
+                continue;
+            }
+            ++i;
+            break;
+        }
+        if (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n')
+            ++i; // a line break inside a cell is one \n
+        field += p[i++];
+    }
+    // Text after the closing quote belongs to the same cell, as Excel reads it.
+    const qsizetype start = i;
+    while (i < n && p[i] != delim && p[i] != '\n' && p[i] != '\r')
+        ++i;
+    field += QStringView(p + start, i - start);
 }
 
 } // namespace

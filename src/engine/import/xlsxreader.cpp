@@ -115,6 +115,9 @@ bool parseRef(QByteArrayView ref, int& column, int& row)
     return true;
 }
 
+// A cell's kind, from its attribute t.
+enum class CellType { Number, Shared, Inline, Formula, Bool, Error, Date };
+
 class XlsxWorkbook : public Workbook {
 public:
     explicit XlsxWorkbook(const QString& file);
@@ -178,6 +181,30 @@ private:
     void loadStrings();
     void loadStyles();
     Cell numberCell(QByteArrayView value, int style);
+
+    // Where the stream of one sheet stands: the row being built and the cell being read.
+    struct SheetCursor {
+        Row row;
+        int nextRow = 1, column = 0, nextColumn = 0, style = 0, contentRows = 0;
+        CellType type = CellType::Number;
+        // The value of the cell being read: raw bytes of <v>, or the decoded
+        // text of an inline string.
+        QByteArray value;
+        QString inlineText;
+        QByteArray formula;
+        bool inRow = false, inValue = false, inInline = false, inText = false, inFormula = false;
+        int phonetic = 0;
+    };
+    void startCell(const XmlScanner& x, const SheetInfo& info, SheetCursor& s);
+    void startRow(const XmlScanner& x, const SheetInfo& info, SheetCursor& s);
+    // The elements inside a cell: its value, formula and inline text.
+    static void startCellPart(QByteArrayView name, SheetCursor& s);
+    static void endCellPart(QByteArrayView name, SheetCursor& s);
+    void takeText(const XmlScanner& x, const SheetInfo& info, SheetCursor& s);
+    // The cell just closed, as the grade book sees it; empty for a blank.
+    Cell cellValue(Scanned& p, const SheetInfo& info, SheetCursor& s);
+    // Hands a row with content to onRow; false when onRow wants no more.
+    bool emitRow(const SheetInfo& info, SheetCursor& s, const RowSink& onRow);
 
     // Closed by its own destructor, so that a refusal in the constructor closes it too.
     struct Zip {
@@ -583,6 +610,50 @@ Cell XlsxWorkbook::numberCell(QByteArrayView value, int style)
     return Cell::ofNumber(n, fmt.render(n, m_date1904));
 }
 
+// Text of the sheet, decoded; undecodable bytes are refused as the sheet's fault.
+QString decodedIn(XlsxWorkbook::Scanned& p, QByteArrayView raw)
+{
+    try {
+        return XmlScanner::decode(raw);
+    } catch (const QString& why) {
+        p.fail(why);
+    }
+}
+
+// The attribute t of a cell.
+CellType cellType(QByteArrayView ty)
+{
+    return ty.isEmpty() || ty == "n" ? CellType::Number
+         : ty == "s"                 ? CellType::Shared
+         : ty == "inlineStr"         ? CellType::Inline
+         : ty == "str"               ? CellType::Formula
+         : ty == "b"                 ? CellType::Bool
+         : ty == "e"                 ? CellType::Error
+         : ty == "d"                 ? CellType::Date
+                                     : CellType::Number;
+}
+
+void addMerge(const XmlScanner& x, QList<Merge>& merges)
+{
+    const QByteArrayView ref = x.attribute("ref");
+    const qsizetype colon = ref.indexOf(':');
+    Merge m;
+    if (colon > 0 && parseRef(ref.first(colon), m.firstColumn, m.firstRow)
+        && parseRef(ref.sliced(colon + 1), m.lastColumn, m.lastRow))
+        merges << m;
+}
+
+// A cell's value into its column, the row growing to reach it.
+void placeCell(Row& row, int column, Cell cell)
+{
+    if (column < row.cells.size()) {
+        row.cells[column] = std::move(cell);
+    } else {
+        row.cells.resize(column);
+        row.cells.append(std::move(cell));
+    }
+}
+
 QList<Merge> XlsxWorkbook::readRows(int sheet, const RowSink& onRow)
 {
     if (sheet < 0 || sheet >= m_sheets.size())
@@ -594,180 +665,177 @@ QList<Merge> XlsxWorkbook::readRows(int sheet, const RowSink& onRow)
     }
     const SheetInfo& info = m_sheets[sheet];
     Scanned p(*this, info.part);
-    XmlScanner& x = p.xml;
-
-    enum class Type { Number, Shared, Inline, Formula, Bool, Error, Date };
+    const XmlScanner& x = p.xml;
     QList<Merge> merges;
-    Row row;
-    int nextRow = 1, column = 0, nextColumn = 0, style = 0, contentRows = 0;
-    Type type = Type::Number;
-    // The value of the cell being read: raw bytes of <v>, or the decoded
-    // text of an inline string.
-    QByteArray value;
-    QString inlineText;
-    QByteArray formula;
-    bool inRow = false, inValue = false, inInline = false, inText = false, inFormula = false;
-    int phonetic = 0;
-
-    auto emitRow = [&]() -> bool {
-        while (!row.cells.isEmpty() && row.cells.back().isEmpty())
-            row.cells.removeLast();
-        if (row.cells.isEmpty())
-            return true;
-        countRow(contentRows, info.name);
-        return onRow(row);
-    };
-    auto decoded = [&](QByteArrayView raw) {
-        try {
-            return XmlScanner::decode(raw);
-        } catch (const QString& why) {
-            p.fail(why);
-        }
-    };
+    SheetCursor s;
 
     using T = XmlScanner::Token;
     for (T t; (t = p.next()) != T::Done;) {
         const QByteArrayView name = x.name();
         if (t == T::Start) {
-            if (is(name, "c")) {
-                int r = 0;
-                column = nextColumn;
-                const QByteArrayView ref = x.attribute("r");
-                if (!ref.isEmpty() && !parseRef(ref, column, r))
-                    fail(QStringLiteral("工作表“%1”里有一个无效的单元格位置“%2”，文件可能已经损坏。")
-                             .arg(info.name, QString::fromUtf8(ref)));
-                if (column >= kMaxColumns)
-                    fail(QStringLiteral("工作表“%1”的%2列有内容，远远超过一个成绩表的列数。")
-                             .arg(info.name, columnName(column)));
-                nextColumn = column + 1;
-                const QByteArrayView ty = x.attribute("t");
-                type = ty.isEmpty() || ty == "n" ? Type::Number
-                     : ty == "s"                 ? Type::Shared
-                     : ty == "inlineStr"         ? Type::Inline
-                     : ty == "str"               ? Type::Formula
-                     : ty == "b"                 ? Type::Bool
-                     : ty == "e"                 ? Type::Error
-                     : ty == "d"                 ? Type::Date
-                                                 : Type::Number;
-                const QByteArrayView st = x.attribute("s");
-                style = 0;
-                if (!st.isEmpty())
-                    toInt(st, style);
-                value.clear();
-                inlineText.clear();
-                formula.clear();
-            } else if (is(name, "f")) {
-                inFormula = true;
-            } else if (is(name, "v")) {
-                inValue = true;
-                value.clear();
-            } else if (is(name, "is")) {
-                inInline = true;
-                inlineText.clear();
-            } else if (is(name, "t")) {
-                inText = inInline && phonetic == 0;
-            } else if (is(name, "rPh")) {
-                ++phonetic;
-            } else if (is(name, "row")) {
-                const QByteArrayView r = x.attribute("r");
-                row.number = nextRow;
-                if ((!r.isEmpty() && !toInt(r, row.number)) || row.number <= 0 || row.number > 1048576)
-                    fail(QStringLiteral("工作表“%1”里有一个无效的行号“%2”，文件可能已经损坏。")
-                             .arg(info.name, QString::fromUtf8(r)));
-                nextRow = row.number + 1;
-                nextColumn = 0;
-                row.cells.clear();
-                inRow = true;
-            } else if (is(name, "mergeCell")) {
-                const QByteArrayView ref = x.attribute("ref");
-                const qsizetype colon = ref.indexOf(':');
-                Merge m;
-                if (colon > 0 && parseRef(ref.first(colon), m.firstColumn, m.firstRow)
-                    && parseRef(ref.sliced(colon + 1), m.lastColumn, m.lastRow))
-                    merges << m;
-            }
+            if (is(name, "c"))
+                startCell(x, info, s);
+            else if (is(name, "row"))
+                startRow(x, info, s);
+            else if (is(name, "mergeCell"))
+                addMerge(x, merges);
+            else
+                startCellPart(name, s);
         } else if (t == T::Text) {
-            if (inValue) {
-                value += x.rawText();
-                if (value.size() > kMaxCellChars * 3)
-                    fail(QStringLiteral("工作表“%1”里有一个超长的单元格，文件可能已经损坏。").arg(info.name));
-            } else if (inFormula) {
-                if (formula.size() < kMaxCellChars)
-                    formula += x.rawText();
-            } else if (inText) {
-                inlineText += x.text();
-                if (inlineText.size() > kMaxCellChars)
-                    fail(QStringLiteral("工作表“%1”里有一个超长的单元格，文件可能已经损坏。").arg(info.name));
-            }
-        } else if (is(name, "v")) {
-            inValue = false;
-        } else if (is(name, "f")) {
-            inFormula = false;
-        } else if (is(name, "t")) {
-            inText = false;
-        } else if (is(name, "rPh")) {
-            --phonetic;
-        } else if (is(name, "is")) {
-            inInline = false;
-        } else if (is(name, "c") && inRow) {
-            Cell cell;
-            switch (type) {
-            case Type::Number:
-                cell = numberCell(value, style);
-                break;
-            case Type::Shared: {
-                qsizetype i = -1;
-                if (!toInt(QByteArrayView(value), i) || i < 0 || i >= m_strings.size())
-                    fail(QStringLiteral("工作表“%1”的%2引用了不存在的文字，文件可能已经损坏。")
-                             .arg(info.name, cellName(row.number, column)));
-                if (!m_strings[i].isEmpty())
-                    cell = Cell::ofText(m_strings[i]);
-                break;
-            }
-            case Type::Inline:
-                // A few writers put an inline string's text in <v>.
-                if (inlineText.isEmpty() && !value.isEmpty())
-                    inlineText = decoded(value);
-                if (!inlineText.isEmpty())
-                    cell = Cell::ofText(unescapeOoxml(inlineText));
-                break;
-            case Type::Formula:
-            case Type::Error:
-                if (!value.isEmpty())
-                    cell = Cell::ofText(unescapeOoxml(decoded(value)));
-                break;
-            case Type::Bool:
-                if (!value.trimmed().isEmpty())
-                    cell = Cell::ofText(value.trimmed() == "1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
-                break;
-            case Type::Date: {
-                QString d = decoded(value).trimmed();
-                if (d.endsWith(QLatin1String("T00:00:00")) || d.endsWith(QLatin1String("T00:00:00Z")))
-                    d.truncate(d.indexOf('T'));
-                if (!d.isEmpty())
-                    cell = Cell::ofText(d.replace('T', ' '));
-                break;
-            }
-            }
-            // A formula its writer never calculated has no value to show:
-            // shown as the formula, so that it is not taken for a blank.
-            if (cell.isEmpty() && value.isEmpty() && !formula.trimmed().isEmpty())
-                cell = Cell::ofText(QLatin1Char('=') + decoded(formula));
-            if (!cell.isEmpty()) {
-                if (column < row.cells.size()) {
-                    row.cells[column] = std::move(cell);
-                } else {
-                    row.cells.resize(column);
-                    row.cells.append(std::move(cell));
-                }
-            }
+            takeText(x, info, s);
+        } else if (is(name, "c") && s.inRow) {
+            Cell cell = cellValue(p, info, s);
+            if (!cell.isEmpty())
+                placeCell(s.row, s.column, std::move(cell));
         } else if (is(name, "row")) {
-            inRow = false;
-            if (!emitRow())
+            s.inRow = false;
+            if (!emitRow(info, s, onRow))
                 return merges;
+        } else {
+            endCellPart(name, s);
         }
     }
     return merges;
+}
+
+void XlsxWorkbook::startCell(const XmlScanner& x, const SheetInfo& info, SheetCursor& s)
+{
+    int r = 0;
+    s.column = s.nextColumn;
+    const QByteArrayView ref = x.attribute("r");
+    if (!ref.isEmpty() && !parseRef(ref, s.column, r))
+        fail(QStringLiteral("工作表“%1”里有一个无效的单元格位置“%2”，文件可能已经损坏。")
+                 .arg(info.name, QString::fromUtf8(ref)));
+    if (s.column >= kMaxColumns)
+        fail(QStringLiteral("工作表“%1”的%2列有内容，远远超过一个成绩表的列数。")
+                 .arg(info.name, columnName(s.column)));
+    s.nextColumn = s.column + 1;
+    s.type = cellType(x.attribute("t"));
+    const QByteArrayView st = x.attribute("s");
+    s.style = 0;
+    if (!st.isEmpty())
+        toInt(st, s.style);
+    s.value.clear();
+    s.inlineText.clear();
+    s.formula.clear();
+}
+
+void XlsxWorkbook::startRow(const XmlScanner& x, const SheetInfo& info, SheetCursor& s)
+{
+    const QByteArrayView r = x.attribute("r");
+    s.row.number = s.nextRow;
+    if ((!r.isEmpty() && !toInt(r, s.row.number)) || s.row.number <= 0 || s.row.number > 1048576)
+        fail(QStringLiteral("工作表“%1”里有一个无效的行号“%2”，文件可能已经损坏。")
+                 .arg(info.name, QString::fromUtf8(r)));
+    s.nextRow = s.row.number + 1;
+    s.nextColumn = 0;
+    s.row.cells.clear();
+    s.inRow = true;
+}
+
+void XlsxWorkbook::startCellPart(QByteArrayView name, SheetCursor& s)
+{
+    if (is(name, "f")) {
+        s.inFormula = true;
+    } else if (is(name, "v")) {
+        s.inValue = true;
+        s.value.clear();
+    } else if (is(name, "is")) {
+        s.inInline = true;
+        s.inlineText.clear();
+    } else if (is(name, "t")) {
+        s.inText = s.inInline && s.phonetic == 0;
+    } else if (is(name, "rPh")) {
+        ++s.phonetic;
+    }
+}
+
+void XlsxWorkbook::endCellPart(QByteArrayView name, SheetCursor& s)
+{
+    if (is(name, "v"))
+        s.inValue = false;
+    else if (is(name, "f"))
+        s.inFormula = false;
+    else if (is(name, "t"))
+        s.inText = false;
+    else if (is(name, "rPh"))
+        --s.phonetic;
+    else if (is(name, "is"))
+        s.inInline = false;
+}
+
+void XlsxWorkbook::takeText(const XmlScanner& x, const SheetInfo& info, SheetCursor& s)
+{
+    if (s.inValue) {
+        s.value += x.rawText();
+        if (s.value.size() > kMaxCellChars * 3)
+            fail(QStringLiteral("工作表“%1”里有一个超长的单元格，文件可能已经损坏。").arg(info.name));
+    } else if (s.inFormula) {
+        if (s.formula.size() < kMaxCellChars)
+            s.formula += x.rawText();
+    } else if (s.inText) {
+        s.inlineText += x.text();
+        if (s.inlineText.size() > kMaxCellChars)
+            fail(QStringLiteral("工作表“%1”里有一个超长的单元格，文件可能已经损坏。").arg(info.name));
+    }
+}
+
+Cell XlsxWorkbook::cellValue(Scanned& p, const SheetInfo& info, SheetCursor& s)
+{
+    Cell cell;
+    switch (s.type) {
+    case CellType::Number:
+        cell = numberCell(s.value, s.style);
+        break;
+    case CellType::Shared: {
+        qsizetype i = -1;
+        if (!toInt(QByteArrayView(s.value), i) || i < 0 || i >= m_strings.size())
+            fail(QStringLiteral("工作表“%1”的%2引用了不存在的文字，文件可能已经损坏。")
+                     .arg(info.name, cellName(s.row.number, s.column)));
+        if (!m_strings[i].isEmpty())
+            cell = Cell::ofText(m_strings[i]);
+        break;
+    }
+    case CellType::Inline:
+        // A few writers put an inline string's text in <v>.
+        if (s.inlineText.isEmpty() && !s.value.isEmpty())
+            s.inlineText = decodedIn(p, s.value);
+        if (!s.inlineText.isEmpty())
+            cell = Cell::ofText(unescapeOoxml(s.inlineText));
+        break;
+    case CellType::Formula:
+    case CellType::Error:
+        if (!s.value.isEmpty())
+            cell = Cell::ofText(unescapeOoxml(decodedIn(p, s.value)));
+        break;
+    case CellType::Bool:
+        if (!s.value.trimmed().isEmpty())
+            cell = Cell::ofText(s.value.trimmed() == "1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+        break;
+    case CellType::Date: {
+        QString d = decodedIn(p, s.value).trimmed();
+        if (d.endsWith(QLatin1String("T00:00:00")) || d.endsWith(QLatin1String("T00:00:00Z")))
+            d.truncate(d.indexOf('T'));
+        if (!d.isEmpty())
+            cell = Cell::ofText(d.replace('T', ' '));
+        break;
+    }
+    }
+    // A formula its writer never calculated has no value to show:
+    // shown as the formula, so that it is not taken for a blank.
+    if (cell.isEmpty() && s.value.isEmpty() && !s.formula.trimmed().isEmpty())
+        cell = Cell::ofText(QLatin1Char('=') + decodedIn(p, s.formula));
+    return cell;
+}
+
+bool XlsxWorkbook::emitRow(const SheetInfo& info, SheetCursor& s, const RowSink& onRow)
+{
+    while (!s.row.cells.isEmpty() && s.row.cells.back().isEmpty())
+        s.row.cells.removeLast();
+    if (s.row.cells.isEmpty())
+        return true;
+    countRow(s.contentRows, info.name);
+    return onRow(s.row);
 }
 
 } // namespace

@@ -156,88 +156,102 @@ XmlScanner::Token XmlScanner::next()
                 fail("内容不完整，文件可能没有复制完整");
             return Token::Done;
         }
-        const char* b = m_buf.constData();
-        const qsizetype n = m_buf.size();
-        if (b[m_pos] != '<') {
-            const char* lt = static_cast<const char*>(memchr(b + m_pos, '<', size_t(n - m_pos)));
-            if (!lt) {
-                if (more())
-                    continue;
-                for (qsizetype i = m_pos; i < m_buf.size(); ++i)
-                    if (!isBlank(m_buf[i]))
-                        fail("内容不完整，文件可能没有复制完整");
-                m_pos = m_buf.size();
-                continue;
-            }
-            m_text = QByteArrayView(b + m_pos, lt - (b + m_pos));
-            m_pos = lt - b;
-            if (m_depth == 0) {
-                if (!m_started && m_text.startsWith("\xEF\xBB\xBF"))
-                    m_text = m_text.sliced(3); // the byte-order mark some producers write
-                for (char c : m_text)
-                    if (!isBlank(c))
-                        fail("标记之外有文字");
-                continue;
-            }
-            m_cdata = false;
-            return Token::Text;
-        }
-        if (n - m_pos < 12 && !m_eof) {
-            // Enough to tell a comment, a CDATA section and a tag apart.
-            more();
-            continue;
-        }
-        const QByteArrayView rest(b + m_pos, n - m_pos);
-        const char kind = rest[1];
-        if (kind == '?' || (kind == '!' && rest.startsWith("<!--"))) {
-            const bool pi = kind == '?';
-            const qsizetype end = rest.indexOf(pi ? QByteArrayView("?>") : QByteArrayView("-->"));
-            if (end < 0) {
-                if (!more())
-                    fail("内容不完整，文件可能没有复制完整");
-                continue;
-            }
-            m_pos += end + (pi ? 2 : 3);
-            continue;
-        }
-        if (kind == '!' && rest.startsWith("<![CDATA[")) {
-            const qsizetype end = rest.indexOf("]]>");
-            if (end < 0) {
-                if (!more())
-                    fail("内容不完整，文件可能没有复制完整");
-                continue;
-            }
-            m_text = rest.sliced(9, end - 9);
-            m_pos += end + 3;
-            m_cdata = true;
-            return Token::Text;
-        }
-        if (kind == '!')
-            fail("含有文档类型声明，不是表格软件写的内容");
-        if (kind == '/') {
-            const char* gt = static_cast<const char*>(memchr(rest.data(), '>', size_t(rest.size())));
-            if (!gt) {
-                if (!more())
-                    fail("内容不完整，文件可能没有复制完整");
-                continue;
-            }
-            QByteArrayView name(rest.data() + 2, gt - rest.data() - 2);
-            while (!name.isEmpty() && isBlank(name.back()))
-                name.chop(1);
-            m_name = localName(name);
-            m_pos = gt - b + 1;
-            if (--m_depth < 0)
-                fail("结束标记多于开始标记");
-            return Token::End;
-        }
-        if (!parseTag(m_pos)) {
-            if (!more())
-                fail("内容不完整，文件可能没有复制完整");
-            continue;
-        }
-        m_started = true;
-        return Token::Start;
+        if (const std::optional<Token> t = m_buf.constData()[m_pos] != '<' ? textToken() : markupToken())
+            return *t;
     }
+}
+
+std::optional<XmlScanner::Token> XmlScanner::textToken()
+{
+    const char* b = m_buf.constData();
+    const qsizetype n = m_buf.size();
+    const char* lt = static_cast<const char*>(memchr(b + m_pos, '<', size_t(n - m_pos)));
+    if (!lt) {
+        if (more())
+            return std::nullopt;
+        for (qsizetype i = m_pos; i < m_buf.size(); ++i)
+            if (!isBlank(m_buf[i]))
+                fail("内容不完整，文件可能没有复制完整");
+        m_pos = m_buf.size();
+        return std::nullopt;
+    }
+    m_text = QByteArrayView(b + m_pos, lt - (b + m_pos));
+    m_pos = lt - b;
+    if (m_depth == 0) {
+        if (!m_started && m_text.startsWith("\xEF\xBB\xBF"))
+            m_text = m_text.sliced(3); // the byte-order mark some producers write
+        for (char c : m_text)
+            if (!isBlank(c))
+                fail("标记之外有文字");
+        return std::nullopt;
+    }
+    m_cdata = false;
+    return Token::Text;
+}
+
+std::optional<XmlScanner::Token> XmlScanner::markupToken()
+{
+    const qsizetype n = m_buf.size();
+    if (n - m_pos < 12 && !m_eof) {
+        // Enough to tell a comment, a CDATA section and a tag apart.
+        more();
+        return std::nullopt;
+    }
+    const QByteArrayView rest(m_buf.constData() + m_pos, n - m_pos);
+    const char kind = rest[1];
+    if (kind == '?' || (kind == '!' && rest.startsWith("<!--"))) {
+        const bool pi = kind == '?';
+        const qsizetype end = rest.indexOf(pi ? QByteArrayView("?>") : QByteArrayView("-->"));
+        if (end < 0)
+            moreOrFail();
+        else
+            m_pos += end + (pi ? 2 : 3);
+        return std::nullopt;
+    }
+    if (kind == '!' && rest.startsWith("<![CDATA[")) {
+        const qsizetype end = rest.indexOf("]]>");
+        if (end < 0) {
+            moreOrFail();
+            return std::nullopt;
+        }
+        m_text = rest.sliced(9, end - 9);
+        m_pos += end + 3;
+        m_cdata = true;
+        return Token::Text;
+    }
+    if (kind == '!')
+        fail("含有文档类型声明，不是表格软件写的内容");
+    if (kind == '/')
+        return endTag(rest);
+    if (!parseTag(m_pos)) {
+        moreOrFail();
+        return std::nullopt;
+    }
+    m_started = true;
+    return Token::Start;
+}
+
+std::optional<XmlScanner::Token> XmlScanner::endTag(QByteArrayView rest)
+{
+    const char* gt = static_cast<const char*>(memchr(rest.data(), '>', size_t(rest.size())));
+    if (!gt) {
+        moreOrFail();
+        return std::nullopt;
+    }
+    QByteArrayView name(rest.data() + 2, gt - rest.data() - 2);
+    while (!name.isEmpty() && isBlank(name.back()))
+        name.chop(1);
+    m_name = localName(name);
+    m_pos = gt - m_buf.constData() + 1;
+    if (--m_depth < 0)
+        fail("结束标记多于开始标记");
+    return Token::End;
+}
+
+void XmlScanner::moreOrFail()
+{
+    if (!more())
+        fail("内容不完整，文件可能没有复制完整");
 }
 
 QString XmlScanner::text() const

@@ -12,6 +12,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace Import {
@@ -42,6 +43,12 @@ public:
 private:
     bool more();                    // reads more of the part; false at its end
     bool parseTag(qsizetype start); // false when the tag runs past the buffer
+    // The steps of next(): a token, or none when the scan must go on (more
+    // was read, or something skipped).
+    std::optional<Token> textToken();   // at text
+    std::optional<Token> markupToken(); // at '<'
+    std::optional<Token> endTag(QByteArrayView rest);
+    void moreOrFail(); // inside a token: the part must go on
     [[noreturn]] void fail(const char* why) const;
 
     Source m_source;

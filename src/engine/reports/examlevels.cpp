@@ -93,11 +93,17 @@ ExamRef examNamed(const QString& name)
     return {name, numbers.first()};
 }
 
-ExamGrades readExam(const ExamRef& exam, const QMap<QString, qint64>& fallback)
+namespace {
+
+// The columns read of a saved row: 学号, 班号, 姓名, 保存时间, then a mark
+// column per subject and the total.
+constexpr int kFirstMark = 4;
+
+// marks[column][student]: each subject's column, then the total's.
+using MarkColumns = std::vector<std::vector<Num::Mark>>;
+
+QList<QVariantList> savedRows(const ExamRef& exam, const QStringList& subjects)
 {
-    ExamGrades g;
-    g.exam = exam;
-    const QStringList subjects = Rules::gradeSubjects();
     QStringList read{col(kGrades, "学号"), col(kGrades, "班号"), col(kGrades, "姓名"), col(kGrades, "保存时间")};
     for (const QString& s : subjects)
         read << col(kGrades, s + QLatin1Char('1'));
@@ -108,38 +114,74 @@ ExamGrades readExam(const ExamRef& exam, const QMap<QString, qint64>& fallback)
                                      {exam.name, exam.number});
     if (rows.isEmpty())
         throw Db::InputError(QStringLiteral("没有永久保存过考试“%1”（编号%2）的成绩").arg(exam.name).arg(exam.number));
-    g.savedAt = rows.first().at(3).toString();
+    return rows;
+}
 
-    // Every column read, then only the items the examination has.
-    const int firstMark = 4;
-    const int columns = int(subjects.size()) + 1;
-    std::vector<std::vector<Num::Mark>> all(static_cast<size_t>(columns));
+MarkColumns markColumns(const QList<QVariantList>& rows, int columns)
+{
+    MarkColumns all(static_cast<size_t>(columns));
     for (const auto& r : rows)
         for (int c = 0; c < columns; ++c)
-            all[size_t(c)].push_back(Num::markOf(r.at(firstMark + c)));
-    QList<int> kept;
-    for (int c = 0; c < columns; ++c) {
-        if (hasMarks(all[size_t(c)])) {
-            kept << c;
-            g.items << (c < subjects.size() ? subjects.at(c) : kTotal);
-        }
-    }
+            all[size_t(c)].push_back(Num::markOf(r.at(kFirstMark + c)));
+    return all;
+}
 
-    // Full marks: the saved analysis's where it has the subject.
+// The full marks the examination's saved analysis holds, by subject.
+QMap<QString, qint64> analysisFullMarks(const ExamRef& exam, const QStringList& subjects)
+{
     QMap<QString, qint64> saved;
-    if (Db::hasTable(kAnalysis)) {
-        for (const auto& r : Db::selectRows(QStringLiteral("SELECT %1, max(CAST(%2 AS REAL)) FROM %3 WHERE %4 = ? AND %5 = ? GROUP BY %1")
-                                                .arg(col(kAnalysis, "科目"), col(kAnalysis, "满分值"), Db::table(kAnalysis),
-                                                     col(kAnalysis, "考试名称"), col(kAnalysis, "考试编号")),
-                                            {exam.name, exam.number})) {
-            QString subject = r.at(0).toString();
-            if (subject.endsWith(QLatin1Char('1')))
-                subject.chop(1);
-            const double full = r.at(1).toDouble();
-            if (subjects.contains(subject) && full >= 1)
-                saved.insert(subject, qint64(full));
-        }
+    if (!Db::hasTable(kAnalysis))
+        return saved;
+    for (const auto& r : Db::selectRows(QStringLiteral("SELECT %1, max(CAST(%2 AS REAL)) FROM %3 WHERE %4 = ? AND %5 = ? GROUP BY %1")
+                                            .arg(col(kAnalysis, "科目"), col(kAnalysis, "满分值"), Db::table(kAnalysis),
+                                                 col(kAnalysis, "考试名称"), col(kAnalysis, "考试编号")),
+                                        {exam.name, exam.number})) {
+        QString subject = r.at(0).toString();
+        if (subject.endsWith(QLatin1Char('1')))
+            subject.chop(1);
+        const double full = r.at(1).toDouble();
+        if (subjects.contains(subject) && full >= 1)
+            saved.insert(subject, qint64(full));
     }
+    return saved;
+}
+
+// 总分 adds up the subjects ranked together; a school that keeps 综合
+// apart ranks without it. The students who sat everything tell which.
+bool totalLeavesOutCombined(const MarkColumns& all, const QList<int>& kept, const QStringList& subjects)
+{
+    const int total = int(all.size()) - 1;
+    qint64 withIt = 0, without = 0;
+    for (size_t s = 0; s < all[size_t(total)].size(); ++s) {
+        const Num::Mark t = all[size_t(total)][s];
+        if (!t)
+            continue;
+        Num::Fixed sum = 0, other = 0;
+        bool complete = true;
+        for (int c = 0; c < total; ++c) {
+            if (!kept.contains(c))
+                continue;
+            const Num::Mark m = all[size_t(c)][s];
+            if (!m) {
+                complete = false;
+                break;
+            }
+            sum += *m;
+            if (subjects.at(c) != QStringLiteral("综合"))
+                other += *m;
+        }
+        if (!complete)
+            continue;
+        withIt += sum == *t ? 1 : 0;
+        without += other == *t ? 1 : 0;
+    }
+    return without > withIt;
+}
+
+// Each subject's full mark; returns the subjects the total adds up.
+QStringList setSubjectFullMarks(ExamGrades& g, const QMap<QString, qint64>& saved,
+                                const QMap<QString, qint64>& fallback)
+{
     QStringList inTotal;
     for (const QString& item : std::as_const(g.items)) {
         if (item == kTotal)
@@ -152,49 +194,24 @@ ExamGrades readExam(const ExamRef& exam, const QMap<QString, qint64>& fallback)
             g.fullMarks.insert(item, fallback.value(item, 100));
         }
     }
-    // 总分 adds up the subjects ranked together; a school that keeps 综合
-    // apart ranks without it. The students who sat everything tell which.
-    if (g.items.contains(kTotal) && inTotal.contains(QStringLiteral("综合"))) {
-        const int total = columns - 1;
-        qint64 withIt = 0, without = 0;
-        for (qsizetype s = 0; s < rows.size(); ++s) {
-            const Num::Mark t = all[size_t(total)][size_t(s)];
-            if (!t)
-                continue;
-            Num::Fixed sum = 0, other = 0;
-            bool complete = true;
-            for (int c = 0; c < total; ++c) {
-                if (!kept.contains(c))
-                    continue;
-                const Num::Mark m = all[size_t(c)][size_t(s)];
-                if (!m) {
-                    complete = false;
-                    break;
-                }
-                sum += *m;
-                if (subjects.at(c) != QStringLiteral("综合"))
-                    other += *m;
-            }
-            if (!complete)
-                continue;
-            withIt += sum == *t ? 1 : 0;
-            without += other == *t ? 1 : 0;
-        }
-        if (without > withIt)
-            inTotal.removeAll(QStringLiteral("综合"));
-    }
-    if (g.items.contains(kTotal)) {
-        qint64 full = 0;
-        for (const QString& s : std::as_const(inTotal))
-            full += g.fullMarks.value(s);
-        g.fullMarks.insert(kTotal, std::max<qint64>(full, 1));
-        bool allSaved = !inTotal.isEmpty();
-        for (const QString& s : std::as_const(inTotal))
-            allSaved = allSaved && g.fullMarksFromAnalysis.contains(s);
-        if (allSaved)
-            g.fullMarksFromAnalysis << kTotal;
-    }
+    return inTotal;
+}
 
+void setTotalFullMark(ExamGrades& g, const QStringList& inTotal)
+{
+    qint64 full = 0;
+    for (const QString& s : inTotal)
+        full += g.fullMarks.value(s);
+    g.fullMarks.insert(kTotal, std::max<qint64>(full, 1));
+    bool allSaved = !inTotal.isEmpty();
+    for (const QString& s : inTotal)
+        allSaved = allSaved && g.fullMarksFromAnalysis.contains(s);
+    if (allSaved)
+        g.fullMarksFromAnalysis << kTotal;
+}
+
+void addStudents(ExamGrades& g, const QList<QVariantList>& rows, const MarkColumns& all, const QList<int>& kept)
+{
     g.students.reserve(rows.size());
     for (size_t s = 0; s < size_t(rows.size()); ++s) {
         const auto& r = rows.at(qsizetype(s));
@@ -202,10 +219,42 @@ ExamGrades readExam(const ExamRef& exam, const QMap<QString, qint64>& fallback)
         st.number = r.at(0).toString();
         st.cls = r.at(1).toLongLong();
         st.name = r.at(2).toString();
-        for (int c : std::as_const(kept))
+        for (int c : kept)
             st.marks.push_back(all[size_t(c)][s]);
         g.students.push_back(std::move(st));
     }
+}
+
+} // namespace
+
+ExamGrades readExam(const ExamRef& exam, const QMap<QString, qint64>& fallback)
+{
+    ExamGrades g;
+    g.exam = exam;
+    const QStringList subjects = Rules::gradeSubjects();
+    const auto rows = savedRows(exam, subjects);
+    g.savedAt = rows.first().at(3).toString();
+
+    // Every column read, then only the items the examination has.
+    const int columns = int(subjects.size()) + 1;
+    const MarkColumns all = markColumns(rows, columns);
+    QList<int> kept;
+    for (int c = 0; c < columns; ++c) {
+        if (hasMarks(all[size_t(c)])) {
+            kept << c;
+            g.items << (c < subjects.size() ? subjects.at(c) : kTotal);
+        }
+    }
+
+    // Full marks: the saved analysis's where it has the subject.
+    QStringList inTotal = setSubjectFullMarks(g, analysisFullMarks(exam, subjects), fallback);
+    if (g.items.contains(kTotal) && inTotal.contains(QStringLiteral("综合"))
+        && totalLeavesOutCombined(all, kept, subjects))
+        inTotal.removeAll(QStringLiteral("综合"));
+    if (g.items.contains(kTotal))
+        setTotalFullMark(g, inTotal);
+
+    addStudents(g, rows, all, kept);
     return g;
 }
 
