@@ -404,6 +404,10 @@ void TestImport::numberFormats_data()
     QTest::newRow("chinese date") << "yyyy\"年\"m\"月\"d\"日\"" << 45597.0 << "2024年11月1日";
     QTest::newRow("time") << "h:mm" << 0.5 << "12:00";
     QTest::newRow("built-in 14") << NumberFormat::builtinCode(14) << 45597.0 << "2024/11/1";
+    QTest::newRow("weekday") << "yyyy-m-d dddd" << 45597.0 << "2024-11-1 星期五";
+    QTest::newRow("the last day a date can be") << "yyyy-mm-dd ddd" << 2958465.0 << "9999-12-31 周五";
+    QTest::newRow("a serial past any date") << "dddd" << 2958466.0 << "2958466";
+    QTest::newRow("a serial far past any date") << "yyyy dddd" << 1e15 << "1E+15";
 }
 
 void TestImport::numberFormats()

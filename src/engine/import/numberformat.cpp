@@ -532,7 +532,12 @@ QString NumberFormat::renderDate(const QString& section, double value, bool date
     const QList<Token> toks = tokenize(section);
     if (date1904)
         value += 1462;
-    if (value < 0)
+    // Before day 0 or after 31 December 9999 a serial is no date a
+    // spreadsheet shows, nor one the calendar arithmetic below can hold (a
+    // weekday of no date would be read from before its table): the number
+    // itself is shown.
+    constexpr double kPastLastDay = 2958466; // 1 January 10000
+    if (value < 0 || value >= kPastLastDay)
         return general(value);
     const Moment m = momentOf(value);
     bool twelveHour = false;
