@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <unzip.h>
 
@@ -24,6 +25,23 @@ QStringList pdfPages(const QString& path)
     if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
         pages.removeLast();
     return pages;
+}
+
+QList<Word> pdfWords(const QString& path)
+{
+    QProcess p;
+    p.start("pdftotext", {"-bbox", path, "-"});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return {};
+    QList<Word> words;
+    static const QRegularExpression word(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+    for (const auto& m : word.globalMatch(QString::fromUtf8(p.readAllStandardOutput()))) {
+        const QPointF topLeft(m.captured(1).toDouble(), m.captured(2).toDouble());
+        const QPointF bottomRight(m.captured(3).toDouble(), m.captured(4).toDouble());
+        words << Word{m.captured(5), QRectF(topLeft, bottomRight)};
+    }
+    return words;
 }
 
 QByteArray zipEntry(const QString& zip, const char* entry)

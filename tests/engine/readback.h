@@ -3,7 +3,9 @@
 // text of a PDF as poppler's pdftotext gives it, the cells of a workbook
 // sheet with their types and number formats.
 
+#include <QList>
 #include <QMap>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +15,13 @@ namespace Readback {
 bool havePdftotext();
 // The text of a PDF, one string per page, laid out as on the page.
 QStringList pdfPages(const QString& path);
+// The words of a PDF with the boxes pdftotext gives them (points, from the
+// top left of their page), to tell whether printed text runs into other text.
+struct Word {
+    QString text;
+    QRectF box;
+};
+QList<Word> pdfWords(const QString& path);
 
 struct Cell {
     QString type; // "s" shared string, "inlineStr", "" number

@@ -407,6 +407,7 @@ void TestImport::numberFormats_data()
     QTest::newRow("weekday") << "yyyy-m-d dddd" << 45597.0 << "2024-11-1 星期五";
     QTest::newRow("the last day a date can be") << "yyyy-mm-dd ddd" << 2958465.0 << "9999-12-31 周五";
     QTest::newRow("a serial past any date") << "dddd" << 2958466.0 << "2958466";
+    QTest::newRow("rounded into the day past any date") << "yyyy-mm-dd" << 2958465.999999 << "2958465.999999";
     QTest::newRow("a serial far past any date") << "yyyy dddd" << 1e15 << "1E+15";
 }
 

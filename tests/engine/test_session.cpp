@@ -94,7 +94,7 @@ private slots:
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("refusal"); // empty when accepted
         QTest::newRow("a name") << "2023年秋期中考试" << "5" << "";
-        QTest::newRow("a placeholder and a blank") << "必须填 " << "5" << "";
+        QTest::newRow("a blank after the name") << "期中考试 " << "5" << "";
         QTest::newRow("quotes") << "O'Neil's \"final\" 考试" << "5" << "";
         QTest::newRow("full-width number") << "期末" << "５" << "";
         QTest::newRow("empty name") << "" << "5" << "不能是空的";

@@ -81,6 +81,38 @@ private slots:
         QVERIFY(text.contains("等级"));
     }
 
+    // A grade-sized class over narrow bands: the three-digit counts above
+    // neighbouring bars do not run into each other.
+    void crowdedBandCountsStayApart()
+    {
+        TestEnv env;
+        env.openDb();
+        ClassReport::Data d;
+        d.exam = {"期末考试", 2};
+        d.examLabel = "期末考试";
+        d.cls = 1;
+        d.bandsSaved = true;
+        QStringList counts;
+        for (int i = 0; i < 60; ++i) {
+            // Never a multiple of ten, so that no axis or band label reads the same.
+            const qint64 count = 401 + (i * 37) % 490 + ((i * 37) % 490 % 10 == 9 ? 1 : 0);
+            d.bands << ClassReport::Band{QString::number(610 - 10 * i), QString::number(600 - 10 * i), count};
+            counts << QString::number(count);
+        }
+        Layout::ClassReportPage page(d);
+        const QString pdf = env.root() + "/crowded.pdf";
+        QCOMPARE(Layout::writePdf(pdf, page, page.furniture()), 1);
+        QList<Readback::Word> shown;
+        for (const Readback::Word& w : Readback::pdfWords(pdf))
+            if (counts.contains(w.text))
+                shown << Readback::Word{w.text, w.box.adjusted(0.2, 0.2, -0.2, -0.2)}; // a touch is not an overlap
+        QCOMPARE(shown.size(), counts.size());
+        for (int i = 0; i < shown.size(); ++i)
+            for (int k = i + 1; k < shown.size(); ++k)
+                QVERIFY2(!shown[i].box.intersects(shown[k].box),
+                         qPrintable(shown[i].text + " runs into " + shown[k].text));
+    }
+
     // The comparison's tables one after the other, each from a fresh page
     // that names it.
     void progressPages()

@@ -86,6 +86,10 @@ private slots:
         Forms::formin->Button1->click();
         QCOMPARE(Forms::session().firstClass(), 3);
         QCOMPARE(Forms::session().lastClass(), 7);
+        // The parameter panel, hidden, follows the session.
+        QVERIFY(!Forms::Form2->isVisible());
+        QCOMPARE(Forms::Form2->banshu2->text(), QString("7"));
+        QCOMPARE(Forms::Form2->dbs->text(), Forms::session().workingTable());
     }
 
     void titleLinesAreSkippedInTheirOwnBox_data()

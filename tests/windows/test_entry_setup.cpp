@@ -88,6 +88,8 @@ private slots:
         QTest::addColumn<QString>("refusal"); // empty when accepted
         QTest::newRow("a name") << "2023年秋期中考试" << "5" << "";
         QTest::newRow("placeholder left") << "必须填" << "5" << "你还没填入考试名称！！";
+        QTest::newRow("blanks only") << "   " << "5" << "你还没填入考试名称！！";
+        QTest::newRow("the placeholder and a blank") << "必须填 " << "5" << "";
         QTest::newRow("number 0") << "期末" << "0" << "考试编号必须是正整数";
     }
     void startsAnExamination()

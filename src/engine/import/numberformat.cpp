@@ -536,10 +536,13 @@ QString NumberFormat::renderDate(const QString& section, double value, bool date
     // spreadsheet shows, nor one the calendar arithmetic below can hold (a
     // weekday of no date would be read from before its table): the number
     // itself is shown.
-    constexpr double kPastLastDay = 2958466; // 1 January 10000
-    if (value < 0 || value >= kPastLastDay)
+    constexpr qint64 kPastLastDay = 2958466; // 1 January 10000
+    if (value < 0 || value >= double(kPastLastDay))
         return general(value);
     const Moment m = momentOf(value);
+    // The last second of 31 December 9999 can round into the next day.
+    if (m.days >= kPastLastDay)
+        return general(value);
     bool twelveHour = false;
     for (const Token& t : toks)
         twelveHour |= t.kind == Tok::AmPm;
