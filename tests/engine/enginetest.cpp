@@ -117,15 +117,49 @@ QVariant value(const QString& table, const QString& col, int row)
     return column(table, col).value(row);
 }
 
+namespace {
+
+// A cell as the windows show it: a number formatted, text as it is, NULL empty.
+QString shown(const QVariant& v)
+{
+    bool number = false;
+    const double d = v.toDouble(&number);
+    return v.isNull() ? QString() : number && v.typeId() != QMetaType::QString ? Num::format(d) : v.toString();
+}
+
+} // namespace
+
 QString cells(const QString& table, const QString& col)
 {
     QStringList out;
-    for (const QVariant& v : column(table, col)) {
-        bool number = false;
-        const double d = v.toDouble(&number);
-        out << (v.isNull() ? QString() : number && v.typeId() != QMetaType::QString ? Num::format(d) : v.toString());
-    }
+    for (const QVariant& v : column(table, col))
+        out << shown(v);
     return out.join(',');
+}
+
+QStringList rows(const QString& table, const QStringList& columns)
+{
+    QList<QVariantList> cols;
+    for (const QString& c : columns)
+        cols << column(table, c);
+    QStringList out;
+    for (qsizetype r = 0; r < cols.first().size(); ++r) {
+        QStringList row;
+        for (const QVariantList& c : cols)
+            row << shown(c.at(r));
+        out << row.join('|');
+    }
+    return out;
+}
+
+QString inputError(const std::function<void()>& step)
+{
+    try {
+        step();
+    } catch (const Db::InputError& e) {
+        return e.text();
+    }
+    return {};
 }
 
 QString dump(const QString& table)

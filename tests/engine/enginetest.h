@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QVariantMap>
 
+#include <functional>
+
 class TestEnv {
 public:
     TestEnv();
@@ -42,6 +44,9 @@ QVariant value(const QString& table, const QString& column, int row = 0);
 // One column as text, cells joined by commas: numbers as the windows show
 // them, a blank (NULL) cell empty ("1,,3").
 QString cells(const QString& table, const QString& column);
+// Some columns of every row in stored order, a row's cells shown as cells()
+// shows them and joined by '|' ("0101|1|甲|90").
+QStringList rows(const QString& table, const QStringList& columns);
 // Every row of a table as text, for comparing a table before and after.
 QString dump(const QString& table);
 void setCheck(const QVariantMap& values);
@@ -57,6 +62,9 @@ struct SavedExam {
 void saveExams(const QList<SavedExam>& exams, const QList<int>& classSizes);
 // The name of student i (from 0) of class c as saveExams writes it.
 QString studentName(int cls, int i);
+
+// The message of the input error a step refuses with; empty when it takes it.
+QString inputError(const std::function<void()>& step);
 } // namespace Fixture
 
 // Engine tests need no display.

@@ -20,16 +20,6 @@ QVariantList column(const Db::SelectSpec& q, const QString& name)
     return out;
 }
 
-QString inputError(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Db::InputError& e) {
-        return e.text();
-    }
-    return {};
-}
-
 } // namespace
 
 class TestHistory : public QObject {
@@ -118,16 +108,16 @@ private slots:
         History::ClassQuery q;
         for (const QString& bad : {QString("体育"), QString("总分1"), QString("总分\" FROM check --"), QString()}) {
             q.subject = bad;
-            const QString m = inputError([&] { History::classQuery(q, ClassOrder::Stored); });
+            const QString m = Fixture::inputError([&] { History::classQuery(q, ClassOrder::Stored); });
             QVERIFY2(m.contains(QStringLiteral("“%1”").arg(bad)), qPrintable(m));
-            QVERIFY(!inputError([&] { History::classCurve(1, bad, "x", false); }).isEmpty());
+            QVERIFY(!Fixture::inputError([&] { History::classCurve(1, bad, "x", false); }).isEmpty());
         }
         for (const QString& s : History::studentSubjects())
             QCOMPARE(History::checkedSubject(s), s);
         for (const QString& r : {"平均分排名", "及格率排名", "高分率排名", "低分率排名", "平均分"})
             QCOMPARE(History::checkedRankColumn(r), QString(r));
         for (const QString& bad : {QString("优秀率排名"), QString("科任教师"), QString("班号"), QString("考试编号")})
-            QVERIFY2(inputError([&] { History::checkedRankColumn(bad); }).contains(bad), qPrintable(bad));
+            QVERIFY2(Fixture::inputError([&] { History::checkedRankColumn(bad); }).contains(bad), qPrintable(bad));
     }
 
     void namesAndExamsAreValuesNotSql()
@@ -212,7 +202,7 @@ private slots:
         QCOMPARE(pts.at(1).label, QString("第三次（缺考：第二次）"));
         QCOMPARE(pts.at(1).value, 30.0);
         QCOMPARE(History::points(m, "总分级排1", {}, "s").at(1).label, QString("s"));
-        QVERIFY(inputError([&] { History::points(m, "平均分排名", "考试名称"); }).contains("平均分排名"));
+        QVERIFY(Fixture::inputError([&] { History::points(m, "平均分排名", "考试名称"); }).contains("平均分排名"));
     }
 
     void prefixSearchesUseAnIndex()

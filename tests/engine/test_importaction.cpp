@@ -29,18 +29,7 @@ Actions::ImportPlan plan(Session& s, const QString& file, Actions::ImportKind ki
 // 学号|班号|姓名|语文|数学|英语 of every row, in stored order.
 QStringList marks(const QString& table = "cjn")
 {
-    QStringList out;
-    const QStringList columns{"学号", "班号", "姓名", "语文1", "数学1", "英语1"};
-    QList<QStringList> cells;
-    for (const QString& c : columns)
-        cells << Fixture::cells(table, c).split(',');
-    for (qsizetype r = 0; r < cells.first().size(); ++r) {
-        QStringList row;
-        for (const QStringList& column : cells)
-            row << column.at(r);
-        out << row.join('|');
-    }
-    return out;
+    return Fixture::rows(table, {"学号", "班号", "姓名", "语文1", "数学1", "英语1"});
 }
 
 } // namespace

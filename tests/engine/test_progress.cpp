@@ -68,16 +68,6 @@ QString summary(const Progress::Result& r)
     return out.join(" | ");
 }
 
-QString inputError(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Db::InputError& e) {
-        return e.text();
-    }
-    return {};
-}
-
 int col(const Export::Sheet& s, const QString& name)
 {
     const int c = int(s.columns.indexOf(name));
@@ -241,17 +231,17 @@ private slots:
         TestEnv env;
         env.openDb();
         QVERIFY(Actions::defaultComparison().isEmpty());
-        QVERIFY(inputError([] { Progress::findExam("期中", std::nullopt); }).contains("还没有保存过任何考试"));
+        QVERIFY(Fixture::inputError([] { Progress::findExam("期中", std::nullopt); }).contains("还没有保存过任何考试"));
         Fixture::saveExams({{"期中", 1}, {"期末", 2}, {"期中", 3}}, {6, 5, 7});
         QCOMPARE(Progress::savedExams().size(), 3);
-        QVERIFY(inputError([] { Progress::findExam("期中", std::nullopt); }).contains("编号1、3"));
-        QVERIFY(inputError([] { Progress::findExam("月考", std::nullopt); }).contains("期中、期末"));
+        QVERIFY(Fixture::inputError([] { Progress::findExam("期中", std::nullopt); }).contains("编号1、3"));
+        QVERIFY(Fixture::inputError([] { Progress::findExam("月考", std::nullopt); }).contains("期中、期末"));
         const QList<Progress::ExamId> last = Actions::defaultComparison();
         QCOMPARE(last.size(), 2);
         QCOMPARE(last.at(0), (Progress::ExamId{"期末", 2}));
         QCOMPARE(*Progress::previousExam(last.at(0)), (Progress::ExamId{"期中", 1}));
         QVERIFY(!Progress::previousExam({"期中", 1}));
-        QVERIFY(inputError([&] { Actions::progress(last.at(0), last.at(0)); }).contains("同一次考试"));
+        QVERIFY(Fixture::inputError([&] { Actions::progress(last.at(0), last.at(0)); }).contains("同一次考试"));
 
         const Actions::ProgressRun run = Actions::progress(last.at(0), last.at(1));
         QCOMPARE(run.caption(), QStringLiteral("期末 → 期中（编号3）"));
@@ -292,8 +282,8 @@ private slots:
         const QList<Export::Sheet> sheets = Actions::progressSheets(run, 2, 3);
         QCOMPARE(sheets.size(), 5);
         QCOMPARE(sheets.at(0).rows.size(), 5);
-        QVERIFY(inputError([&] { Actions::progressSheets(run, 19, 3); }).contains("19"));
-        QVERIFY(inputError([&] { Actions::progressSheets(run, 0, 0); }).contains("1到"));
+        QVERIFY(Fixture::inputError([&] { Actions::progressSheets(run, 19, 3); }).contains("19"));
+        QVERIFY(Fixture::inputError([&] { Actions::progressSheets(run, 0, 0); }).contains("1到"));
     }
 
     // The class report's figures are the saved analysis rows and band table
@@ -313,7 +303,7 @@ private slots:
 
         Session session;
         session.load(false);
-        QVERIFY(inputError([&] { Actions::classReport(session, {"期末", 2}, 3); }).contains("3班"));
+        QVERIFY(Fixture::inputError([&] { Actions::classReport(session, {"期末", 2}, 3); }).contains("3班"));
         const ClassReport::Data d = Actions::classReport(session, {"期末", 2}, 2);
         // Every student of the class once in each item's level counts.
         QVERIFY(!d.levels.isEmpty());

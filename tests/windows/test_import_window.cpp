@@ -31,18 +31,7 @@ QString sample(const QString& name)
 // 学号|语文|数学|英语|政治 of every row of cjn, in stored order.
 QStringList marks()
 {
-    QStringList out;
-    const QStringList columns{"学号", "语文1", "数学1", "英语1", "政治1"};
-    QList<QStringList> cells;
-    for (const QString& c : columns)
-        cells << Fixture::cells("cjn", c).split(',');
-    for (qsizetype r = 0; r < cells.first().size(); ++r) {
-        QStringList row;
-        for (const QStringList& column : cells)
-            row << column.at(r);
-        out << row.join('|');
-    }
-    return out;
+    return Fixture::rows("cjn", {"学号", "语文1", "数学1", "英语1", "政治1"});
 }
 
 // The main window's 文件 → 导入成绩表….
