@@ -62,7 +62,7 @@ ClassReport::Data classReport(const Session& session, const Progress::ExamId& ex
         ClassReport::SubjectLevels s{levels.grades.items.at(item), {}};
         for (int i = 0; i < names.size() && i < n.perLevel.size(); ++i)
             s.counts << ClassReport::LevelCount{names.at(i), n.perLevel.at(i)};
-        s.counts << ClassReport::LevelCount{QString::fromUtf8(Rules::kAbsentText), n.absent};
+        s.counts << ClassReport::LevelCount{Rules::kAbsent, n.absent};
         d.levels << s;
     }
     return d;

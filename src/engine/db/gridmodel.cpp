@@ -131,7 +131,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     const bool absent = v.isNull() && m_absencesShown && Rules::isScoreColumn(m_columns.at(index.column()));
     if (role == Qt::DisplayRole || role == Qt::EditRole) {
         if (v.isNull())
-            return absent && role == Qt::DisplayRole ? QString::fromUtf8(Rules::kAbsentText) : QString();
+            return absent && role == Qt::DisplayRole ? Rules::kAbsent : QString();
         // The whole-grade row and a saved row's subject read as a teacher says them.
         if (role == Qt::DisplayRole && Rules::isWholeGrade(m_columns.at(index.column()), v))
             return QStringLiteral("全级");

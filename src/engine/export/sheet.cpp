@@ -69,7 +69,7 @@ QString Sheet::text(qsizetype row, int c) const
     if (absences && Rules::isScoreColumn(column(c))) {
         const QVariant v = value(row, c);
         if (v.isNull() || !v.isValid())
-            return QString::fromUtf8(Rules::kAbsentText);
+            return Rules::kAbsent;
     }
     return Rules::shownValue(column(c), value(row, c), numeric.value(c));
 }

@@ -2,6 +2,7 @@
 
 #include "engine/db/database.h"
 #include "engine/rules/subjects.h"
+#include "engine/rules/titles.h"
 
 #include <QHash>
 #include <QMap>
@@ -12,7 +13,6 @@ namespace Progress {
 namespace {
 
 const QString kSaved = QStringLiteral("cjsave");
-const QString kAbsent = QStringLiteral("缺考");
 
 Rank rankOf(const QVariant& v)
 {
@@ -49,7 +49,7 @@ QVariant markCell(const Num::Mark& m, bool examined)
 {
     if (!examined)
         return {};
-    return m ? QVariant(Num::fromFixed(*m)) : QVariant(kAbsent);
+    return m ? QVariant(Num::fromFixed(*m)) : QVariant(Rules::kAbsent);
 }
 
 // A rank, or 缺考 where the mark it belongs to is missing.
@@ -57,7 +57,7 @@ QVariant rankCell(const std::optional<qint64>& rank, const Num::Mark& mark, bool
 {
     if (rank)
         return *rank;
-    return examined && !mark ? QVariant(kAbsent) : QVariant();
+    return examined && !mark ? QVariant(Rules::kAbsent) : QVariant();
 }
 
 // Places among classes by an average, higher first: equal averages share a

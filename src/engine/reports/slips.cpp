@@ -3,6 +3,7 @@
 #include "engine/db/database.h"
 #include "engine/export/xlsx.h"
 #include "engine/rules/ranking.h"
+#include "engine/rules/titles.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -185,7 +186,7 @@ QVariantList sheetRow(const Set& set, const Slip& slip)
     QVariantList row{slip.cls, slip.number, slip.name};
     for (const Item& item : slip.items) {
         if (set.marks)
-            row << (item.mark ? QVariant(Num::fromFixed(*item.mark)) : QVariant(Levels::kAbsent));
+            row << (item.mark ? QVariant(Num::fromFixed(*item.mark)) : QVariant(Rules::kAbsent));
         if (set.levels)
             row << item.level;
         if (set.earlierLevels)
@@ -228,7 +229,7 @@ QString yearLineOf(const QString& savedAt)
 
 QString markText(const Num::Mark& mark)
 {
-    return mark ? Num::format(Num::fromFixed(*mark)) : Levels::kAbsent;
+    return mark ? Num::format(Num::fromFixed(*mark)) : Rules::kAbsent;
 }
 
 QString classText(qint64 cls)

@@ -3,6 +3,7 @@
 #include "engine/db/database.h"
 #include "engine/rules/ranking.h"
 #include "engine/rules/subjects.h"
+#include "engine/rules/titles.h"
 
 #include <QMap>
 #include <QSet>
@@ -55,8 +56,8 @@ void check(const Scheme& s)
             throw Db::InputError(QStringLiteral("等级名称“%1”前后不能有空格，也不能有控制字符").arg(n));
         if (n.size() > kLongestName)
             throw Db::InputError(QStringLiteral("等级名称“%1”太长，最多%2个字").arg(n).arg(kLongestName));
-        if (n == kAbsent)
-            throw Db::InputError(QStringLiteral("“%1”表示没有参加考试，不能用作等级名称").arg(kAbsent));
+        if (n == Rules::kAbsent)
+            throw Db::InputError(QStringLiteral("“%1”表示没有参加考试，不能用作等级名称").arg(Rules::kAbsent));
         if (seen.contains(n))
             throw Db::InputError(QStringLiteral("等级名称“%1”用了两次").arg(n));
         seen.insert(n);
@@ -165,7 +166,7 @@ std::vector<Level> levels(const Scheme& scheme, const std::vector<Num::Mark>& ma
 QString levelText(const Scheme& scheme, const Level& level)
 {
     if (!level)
-        return kAbsent;
+        return Rules::kAbsent;
     return scheme.names().value(*level);
 }
 

@@ -44,8 +44,6 @@ struct Scheme {
 
 inline constexpr int kMostLevels = 10;
 inline constexpr int kLongestName = 8;
-// The word every slip and table shows for an absent mark.
-inline const QString kAbsent = QStringLiteral("缺考");
 
 // Db::InputError with a Chinese message naming the level when the scheme
 // cannot be used: 2 to 10 levels with distinct short names, shares above 0

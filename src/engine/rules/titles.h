@@ -22,7 +22,8 @@ bool isWholeGrade(const QString& column, const QVariant& value);
 // subject's mark, 三总 or 总分 (语文1, 总分 in a saved row), or a class or
 // grade rank of one (语文班排1, 总分级排). Blank there means absent (缺考).
 bool isScoreColumn(const QString& column);
-inline constexpr const char* kAbsentText = "缺考";
+// The word every grid, printed page, slip and workbook shows for an absence.
+inline const QString kAbsent = QStringLiteral("缺考");
 
 // A stored value as every window and printed page shows it: numbers by
 // Num::shown (rates as percentages), numbers kept as text in a numeric column

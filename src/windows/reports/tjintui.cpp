@@ -7,6 +7,7 @@
 #include "layout/classreport.h"
 #include "windows/charts/chartkit.h"
 #include "windows/reports/frozengrid.h"
+#include "engine/rules/titles.h"
 
 #include <QAbstractTableModel>
 #include <QBarCategoryAxis>
@@ -64,7 +65,7 @@ public:
             if (isNumber(v))
                 return v.toDouble();
             // Text columns sort as text; 缺考 and blanks in a column of numbers go last.
-            return v.isNull() || v.toString() == QStringLiteral("缺考") ? QVariant(std::numeric_limits<double>::max())
+            return v.isNull() || v.toString() == Rules::kAbsent ? QVariant(std::numeric_limits<double>::max())
                                                                         : QVariant(v.toString());
         default:
             return {};
